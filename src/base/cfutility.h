@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+// Text conversion, hex coding, line-wise reading, versions and small file-system tasks.
+
+// Encodes with the locale's codec; the result ends at the first NUL byte.
+std::string QStringToStdString(const QString &text);
+
+// The bytes as lowercase hex text, two digits per byte, high nibble first.
+std::string StringToHex(const std::string &bytes);
+// Decodes hex text as QByteArray::fromHex does: non-hex characters are skipped, digits are
+// paired from the end, and an odd leading digit becomes a byte of its own.
+std::string HexToString(const std::string &hex);
+
+// Appends every line of the file, each with its line feed where it has one; a last line without
+// a line feed is appended when it is not empty. Lines of any length are read whole.
+// False (and the list untouched) when the file cannot be opened.
+bool ReadFileToString(const std::string &path, std::vector<std::string> &lines);
+
+// At most maxLen bytes of the file as UTF-8 text up to the first NUL; empty when unreadable.
+// Writes one console line with what it read.
+QString ReadFileLen(const QString &fileName, qint64 maxLen);
+
+// -2 equal texts; 1 a is newer; -1 b is newer (or a has no more parts); 0 not comparable.
+int CompareVersion(const QString &a, const QString &b);
+
+// Creates the directory with its missing parents; logs the outcome.
+bool CreatePath(const QString &path);
+// Removes the destination if it exists, then copies the source to it.
+bool CopyFileReplace(const QString &source, const QString &destination);

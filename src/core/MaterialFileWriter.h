@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QSaveFile>
+#include <QString>
+
+#include <string>
+
+class CPrintMaterial;
+
+// Writes a material file whole: the lines go to a temporary file beside the target, which
+// replaces the target only when every line was written. Until Commit succeeds, the old file
+// stays as it was.
+class MaterialFileWriter
+{
+public:
+    explicit MaterialFileWriter(const QString &path);
+
+    bool Open();
+    // Appends the record's line (its derived fields are brought up to date).
+    bool Write(CPrintMaterial &mat);
+    bool WriteRaw(const std::string &bytes);
+    // Replaces the target with what was written; false leaves the target untouched.
+    bool Commit();
+    // Why the last step failed, for the log or a message.
+    QString ErrorString() const;
+
+private:
+    QSaveFile m_file;
+    QString m_error;
+};

@@ -1,0 +1,408 @@
+#include "MaterialFormat.h"
+
+#include "base/cfutility.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <strings.h>
+
+namespace {
+enum class Kind { Int, Float, FloatArray, IntArray, Text };
+
+using M = CPrintMaterial;
+using S = PrintSetData;
+
+struct RecordKey
+{
+    const char *name;
+    Kind kind;
+    void *(*field)(M &);
+    size_t size; // Text: the field's size
+};
+
+struct SetKey
+{
+    const char *name;
+    Kind kind;
+    void *(*field)(S &);
+};
+
+// In the order of writing: "m1", "m2", "b1" to "b14"; "group" follows them.
+const RecordKey kRecordKeys[] = {
+    {"m1", Kind::Text, [](M &m) -> void * { return m.m_szPwMD5; }, sizeof(M::m_szPwMD5)},
+    {"m2", Kind::Int, [](M &m) -> void * { return &m.m_nCreateDay; }, 0},
+    {"b1", Kind::Int, [](M &m) -> void * { return &m.m_nMatID; }, 0},
+    {"b2", Kind::Text, [](M &m) -> void * { return m.m_szName; }, sizeof(M::m_szName)},
+    {"b3", Kind::Text, [](M &m) -> void * { return m.m_szManu; }, sizeof(M::m_szManu)},
+    {"b4", Kind::Int, [](M &m) -> void * { return &m.m_nPrintTemp; }, 0},
+    {"b5", Kind::Int, [](M &m) -> void * { return &m.m_nPlatTemp; }, 0},
+    {"b6", Kind::Int, [](M &m) -> void * { return &m.m_nPlatTemp2; }, 0},
+    {"b7", Kind::Float, [](M &m) -> void * { return &m.m_fFilaDia; }, 0},
+    {"b8", Kind::Float, [](M &m) -> void * { return &m.m_fDensity; }, 0},
+    {"b9", Kind::FloatArray, [](M &m) -> void * { return m.m_fShrink; }, 0},
+    {"b10", Kind::Float, [](M &m) -> void * { return &m.m_fDiaFactor; }, 0},
+    {"b11", Kind::Int, [](M &m) -> void * { return &m.m_nB11; }, 0},
+    {"b12", Kind::Float, [](M &m) -> void * { return &m.m_fB12; }, 0},
+    {"b13", Kind::Float, [](M &m) -> void * { return &m.m_fB13; }, 0},
+    {"b14", Kind::Float, [](M &m) -> void * { return &m.m_fB14; }, 0},
+};
+constexpr int kRecordKeyCount = int(sizeof(kRecordKeys) / sizeof(kRecordKeys[0]));
+constexpr int kGroupKey = kRecordKeyCount; // index of "group" among the looked-up members
+constexpr int kNameKey = 3;
+constexpr int kManuKey = 4;
+
+// "p1" to "p28" in numeric order.
+const SetKey kSetKeys[] = {
+    {"p1", Kind::Int, [](S &s) -> void * { return &s.nPrinterType; }},
+    {"p2", Kind::Float, [](S &s) -> void * { return &s.fNozzleDia; }},
+    {"p3", Kind::Float, [](S &s) -> void * { return &s.fLayerThick; }},
+    {"p4", Kind::Int, [](S &s) -> void * { return &s.nQuality; }},
+    {"p5", Kind::Float, [](S &s) -> void * { return &s.fP5; }},
+    {"p6", Kind::Int, [](S &s) -> void * { return &s.nBasicTemp; }},
+    {"p7", Kind::Int, [](S &s) -> void * { return &s.nRaftTemp; }},
+    {"p8", Kind::Int, [](S &s) -> void * { return &s.nPlatTemp; }},
+    {"p9", Kind::Int, [](S &s) -> void * { return &s.nWithdraw; }},
+    {"p10", Kind::Int, [](S &s) -> void * { return &s.nPeelRatio; }},
+    {"p11", Kind::FloatArray, [](S &s) -> void * { return s.fWidth; }},
+    {"p12", Kind::FloatArray, [](S &s) -> void * { return s.fSpeed; }},
+    {"p13", Kind::FloatArray, [](S &s) -> void * { return s.fExtrude; }},
+    {"p14", Kind::IntArray, [](S &s) -> void * { return s.nTempBias; }},
+    {"p15", Kind::FloatArray, [](S &s) -> void * { return s.fAcc; }},
+    {"p16", Kind::Float, [](S &s) -> void * { return &s.fOverlap; }},
+    {"p17", Kind::Float, [](S &s) -> void * { return &s.fP17; }},
+    {"p18", Kind::Float, [](S &s) -> void * { return &s.fCornerRadius; }},
+    {"p19", Kind::Float, [](S &s) -> void * { return &s.fCornerAngle; }},
+    {"p20", Kind::Float, [](S &s) -> void * { return &s.fBottomWidth; }},
+    {"p21", Kind::Float, [](S &s) -> void * { return &s.fBottomFeed; }},
+    {"p22", Kind::Float, [](S &s) -> void * { return &s.fJointSize; }},
+    {"p23", Kind::Float, [](S &s) -> void * { return &s.fP23; }},
+    {"p24", Kind::Float, [](S &s) -> void * { return &s.fP24; }},
+    {"p25", Kind::Float, [](S &s) -> void * { return &s.fP25; }},
+    {"p26", Kind::Int, [](S &s) -> void * { return &s.nOffsetTimes; }},
+    {"p27", Kind::Float, [](S &s) -> void * { return &s.fTolerance; }},
+    {"p28", Kind::Float, [](S &s) -> void * { return &s.fRaftSpeed; }},
+};
+constexpr int kSetKeyCount = int(sizeof(kSetKeys) / sizeof(kSetKeys[0]));
+
+// The number of a key such as "p12" or "B4" (letter case ignored), or -1. Keys are matched as
+// whole texts, so "p012" or "p1 " are not keys.
+int keyNumber(const char *name, char letter, int max)
+{
+    if (!name || (name[0] | 0x20) != letter || name[1] < '1' || name[1] > '9')
+        return -1;
+    int value = 0;
+    for (const char *c = name + 1; *c; ++c) {
+        if (*c < '0' || *c > '9' || value > max)
+            return -1;
+        value = value * 10 + (*c - '0');
+    }
+    return value <= max ? value : -1;
+}
+
+int recordKeyIndex(const char *name)
+{
+    if (!name)
+        return -1;
+    if (strcasecmp(name, "group") == 0)
+        return kGroupKey;
+    if (strcasecmp(name, "m1") == 0)
+        return 0;
+    if (strcasecmp(name, "m2") == 0)
+        return 1;
+    const int b = keyNumber(name, 'b', 14);
+    return b > 0 ? b + 1 : -1; // "b1" is the third record key
+}
+
+int32_t readInt(const cJSON *item)
+{
+    if (cJSON_IsNumber(item))
+        return ToInt32Saturated(item->valuedouble);
+    return cJSON_IsTrue(item) ? 1 : 0;
+}
+
+float readFloat(const cJSON *item)
+{
+    return cJSON_IsNumber(item) ? float(item->valuedouble) : 0.0f;
+}
+
+void readField(Kind kind, const cJSON *item, void *field, size_t textSize)
+{
+    switch (kind) {
+    case Kind::Int:
+        *static_cast<int32_t *>(field) = readInt(item);
+        break;
+    case Kind::Float:
+        *static_cast<float *>(field) = readFloat(item);
+        break;
+    case Kind::FloatArray:
+    case Kind::IntArray: {
+        if (!cJSON_IsArray(item))
+            break;
+        int i = 0;
+        for (const cJSON *element = item->child; element && i < 3; element = element->next, ++i) {
+            if (kind == Kind::FloatArray)
+                static_cast<float *>(field)[i] = readFloat(element);
+            else
+                static_cast<int32_t *>(field)[i] = readInt(element);
+        }
+        break;
+    }
+    case Kind::Text: {
+        char *text = static_cast<char *>(field);
+        std::memset(text, 0, textSize);
+        if (cJSON_IsString(item) && item->valuestring)
+            std::strncpy(text, item->valuestring, 32); // at most 32 bytes of text
+        break;
+    }
+    }
+}
+
+// cJSON's own printer accepts 15 digits that only nearly read back; the file needs them exact.
+cJSON *createFloat(float value)
+{
+    return cJSON_CreateRaw(FormatJsonNumber(double(value)).c_str());
+}
+
+cJSON *writeField(Kind kind, void *field)
+{
+    switch (kind) {
+    case Kind::Int:
+        return cJSON_CreateNumber(*static_cast<int32_t *>(field));
+    case Kind::Float:
+        return createFloat(*static_cast<float *>(field));
+    case Kind::FloatArray: {
+        cJSON *array = cJSON_CreateArray();
+        for (int i = 0; i < 3; ++i)
+            cJSON_AddItemToArray(array, createFloat(static_cast<float *>(field)[i]));
+        return array;
+    }
+    case Kind::IntArray:
+        return cJSON_CreateIntArray(static_cast<int *>(field), 3);
+    case Kind::Text:
+        return cJSON_CreateString(static_cast<char *>(field));
+    }
+    return cJSON_CreateNull();
+}
+
+PrintSetData readSet(const cJSON *element)
+{
+    PrintSetData set;
+    if (!cJSON_IsObject(element))
+        return set;
+    const cJSON *found[kSetKeyCount] = {};
+    for (const cJSON *member = element->child; member; member = member->next) {
+        const int n = keyNumber(member->string, 'p', kSetKeyCount);
+        if (n > 0 && !found[n - 1])
+            found[n - 1] = member; // the first of two members with one name counts
+    }
+    for (int k = 0; k < kSetKeyCount; ++k) {
+        if (found[k])
+            readField(kSetKeys[k].kind, found[k], kSetKeys[k].field(set), 0);
+    }
+    return set;
+}
+} // namespace
+
+std::string FormatJsonNumber(double value)
+{
+    if (!std::isfinite(value))
+        return "null";
+    // to_chars formats as printf's "%1.15g" / "%1.17g" in the C locale, whatever the user's locale.
+    char buffer[64];
+    const auto shortEnd = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 15).ptr;
+    double back = 0.0;
+    std::from_chars(buffer, shortEnd, back);
+    if (back == value)
+        return std::string(buffer, shortEnd);
+    const auto longEnd = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 17).ptr;
+    return std::string(buffer, longEnd);
+}
+
+JsonPtr MaterialToJsonTree(const CPrintMaterial &material)
+{
+    CPrintMaterial &mat = const_cast<CPrintMaterial &>(material); // the accessors are not const
+    JsonPtr root(cJSON_CreateObject());
+    for (const RecordKey &key : kRecordKeys)
+        cJSON_AddItemToObject(root.get(), key.name, writeField(key.kind, key.field(mat)));
+    cJSON *group = cJSON_CreateArray();
+    for (PrintSetData &set : mat.m_lstSets) {
+        cJSON *object = cJSON_CreateObject();
+        for (const SetKey &key : kSetKeys)
+            cJSON_AddItemToObject(object, key.name, writeField(key.kind, key.field(set)));
+        cJSON_AddItemToArray(group, object);
+    }
+    cJSON_AddItemToObject(root.get(), "group", group);
+    return root;
+}
+
+int CPrintMaterial::ToJson(std::string &out)
+{
+    UpdateDerived();
+    const JsonPtr root = MaterialToJsonTree(*this);
+    char *text = cJSON_PrintUnformatted(root.get());
+    out.assign(text ? text : "");
+    cJSON_free(text);
+    return 0;
+}
+
+int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
+{
+    MaterialDecodeReport local;
+    MaterialDecodeReport &r = report ? *report : local;
+    r = MaterialDecodeReport();
+    if (!text) {
+        r.refusal = MaterialDecodeReport::Refusal::NotJson;
+        return 0;
+    }
+    if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0)
+        text += 3;
+    const JsonPtr root(cJSON_Parse(text));
+    if (!root) {
+        r.refusal = MaterialDecodeReport::Refusal::NotJson;
+        return 0;
+    }
+
+    const cJSON *found[kRecordKeyCount + 1] = {};
+    for (const cJSON *member = cJSON_IsObject(root.get()) ? root->child : nullptr; member; member = member->next) {
+        const int k = recordKeyIndex(member->string);
+        if (k >= 0 && !found[k])
+            found[k] = member;
+    }
+    r.nameMissing = !cJSON_IsString(found[kNameKey]);
+    r.manuMissing = !cJSON_IsString(found[kManuKey]);
+    const bool named = !r.nameMissing && !r.manuMissing;
+    for (int k = 0; k < kRecordKeyCount; ++k) {
+        if (!found[k] || ((k == kNameKey || k == kManuKey) && !named))
+            continue;
+        readField(kRecordKeys[k].kind, found[k], kRecordKeys[k].field(*this), kRecordKeys[k].size);
+    }
+
+    const cJSON *group = found[kGroupKey];
+    if (!group || !cJSON_IsArray(group)) {
+        if (!cJSON_IsObject(root.get()))
+            r.refusal = MaterialDecodeReport::Refusal::NotObject;
+        else
+            r.refusal = group ? MaterialDecodeReport::Refusal::GroupNotArray : MaterialDecodeReport::Refusal::NoGroup;
+        return 0;
+    }
+    int index = 0;
+    for (const cJSON *element = group->child; element; element = element->next, ++index) {
+        const PrintSetData set = readSet(element);
+        const int result = AddOrReplaceSet(set, m_szPwMD5);
+        if (result < 0 && report)
+            r.droppedSets.push_back({index, result, CheckSet(set), set});
+    }
+    if (!named) {
+        r.refusal = MaterialDecodeReport::Refusal::NoNameOrManu;
+        return 0;
+    }
+    return 1;
+}
+
+std::string MaterialDecodeReport::Reason() const
+{
+    switch (refusal) {
+    case Refusal::None:
+        return std::string();
+    case Refusal::NotJson:
+        return "not JSON";
+    case Refusal::NotObject:
+        return "not a JSON object";
+    case Refusal::NoGroup:
+        return "no \"group\"";
+    case Refusal::GroupNotArray:
+        return "\"group\" is not an array";
+    case Refusal::NoNameOrManu:
+        break;
+    }
+    if (nameMissing && manuMissing)
+        return "\"b2\" and \"b3\" missing";
+    return nameMissing ? "\"b2\" missing" : "\"b3\" missing";
+}
+
+std::string MaterialDecodeReport::DescribeDroppedSet(const DroppedSet &dropped)
+{
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    const PrintSetData &s = dropped.set;
+    text << "print set " << dropped.index + 1 << " (printer " << s.nPrinterType << ", nozzle " << s.fNozzleDia
+         << ", layer " << s.fLayerThick << ", quality " << s.nQuality << "): ";
+    if (dropped.result == -1)
+        text << "the lock text does not match";
+    else if (dropped.validity == SetValidity::NozzleNotOffered)
+        text << "nozzle " << s.fNozzleDia << " is not offered for printer type " << s.nPrinterType;
+    else
+        text << "layer " << s.fLayerThick << " is not offered for nozzle " << s.fNozzleDia << " on printer type "
+             << s.nPrinterType;
+    return text.str();
+}
+
+bool DecodeMaterial(const char *text, CPrintMaterial &out, MaterialDecodeReport *report)
+{
+    if (out.FromJson(text, report) != 1)
+        return false;
+    if (out.m_nCreateDay == -1000)
+        out.m_nCreateDay = 0;
+    return true;
+}
+
+int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMaterial> &out)
+{
+    int appended = 0;
+    for (const std::string &text : texts) {
+        CPrintMaterial mat;
+        if (DecodeMaterial(text.c_str(), mat)) {
+            out.push_back(mat);
+            ++appended;
+        }
+    }
+    return appended;
+}
+
+std::string DecodeMaterialLine(const std::string &line)
+{
+    if (line.size() % 2 == 1)
+        return HexToString(line.substr(0, line.size() - 1));
+    return HexToString(line);
+}
+
+std::string EncodeMaterialLine(CPrintMaterial &mat)
+{
+    std::string json;
+    mat.ToJson(json);
+    std::string line = StringToHex(json);
+    line += '\n';
+    return line;
+}
+
+namespace {
+size_t lengthWithoutLineEnd(const std::string &line)
+{
+    size_t end = line.size();
+    while (end > 0 && (line[end - 1] == '\n' || line[end - 1] == '\r'))
+        --end;
+    return end;
+}
+} // namespace
+
+bool IsHexLine(const std::string &line)
+{
+    const size_t end = lengthWithoutLineEnd(line);
+    for (size_t i = 0; i < end; ++i) {
+        if (!std::isxdigit(static_cast<unsigned char>(line[i])))
+            return false;
+    }
+    return true;
+}
+
+bool IsBlankLine(const std::string &line)
+{
+    for (const char c : line) {
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}

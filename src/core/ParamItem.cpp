@@ -1,0 +1,271 @@
+#include "ParamItem.h"
+
+#include "PrintMaterial.h"
+
+#include <cmath>
+
+ParamItem::ParamItem(int id, int type, int flag, double value, const QString &desc, const QString &unit,
+                     double min, double max, double safe, double edit, double tick, double label)
+    : paramID(id), paramType(type), paramFlag(flag), paramVal(value), paramDesc(desc), paramUnit(unit),
+      minVal(min), maxVal(max), safeVal(safe), editStep(edit), tickStep(tick), labelStep(label)
+{
+}
+
+QVector<ParamItem> BuildParamCatalogue()
+{
+    struct Row
+    {
+        int type;
+        double value;
+        const char *desc;
+        const char *unit;
+        double min, max, safe, edit, tick, label;
+    };
+    // Three rows make one line of the grid; "unused" rows fill the third cell of short lines.
+    static const Row rows[kParamCount] = {
+        {4, 210, "Print Temp", "℃", 0, 400, 300, 1, 1, 50},
+        {4, 90, "Platfrom Temp", "℃", 0, 150, 100, 5, 1, 25},
+        {-1, 0, "unused", "℃", 0, 400, 300, 10, 1, 20},
+        {7, 1.7, "Fila Dia", "mm", 0, 5, 3, 0.01, 0.1, 0.5},
+        {2, 1.05, "Fila Density", "g/㎤", 0, 3, 1.5, 0.01, 0.1, 0.2},
+        {-1, 0, "unused", "℃", 0, 400, 300, 10, 1, 20},
+        {2, 0.1, "Shrink of X", "%", -2, 2, 0.3, 0.01, 0.01, 0.2},
+        {2, 0.1, "Shrink of Y", "%", -2, 2, 0.3, 0.01, 0.01, 0.2},
+        {2, 0.1, "Shrink of Z", "%", -2, 2, 0.3, 0.01, 0.01, 0.2},
+        {4, 0, "Basic Temp", "℃", 0, 400, 300, 1, 1, 50},
+        {4, 0, "Platform Temp", "℃", 0, 150, 100, 5, 1, 25},
+        {-1, 0, "unused", "℃", 0, 400, 300, 10, 1, 20},
+        {4, 0, "Contour Bias", "℃", -20, 20, 20, 1, 1, 5},
+        {4, 0, "Infill Bias", "℃", -20, 20, 20, 1, 1, 5},
+        {4, 0, "Support Bias", "℃", -20, 20, 20, 1, 1, 5},
+        {5, 40, "Contour Speed", "mm/s", 0, 200, 100, 1, 20, 20},
+        {5, 50, "Infill Speed", "mm/s", 0, 200, 100, 1, 20, 20},
+        {5, 60, "Support Speed", "mm/s", 0, 200, 100, 1, 20, 20},
+        {6, 1000, "Contour Acc", "mm/s²", 0, 3000, 2000, 100, 250, 500},
+        {6, 1200, "Infill Acc", "mm/s²", 0, 3000, 2000, 100, 250, 500},
+        {6, 1500, "Support Acc", "mm/s²", 0, 3000, 2000, 100, 250, 500},
+        {1, 100, "Contour Extrude", "%", 50, 200, 120, 1, 1, 10},
+        {1, 105, "Infill Extrude", "%", 50, 200, 120, 1, 1, 10},
+        {1, 90, "Support Extrude", "%", 50, 200, 120, 1, 1, 10},
+        {7, 0.4, "Contour Width", "mm", 0, 2, 1, 0.01, 0.1, 0.5},
+        {7, 0.5, "Infill Width", "mm", 0, 2, 1, 0.01, 0.1, 0.4},
+        {7, 0.6, "Support Width", "mm", 0, 2, 1, 0.01, 0.1, 0.2},
+        {5, 10, "Raft Speed", "mm/s", 0, 50, 30, 1, 5, 10},
+        {4, 222, "Raft Temp", "℃", 0, 400, 300, 1, 1, 50},
+        {4, 10, "Plat Temp", "℃", 0, 150, 100, 5, 1, 25},
+        {1, 123, "Bottom Width", "%", 50, 200, 120, 1, 1, 10},
+        {1, 123, "Bottom Feed", "%", 50, 200, 120, 1, 1, 10},
+        {-1, 0, "unused", "℃", 0, 400, 300, 10, 1, 20},
+        {1, 11, "Overlap", "%", 0, 100, 60, 1, 1, 10},
+        {1, 66, "Joint Size", "%", 0, 200, 130, 1, 1, 10},
+        {-1, 0, "unused", "℃", 0, 400, 300, 10, 1, 20},
+        {1, 1, "Offset Times", "", 1, 100, 6, 1, 1, 10},
+        {2, 0, "Tolerance", "mm", -1, 1, 1, 0.01, 0.01, 10},
+        {-1, 0, "unused", "℃", 0, 400, 300, 10, 1, 20},
+        {2, 0.2, "Corner Radiu", "mm", 0, 1, 0.6, 0.01, 0.01, 20},
+        {1, 30, "Corner Angle", "°", 5, 60, 60, 5, 5, 20},
+        {-1, 0, "unused", "℃", 0, 400, 300, 10, 1, 20},
+        {1, 33, "Withdraw", "mm", 0, 200, 30, 1, 1, 20},
+        {1, 20, "Peel ratio", "%", 0, 100, 60, 1, 1, 20},
+        {-1, 0, "unused", "℃", 0, 400, 300, 10, 1, 20},
+    };
+    QVector<ParamItem> items;
+    items.reserve(kParamCount);
+    for (int id = 0; id < kParamCount; ++id) {
+        const Row &r = rows[id];
+        items.append(ParamItem(id, r.type, 1, r.value, QString::fromUtf8(r.desc), QString::fromUtf8(r.unit), r.min,
+                               r.max, r.safe, r.edit, r.tick, r.label));
+    }
+    return items;
+}
+
+namespace {
+// How a stored field is shown: as it is, or a fraction shown in percent (some rows with a small
+// offset that keeps their display from rounding down).
+enum class Conv { None, Int, Float, Percent, PercentOffset };
+
+struct Binding
+{
+    Conv conv;
+    void *(*record)(CPrintMaterial &);
+    void *(*set)(PrintSetData &);
+};
+
+template <typename F> constexpr Binding rec(Conv c, F f)
+{
+    return {c, f, nullptr};
+}
+template <typename F> constexpr Binding set(Conv c, F f)
+{
+    return {c, nullptr, f};
+}
+constexpr Binding unbound{Conv::None, nullptr, nullptr};
+
+using M = CPrintMaterial;
+using S = PrintSetData;
+
+const Binding kBindings[kParamCount] = {
+    rec(Conv::Int, [](M &m) -> void * { return &m.m_nPrintTemp; }),
+    rec(Conv::Int, [](M &m) -> void * { return &m.m_nPlatTemp; }),
+    unbound,
+    rec(Conv::Float, [](M &m) -> void * { return &m.m_fFilaDia; }),
+    rec(Conv::Float, [](M &m) -> void * { return &m.m_fDensity; }),
+    unbound,
+    rec(Conv::Percent, [](M &m) -> void * { return &m.m_fShrink[0]; }),
+    rec(Conv::Percent, [](M &m) -> void * { return &m.m_fShrink[1]; }),
+    rec(Conv::Percent, [](M &m) -> void * { return &m.m_fShrink[2]; }),
+    set(Conv::Int, [](S &s) -> void * { return &s.nBasicTemp; }),                 // 9
+    set(Conv::Int, [](S &s) -> void * { return &s.nPlatTemp; }),                  // 10
+    unbound,                                                                        // 11
+    set(Conv::Int, [](S &s) -> void * { return &s.nTempBias[0]; }),               // 12
+    set(Conv::Int, [](S &s) -> void * { return &s.nTempBias[1]; }),               // 13
+    set(Conv::Int, [](S &s) -> void * { return &s.nTempBias[2]; }),               // 14
+    set(Conv::Float, [](S &s) -> void * { return &s.fSpeed[0]; }),                // 15
+    set(Conv::Float, [](S &s) -> void * { return &s.fSpeed[1]; }),                // 16
+    set(Conv::Float, [](S &s) -> void * { return &s.fSpeed[2]; }),                // 17
+    set(Conv::Float, [](S &s) -> void * { return &s.fAcc[0]; }),                  // 18
+    set(Conv::Float, [](S &s) -> void * { return &s.fAcc[1]; }),                  // 19
+    set(Conv::Float, [](S &s) -> void * { return &s.fAcc[2]; }),                  // 20
+    set(Conv::Percent, [](S &s) -> void * { return &s.fExtrude[0]; }),            // 21
+    set(Conv::Percent, [](S &s) -> void * { return &s.fExtrude[1]; }),            // 22
+    set(Conv::Percent, [](S &s) -> void * { return &s.fExtrude[2]; }),            // 23
+    set(Conv::Float, [](S &s) -> void * { return &s.fWidth[0]; }),                // 24
+    set(Conv::Float, [](S &s) -> void * { return &s.fWidth[1]; }),                // 25
+    set(Conv::Float, [](S &s) -> void * { return &s.fWidth[2]; }),                // 26
+    set(Conv::Float, [](S &s) -> void * { return &s.fRaftSpeed; }),               // 27
+    set(Conv::Int, [](S &s) -> void * { return &s.nRaftTemp; }),                  // 28
+    set(Conv::Int, [](S &s) -> void * { return &s.nPlatTemp; }),                  // 29, same field as 10
+    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fBottomWidth; }),     // 30
+    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fBottomFeed; }),      // 31
+    unbound,                                                                        // 32
+    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fOverlap; }),         // 33
+    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fJointSize; }),       // 34
+    unbound,                                                                        // 35
+    set(Conv::Int, [](S &s) -> void * { return &s.nOffsetTimes; }),               // 36
+    set(Conv::Float, [](S &s) -> void * { return &s.fTolerance; }),               // 37
+    unbound,                                                                        // 38
+    set(Conv::Float, [](S &s) -> void * { return &s.fCornerRadius; }),            // 39
+    set(Conv::Float, [](S &s) -> void * { return &s.fCornerAngle; }),             // 40
+    unbound,                                                                        // 41
+    set(Conv::Int, [](S &s) -> void * { return &s.nWithdraw; }),                  // 42
+    set(Conv::Int, [](S &s) -> void * { return &s.nPeelRatio; }),                 // 43
+    unbound,                                                                        // 44
+};
+
+double shownFrom(Conv conv, const void *field)
+{
+    switch (conv) {
+    case Conv::Int:
+        return double(*static_cast<const int32_t *>(field));
+    case Conv::Float:
+        return double(*static_cast<const float *>(field));
+    case Conv::Percent:
+        return double(*static_cast<const float *>(field) * 100.0f);
+    case Conv::PercentOffset:
+        return double(*static_cast<const float *>(field) * 100.0f) + 0.0001;
+    case Conv::None:
+        break;
+    }
+    return 0.0;
+}
+
+void storeInto(Conv conv, void *field, double value)
+{
+    switch (conv) {
+    case Conv::Int:
+        *static_cast<int32_t *>(field) = ToInt32Saturated(value);
+        break;
+    case Conv::Float:
+        *static_cast<float *>(field) = float(value);
+        break;
+    case Conv::Percent:
+    case Conv::PercentOffset:
+        // The display offset is not taken off again.
+        *static_cast<float *>(field) = float(value / 100.0);
+        break;
+    case Conv::None:
+        break;
+    }
+}
+
+const Binding *bindingOf(int id)
+{
+    return id >= 0 && id < kParamCount ? &kBindings[id] : nullptr;
+}
+} // namespace
+
+bool IsBoundParam(int id)
+{
+    const Binding *b = bindingOf(id);
+    return b && b->conv != Conv::None;
+}
+
+double ShownBasicValue(const CPrintMaterial &mat, int id)
+{
+    const Binding *b = bindingOf(id);
+    if (!b || !b->record)
+        return 0.0;
+    return shownFrom(b->conv, b->record(const_cast<CPrintMaterial &>(mat)));
+}
+
+double ShownPrintValue(const PrintSetData &set, int id)
+{
+    const Binding *b = bindingOf(id);
+    if (!b || !b->set)
+        return 0.0;
+    return shownFrom(b->conv, b->set(const_cast<PrintSetData &>(set)));
+}
+
+void StoreBasicValue(CPrintMaterial &mat, int id, double value)
+{
+    const Binding *b = bindingOf(id);
+    if (b && b->record)
+        storeInto(b->conv, b->record(mat), value);
+}
+
+void StorePrintValue(PrintSetData &set, int id, double value)
+{
+    const Binding *b = bindingOf(id);
+    if (b && b->set)
+        storeInto(b->conv, b->set(set), value);
+}
+
+void LoadBasicRows(QVector<ParamItem> &rows, const CPrintMaterial *mat, bool locked)
+{
+    const int last = qMin(kLastBasicParam, rows.size() - 1);
+    for (int id = 0; id <= last; ++id) {
+        ParamItem &row = rows[id];
+        if (!mat) {
+            row.paramVal = -1.0;
+            row.paramFlag = ParamItem::Locked;
+            continue;
+        }
+        row.paramFlag = ParamItem::CommonValue + (locked ? ParamItem::Locked : 0);
+        if (IsBoundParam(id))
+            row.paramVal = ShownBasicValue(*mat, id);
+    }
+}
+
+void LoadPrintRows(QVector<ParamItem> &rows, const std::vector<PrintSetData *> &sets, bool locked)
+{
+    const int flag = ParamItem::CommonValue + (locked ? ParamItem::Locked : 0);
+    for (int id = kLastBasicParam + 1; id < rows.size(); ++id) {
+        rows[id].paramVal = kNoValue;
+        rows[id].paramFlag = flag;
+    }
+    const int last = qMin(kParamCount, rows.size());
+    for (const PrintSetData *s : sets) {
+        for (int id = kLastBasicParam + 1; id < last; ++id) {
+            if (!IsBoundParam(id))
+                continue;
+            ParamItem &row = rows[id];
+            const double v = ShownPrintValue(*s, id);
+            if (row.paramVal < -100000.0) {
+                row.paramVal = v;
+                row.paramFlag |= ParamItem::CommonValue;
+            } else if (std::fabs(row.paramVal - v) > 0.001) {
+                row.paramFlag &= ~ParamItem::CommonValue;
+            }
+        }
+    }
+}

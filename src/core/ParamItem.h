@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+#include <vector>
+
+class CPrintMaterial;
+struct PrintSetData;
+
+// One parameter row: a value with its description, unit, kind, state flags and editing range.
+struct ParamItem
+{
+    // Kinds of value; the kind selects the editing dialog.
+    enum Type { NoParam = -1, Integer = 1, Real = 2, Text = 3, Temperature = 4, Speed = 5, Acceleration = 6, Width = 7 };
+    // State bits of paramFlag.
+    enum Flag { CommonValue = 1, Locked = 2 };
+
+    ParamItem() = default;
+    ParamItem(int id, int type, int flag, double value, const QString &desc, const QString &unit, double min,
+              double max, double safe, double edit, double tick, double label);
+
+    int paramID = -1;
+    int paramType = 0;
+    int paramFlag = 1;
+    double paramVal = 0.0;
+    QString paramDesc = QStringLiteral("undefined Item");
+    QString paramUnit = QStringLiteral("mm");
+    double minVal = -2147483648.0;
+    double maxVal = -2147483648.0;
+    double safeVal = 0.0;
+    double editStep = 0.0;
+    double tickStep = 0.0;
+    double labelStep = 0.0;
+};
+
+// The rows of a print set and of the basic information share one ID space.
+constexpr int kParamCount = 45;
+constexpr int kLastBasicParam = 8;
+// A print row holding this (or anything below -100000) shows no value.
+constexpr double kNoValue = -1e10;
+
+// The 45 catalogue rows, IDs 0 to 44 equal to their index.
+QVector<ParamItem> BuildParamCatalogue();
+
+// Whether a row is bound to a stored field (the "unused" rows are not).
+bool IsBoundParam(int id);
+// The shown value of a bound basic row (0..8) or print row (9..44); 0 for unbound rows.
+double ShownBasicValue(const CPrintMaterial &mat, int id);
+double ShownPrintValue(const PrintSetData &set, int id);
+// Converts the shown value and stores it in the bound field; unbound IDs change nothing.
+void StoreBasicValue(CPrintMaterial &mat, int id, double value);
+void StorePrintValue(PrintSetData &set, int id, double value);
+
+// Fills rows 0..8 from the material (or the "no material" state when it is null).
+void LoadBasicRows(QVector<ParamItem> &rows, const CPrintMaterial *mat, bool locked);
+// Fills rows 9..end from the sets: the first set's value, bit 0 cleared where sets disagree.
+void LoadPrintRows(QVector<ParamItem> &rows, const std::vector<PrintSetData *> &sets, bool locked);

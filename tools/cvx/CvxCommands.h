@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The commands of corvane-cvx. Each returns the exit status: 0 clean, 1 something was refused
+// or reported, 2 usage or I/O error (with a one-line message on standard error).
+namespace cvx {
+
+enum Status { Clean = 0, Reported = 1, Failed = 2 };
+
+int List(const std::string &file);
+int Decode(const std::string &file, bool compact);
+int Encode(const std::string &input, const std::string &output);
+int Check(const std::string &file);
+
+} // namespace cvx

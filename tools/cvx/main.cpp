@@ -1,0 +1,92 @@
+// corvane-cvx: inspect, convert and check material files from the command line.
+
+#include "CvxCommands.h"
+
+#include <QCoreApplication>
+
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+const char kHelp[] =
+    "Usage: corvane-cvx COMMAND [ARGS]\n"
+    "\n"
+    "Inspect, convert and check Corvane material files (.cvx).\n"
+    "A FILE or INPUT of \"-\" means standard input; an OUTPUT of \"-\" standard output.\n"
+    "\n"
+    "Commands:\n"
+    "  list FILE                 one line per material: ID, name, manufacturer, locked or\n"
+    "                            unlocked, number of print sets (tab-separated)\n"
+    "  decode FILE [--compact]   the materials of FILE as JSON: a pretty-printed array, or with\n"
+    "                            --compact the JSON text the editor writes, one material per line\n"
+    "  encode INPUT -o OUTPUT    INPUT is a JSON array of material objects or JSON Lines (one\n"
+    "                            object per line); writes the accepted materials as a material\n"
+    "                            file; refused inputs are listed on standard error\n"
+    "  check FILE                reports every line that is not a material and why, every print\n"
+    "                            set the printer catalogue refuses, and duplicate material IDs\n"
+    "  --help                    this text\n"
+    "\n"
+    "Exit status: 0 clean, 1 something was refused or reported, 2 usage or I/O error.\n";
+
+int usage(const std::string &message)
+{
+    std::cerr << "corvane-cvx: " << message << " (see corvane-cvx --help)" << std::endl;
+    return cvx::Failed;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv); // locale codec and file names as the editor sees them
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty())
+        return usage("no command given");
+    const std::string command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << kHelp;
+        return cvx::Clean;
+    }
+    if (command == "list" || command == "check") {
+        if (args.size() != 2)
+            return usage(command + " takes one FILE");
+        return command == "list" ? cvx::List(args[1]) : cvx::Check(args[1]);
+    }
+    if (command == "decode") {
+        bool compact = false;
+        std::string file;
+        for (size_t i = 1; i < args.size(); ++i) {
+            if (args[i] == "--compact")
+                compact = true;
+            else if (file.empty())
+                file = args[i];
+            else
+                return usage("decode takes one FILE");
+        }
+        if (file.empty())
+            return usage("decode takes one FILE");
+        return cvx::Decode(file, compact);
+    }
+    if (command == "encode") {
+        std::string input;
+        std::string output;
+        bool haveOutput = false;
+        for (size_t i = 1; i < args.size(); ++i) {
+            if (args[i] == "-o") {
+                if (i + 1 >= args.size() || haveOutput)
+                    return usage("-o needs one OUTPUT");
+                output = args[++i];
+                haveOutput = true;
+            } else if (input.empty()) {
+                input = args[i];
+            } else {
+                return usage("encode takes one INPUT");
+            }
+        }
+        if (input.empty() || !haveOutput)
+            return usage("encode needs INPUT and -o OUTPUT");
+        return cvx::Encode(input, output);
+    }
+    return usage("unknown command '" + command + "'");
+}
