@@ -64,7 +64,7 @@ std::string HexToString(const std::string &hex)
     return bytes.substr(out);
 }
 
-bool ReadFileToString(const std::string &path, std::vector<std::string> &lines)
+bool ReadFileLines(const std::string &path, const std::function<void(std::string &line)> &onLine)
 {
     FILE *file = std::fopen(path.c_str(), "r");
     if (!file)
@@ -72,12 +72,20 @@ bool ReadFileToString(const std::string &path, std::vector<std::string> &lines)
     char *buffer = nullptr;
     size_t capacity = 0;
     ssize_t length;
+    std::string line;
     // getline keeps NUL bytes and reads lines of any length in one piece.
-    while ((length = ::getline(&buffer, &capacity, file)) > 0)
-        lines.emplace_back(buffer, size_t(length));
+    while ((length = ::getline(&buffer, &capacity, file)) > 0) {
+        line.assign(buffer, size_t(length));
+        onLine(line);
+    }
     std::free(buffer);
     std::fclose(file);
     return true;
+}
+
+bool ReadFileToString(const std::string &path, std::vector<std::string> &lines)
+{
+    return ReadFileLines(path, [&lines](std::string &line) { lines.push_back(std::move(line)); });
 }
 
 QString ReadFileLen(const QString &fileName, qint64 maxLen)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ std::string StringToHex(const std::string &bytes);
 // Decodes hex text as QByteArray::fromHex does: non-hex characters are skipped, digits are
 // paired from the end, and an odd leading digit becomes a byte of its own.
 std::string HexToString(const std::string &hex);
+
+// Hands every line of the file to the callback as it is read (with its line feed where it has
+// one; a last line without one when it is not empty). False when the file cannot be opened.
+bool ReadFileLines(const std::string &path, const std::function<void(std::string &line)> &onLine);
 
 // Appends every line of the file, each with its line feed where it has one; a last line without
 // a line feed is appended when it is not empty. Lines of any length are read whole.

@@ -2,13 +2,26 @@
 
 #include "MaterialFormat.h"
 
-MaterialFileWriter::MaterialFileWriter(const QString &path) : m_file(path) {}
+#include <QFileInfo>
+
+MaterialFileWriter::MaterialFileWriter(const QString &path) : m_save(path), m_direct(path)
+{
+    const QFileInfo info(path);
+    m_isDirect = info.exists() && !info.isFile() && !info.isDir();
+}
+
+QFileDevice &MaterialFileWriter::Device()
+{
+    if (m_isDirect)
+        return m_direct;
+    return m_save;
+}
 
 bool MaterialFileWriter::Open()
 {
-    if (m_file.open(QIODevice::WriteOnly))
+    if (Device().open(QIODevice::WriteOnly))
         return true;
-    m_error = m_file.errorString();
+    m_error = Device().errorString();
     return false;
 }
 
@@ -19,23 +32,24 @@ bool MaterialFileWriter::Write(CPrintMaterial &mat)
 
 bool MaterialFileWriter::WriteRaw(const std::string &bytes)
 {
-    if (m_file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()))
+    if (Device().write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()))
         return true;
-    m_error = m_file.errorString();
-    m_file.cancelWriting();
+    m_error = Device().errorString();
+    if (!m_isDirect)
+        m_save.cancelWriting();
     return false;
 }
 
 bool MaterialFileWriter::Commit()
 {
-    if (m_file.commit())
-        return true;
-    if (m_error.isEmpty())
-        m_error = m_file.errorString();
-    return false;
-}
-
-QString MaterialFileWriter::ErrorString() const
-{
-    return m_error;
+    bool ok;
+    if (m_isDirect) {
+        ok = m_direct.flush();
+        m_direct.close();
+    } else {
+        ok = m_save.commit();
+    }
+    if (!ok && m_error.isEmpty())
+        m_error = Device().errorString();
+    return ok;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QSaveFile>
 #include <QString>
 
@@ -9,7 +10,8 @@ class CPrintMaterial;
 
 // Writes a material file whole: the lines go to a temporary file beside the target, which
 // replaces the target only when every line was written. Until Commit succeeds, the old file
-// stays as it was.
+// stays as it was. A target that exists but is no regular file (a device, a pipe) cannot be
+// replaced and is written directly.
 class MaterialFileWriter
 {
 public:
@@ -22,9 +24,13 @@ public:
     // Replaces the target with what was written; false leaves the target untouched.
     bool Commit();
     // Why the last step failed, for the log or a message.
-    QString ErrorString() const;
+    QString ErrorString() const { return m_error; }
 
 private:
-    QSaveFile m_file;
+    QFileDevice &Device();
+
+    QSaveFile m_save;
+    QFile m_direct;
+    bool m_isDirect = false;
     QString m_error;
 };

@@ -133,6 +133,15 @@ bool CPrintMaterial::operator==(const CPrintMaterial &o) const
            && m_lstSets == o.m_lstSets && m_bDefaultFallback == o.m_bDefaultFallback;
 }
 
+bool CPrintMaterial::SameStoredContent(const CPrintMaterial &other) const
+{
+    CPrintMaterial a(*this);
+    CPrintMaterial b(other);
+    a.m_nPrintTemp2 = b.m_nPrintTemp2 = 0;
+    a.m_bDefaultFallback = b.m_bDefaultFallback = 0;
+    return a == b;
+}
+
 void CPrintMaterial::SetNameAndManu(const char *name, const char *manu)
 {
     CopyText(m_szName, sizeof(m_szName), name);

@@ -103,6 +103,9 @@ public:
     // Every stored field and every set; the cursor does not count.
     bool operator==(const CPrintMaterial &other) const;
     bool operator!=(const CPrintMaterial &other) const { return !(*this == other); }
+    // Equal in every field that a material file carries (m_nPrintTemp2 and m_bDefaultFallback
+    // are not written, so a record read back differs from the written one only there).
+    bool SameStoredContent(const CPrintMaterial &other) const;
 
     int32_t m_nMatID = 0;
     char m_szName[34];

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <map>
 
@@ -26,18 +27,29 @@ void writeOut(const std::string &bytes)
 }
 
 // "-" is standard input.
-bool readLines(const std::string &file, std::vector<std::string> &lines)
+std::string inputPath(const std::string &file)
 {
-    const std::string path = file == "-" ? std::string("/dev/stdin") : file;
+    return file == "-" ? std::string("/dev/stdin") : file;
+}
+
+bool checkInput(const std::string &file)
+{
     if (file != "-" && QFileInfo(QString::fromLocal8Bit(file.c_str())).isDir()) {
         fail(file + ": is a directory");
         return false;
     }
-    if (!ReadFileToString(path, lines)) {
-        fail(file + ": cannot open: " + std::strerror(errno));
-        return false;
-    }
     return true;
+}
+
+// Output that could not be written (a full disk, a closed pipe) is an error, not a success.
+int finish(int status)
+{
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        fail(std::string("cannot write standard output: ") + std::strerror(errno));
+        return Failed;
+    }
+    return status;
 }
 
 // The vendor library starts with its version text; that line is not a material and not an error.
@@ -58,110 +70,116 @@ std::string printable(const char *text)
     return out;
 }
 
-struct FileLine
+// Why a line of a material file is not a material.
+std::string refusalReason(const std::string &line, const MaterialDecodeReport &report)
 {
-    size_t number; // from 1
-    CPrintMaterial mat;
-    MaterialDecodeReport report;
-    bool accepted = false;
-    std::string reason; // why the line is not a material
-};
+    if (IsBlankLine(line))
+        return "empty line";
+    if (!IsHexLine(line))
+        return "not hexadecimal";
+    return report.Reason();
+}
 
-// Reads every line the way the library reads a material file, keeping the diagnostics.
-bool readMaterialFile(const std::string &file, std::vector<FileLine> &out, bool keepRefused)
+// Reads a material file line by line the way the library does, handing each accepted material
+// (with the print sets it lost) and each refused line to the callbacks. Nothing is kept per line,
+// so a file of any length is read in the memory of its longest line.
+bool readMaterialFile(const std::string &file,
+                      const std::function<void(size_t number, CPrintMaterial &mat, const MaterialDecodeReport &)> &onMaterial,
+                      const std::function<void(size_t number, const std::string &reason)> &onRefused)
 {
-    std::vector<std::string> lines;
-    if (!readLines(file, lines))
+    if (!checkInput(file))
         return false;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (isVersionLine(i, lines[i]))
-            continue;
-        FileLine line;
-        line.number = i + 1;
-        const std::string text = DecodeMaterialLine(lines[i]);
-        line.accepted = DecodeMaterial(text.c_str(), line.mat, &line.report);
-        if (!line.accepted) {
-            if (IsBlankLine(lines[i]))
-                line.reason = "empty line";
-            else if (!IsHexLine(lines[i]))
-                line.reason = "not hexadecimal";
-            else
-                line.reason = line.report.Reason();
-        }
-        if (line.accepted || keepRefused)
-            out.push_back(std::move(line));
-        std::string().swap(lines[i]); // long files: drop each line once decoded
-    }
-    return true;
+    size_t index = 0;
+    const bool opened = ReadFileLines(inputPath(file), [&](std::string &line) {
+        const size_t number = ++index;
+        if (isVersionLine(number - 1, line))
+            return;
+        CPrintMaterial mat;
+        MaterialDecodeReport report;
+        if (DecodeMaterial(DecodeMaterialLine(line).c_str(), mat, &report))
+            onMaterial(number, mat, report);
+        else
+            onRefused(number, refusalReason(line, report));
+    });
+    if (!opened)
+        fail(file + ": cannot open: " + std::strerror(errno));
+    return opened;
 }
 
-int reportRefusedLines(const std::vector<FileLine> &lines)
+// Refusals of list and decode go to standard error, one line each.
+struct ErrorReport
 {
-    int refused = 0;
-    for (const FileLine &line : lines) {
-        if (!line.accepted) {
-            std::cerr << "line " << line.number << ": " << line.reason << std::endl;
-            ++refused;
+    int count = 0;
+    void refusedLine(size_t number, const std::string &reason)
+    {
+        std::cerr << "line " << number << ": " << reason << '\n';
+        ++count;
+    }
+    void droppedSets(size_t number, const MaterialDecodeReport &report)
+    {
+        for (const auto &dropped : report.droppedSets) {
+            std::cerr << "line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
+            ++count;
         }
     }
-    return refused;
-}
+};
 
 } // namespace
 
 int List(const std::string &file)
 {
-    std::vector<FileLine> lines;
-    if (!readMaterialFile(file, lines, true))
+    ErrorReport errors;
+    const bool read = readMaterialFile(
+        file,
+        [&](size_t number, CPrintMaterial &m, const MaterialDecodeReport &report) {
+            std::cout << m.m_nMatID << '\t' << printable(m.m_szName) << '\t' << printable(m.m_szManu) << '\t'
+                      << (m.m_szPwMD5[0] ? "locked" : "unlocked") << '\t' << m.m_lstSets.size() << '\n';
+            errors.droppedSets(number, report);
+        },
+        [&](size_t number, const std::string &reason) { errors.refusedLine(number, reason); });
+    if (!read)
         return Failed;
-    for (const FileLine &line : lines) {
-        if (!line.accepted)
-            continue;
-        const CPrintMaterial &m = line.mat;
-        std::cout << m.m_nMatID << '\t' << printable(m.m_szName) << '\t' << printable(m.m_szManu) << '\t'
-                  << (m.m_szPwMD5[0] ? "locked" : "unlocked") << '\t' << m.m_lstSets.size() << '\n';
-    }
-    std::cout.flush();
-    return reportRefusedLines(lines) ? Reported : Clean;
+    return finish(errors.count ? Reported : Clean);
 }
 
 int Decode(const std::string &file, bool compact)
 {
-    std::vector<FileLine> lines;
-    if (!readMaterialFile(file, lines, true))
-        return Failed;
+    ErrorReport errors;
     JsonPtr array(cJSON_CreateArray());
-    for (FileLine &line : lines) {
-        if (!line.accepted)
-            continue;
-        if (compact) {
-            std::string json;
-            line.mat.ToJson(json);
-            json += '\n';
-            writeOut(json);
-        } else {
-            line.mat.UpdateDerived();
-            cJSON_AddItemToArray(array.get(), MaterialToJsonTree(line.mat).release());
-        }
-    }
+    const bool read = readMaterialFile(
+        file,
+        [&](size_t number, CPrintMaterial &mat, const MaterialDecodeReport &report) {
+            if (compact) {
+                std::string json;
+                mat.ToJson(json);
+                json += '\n';
+                writeOut(json);
+            } else {
+                mat.UpdateDerived();
+                cJSON_AddItemToArray(array.get(), MaterialToJsonTree(mat).release());
+            }
+            errors.droppedSets(number, report);
+        },
+        [&](size_t number, const std::string &reason) { errors.refusedLine(number, reason); });
+    if (!read)
+        return Failed;
     if (!compact) {
         char *text = cJSON_Print(array.get());
         writeOut(std::string(text ? text : "[]") + "\n");
         cJSON_free(text);
     }
-    std::fflush(stdout);
-    return reportRefusedLines(lines) ? Reported : Clean;
+    return finish(errors.count ? Reported : Clean);
 }
 
 int Encode(const std::string &input, const std::string &output)
 {
-    std::vector<std::string> lines;
-    if (!readLines(input, lines))
+    if (!checkInput(input))
         return Failed;
     std::string whole;
-    for (const std::string &line : lines)
-        whole += line;
-    std::vector<std::string>().swap(lines);
+    if (!ReadFileLines(inputPath(input), [&whole](std::string &line) { whole += line; })) {
+        fail(input + ": cannot open: " + std::strerror(errno));
+        return Failed;
+    }
 
     // A JSON array of materials, or JSON Lines: one material object per line.
     struct Input
@@ -198,12 +216,12 @@ int Encode(const std::string &input, const std::string &output)
         CPrintMaterial mat;
         MaterialDecodeReport report;
         if (!DecodeMaterial(in.text.c_str(), mat, &report)) {
-            std::cerr << in.position << ": refused: " << report.Reason() << std::endl;
+            std::cerr << in.position << ": refused: " << report.Reason() << '\n';
             ++refused;
             continue;
         }
         for (const auto &dropped : report.droppedSets) {
-            std::cerr << in.position << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << std::endl;
+            std::cerr << in.position << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
             ++refused;
         }
         encoded += EncodeMaterialLine(mat);
@@ -211,7 +229,7 @@ int Encode(const std::string &input, const std::string &output)
 
     if (output == "-") {
         writeOut(encoded);
-        std::fflush(stdout);
+        return finish(refused ? Reported : Clean);
     } else {
         MaterialFileWriter writer(QString::fromLocal8Bit(output.c_str()));
         if (!writer.Open() || !writer.WriteRaw(encoded) || !writer.Commit()) {
@@ -224,37 +242,35 @@ int Encode(const std::string &input, const std::string &output)
 
 int Check(const std::string &file)
 {
-    std::vector<FileLine> lines;
-    if (!readMaterialFile(file, lines, true))
-        return Failed;
     int materials = 0;
     int refusedLines = 0;
     int droppedSets = 0;
     int duplicates = 0;
     std::map<int32_t, size_t> lineOfId;
-    for (const FileLine &line : lines) {
-        if (!line.accepted) {
-            std::cout << "line " << line.number << ": " << line.reason << '\n';
+    const bool read = readMaterialFile(
+        file,
+        [&](size_t number, CPrintMaterial &mat, const MaterialDecodeReport &report) {
+            ++materials;
+            for (const auto &dropped : report.droppedSets) {
+                std::cout << "line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
+                ++droppedSets;
+            }
+            const auto known = lineOfId.emplace(mat.m_nMatID, number);
+            if (!known.second) {
+                std::cout << "line " << number << ": material ID " << mat.m_nMatID << " duplicates line "
+                          << known.first->second << '\n';
+                ++duplicates;
+            }
+        },
+        [&](size_t number, const std::string &reason) {
+            std::cout << "line " << number << ": " << reason << '\n';
             ++refusedLines;
-            continue;
-        }
-        ++materials;
-        for (const auto &dropped : line.report.droppedSets) {
-            std::cout << "line " << line.number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
-            ++droppedSets;
-        }
-        const auto known = lineOfId.find(line.mat.m_nMatID);
-        if (known != lineOfId.end()) {
-            std::cout << "line " << line.number << ": material ID " << line.mat.m_nMatID << " duplicates line "
-                      << known->second << '\n';
-            ++duplicates;
-        } else {
-            lineOfId.emplace(line.mat.m_nMatID, line.number);
-        }
-    }
+        });
+    if (!read)
+        return Failed;
     std::cout << materials << " materials, " << refusedLines << " lines not materials, " << droppedSets
-              << " print sets refused, " << duplicates << " duplicate IDs" << std::endl;
-    return refusedLines + droppedSets + duplicates ? Reported : Clean;
+              << " print sets refused, " << duplicates << " duplicate IDs\n";
+    return finish(refusedLines + droppedSets + duplicates ? Reported : Clean);
 }
 
 } // namespace cvx

@@ -1,0 +1,171 @@
+#include "Materials.h"
+
+#include "base/Log.h"
+#include "base/TLanguage.h"
+#include "core/PrinterCatalogue.h"
+
+#include <QFileInfo>
+
+namespace {
+QString tr8(const char *text)
+{
+    return LangTrans::Instance()->Translate(QString::fromUtf8(text));
+}
+} // namespace
+
+Materials::Materials(QObject *parent) : QObject(parent)
+{
+    m_items = BuildParamCatalogue();
+    const QString dataPath = LangTrans::Instance()->GetGroupAppDataPath();
+    CVLOG << "data path of Brevisto: " << dataPath;
+    m_strDataPath = dataPath;
+}
+
+Materials::~Materials() = default;
+
+CPrintMaterial *Materials::CurrentRecord()
+{
+    MaterialEntry *entry = FindEntry(m_nCurMatID);
+    return entry ? &entry->mat : nullptr;
+}
+
+const CPrintMaterial *Materials::currentMaterial() const
+{
+    return const_cast<Materials *>(this)->CurrentRecord();
+}
+
+MaterialEntry *Materials::FindEntry(int nID)
+{
+    for (const auto &entry : m_Materials) {
+        if (entry->mat.m_nMatID == nID)
+            return entry.get();
+    }
+    return nullptr;
+}
+
+QString Materials::curMaterial() const
+{
+    const CPrintMaterial *mat = currentMaterial();
+    if (!mat)
+        return tr8("Material ");
+    return QStringLiteral("%1 ( %2 )").arg(QString::fromUtf8(mat->m_szName), QString::fromUtf8(mat->m_szManu));
+}
+
+QString Materials::curMatName() const
+{
+    const CPrintMaterial *mat = currentMaterial();
+    return mat ? QString::fromUtf8(mat->m_szName) : QString();
+}
+
+QString Materials::curManu() const
+{
+    const CPrintMaterial *mat = currentMaterial();
+    return mat ? QString::fromUtf8(mat->m_szManu) : QString();
+}
+
+QString Materials::curPrinter() const
+{
+    if (m_nCurPrinter == -1000)
+        return tr8("-3D Printer-");
+    return QString::fromStdString(GetPrinterName(m_nCurPrinter));
+}
+
+QString Materials::curNozzle() const
+{
+    if (m_nCurPrinter == -1000)
+        return QStringLiteral("----");
+    if (m_fCurNozzle < 0)
+        return tr8("-Nozzle-");
+    return tr8("Dia: %1 ").arg(double(m_fCurNozzle), 0, 'f', 2);
+}
+
+QString Materials::curLayerThick() const
+{
+    if (m_fCurNozzle < 0)
+        return QStringLiteral("----");
+    if (m_fCurLayerThick < 0)
+        return tr8("-Layer Thick-");
+    return tr8("Layer: %1 ").arg(double(m_fCurLayerThick), 0, 'f', 2);
+}
+
+QString Materials::curQuality() const
+{
+    if (m_fCurLayerThick < 0)
+        return QStringLiteral("----");
+    if (m_nCurQuality < 0)
+        return tr8("-Quality-");
+    return tr8(GetQualityName(m_nCurQuality).c_str());
+}
+
+void Materials::setCurLanguage(int idx)
+{
+    m_nLanguage = idx;
+    LangTrans::Instance()->SetLanguage(idx);
+    LogLine(nullptr) << " set language  idx: " << idx;
+}
+
+void Materials::appendItem()
+{
+    emit preItemAppended();
+    ParamItem item;
+    item.paramType = 1;
+    item.paramDesc = QStringLiteral("Add new");
+    m_items.append(item);
+    emit postItemAppended();
+}
+
+void Materials::removeCompletedItems()
+{
+    for (int i = 0; i < m_items.size();) {
+        if (m_items[i].paramType == 0) {
+            emit preItemRemoved(i);
+            m_items.remove(i);
+            emit postItemRemoved();
+        } else {
+            ++i;
+        }
+    }
+}
+
+bool Materials::isFileExist(QString path)
+{
+    return QFileInfo::exists(path);
+}
+
+QVector<MaterialItem> Materials::materialItems() const
+{
+    QVector<MaterialItem> rows;
+    rows.reserve(int(m_Materials.size()));
+    for (int row = 0; row < int(m_Materials.size()); ++row)
+        rows.append(materialItem(row));
+    return rows;
+}
+
+MaterialItem Materials::materialItem(int row) const
+{
+    const CPrintMaterial *mat = materialAt(row);
+    if (!mat)
+        return MaterialItem();
+    return {QString::fromUtf8(mat->m_szName), QString::fromUtf8(mat->m_szManu), mat->m_nMatID == m_nCurMatID,
+            mat->m_nMatID};
+}
+
+const CPrintMaterial *Materials::materialAt(int row) const
+{
+    if (row < 0 || row >= int(m_Materials.size()))
+        return nullptr;
+    return &m_Materials[size_t(row)]->mat;
+}
+
+void Materials::OutputCurrentSelects()
+{
+    const CPrintMaterial *mat = CurrentRecord();
+    if (!mat)
+        return;
+    CVLOG << "Cur MatID: " << m_nCurMatID;
+    CVLOG << "Current Material:" << mat->m_nMatID << " name: " << mat->m_szName;
+    CVLOG << "Current Printer: " << m_nCurPrinter << " Name: " << curPrinter();
+    CVLOG << "Current Nozzle: " << m_fCurNozzle << curNozzle();
+    CVLOG << "Current Layer Thick" << m_fCurLayerThick << curLayerThick();
+    CVLOG << "Current Quality" << m_nCurQuality << " Name: " << GetQualityName(m_nCurQuality);
+}

@@ -1,0 +1,230 @@
+// The vendor and user libraries: install, import with merge, export.
+
+#include "Materials.h"
+
+#include "base/Log.h"
+#include "base/PlatformPaths.h"
+#include "base/cfutility.h"
+#include "core/MaterialFileWriter.h"
+#include "core/MaterialFormat.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QUrl>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <unordered_map>
+
+namespace {
+std::string nameManuKey(const CPrintMaterial &mat)
+{
+    std::string key(mat.m_szName);
+    key += '\0';
+    key += mat.m_szManu;
+    return key;
+}
+
+// Positions of the library's entries by a key, ascending, so that the first entry with a key is
+// found at once. Kept up to date while one import merges.
+template <typename Key> class PositionIndex
+{
+public:
+    void add(const Key &key, size_t position)
+    {
+        std::vector<size_t> &positions = m_index[key];
+        positions.insert(std::upper_bound(positions.begin(), positions.end(), position), position);
+    }
+    void remove(const Key &key, size_t position)
+    {
+        const auto found = m_index.find(key);
+        if (found == m_index.end())
+            return;
+        std::vector<size_t> &positions = found->second;
+        const auto at = std::lower_bound(positions.begin(), positions.end(), position);
+        if (at != positions.end() && *at == position)
+            positions.erase(at);
+        if (positions.empty())
+            m_index.erase(found);
+    }
+    // The first position with the key, or -1.
+    long first(const Key &key) const
+    {
+        const auto found = m_index.find(key);
+        return found == m_index.end() ? -1 : long(found->second.front());
+    }
+    // Whether a position other than the given one has the key.
+    bool heldByOther(const Key &key, size_t position) const
+    {
+        const auto found = m_index.find(key);
+        if (found == m_index.end())
+            return false;
+        return found->second.size() > 1 || found->second.front() != position;
+    }
+    bool contains(const Key &key) const { return m_index.count(key) != 0; }
+
+private:
+    std::unordered_map<Key, std::vector<size_t>> m_index;
+};
+} // namespace
+
+QString Materials::LocalPath(const QString &fileName)
+{
+    const QUrl url(fileName);
+    return url.isLocalFile() ? url.toLocalFile() : fileName;
+}
+
+QString Materials::ShippedVendorPath() const
+{
+    return PlatformPaths::ShippedDataDir() + QStringLiteral("DB/") + QStringLiteral("/vendor.cvx");
+}
+
+QString Materials::VendorPath() const
+{
+    return m_strDataPath + QStringLiteral("/vendor.cvx");
+}
+
+QString Materials::UserPath() const
+{
+    return m_strDataPath + QStringLiteral("/user.cvx");
+}
+
+void Materials::checkVendorMaterials()
+{
+    const QString shipped = ShippedVendorPath();
+    const QString installed = VendorPath();
+    if (!QFile::exists(installed)) {
+        CopyFileReplace(shipped, installed);
+        return;
+    }
+    const QString installedVersion = ReadFileLen(installed, 5);
+    const QString shippedVersion = ReadFileLen(shipped, 5);
+    if (CompareVersion(shippedVersion, installedVersion) > 0)
+        CopyFileReplace(shipped, installed);
+}
+
+void Materials::importVendorMaterials()
+{
+    importMaterials(VendorPath(), false);
+}
+
+void Materials::importUserMaterials()
+{
+    importMaterials(UserPath(), false);
+}
+
+bool Materials::exportUserMaterials()
+{
+    return exportMaterials(UserPath(), true);
+}
+
+void Materials::importMaterials(QString fileName, bool bVendor)
+{
+    const QString path = LocalPath(fileName);
+    const std::string localPath = QStringToStdString(path);
+    CVLOG << "Load materials from file: " << path << "   bVendor: " << (bVendor ? 1 : 0);
+
+    {
+        QFile probe(fileName);
+        if (!probe.open(QIODevice::ReadWrite))
+            qDebug() << "Could not open file for ReadWrite " << fileName;
+    }
+
+    // Each line is turned into its JSON text as it is read, so a large file is held once.
+    std::vector<std::string> texts;
+    const bool opened =
+        ReadFileLines(localPath, [&texts](std::string &line) { texts.push_back(DecodeMaterialLine(line)); });
+    LogLine(nullptr) << "ReadFileToString() nRet: " << (opened ? 1 : 0) << " vecList size: " << texts.size();
+
+    PositionIndex<std::string> byName;
+    PositionIndex<int32_t> byID;
+    for (size_t i = 0; i < m_Materials.size(); ++i) {
+        byName.add(nameManuKey(m_Materials[i]->mat), i);
+        byID.add(m_Materials[i]->mat.m_nMatID, i);
+    }
+
+    for (std::string &text : texts) {
+        CPrintMaterial record;
+        const bool accepted = DecodeMaterial(text.c_str(), record);
+        std::string().swap(text);
+        if (!accepted)
+            continue;
+        const std::string key = nameManuKey(record);
+        long position = byName.first(key);
+        if (position < 0)
+            position = byID.first(record.m_nMatID);
+        if (position < 0) {
+            position = long(m_Materials.size());
+            m_Materials.push_back(std::make_unique<MaterialEntry>());
+            m_Materials.back()->bVendor = bVendor ? 1 : 0;
+            m_Materials.back()->mat = record;
+        } else {
+            CPrintMaterial &target = m_Materials[size_t(position)]->mat;
+            byName.remove(nameManuKey(target), size_t(position));
+            byID.remove(target.m_nMatID, size_t(position));
+            target = record;
+        }
+        MaterialEntry &entry = *m_Materials[size_t(position)];
+        // Matched by name but carrying another material's ID: renumber rather than keep two
+        // materials with one ID, which would merge them at the next import.
+        if (byID.contains(entry.mat.m_nMatID)) {
+            const int32_t oldID = entry.mat.m_nMatID;
+            const CPrintMaterial &holder = m_Materials[size_t(byID.first(oldID))]->mat;
+            const int32_t newID = DrawUnusedID(entry.mat, &entry);
+            CVLOG << "Material " << entry.mat.m_szName << " / " << entry.mat.m_szManu << " renumbered from "
+                  << oldID << " to " << newID << ": " << oldID << " is the ID of " << holder.m_szName << " / "
+                  << holder.m_szManu;
+        }
+        byName.add(key, size_t(position));
+        byID.add(entry.mat.m_nMatID, size_t(position));
+        CVLOG << "Add Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
+    }
+    std::vector<std::string>().swap(texts);
+
+    CVLOG << "Current materials is " << m_Materials.size();
+    const bool duplicates = IsHaveSameID();
+    Q_ASSERT(!duplicates);
+    Q_UNUSED(duplicates);
+    ReselectCurrent();
+}
+
+bool Materials::exportMaterials(QString fileName, bool bNoVendor)
+{
+    m_strExportError.clear();
+    if (m_Materials.empty())
+        return true;
+    const QString path = LocalPath(fileName);
+    CVLOG << "Export materials to file: " << path;
+    MaterialFileWriter writer(path);
+    bool ok = writer.Open();
+    for (auto it = m_Materials.begin(); ok && it != m_Materials.end(); ++it) {
+        MaterialEntry &entry = **it;
+        if (entry.bVendor && bNoVendor)
+            continue;
+        ok = writer.Write(entry.mat);
+        if (ok)
+            CVLOG << "Export Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
+    }
+    if (ok)
+        ok = writer.Commit();
+    if (!ok) {
+        m_strExportError = writer.ErrorString();
+        CVLOG << "Could not write " << path << ": " << m_strExportError << "; the file is unchanged";
+    }
+    return ok;
+}
+
+bool Materials::IsHaveSameID()
+{
+    std::set<int32_t> seen;
+    for (const auto &entry : m_Materials) {
+        if (!seen.insert(entry->mat.m_nMatID).second) {
+            LogLine("IsHaveSameID") << "Error:" << -1 << "   "
+                                    << "There are same Material ID in the materials, Mat name: "
+                                    << entry->mat.m_szName << "  ID:" << entry->mat.m_nMatID;
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,291 @@
+#include "LibraryFixture.h"
+#include "SignalRecorder.h"
+#include "base/cfutility.h"
+#include "core/MaterialFormat.h"
+
+#include <QUrl>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+std::vector<CPrintMaterial> readMaterials(const QString &path)
+{
+    std::vector<std::string> lines;
+    ReadFileToString(path.toStdString(), lines);
+    std::vector<CPrintMaterial> mats;
+    for (const std::string &line : lines) {
+        CPrintMaterial mat;
+        if (DecodeMaterial(DecodeMaterialLine(line).c_str(), mat))
+            mats.push_back(mat);
+    }
+    return mats;
+}
+
+QStringList namesOf(const Materials &mats)
+{
+    QStringList names;
+    for (const MaterialItem &item : mats.materialItems())
+        names << item.name;
+    return names;
+}
+
+const QStringList kReselectSequence = {
+    "curMaterialChanged", "matChanged",       "bMatLockedChanged", "curPrinterChanged",
+    "curNozzleChanged",   "curLayerThickChanged", "curQualityChanged", "matChanged",
+    "qualityChanged",     "layerThickChanged", "nozzleChanged",     "printerChanged",
+};
+
+// Limits the size of files this process writes, as a full disk would.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+} // namespace
+
+class TstMaterialsFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartInstallsTheVendorLibraryAndCreatesTheUserLibrary()
+    {
+        LibraryFixture fx;
+        QVERIFY(writeMaterialFile(fx.shippedDir() + "/DB/vendor.cvx",
+                                  {makeMaterial("PLA", "Orvik", 101, {{-1, 0.4f, 0.2f, 0}}),
+                                   makeMaterial("ABS", "Orvik", 102, {{-1, 0.4f, 0.2f, 0}})},
+                                  "1.0.0\n"));
+        Materials &m = fx.mats();
+        m.checkVendorMaterials();
+        QCOMPARE(readAll(m.VendorPath()), readAll(fx.shippedDir() + "/DB/vendor.cvx"));
+        m.importVendorMaterials();
+        QCOMPARE(m.bMatLocked(), 1); // nothing was current: the first material, locked
+        m.importUserMaterials();
+        QVERIFY(QFile::exists(m.UserPath()));
+        QCOMPARE(readAll(m.UserPath()), QByteArray());
+        QCOMPARE(namesOf(m), QStringList({"PLA", "ABS"}));
+        QCOMPARE(m.curMatID(), 101);
+        QCOMPARE(m.bMatLocked(), 0); // re-selected by its ID: its real lock state
+    }
+
+    void vendorUpdateByVersionText_data()
+    {
+        QTest::addColumn<QByteArray>("installed");
+        QTest::addColumn<QByteArray>("shipped");
+        QTest::addColumn<bool>("replaced");
+        QTest::addRow("newer shipped replaces") << QByteArray("1.0.1\n") << QByteArray("1.0.2\n") << true;
+        QTest::addRow("equal texts keep") << QByteArray("1.0.2\n") << QByteArray("1.0.2\n") << false;
+        QTest::addRow("older shipped keeps") << QByteArray("1.0.3\n") << QByteArray("1.0.2\n") << false;
+        QTest::addRow("installed text no number keeps") << QByteArray("abcde\n") << QByteArray("1.0.2\n") << false;
+        QTest::addRow("empty installed is never replaced") << QByteArray() << QByteArray("1.0.2\n") << false;
+        QTest::addRow("garbage shipped keeps") << QByteArray("1.0.1\n") << QByteArray("\x01\xff\n", 3) << false;
+    }
+    void vendorUpdateByVersionText()
+    {
+        QFETCH(QByteArray, installed);
+        QFETCH(QByteArray, shipped);
+        QFETCH(bool, replaced);
+        LibraryFixture fx;
+        QVERIFY(writeMaterialFile(fx.shippedDir() + "/DB/vendor.cvx", {makeMaterial("New", "V", 1)}, shipped));
+        QVERIFY(writeMaterialFile(fx.mats().VendorPath(), {makeMaterial("Old", "V", 2)}, installed));
+        const QByteArray before = readAll(fx.mats().VendorPath());
+        fx.mats().checkVendorMaterials();
+        QCOMPARE(readAll(fx.mats().VendorPath()),
+                 replaced ? readAll(fx.shippedDir() + "/DB/vendor.cvx") : before);
+    }
+
+    void missingShippedLibraryLeavesAnEmptyInstalledOne()
+    {
+        LibraryFixture fx;
+        fx.mats().checkVendorMaterials();
+        fx.mats().importVendorMaterials();
+        QVERIFY(QFile::exists(fx.mats().VendorPath()));
+        QCOMPARE(fx.mats().materialCount(), 0);
+    }
+
+    void importMergesByNameAndManufacturerThenById()
+    {
+        LibraryFixture fx;
+        const QString first = fx.dataDir() + "/first.cvx";
+        const QString second = fx.dataDir() + "/second.cvx";
+        QVERIFY(writeMaterialFile(first, {makeMaterial("PLA", "A", 1), makeMaterial("ABS", "A", 2),
+                                          makeMaterial("PETG", "A", 3)}));
+        CPrintMaterial renamed = makeMaterial("ABS+", "B", 2); // same ID as ABS
+        CPrintMaterial samePla = makeMaterial("PLA", "A", 1);
+        samePla.m_nPrintTemp = 199;
+        QVERIFY(writeMaterialFile(second, {samePla, renamed, makeMaterial("TPU", "A", 4)}));
+        Materials &m = fx.mats();
+        m.importMaterials(first, false);
+        m.importMaterials(first, false);
+        QCOMPARE(m.materialCount(), 3); // the same file twice: every record matches its copy
+        m.importMaterials(QUrl::fromLocalFile(second).toString(), true);
+        QCOMPARE(namesOf(m), QStringList({"PLA", "ABS+", "PETG", "TPU"}));
+        QCOMPARE(m.materialAt(0)->m_nPrintTemp, 199);
+        QCOMPARE(m.materialAt(3)->m_nMatID, 4);
+    }
+
+    void importThatWouldDuplicateAnIdRenumbers()
+    {
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/lib.cvx";
+        QVERIFY(writeMaterialFile(path, {makeMaterial("PLA", "A", 10), makeMaterial("ABS", "A", 20)}));
+        fx.mats().importMaterials(path, false);
+        // PLA by name and manufacturer, but with ABS's ID.
+        CPrintMaterial clash = makeMaterial("PLA", "A", 20);
+        clash.m_nPrintTemp = 205;
+        QVERIFY(writeMaterialFile(path, {clash}));
+        LogCapture log;
+        fx.mats().importMaterials(path, false);
+        const CPrintMaterial *pla = fx.mats().materialAt(0);
+        const CPrintMaterial *abs = fx.mats().materialAt(1);
+        QCOMPARE(pla->m_nPrintTemp, 205);  // the imported values arrived
+        QCOMPARE(abs->m_nMatID, 20);       // the other material keeps its ID
+        QVERIFY(pla->m_nMatID != 20);
+        QVERIFY(!fx.mats().IsHaveSameID());
+        QVERIFY(log.contains(QStringLiteral("renumbered from 20 to %1").arg(pla->m_nMatID)));
+    }
+
+    void importLinesThatAreNotMaterialsAreSkipped()
+    {
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/mixed.cvx";
+        QByteArray bytes = "1.0.2\nnot hex at all\n";
+        CPrintMaterial good = makeMaterial("Good", "A", 5, {{10102, 0.4f, 0.2f, 1}});
+        bytes += QByteArray::fromStdString(EncodeMaterialLine(good));
+        bytes += QByteArray::fromStdString(StringToHex("{\"b2\":\"NoManu\",\"group\":[]}")) + "\r\n";
+        QVERIFY(writeAll(path, bytes));
+        LogCapture log;
+        fx.mats().importMaterials(path, false);
+        QCOMPARE(namesOf(fx.mats()), QStringList({"Good"}));
+        QVERIFY(log.contains("ReadFileToString() nRet: 1 vecList size: 4"));
+        QVERIFY(log.contains("importMaterials() Current materials is 1"));
+    }
+
+    void importReselectsWithTheWholeSequence()
+    {
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/lib.cvx";
+        QVERIFY(writeMaterialFile(path, {makeMaterial("PLA", "A", 1)}));
+        SignalRecorder rec(&fx.mats());
+        fx.mats().importMaterials(path, false);
+        QCOMPARE(rec.names(), kReselectSequence);
+    }
+
+    void exportWritesEveryMaterialAndUpdatesDerivedFields()
+    {
+        LibraryFixture fx;
+        const QString in = fx.dataDir() + "/in.cvx";
+        CPrintMaterial slow = makeMaterial("PLA", "A", 1, {{10102, 0.4f, 0.2f, 0}});
+        slow.m_lstSets.front().fAcc[0] = 800.0f;
+        QVERIFY(writeMaterialFile(in, {slow, makeMaterial("ABS", "A", 2)}));
+        fx.mats().importMaterials(in, true); // vendor entries are written too when not left out
+        const QString out = fx.dataDir() + "/out.cvx";
+        QVERIFY(fx.mats().exportMaterials(QUrl::fromLocalFile(out).toString(), false));
+        QCOMPARE(fx.mats().materialAt(0)->m_lstSets.front().fAcc[0], 1000.0f);
+        const std::vector<CPrintMaterial> back = readMaterials(out);
+        QCOMPARE(int(back.size()), 2);
+        QVERIFY(back[0].SameStoredContent(*fx.mats().materialAt(0)));
+        QVERIFY(back[1].SameStoredContent(*fx.mats().materialAt(1)));
+    }
+
+    void exportLeavesOutVendorEntriesOnlyWhenAsked()
+    {
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/lib.cvx";
+        QVERIFY(writeMaterialFile(path, {makeMaterial("V", "A", 1)}));
+        fx.mats().importMaterials(path, true);
+        QVERIFY(writeMaterialFile(path, {makeMaterial("U", "A", 2)}));
+        fx.mats().importMaterials(path, false);
+        QVERIFY(fx.mats().exportMaterials(path, true));
+        QCOMPARE(int(readMaterials(path).size()), 1);
+        QVERIFY(fx.mats().exportMaterials(path, false));
+        QCOMPARE(int(readMaterials(path).size()), 2);
+    }
+
+    void exportOfAnEmptyLibraryTouchesNothing()
+    {
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/keep.cvx";
+        QVERIFY(writeAll(path, "old content\n"));
+        QVERIFY(fx.mats().exportMaterials(path, false));
+        QCOMPARE(readAll(path), QByteArray("old content\n"));
+    }
+
+    void failedSaveKeepsTheOldLibrary_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::addRow("folder that cannot hold the file") << false;
+        QTest::addRow("disk full while writing") << true;
+    }
+    void failedSaveKeepsTheOldLibrary()
+    {
+        QFETCH(bool, diskFull);
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/lib.cvx";
+        std::vector<CPrintMaterial> many;
+        for (int i = 0; i < 50; ++i)
+            many.push_back(makeMaterial(qPrintable(QStringLiteral("M%1").arg(i)), "A", 100 + i, {{-1, 0.4f, 0.2f, 0}}));
+        QVERIFY(writeMaterialFile(path, many));
+        fx.mats().importMaterials(path, false);
+        QVERIFY(writeAll(fx.mats().UserPath(), "previous library\n"));
+        LogCapture log;
+        bool saved = true;
+        if (diskFull) {
+            FileSizeLimit limit(4096);
+            saved = fx.mats().exportUserMaterials();
+        } else {
+            QVERIFY(writeAll(fx.dataDir() + "/plain-file", "x"));
+            saved = fx.mats().exportMaterials(fx.dataDir() + "/plain-file/user.cvx", false);
+        }
+        QVERIFY(!saved);
+        QVERIFY(!fx.mats().LastExportError().isEmpty());
+        QVERIFY(log.contains("the file is unchanged"));
+        QCOMPARE(readAll(fx.mats().UserPath()), QByteArray("previous library\n"));
+    }
+
+    void savedEditsSurviveARestart()
+    {
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/lib.cvx";
+        QVERIFY(writeMaterialFile(path, {makeMaterial("PLA", "A", 7, {{10102, 0.4f, 0.2f, 0}})}));
+        fx.mats().importMaterials(path, false);
+        fx.mats().selectMaterial(7);
+        fx.mats().selectPrinter(10102);
+        fx.mats().setParameter(9, 223);
+        QVERIFY(fx.mats().exportUserMaterials());
+        fx.restart();
+        fx.mats().importUserMaterials();
+        QCOMPARE(fx.mats().materialCount(), 1);
+        QCOMPARE(fx.mats().materialAt(0)->m_lstSets.front().nBasicTemp, 223);
+    }
+
+    void sameIdReportIsLogged()
+    {
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/lib.cvx";
+        QVERIFY(writeMaterialFile(path, {makeMaterial("PLA", "A", 3)}));
+        fx.mats().importMaterials(path, false);
+        QVERIFY(!fx.mats().IsHaveSameID());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstMaterialsFiles)
+#include "tst_MaterialsFiles.moc"
