@@ -6,10 +6,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <clocale>
 #include <climits>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <signal.h>
@@ -106,10 +109,7 @@ QByteArray qbytes(const std::string &s)
 // The record as JSON, for failure messages; derived fields are left as they stand.
 QByteArray describe(const CPrintMaterial &mat)
 {
-    const JsonPtr tree = MaterialToJsonTree(mat);
-    char *text = cJSON_PrintUnformatted(tree.get());
-    const QByteArray out(text);
-    cJSON_free(text);
+    const QByteArray out = QByteArray::fromStdString(MaterialJsonText(mat));
     return out + " fallback=" + QByteArray::number(mat.m_bDefaultFallback)
            + " printTemp2=" + QByteArray::number(mat.m_nPrintTemp2);
 }
@@ -181,6 +181,7 @@ private slots:
     void knownMaterialText();
     void formatJsonNumber_data();
     void formatJsonNumber();
+    void formatJsonNumberMatchesPrintf();
     void decode_data();
     void decode();
     void decodeLine_data();
@@ -237,6 +238,39 @@ void TstMaterialFormat::formatJsonNumber()
     QFETCH(double, value);
     QFETCH(QByteArray, text);
     QCOMPARE(qbytes(FormatJsonNumber(value)), text);
+}
+
+// The fast formatter must agree with the printf rule it stands for on any value.
+void TstMaterialFormat::formatJsonNumberMatchesPrintf()
+{
+    const auto reference = [](double value) {
+        char text[64];
+        std::snprintf(text, sizeof(text), "%1.15g", value);
+        if (std::strtod(text, nullptr) != value)
+            std::snprintf(text, sizeof(text), "%1.17g", value);
+        return QByteArray(text);
+    };
+    QRandomGenerator random(42);
+    for (int i = 0; i < 200000; ++i) {
+        const quint64 bits = random.generate64();
+        double value;
+        if (i % 3 == 0) {
+            float f;
+            const quint32 low = quint32(bits);
+            std::memcpy(&f, &low, sizeof(f));
+            value = double(f);
+        } else if (i % 3 == 1) {
+            value = double(int(bits % 2000001) - 1000000) / std::pow(10.0, double(bits >> 60));
+        } else {
+            std::memcpy(&value, &bits, sizeof(value));
+        }
+        if (!std::isfinite(value))
+            continue;
+        const QByteArray got = qbytes(FormatJsonNumber(value));
+        if (got != reference(value))
+            QFAIL(qPrintable(QStringLiteral("%1: got %2, printf gives %3")
+                                 .arg(value, 0, 'g', 17).arg(QString(got), QString(reference(value)))));
+    }
 }
 
 void TstMaterialFormat::decode_data()

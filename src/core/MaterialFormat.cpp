@@ -2,8 +2,10 @@
 
 #include "base/cfutility.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -160,32 +162,81 @@ void readField(Kind kind, const cJSON *item, void *field, size_t textSize)
     }
 }
 
-// cJSON's own printer accepts 15 digits that only nearly read back; the file needs them exact.
-cJSON *createFloat(float value)
+// Appends the JSON text of one field as cJSON prints it unformatted, with exact numbers.
+class JsonWriter
 {
-    return cJSON_CreateRaw(FormatJsonNumber(double(value)).c_str());
-}
+public:
+    explicit JsonWriter(std::string &out) : m_out(out) {}
 
-cJSON *writeField(Kind kind, void *field)
-{
-    switch (kind) {
-    case Kind::Int:
-        return cJSON_CreateNumber(*static_cast<int32_t *>(field));
-    case Kind::Float:
-        return createFloat(*static_cast<float *>(field));
-    case Kind::FloatArray: {
-        cJSON *array = cJSON_CreateArray();
-        for (int i = 0; i < 3; ++i)
-            cJSON_AddItemToArray(array, createFloat(static_cast<float *>(field)[i]));
-        return array;
+    void key(const char *name)
+    {
+        m_out += '"';
+        m_out += name;
+        m_out += "\":";
     }
-    case Kind::IntArray:
-        return cJSON_CreateIntArray(static_cast<int *>(field), 3);
-    case Kind::Text:
-        return cJSON_CreateString(static_cast<char *>(field));
+    void integer(int32_t value)
+    {
+        char buffer[16];
+        m_out.append(buffer, std::to_chars(buffer, buffer + sizeof(buffer), value).ptr);
     }
-    return cJSON_CreateNull();
-}
+    void number(float value) { m_out += FormatJsonNumber(double(value)); }
+    // Quote, backslash and control characters escaped; bytes from 0x80 written unchanged.
+    void text(const char *value)
+    {
+        m_out += '"';
+        for (const char *c = value; *c; ++c) {
+            const unsigned char byte = static_cast<unsigned char>(*c);
+            switch (byte) {
+            case '"': m_out += "\\\""; break;
+            case '\\': m_out += "\\\\"; break;
+            case '\b': m_out += "\\b"; break;
+            case '\f': m_out += "\\f"; break;
+            case '\n': m_out += "\\n"; break;
+            case '\r': m_out += "\\r"; break;
+            case '\t': m_out += "\\t"; break;
+            default:
+                if (byte < 0x20) {
+                    char escape[8];
+                    std::snprintf(escape, sizeof(escape), "\\u%04x", byte);
+                    m_out += escape;
+                } else {
+                    m_out += char(byte);
+                }
+            }
+        }
+        m_out += '"';
+    }
+    void field(Kind kind, void *field)
+    {
+        switch (kind) {
+        case Kind::Int:
+            integer(*static_cast<int32_t *>(field));
+            break;
+        case Kind::Float:
+            number(*static_cast<float *>(field));
+            break;
+        case Kind::FloatArray:
+        case Kind::IntArray:
+            m_out += '[';
+            for (int i = 0; i < 3; ++i) {
+                if (i)
+                    m_out += ',';
+                if (kind == Kind::FloatArray)
+                    number(static_cast<float *>(field)[i]);
+                else
+                    integer(static_cast<int32_t *>(field)[i]);
+            }
+            m_out += ']';
+            break;
+        case Kind::Text:
+            text(static_cast<char *>(field));
+            break;
+        }
+    }
+
+private:
+    std::string &m_out;
+};
 
 PrintSetData readSet(const cJSON *element)
 {
@@ -210,41 +261,89 @@ std::string FormatJsonNumber(double value)
 {
     if (!std::isfinite(value))
         return "null";
-    // to_chars formats as printf's "%1.15g" / "%1.17g" in the C locale, whatever the user's locale.
+    // The shortest digits that read back exactly. When there are at most 15 of them, they are
+    // what "%1.15g" prints; otherwise 15 digits cannot read back and "%1.17g" is the text.
     char buffer[64];
-    const auto shortEnd = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 15).ptr;
-    double back = 0.0;
-    std::from_chars(buffer, shortEnd, back);
-    if (back == value)
-        return std::string(buffer, shortEnd);
-    const auto longEnd = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 17).ptr;
-    return std::string(buffer, longEnd);
+    const char *end = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::scientific).ptr;
+    const char *p = buffer;
+    const bool negative = *p == '-';
+    if (negative)
+        ++p;
+    std::string digits;
+    for (; p < end && *p != 'e'; ++p) {
+        if (*p != '.')
+            digits += *p;
+    }
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
+    if (digits.size() > 15) {
+        const char *longEnd = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 17).ptr;
+        return std::string(buffer, size_t(longEnd - buffer));
+    }
+
+    // Lay the digits out as printf's %g does with a precision of 15.
+    std::string text(negative ? "-" : "");
+    if (exponent < -4 || exponent >= 15) {
+        text += digits[0];
+        if (digits.size() > 1) {
+            text += '.';
+            text.append(digits, 1, std::string::npos);
+        }
+        char exp[16];
+        std::snprintf(exp, sizeof(exp), "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+        text += exp;
+    } else if (exponent >= 0) {
+        const size_t whole = size_t(exponent) + 1;
+        if (digits.size() <= whole) {
+            text += digits;
+            text.append(whole - digits.size(), '0');
+        } else {
+            text.append(digits, 0, whole);
+            text += '.';
+            text.append(digits, whole, std::string::npos);
+        }
+    } else {
+        text += "0.";
+        text.append(size_t(-exponent - 1), '0');
+        text += digits;
+    }
+    return text;
 }
 
-JsonPtr MaterialToJsonTree(const CPrintMaterial &material)
+std::string MaterialJsonText(const CPrintMaterial &material)
 {
     CPrintMaterial &mat = const_cast<CPrintMaterial &>(material); // the accessors are not const
-    JsonPtr root(cJSON_CreateObject());
-    for (const RecordKey &key : kRecordKeys)
-        cJSON_AddItemToObject(root.get(), key.name, writeField(key.kind, key.field(mat)));
-    cJSON *group = cJSON_CreateArray();
-    for (PrintSetData &set : mat.m_lstSets) {
-        cJSON *object = cJSON_CreateObject();
-        for (const SetKey &key : kSetKeys)
-            cJSON_AddItemToObject(object, key.name, writeField(key.kind, key.field(set)));
-        cJSON_AddItemToArray(group, object);
+    std::string out;
+    out.reserve(400 + 700 * mat.m_lstSets.size());
+    JsonWriter json(out);
+    out += '{';
+    for (const RecordKey &key : kRecordKeys) {
+        json.key(key.name);
+        json.field(key.kind, key.field(mat));
+        out += ',';
     }
-    cJSON_AddItemToObject(root.get(), "group", group);
-    return root;
+    json.key("group");
+    out += '[';
+    bool first = true;
+    for (PrintSetData &set : mat.m_lstSets) {
+        out += first ? "{" : ",{";
+        first = false;
+        for (int k = 0; k < kSetKeyCount; ++k) {
+            if (k)
+                out += ',';
+            json.key(kSetKeys[k].name);
+            json.field(kSetKeys[k].kind, kSetKeys[k].field(set));
+        }
+        out += '}';
+    }
+    out += "]}";
+    return out;
 }
 
 int CPrintMaterial::ToJson(std::string &out)
 {
     UpdateDerived();
-    const JsonPtr root = MaterialToJsonTree(*this);
-    char *text = cJSON_PrintUnformatted(root.get());
-    out.assign(text ? text : "");
-    cJSON_free(text);
+    out = MaterialJsonText(*this);
     return 0;
 }
 
@@ -405,4 +504,67 @@ bool IsBlankLine(const std::string &line)
             return false;
     }
     return true;
+}
+
+std::string PrettyJson(const std::string &compact)
+{
+    std::string out;
+    out.reserve(compact.size() * 2);
+    std::vector<char> open; // '{' or '[' for each level
+    bool inString = false;
+    auto newline = [&out, &open]() {
+        out += '\n';
+        out.append(size_t(std::count(open.begin(), open.end(), '{')), '\t');
+    };
+    for (size_t i = 0; i < compact.size(); ++i) {
+        const char c = compact[i];
+        if (inString) {
+            out += c;
+            if (c == '\\' && i + 1 < compact.size())
+                out += compact[++i];
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        const char next = i + 1 < compact.size() ? compact[i + 1] : '\0';
+        switch (c) {
+        case '"':
+            inString = true;
+            out += c;
+            break;
+        case '{':
+        case '[':
+            out += c;
+            if ((c == '{' && next == '}') || (c == '[' && next == ']')) {
+                out += next;
+                ++i;
+                break;
+            }
+            open.push_back(c);
+            if (c == '{')
+                newline();
+            break;
+        case '}':
+        case ']':
+            if (!open.empty())
+                open.pop_back();
+            if (c == '}')
+                newline();
+            out += c;
+            break;
+        case ',':
+            out += ',';
+            if (!open.empty() && open.back() == '{')
+                newline();
+            else
+                out += ' ';
+            break;
+        case ':':
+            out += ": ";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
 }

@@ -44,8 +44,12 @@ struct MaterialDecodeReport
 // "null" for a value that is not finite. "." is the decimal point whatever the locale.
 std::string FormatJsonNumber(double value);
 
-// The record's JSON object, derived fields as they stand (callers update them first).
-JsonPtr MaterialToJsonTree(const CPrintMaterial &mat);
+// The record's compact JSON text with its derived fields as they stand (ToJson updates them
+// first): members in the file's order, no whitespace, strings escaped as JSON requires.
+std::string MaterialJsonText(const CPrintMaterial &mat);
+
+// The same text laid out for people: one member per line, indented by tabs.
+std::string PrettyJson(const std::string &compact);
 
 // Decodes one JSON text into a fresh record as a list reader does: FromJson, then a creation
 // day of -1000 reads as 0. True when the material is accepted.

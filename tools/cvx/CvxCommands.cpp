@@ -145,29 +145,26 @@ int List(const std::string &file)
 int Decode(const std::string &file, bool compact)
 {
     ErrorReport errors;
-    JsonPtr array(cJSON_CreateArray());
+    std::string array = "[";
     const bool read = readMaterialFile(
         file,
         [&](size_t number, CPrintMaterial &mat, const MaterialDecodeReport &report) {
+            std::string json;
+            mat.ToJson(json);
             if (compact) {
-                std::string json;
-                mat.ToJson(json);
                 json += '\n';
                 writeOut(json);
             } else {
-                mat.UpdateDerived();
-                cJSON_AddItemToArray(array.get(), MaterialToJsonTree(mat).release());
+                array += array.size() > 1 ? "," : "";
+                array += json;
             }
             errors.droppedSets(number, report);
         },
         [&](size_t number, const std::string &reason) { errors.refusedLine(number, reason); });
     if (!read)
         return Failed;
-    if (!compact) {
-        char *text = cJSON_Print(array.get());
-        writeOut(std::string(text ? text : "[]") + "\n");
-        cJSON_free(text);
-    }
+    if (!compact)
+        writeOut(PrettyJson(array + "]") + "\n");
     return finish(errors.count ? Reported : Clean);
 }
 
