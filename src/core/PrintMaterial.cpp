@@ -90,6 +90,24 @@ CPrintMaterial::CPrintMaterial(const CPrintMaterial &other) : m_itCurSet(m_lstSe
     *this = other;
 }
 
+CPrintMaterial::CPrintMaterial(CPrintMaterial &&other) noexcept : m_itCurSet(m_lstSets.end())
+{
+    *this = std::move(other);
+}
+
+CPrintMaterial &CPrintMaterial::operator=(CPrintMaterial &&other) noexcept
+{
+    if (this == &other)
+        return *this;
+    std::list<PrintSetData> sets;
+    sets.swap(other.m_lstSets);
+    other.m_itCurSet = other.m_lstSets.end();
+    *this = static_cast<const CPrintMaterial &>(other); // every field but the (now empty) list
+    m_lstSets.swap(sets);
+    m_itCurSet = m_lstSets.end();
+    return *this;
+}
+
 CPrintMaterial &CPrintMaterial::operator=(const CPrintMaterial &other)
 {
     if (this == &other)

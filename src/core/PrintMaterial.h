@@ -63,6 +63,9 @@ public:
     CPrintMaterial();
     CPrintMaterial(const CPrintMaterial &other);
     CPrintMaterial &operator=(const CPrintMaterial &other);
+    // Takes the other's print sets without copying them; the other keeps an empty list.
+    CPrintMaterial(CPrintMaterial &&other) noexcept;
+    CPrintMaterial &operator=(CPrintMaterial &&other) noexcept;
     virtual ~CPrintMaterial();
 
     // Copies at most 32 bytes of each text; a null pointer leaves that field empty.

@@ -131,11 +131,16 @@ void Materials::importMaterials(QString fileName, bool bVendor)
             qDebug() << "Could not open file for ReadWrite " << fileName;
     }
 
-    // Each line is turned into its JSON text as it is read, so a large file is held once.
-    std::vector<std::string> texts;
-    const bool opened =
-        ReadFileLines(localPath, [&texts](std::string &line) { texts.push_back(DecodeMaterialLine(line)); });
-    LogLine(nullptr) << "ReadFileToString() nRet: " << (opened ? 1 : 0) << " vecList size: " << texts.size();
+    // Lines are decoded as they are read, so a large file is never held whole.
+    std::vector<CPrintMaterial> records;
+    size_t lineCount = 0;
+    const bool opened = ReadFileLines(localPath, [&](std::string &line) {
+        ++lineCount;
+        CPrintMaterial record;
+        if (DecodeMaterial(DecodeMaterialLine(line).c_str(), record))
+            records.push_back(std::move(record));
+    });
+    LogLine(nullptr) << "ReadFileToString() nRet: " << (opened ? 1 : 0) << " vecList size: " << lineCount;
 
     PositionIndex<std::string> byName;
     PositionIndex<int32_t> byID;
@@ -144,12 +149,7 @@ void Materials::importMaterials(QString fileName, bool bVendor)
         byID.add(m_Materials[i]->mat.m_nMatID, i);
     }
 
-    for (std::string &text : texts) {
-        CPrintMaterial record;
-        const bool accepted = DecodeMaterial(text.c_str(), record);
-        std::string().swap(text);
-        if (!accepted)
-            continue;
+    for (CPrintMaterial &record : records) {
         const std::string key = nameManuKey(record);
         long position = byName.first(key);
         if (position < 0)
@@ -158,12 +158,12 @@ void Materials::importMaterials(QString fileName, bool bVendor)
             position = long(m_Materials.size());
             m_Materials.push_back(std::make_unique<MaterialEntry>());
             m_Materials.back()->bVendor = bVendor ? 1 : 0;
-            m_Materials.back()->mat = record;
+            m_Materials.back()->mat = std::move(record);
         } else {
             CPrintMaterial &target = m_Materials[size_t(position)]->mat;
             byName.remove(nameManuKey(target), size_t(position));
             byID.remove(target.m_nMatID, size_t(position));
-            target = record;
+            target = std::move(record);
         }
         MaterialEntry &entry = *m_Materials[size_t(position)];
         // Matched by name but carrying another material's ID: renumber rather than keep two
@@ -180,7 +180,7 @@ void Materials::importMaterials(QString fileName, bool bVendor)
         byID.add(entry.mat.m_nMatID, size_t(position));
         CVLOG << "Add Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
     }
-    std::vector<std::string>().swap(texts);
+    std::vector<CPrintMaterial>().swap(records);
 
     CVLOG << "Current materials is " << m_Materials.size();
     const bool duplicates = IsHaveSameID();
