@@ -128,12 +128,15 @@ public slots:
     int copyCurSets(int index);
 
 public:
+    // For the scene's messages: where "Save" writes, and why the last export failed ("" after a
+    // success).
+    Q_INVOKABLE QString userLibraryPath() const { return UserPath(); }
+    Q_INVOKABLE QString lastExportError() const { return m_strExportError; }
+
     // The paths of the library files.
     QString ShippedVendorPath() const;
     QString VendorPath() const;
     QString UserPath() const;
-    // Why the last export failed ("" after a success).
-    QString LastExportError() const { return m_strExportError; }
 
     // The selection lists, read by the menu models.
     std::vector<int> m_PrinterTypes;

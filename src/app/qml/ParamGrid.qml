@@ -1,0 +1,103 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.5
+import PrintSet 1.0
+
+Page {
+    id: paramPage
+    font.pixelSize: fontP * 1.1
+
+    GridView {
+        id: paramGrid
+        readonly property real margin: 10
+        anchors.fill: parent
+        anchors.leftMargin: margin
+        clip: true
+        cellWidth: (paramPage.width - 2 * margin) / 3 - 10
+        cellHeight: fontP * 3
+        model: PrintParamModel { mats: materials }
+
+        header: Row {
+            topPadding: 10
+            leftPadding: 40
+            bottomPadding: 5
+            spacing: 10
+            Button {
+                text: "➕"
+                font.pixelSize: fontP * 1.4
+                enabled: !materials.bMatLocked
+                onClicked: {
+                    copyDialog.beforeOpen()
+                    copyDialog.open()
+                }
+            }
+            Button {
+                text: "➖"
+                font.pixelSize: fontP * 1.4
+                enabled: !materials.bMatLocked
+                onClicked: removeSetDialog.open()
+            }
+        }
+
+        delegate: Row {
+            spacing: 0
+            visible: paramType !== -1
+            Item {
+                width: 50
+                height: 1
+            }
+            Label {
+                id: descLabel
+                anchors.verticalCenter: valueField.verticalCenter
+                text: paramDesc + ": "
+            }
+            TextField {
+                id: valueField
+                width: paramGrid.cellWidth - 50 - descLabel.width - 10
+                readOnly: true
+                horizontalAlignment: TextInput.AlignRight
+                color: "Red"
+                placeholderText: "manifold"
+                placeholderTextColor: "gray"
+                text: (paramFlag & 1) ? Number(paramVal).toLocaleString(Qt.locale("en_US"), 'f', 2) + " " + paramUnit : ""
+                onPressed: {
+                    console.log(" TextField Widht: " + width)
+                    beginEdit(model)
+                }
+            }
+        }
+    }
+
+    CopySetDlg { id: copyDialog; objectName: "copyDialog" }
+
+    Dialog {
+        id: removeSetDialog
+        objectName: "removeSetDialog"
+        title: "Remove print sets"
+        width: 480
+        height: 240
+        anchors.centerIn: Overlay.overlay
+        modal: true
+        standardButtons: Dialog.Ok | Dialog.Cancel
+        onAboutToShow: removeLabel.text = "Remove " + materials.curSetNumber + " print sets\n" + materials.curPrinter
+                       + " > " + materials.curNozzle + " > " + materials.curLayerThick + " > " + materials.curQuality
+        onAccepted: {
+            var n = materials.removeCurSets()
+            console.log("Remove print set: " + n)
+            messageDialog.title = "Remove print set"
+            messageDialog.prompt = "Removed " + n + " print sets"
+            messageDialog.open()
+        }
+        Column {
+            spacing: 20
+            width: parent.width
+            Label {
+                id: removeLabel
+                width: parent.width
+                color: "#e41e25"
+                wrapMode: Text.WordWrap
+                horizontalAlignment: Text.AlignHCenter
+                verticalAlignment: Text.AlignVCenter
+            }
+        }
+    }
+}

@@ -1,0 +1,135 @@
+#include "PrintSetModel.h"
+
+#include "base/Log.h"
+#include "base/TLanguage.h"
+#include "library/Materials.h"
+
+#include <cmath>
+
+PrintSetModel::PrintSetModel(QObject *parent) : QAbstractListModel(parent) {}
+
+void PrintSetModel::setMats(Materials *mats)
+{
+    beginResetModel();
+    if (m_mats)
+        disconnect(m_mats, nullptr, this, nullptr);
+    LogLine("setMats") << " Set Model data of Print set Model";
+    m_mats = mats;
+    if (m_mats) {
+        connect(m_mats, &Materials::preItemAppended, this, [this]() {
+            const int row = m_mats->items()->size();
+            beginInsertRows(QModelIndex(), row, row);
+        });
+        connect(m_mats, &Materials::postItemAppended, this, [this]() { endInsertRows(); });
+        connect(m_mats, &Materials::preItemRemoved, this,
+                [this](int nIndex) { beginRemoveRows(QModelIndex(), nIndex, nIndex); });
+        connect(m_mats, &Materials::postItemRemoved, this, [this]() { endRemoveRows(); });
+        connect(m_mats, &Materials::matChanged, this, [this]() {
+            beginResetModel();
+            endResetModel();
+        });
+    }
+    endResetModel();
+}
+
+int PrintSetModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || !m_mats || !m_mats->currentMaterial())
+        return 0;
+    if (m_mats->curSetNumber() == 0)
+        return BASICINFO_SIZE;
+    return m_mats->items()->size();
+}
+
+double PrintSetModel::CutToThreeDecimals(double value)
+{
+    const double thousandfold = (value + 0.0001) * 1000.0;
+    if (!(std::fabs(thousandfold) < 2147483647.0))
+        return value;
+    return int32_t(thousandfold) / 1000.0;
+}
+
+QVariant PrintSetModel::RowData(int row, int role) const
+{
+    if (!m_mats || row < 0 || row >= m_mats->items()->size() || role < ParamIDRole || role > LabelStepRole)
+        return QVariant();
+    const ParamItem &item = m_mats->items()->at(row);
+    switch (role) {
+    case ParamIDRole:
+        return item.paramID;
+    case ParamTypeRole:
+        return item.paramType;
+    case ParamFlagRole:
+        return item.paramFlag;
+    case ParamValRole:
+        return CutToThreeDecimals(item.paramVal);
+    case ParamDescRole:
+        return LangTrans::Instance()->Translate(item.paramDesc);
+    case ParamUnitRole:
+        return item.paramUnit;
+    case MinValRole:
+        return item.minVal;
+    case MaxValRole:
+        return item.maxVal;
+    case SafeValRole:
+        return item.safeVal;
+    case EditStepRole:
+        return item.editStep;
+    case TickStepRole:
+        return item.tickStep;
+    case LabelStepRole:
+        return item.labelStep;
+    }
+    return QVariant();
+}
+
+QVariant PrintSetModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    return RowData(index.row(), role);
+}
+
+Qt::ItemFlags PrintSetModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEditable : Qt::NoItemFlags;
+}
+
+QHash<int, QByteArray> PrintSetModel::roleNames() const
+{
+    return {
+        {ParamIDRole, "paramID"},   {ParamTypeRole, "paramType"}, {ParamValRole, "paramVal"},
+        {ParamFlagRole, "paramFlag"}, {ParamDescRole, "paramDesc"}, {ParamUnitRole, "paramUnit"},
+        {MinValRole, "minVal"},     {MaxValRole, "maxVal"},       {SafeValRole, "safeVal"},
+        {EditStepRole, "editStep"}, {TickStepRole, "tickStep"},   {LabelStepRole, "labelStep"},
+    };
+}
+
+int BasicInfoModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return qMin(PrintSetModel::rowCount(), int(BASICINFO_SIZE));
+}
+
+QVariant BasicInfoModel::data(const QModelIndex &index, int role) const
+{
+    Q_ASSERT(!index.isValid() || index.row() < BASICINFO_SIZE);
+    if (!index.isValid() || index.row() >= BASICINFO_SIZE)
+        return QVariant();
+    return PrintSetModel::data(index, role);
+}
+
+int PrintParamModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return qMax(0, PrintSetModel::rowCount() - BASICINFO_SIZE);
+}
+
+QVariant PrintParamModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    return RowData(index.row() + BASICINFO_SIZE, role);
+}

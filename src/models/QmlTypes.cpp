@@ -1,0 +1,25 @@
+#include "QmlTypes.h"
+
+#include "LayerThickModel.h"
+#include "MaterialModel.h"
+#include "NozzleDiaModel.h"
+#include "PrintSetModel.h"
+#include "PrinterTypeModel.h"
+#include "QualityModel.h"
+#include "library/Materials.h"
+
+#include <QtQml>
+
+void RegisterQmlTypes()
+{
+    qmlRegisterType<PrintSetModel>("PrintSet", 1, 0, "PrintSetModel");
+    qmlRegisterType<BasicInfoModel>("PrintSet", 1, 0, "BasicInfoModel");
+    qmlRegisterType<PrintParamModel>("PrintSet", 1, 0, "PrintParamModel");
+    qmlRegisterType<MaterialModel>("PrintSet", 1, 0, "MaterialModel");
+    qmlRegisterType<PrinterTypeModel>("PrintSet", 1, 0, "PrinterTypeModel");
+    qmlRegisterType<NozzleDiaModel>("PrintSet", 1, 0, "NozzleDiaModel");
+    qmlRegisterType<LayerThickModel>("PrintSet", 1, 0, "LayerThickModel");
+    qmlRegisterType<QualityModel>("PrintSet", 1, 0, "QualityModel");
+    qmlRegisterUncreatableType<Materials>("PrintSet", 1, 0, "Materials",
+                                          QStringLiteral("Materials should not be created in QML"));
+}

@@ -1,0 +1,49 @@
+// Runs the tst_*.qml files (tests/qml, or the folder given with -input) against the scene's
+// components, with the types registered as start-up registers them and "materials" set to a
+// library over a private data folder.
+
+#include "LibraryFixture.h"
+#include "models/QmlTypes.h"
+
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QtQuickTest>
+
+#include <memory>
+
+class Setup : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void applicationAvailable()
+    {
+        // The file dialogs keep their settings under these names, as in the editor.
+        QCoreApplication::setOrganizationName(QStringLiteral("Kestrona"));
+        QCoreApplication::setOrganizationDomain(QStringLiteral("kestrona.com"));
+    }
+
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        RegisterQmlTypes();
+        m_fixture = std::make_unique<LibraryFixture>();
+        // A small library that the tests import when they need materials: one locked with the
+        // password "secret".
+        CPrintMaterial pla = makeMaterial("PLA", "KestRona", 1001,
+                                          {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}, {10102, 0.6f, 0.3f, 0}});
+        CPrintMaterial locked = makeMaterial("PETG", "Tallow", 1002, {{10102, 0.4f, 0.2f, 0}});
+        qstrcpy(locked.m_szPwMD5, "5ebe2294ecd0e0f08eab7690d2a6ee69");
+        const QString library = m_fixture->dataDir() + QStringLiteral("/fixture.cvx");
+        writeMaterialFile(library, {pla, locked});
+        engine->rootContext()->setContextProperty(QStringLiteral("materials"), &m_fixture->mats());
+        engine->rootContext()->setContextProperty(QStringLiteral("fixtureLibrary"), library);
+    }
+
+    void cleanupTestCase() { m_fixture.reset(); }
+
+private:
+    std::unique_ptr<LibraryFixture> m_fixture;
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(tst_qml, Setup)
+#include "tst_qml.moc"
