@@ -256,7 +256,7 @@ private slots:
             saved = fx.mats().exportMaterials(fx.dataDir() + "/plain-file/user.cvx", false);
         }
         QVERIFY(!saved);
-        QVERIFY(!fx.mats().LastExportError().isEmpty());
+        QVERIFY(!fx.mats().lastExportError().isEmpty());
         QVERIFY(log.contains("the file is unchanged"));
         QCOMPARE(readAll(fx.mats().UserPath()), QByteArray("previous library\n"));
     }
