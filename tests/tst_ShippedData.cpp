@@ -1,0 +1,99 @@
+#include "core/MaterialFormat.h"
+#include "core/MaterialIdentity.h"
+#include "core/ParamItem.h"
+#include "core/PrinterCatalogue.h"
+
+#include "TestSupport.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+#include <QtTest>
+
+#include <cmath>
+#include <cstring>
+
+// The data that the build lays out in share/corvane: every vendor material loads whole, and the
+// language files translate every text that the program looks up.
+class TstShippedData : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString sharePath(const QString &name) { return QStringLiteral(CORVANE_SHARE_DIR "/") + name; }
+
+private slots:
+    void vendorLibraryLoadsWhole()
+    {
+        const QList<QByteArray> lines = readAll(sharePath("DB/vendor.cvx")).split('\n');
+        QVERIFY(lines.size() > 1);
+        const QByteArray version = lines.first();
+        QCOMPARE(version.size(), 5);
+        QVERIFY2(QRegularExpression("^\\d+(\\.\\d+)+$").match(QString::fromLatin1(version)).hasMatch(),
+                 version.constData());
+        QVERIFY2(lines.last().isEmpty(), "the last line ends with a line feed");
+
+        QSet<int> ids;
+        int sets = 0;
+        for (int i = 1; i < lines.size() - 1; ++i) {
+            const QByteArray context = "line " + QByteArray::number(i + 1);
+            CPrintMaterial mat;
+            MaterialDecodeReport report;
+            const bool accepted = DecodeMaterial(DecodeMaterialLine(lines[i].toStdString()).c_str(), mat, &report);
+            QVERIFY2(accepted, (context + ": " + report.Reason().c_str()).constData());
+            for (const auto &dropped : report.droppedSets)
+                QFAIL((context + ": " + MaterialDecodeReport::DescribeDroppedSet(dropped).c_str()).constData());
+            QVERIFY2(!ids.contains(mat.m_nMatID), context.constData());
+            ids.insert(mat.m_nMatID);
+            // The form of ID the program makes: 1..100, 0xFF, the name's type code (or 64..255), any byte.
+            const quint32 id = quint32(mat.m_nMatID);
+            const int top = int(id >> 24), typeByte = int((id >> 8) & 0xFF);
+            const int code = MaterialTypeCode(mat.m_szName);
+            QVERIFY2(top >= 1 && top <= 100 && ((id >> 16) & 0xFF) == 0xFF, context.constData());
+            QVERIFY2(code >= 0 ? typeByte == code : typeByte >= 64, context.constData());
+            QVERIFY2(std::strlen(mat.m_szName) > 0 && std::strlen(mat.m_szName) <= 32, context.constData());
+            QVERIFY2(std::strlen(mat.m_szManu) > 0 && std::strlen(mat.m_szManu) <= 32, context.constData());
+            QVERIFY2(mat.m_szPwMD5[0] == '\0', context.constData()); // shipped materials are never locked
+            QVERIFY2(!mat.m_lstSets.empty(), context.constData());
+            sets += int(mat.m_lstSets.size());
+        }
+        QVERIFY2(ids.size() >= 14, "at least 14 vendor materials");
+        qInfo("%d vendor materials, %d print sets", int(ids.size()), sets);
+    }
+
+    void languageFilesTranslateEveryText()
+    {
+        QStringList texts = {"Material ", "-3D Printer-", "-Nozzle-", "-Layer Thick-", "-Quality-",
+                             "Dia: %1 ", "Layer: %1 "};
+        for (const ParamItem &item : BuildParamCatalogue())
+            texts << item.paramDesc;
+        for (int quality = 0; quality < 7; ++quality)
+            texts << QString::fromStdString(GetQualityName(quality));
+
+        QList<QJsonObject> langs;
+        for (const QString &code : {QStringLiteral("en"), QStringLiteral("zh")}) {
+            QJsonParseError error;
+            const QJsonDocument doc =
+                QJsonDocument::fromJson(readAll(sharePath("Lang/local_" + code + ".json")), &error);
+            QVERIFY2(doc.isObject(), qPrintable(code + ": " + error.errorString()));
+            langs << doc.object();
+        }
+        QCOMPARE(langs[0].keys(), langs[1].keys());
+        for (const QJsonObject &lang : langs) {
+            const QJsonValue version = lang.value("--trans version--");
+            QVERIFY(version.isDouble() && version.toDouble() >= 1 && std::floor(version.toDouble()) == version.toDouble());
+            for (const QString &text : texts) {
+                const QString value = lang.value(text).toString();
+                QVERIFY2(!value.isEmpty(), qPrintable("no translation of \"" + text + "\""));
+                if (text.contains("%1"))
+                    QVERIFY2(value.contains("%1"), qPrintable(text));
+                if (text.startsWith('-')) // the scene reads a leading "-" as "nothing chosen"
+                    QVERIFY2(value.startsWith('-'), qPrintable(text));
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstShippedData)
+#include "tst_ShippedData.moc"
