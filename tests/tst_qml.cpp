@@ -3,6 +3,8 @@
 // library over a private data folder.
 
 #include "LibraryFixture.h"
+#include "base/cfutility.h"
+#include "core/MaterialFormat.h"
 #include "models/QmlTypes.h"
 
 #include <QQmlContext>
@@ -10,6 +12,25 @@
 #include <QtQuickTest>
 
 #include <memory>
+
+// What a QML test cannot do by itself: read a material file back.
+class TestFiles : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // The materials of a material file as a JSON array text (derived fields as stored).
+    Q_INVOKABLE QString decodeFile(const QString &path) const
+    {
+        std::string array = "[";
+        ReadFileLines(QFile::encodeName(path).toStdString(), [&array](std::string &line) {
+            CPrintMaterial mat;
+            if (DecodeMaterial(DecodeMaterialLine(line).c_str(), mat))
+                array += (array.size() > 1 ? "," : "") + MaterialJsonText(mat);
+        });
+        return QString::fromStdString(array + "]");
+    }
+};
 
 class Setup : public QObject
 {
@@ -35,7 +56,12 @@ public slots:
         qstrcpy(locked.m_szPwMD5, "5ebe2294ecd0e0f08eab7690d2a6ee69");
         const QString library = m_fixture->dataDir() + QStringLiteral("/fixture.cvx");
         writeMaterialFile(library, {pla, locked});
+        // The shipped vendor library and language files, where start-up finds them.
+        for (const QString &file : {QStringLiteral("DB/vendor.cvx"), QStringLiteral("Lang/local_en.json"),
+                                    QStringLiteral("Lang/local_zh.json")})
+            QFile::copy(QStringLiteral(CORVANE_SHARE_DIR "/") + file, m_fixture->shippedDir() + "/" + file);
         engine->rootContext()->setContextProperty(QStringLiteral("materials"), &m_fixture->mats());
+        engine->rootContext()->setContextProperty(QStringLiteral("testFiles"), &m_files);
         engine->rootContext()->setContextProperty(QStringLiteral("fixtureLibrary"), library);
     }
 
@@ -43,6 +69,7 @@ public slots:
 
 private:
     std::unique_ptr<LibraryFixture> m_fixture;
+    TestFiles m_files;
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(tst_qml, Setup)

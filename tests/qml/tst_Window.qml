@@ -14,7 +14,7 @@ Item {
 
     TestCase {
         name: "Window"
-        when: window.status === Loader.Ready
+        when: window.status !== Loader.Loading
 
         function test_loaded() {
             verify(window.item !== null)

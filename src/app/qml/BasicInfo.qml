@@ -23,6 +23,7 @@ Page {
                 font.pixelSize: fontP * 2.0
             }
             Label {
+                objectName: "nameSymbol"
                 text: "✍"
                 font.pixelSize: fontP * 2.0
                 MouseArea {
@@ -33,6 +34,7 @@ Page {
         }
 
         footer: Label {
+            objectName: "idFooter"
             text: "   --- This is basic infomation about " + materials.curMaterial + "  ID: " + materials.curMatID + "  ----"
             font.pixelSize: fontP * 1.2
             MouseArea {
@@ -51,11 +53,13 @@ Page {
             }
             Button {
                 id: editButton
+                objectName: "editButton_" + paramID
                 text: (paramFlag & 2) ? "⚔" : "✎"
                 font.pixelSize: fontP * 1.6
                 onClicked: beginEdit(model)
             }
             TextField {
+                objectName: "basicField_" + paramID
                 width: basicGrid.cellWidth - 10 - editButton.width - 2
                 anchors.verticalCenter: editButton.verticalCenter
                 readOnly: true

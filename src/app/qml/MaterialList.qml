@@ -6,6 +6,7 @@ import PrintSet 1.0
 Frame {
     ListView {
         id: materialList
+        objectName: "materialList"
         anchors.fill: parent
         clip: true
         model: MaterialModel { mats: materials }
@@ -17,6 +18,7 @@ Frame {
                 onClicked: chooseMaterial(matID)
             }
             TextField {
+                objectName: "materialField_" + matID
                 Layout.fillWidth: true
                 readOnly: true
                 maximumLength: 24
@@ -25,10 +27,12 @@ Frame {
                 onPressed: chooseMaterial(matID)
             }
             Button {
+                objectName: "copyMaterial_" + matID
                 text: "➕"
                 onClicked: materials.addCopyMaterial(matID)
             }
             Button {
+                objectName: "removeMaterial_" + matID
                 text: "➖"
                 onClicked: materials.removeMaterial(matID)
             }

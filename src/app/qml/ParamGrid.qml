@@ -22,6 +22,7 @@ Page {
             bottomPadding: 5
             spacing: 10
             Button {
+                objectName: "copySetsButton"
                 text: "➕"
                 font.pixelSize: fontP * 1.4
                 enabled: !materials.bMatLocked
@@ -31,6 +32,7 @@ Page {
                 }
             }
             Button {
+                objectName: "removeSetsButton"
                 text: "➖"
                 font.pixelSize: fontP * 1.4
                 enabled: !materials.bMatLocked
@@ -52,6 +54,7 @@ Page {
             }
             TextField {
                 id: valueField
+                objectName: "paramField_" + paramID
                 width: paramGrid.cellWidth - 50 - descLabel.width - 10
                 readOnly: true
                 horizontalAlignment: TextInput.AlignRight

@@ -110,6 +110,7 @@ ApplicationWindow {
 
             ToolButton {
                 id: materialButton
+                objectName: "materialButton"
                 text: "❁ " + materials.curMaterial
                 font.pixelSize: fontP * 1.6
                 onClicked: drawer.open()
@@ -117,6 +118,7 @@ ApplicationWindow {
             ToolSeparator {}
             ToolButton {
                 id: printerButton
+                objectName: "printerButton"
                 text: "⏍ " + materials.curPrinter
                 font.pixelSize: fontP * 1.4
                 onClicked: printerMenu.open()
@@ -132,6 +134,7 @@ ApplicationWindow {
                     Instantiator {
                         model: PrinterTypeModel { mats: materials }
                         delegate: MenuItem {
+                            objectName: "printerItem_" + typeID
                             text: name
                             onTriggered: {
                                 materials.selectPrinter(typeID)
@@ -147,6 +150,7 @@ ApplicationWindow {
             }
             ToolButton {
                 id: nozzleButton
+                objectName: "nozzleButton"
                 text: "⩢ " + materials.curNozzle
                 font.pixelSize: fontP * 1.3
                 onClicked: if (materials.curNozzle !== "----") nozzleMenu.open()
@@ -157,6 +161,7 @@ ApplicationWindow {
                     Instantiator {
                         model: NozzleDiaModel { mats: materials }
                         delegate: MenuItem {
+                            objectName: "nozzleItem_" + index
                             text: strDia
                             onTriggered: materials.selectNozzle(dDia)
                         }
@@ -167,6 +172,7 @@ ApplicationWindow {
             }
             ToolButton {
                 id: layerButton
+                objectName: "layerButton"
                 text: " ≣ " + materials.curLayerThick
                 font.pixelSize: fontP * 1.3
                 onClicked: if (materials.curLayerThick !== "----") layerMenu.open()
@@ -177,6 +183,7 @@ ApplicationWindow {
                     Instantiator {
                         model: LayerThickModel { mats: materials }
                         delegate: MenuItem {
+                            objectName: "layerItem_" + index
                             text: strThick
                             onTriggered: materials.selectLayerThick(dThick)
                         }
@@ -187,6 +194,7 @@ ApplicationWindow {
             }
             ToolButton {
                 id: qualityButton
+                objectName: "qualityButton"
                 text: "⚖ " + materials.curQuality
                 font.pixelSize: fontP * 1.3
                 onClicked: if (materials.curQuality !== "----") qualityMenu.open()
@@ -197,6 +205,7 @@ ApplicationWindow {
                     Instantiator {
                         model: QualityModel { mats: materials }
                         delegate: MenuItem {
+                            objectName: "qualityItem_" + qualityID
                             text: name
                             onTriggered: materials.selectQuality(qualityID)
                         }
@@ -209,6 +218,7 @@ ApplicationWindow {
 
         ToolButton {
             id: optionsButton
+            objectName: "optionsButton"
             text: "☰"
             anchors.right: parent.right
             anchors.verticalCenter: parent.verticalCenter
@@ -217,10 +227,10 @@ ApplicationWindow {
                 id: optionsMenu
                 y: parent.height
                 font.pixelSize: fontP
-                MenuItem { text: "Import"; onTriggered: importDialog.open() }
-                MenuItem { text: "Export"; onTriggered: exportDialog.open() }
-                MenuItem { text: "Save"; onTriggered: saveLibrary() }
-                MenuItem { text: "About"; onTriggered: { aboutDialog.open() } }
+                MenuItem { objectName: "importItem"; text: "Import"; onTriggered: importDialog.open() }
+                MenuItem { objectName: "exportItem"; text: "Export"; onTriggered: exportDialog.open() }
+                MenuItem { objectName: "saveItem"; text: "Save"; onTriggered: saveLibrary() }
+                MenuItem { objectName: "aboutItem"; text: "About"; onTriggered: { aboutDialog.open() } }
             }
         }
     }
@@ -254,6 +264,7 @@ ApplicationWindow {
 
     D.FileDialog {
         id: importDialog
+        objectName: "importDialog"
         title: "Please choose material file"
         folder: shortcuts.home
         nameFilters: ["fila corvane files (*.cvx)", "All files (*.*)"]
@@ -267,6 +278,7 @@ ApplicationWindow {
 
     D.FileDialog {
         id: exportDialog
+        objectName: "exportDialog"
         title: "Please choose material file"
         folder: shortcuts.home
         nameFilters: ["fila corvane files (*.cvx)", "All files (*.*)"]
