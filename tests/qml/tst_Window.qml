@@ -1,7 +1,8 @@
 import QtQuick 2.12
 import QtTest 1.2
 
-// The real main window, loaded from the resources as start-up loads it.
+// The real main window, loaded from the resources as start-up loads it, driven through its
+// controls: navigation between the pages, the drawer and the lock.
 Item {
     id: root
     width: 1280
@@ -13,12 +14,118 @@ Item {
     }
 
     TestCase {
+        id: test
         name: "Window"
         when: window.status !== Loader.Loading
 
-        function test_loaded() {
-            verify(window.item !== null)
-            verify(findChild(window.item, "intInputDialog") !== null)
+        property var stack
+
+        // The window's root item holds the header, the pages and the popups; views make their
+        // delegates when they next lay out, so look until it is there.
+        function lookUp(name) {
+            return findChild(window.item.contentItem.parent, name) || findChild(window.item, name)
+        }
+        function child(name) {
+            tryVerify(function() { return lookUp(name) !== null }, 3000, "no " + name)
+            return lookUp(name)
+        }
+
+        // The controls' own signals, as a click or a press emits them.
+        function click(name) {
+            child(name).clicked()
+        }
+        function press(name) {
+            child(name).pressed(null)
+        }
+
+        function choosePrinter(typeID) {
+            click("printerButton")
+            tryCompare(child("printerMenu"), "opened", true)
+            child("printerItem_" + typeID).triggered()
+            child("printerMenu").close()
+            tryCompare(child("printerMenu"), "visible", false)
+        }
+
+        function openDrawer() {
+            child("drawer").open()
+            tryCompare(child("drawer"), "position", 1)
+        }
+
+        function chooseMaterialFromDrawer(matID) {
+            openDrawer()
+            press("materialField_" + matID)
+        }
+
+        function initTestCase() {
+            compare(window.status, Loader.Ready)
+            // A window made by a Loader is not shown by itself.
+            window.item.show()
+            tryCompare(window.item, "visible", true)
+            window.item.width = 1280
+            window.item.height = 800
+            stack = child("stackView")
+            materials.importMaterials(fixtureLibrary, false)
+        }
+
+        function init() {
+            child("drawer").close()
+            tryCompare(child("drawer"), "position", 0)
+            materials.selectMaterial(1001)
+            while (stack.depth > 1)
+                stack.pop(null)
+        }
+
+        function test_printerMenuShowsTheParameterPageOnce() {
+            compare(stack.depth, 1)
+            choosePrinter(10102)
+            compare(stack.depth, 2)
+            choosePrinter(10102)
+            compare(stack.depth, 2)
+            verify(child("paramField_15") !== null)
+        }
+
+        function test_aPrinterTextWithADashLeavesTheParameterPage() {
+            choosePrinter(10102)
+            compare(stack.depth, 2)
+            materials.selectPrinter(-1000)
+            compare(stack.depth, 1)
+        }
+
+        function test_choosingAMaterialReturnsToTheStartPage() {
+            choosePrinter(10102)
+            chooseMaterialFromDrawer(1002)
+            compare(stack.depth, 1)
+            compare(materials.curMatID, 1002)
+            tryCompare(child("drawer"), "position", 0)
+        }
+
+        function test_drawerRowsAreCutTo24Characters() {
+            materials.setMatNameAndManu("A name long enough to cut", "Maker", "")
+            openDrawer()
+            compare(child("materialField_1001").text, "A name long enough to cu")
+        }
+
+        function test_lockedRowsOpenNoDialog() {
+            materials.selectMaterial(1002) // locked with a password
+            compare(materials.bMatLocked, 1)
+            compare(child("editButton_0").text, "⚔")
+            press("basicField_0")
+            compare(child("temperatureDialog").opened, false)
+            materials.selectMaterial(1001)
+            compare(child("editButton_0").text, "✎")
+            press("basicField_0")
+            tryCompare(child("temperatureDialog"), "opened", true)
+            child("temperatureDialog").reject()
+            tryCompare(child("temperatureDialog"), "opened", false)
+        }
+
+        function test_removingFromTheDrawerIsImmediate() {
+            materials.addCopyMaterial(1001)
+            var copyID = materials.curMatID
+            openDrawer()
+            click("removeMaterial_" + copyID)
+            tryVerify(function() { return lookUp("materialField_" + copyID) === null })
+            child("drawer").close()
         }
     }
 }

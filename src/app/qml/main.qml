@@ -129,6 +129,7 @@ ApplicationWindow {
                 }
                 Menu {
                     id: printerMenu
+                    objectName: "printerMenu"
                     title: "Printer Menu"
                     y: parent.height
                     Instantiator {
@@ -156,6 +157,7 @@ ApplicationWindow {
                 onClicked: if (materials.curNozzle !== "----") nozzleMenu.open()
                 Menu {
                     id: nozzleMenu
+                    objectName: "nozzleMenu"
                     title: "Nozzle menu"
                     y: parent.height
                     Instantiator {
@@ -178,6 +180,7 @@ ApplicationWindow {
                 onClicked: if (materials.curLayerThick !== "----") layerMenu.open()
                 Menu {
                     id: layerMenu
+                    objectName: "layerMenu"
                     title: "Layer menu"
                     y: parent.height
                     Instantiator {
@@ -200,6 +203,7 @@ ApplicationWindow {
                 onClicked: if (materials.curQuality !== "----") qualityMenu.open()
                 Menu {
                     id: qualityMenu
+                    objectName: "qualityMenu"
                     title: "Quality menu"
                     y: parent.height
                     Instantiator {
@@ -225,6 +229,7 @@ ApplicationWindow {
             onClicked: optionsMenu.open()
             Menu {
                 id: optionsMenu
+                objectName: "optionsMenu"
                 y: parent.height
                 font.pixelSize: fontP
                 MenuItem { objectName: "importItem"; text: "Import"; onTriggered: importDialog.open() }
