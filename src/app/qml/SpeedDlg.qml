@@ -1,7 +1,162 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
+import QtQuick.Extras 1.4
+import QtQuick.Controls.Styles 1.4
 
+// Edits a speed or an acceleration of curParamItem with a slider under a round colour gauge.
 Dialog {
-    function setValue() {}
-    function beforeOpen() {}
+    id: dialog
+    width: 480
+    height: 480
+    anchors.centerIn: Overlay.overlay
+    modal: true
+    focus: true
+    title: "Speed setting"
+    standardButtons: Dialog.Ok | Dialog.Cancel
+
+    property string unit: "unit"
+    property real safeVal: 100
+    property real tickStep: 500
+    property real labelStep: 500
+    // The arc is redrawn when this changes, not on every fraction of a step.
+    readonly property int wholeValue: Math.floor(slider.value)
+
+    // Decimal places of a step such as 0.01 (at most three, the model's precision).
+    function placesOf(step) {
+        var places = 0
+        while (places < 3 && Math.abs(step * Math.pow(10, places) - Math.round(step * Math.pow(10, places))) > 1e-9)
+            ++places
+        return places
+    }
+
+    function setValue() {
+        title = curParamItem.paramDesc
+        slider.from = curParamItem.minVal
+        slider.to = curParamItem.maxVal
+        slider.stepSize = curParamItem.editStep
+        tickStep = curParamItem.tickStep
+        labelStep = curParamItem.labelStep
+        safeVal = curParamItem.safeVal
+        unit = curParamItem.paramUnit
+        // The model cuts toward zero at three decimals (a stored -5 reads -4.999), which the
+        // step's precision undoes; else OK would store -4.
+        var target = Number(curParamItem.paramVal.toFixed(placesOf(curParamItem.editStep)))
+        // A change of value first (the whole part too), so that the arc, its colour and the
+        // text refresh even when the value is the one of the last opening.
+        slider.value = Math.floor(target) !== Math.floor(slider.from) ? slider.from : slider.to
+        slider.value = target
+    }
+
+    onAccepted: {
+        materials.setParameter(curParamItem.paramID, slider.value)
+        console.log("Ok clicked")
+    }
+    onRejected: console.log("Cancel clicked")
+    onClosed: console.log("speed dialog exit")
+
+    Column {
+        id: column
+        anchors.fill: parent
+        spacing: 4
+
+        CircularGauge {
+            id: gauge
+            objectName: "gauge"
+            anchors.horizontalCenter: parent.horizontalCenter
+            // As large as the slider and the spin box below leave room for.
+            height: Math.min(column.height * 0.8, column.height - slider.height - spinBox.height - 2 * column.spacing)
+            width: Math.min(column.width * 0.8, height)
+            minimumValue: slider.from
+            maximumValue: slider.to
+            stepSize: slider.stepSize
+            value: slider.value
+            tickmarksVisible: true
+
+            style: CircularGaugeStyle {
+                id: gaugeStyle
+                minimumValueAngle: -130
+                maximumValueAngle: 130
+                tickmarkStepSize: dialog.tickStep
+                labelStepSize: dialog.labelStep
+                labelInset: outerRadius * 0.24
+                minorTickmarkCount: 1
+
+                background: Canvas {
+                    id: arc
+                    objectName: "arc"
+                    readonly property int wholeValue: dialog.wholeValue
+                    onWholeValueChanged: requestPaint()
+
+                    onPaint: {
+                        var ctx = getContext("2d")
+                        ctx.reset()
+                        var R = gaugeStyle.outerRadius
+                        var lineWidth = 0.1 * R
+                        var radius = R - lineWidth / 2
+                        var min = gauge.minimumValue
+                        var max = gauge.maximumValue
+                        var value = gauge.value
+                        var s = max > min ? (value - min) / (max - min) : 0
+                        var end = -130 * (1 - s) + 130 * s
+                        // The whole scale faintly, then the part up to the needle in colour.
+                        ctx.lineWidth = lineWidth
+                        ctx.strokeStyle = "#E6E6E6"
+                        ctx.beginPath()
+                        ctx.arc(R, R, radius, (-130 - 90) * Math.PI / 180, (130 - 90) * Math.PI / 180, false)
+                        ctx.stroke()
+                        ctx.strokeStyle = getColorByValue(value, min, dialog.safeVal)
+                        ctx.beginPath()
+                        ctx.arc(R, R, radius, (-130 - 90) * Math.PI / 180, (end - 90) * Math.PI / 180, false)
+                        ctx.stroke()
+                        console.log("tick: " + gaugeStyle.tickmarkStepSize + " labe: " + gaugeStyle.labelStepSize)
+                    }
+                }
+
+                tickmark: Rectangle {
+                    implicitWidth: outerRadius * 0.02
+                    implicitHeight: outerRadius * 0.1
+                    antialiasing: true
+                    color: "#616161"
+                }
+                minorTickmark: Rectangle {
+                    implicitWidth: outerRadius * 0.01
+                    implicitHeight: outerRadius * 0.05
+                    antialiasing: true
+                    color: "#9E9E9E"
+                }
+                tickmarkLabel: Text {
+                    font.pixelSize: Math.max(fontP * 0.8, outerRadius * 0.1)
+                    text: Math.round(styleData.value)
+                    color: "#424242"
+                    antialiasing: true
+                }
+            }
+        }
+
+        Slider {
+            id: slider
+            objectName: "slider"
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: column.width * 0.8
+            height: 30
+            focus: true
+            from: 0
+            to: 200
+            stepSize: 1
+        }
+
+        SpinBox {
+            id: spinBox
+            objectName: "spinBox"
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 220
+            font.pixelSize: fontP * 1.2
+            from: slider.from
+            to: slider.to
+            stepSize: slider.stepSize
+            value: slider.value
+            onValueModified: slider.value = value
+            textFromValue: function (value, locale) { return value + dialog.unit }
+        }
+    }
 }
