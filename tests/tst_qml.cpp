@@ -47,6 +47,9 @@ public slots:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         RegisterQmlTypes();
+        // Each test file gets an engine of its own and a new library; the old fixture goes first,
+        // since its cleanup restores the environment it found.
+        m_fixture.reset();
         m_fixture = std::make_unique<LibraryFixture>();
         // A small library that the tests import when they need materials: one locked with the
         // password "secret".

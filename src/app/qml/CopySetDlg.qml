@@ -1,7 +1,92 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
 
+// Copies the current print sets to a key that the material does not have yet.
 Dialog {
-    function setValue() {}
-    function beforeOpen() {}
+    title: "Copy print set"
+    modal: false
+    anchors.centerIn: Overlay.overlay
+    standardButtons: Dialog.Ok | Dialog.Cancel
+    contentWidth: fontP * 30
+
+    property string printer: "unknow"
+    property string nozzle: "unknow"
+    property string thick: "unknow"
+    property string quality: "unknow"
+    property int setNumber: 0
+    property int availNumber: 0
+
+    // A level's text starting with "-" means nothing is chosen there.
+    function levelText(text) {
+        return text.charAt(0) !== "-" ? " > " + text : ""
+    }
+
+    function beforeOpen() {
+        entries.clear()
+        var s = materials.availNewSet
+        console.log(" available sets: " + s + " str lenght: " + s.length)
+        if (s !== "") {
+            var pieces = s.split("|")
+            console.log("list size: " + pieces.length)
+            for (var i = 0; i < pieces.length; ++i)
+                entries.append({ "text": pieces[i] })
+            availNumber = pieces.length
+        } else {
+            entries.append({ "text": "Can't insert new sets" })
+            availNumber = 0
+        }
+        setCombo.currentIndex = 0
+        printer = materials.curPrinter.charAt(0) !== "-" ? materials.curPrinter : "Unknow printer"
+        nozzle = levelText(materials.curNozzle)
+        thick = levelText(materials.curLayerThick)
+        quality = levelText(materials.curQuality)
+        setNumber = materials.curSetNumber
+    }
+
+    onAccepted: {
+        if (availNumber === 0)
+            return
+        var index = setCombo.currentIndex
+        console.log("Copy sets with selected index: " + index)
+        var n = materials.copyCurSets(index)
+        console.log("Add print set: " + n)
+        messageDialog.title = "Copy print set"
+        messageDialog.prompt = "Add " + n + " print sets"
+        messageDialog.open()
+    }
+
+    ListModel { id: entries }
+
+    Column {
+        width: parent.width
+        spacing: 20
+
+        Row {
+            width: parent.width
+            spacing: 10
+            Label {
+                id: newSetLabel
+                anchors.verticalCenter: parent.verticalCenter
+                text: "New set:"
+            }
+            ComboBox {
+                id: setCombo
+                objectName: "setCombo"
+                width: parent.width - newSetLabel.width - parent.spacing
+                model: entries
+                textRole: "text"
+                Component.onCompleted: console.log(" combox complete!  ")
+            }
+        }
+        Label {
+            objectName: "copyFromLabel"
+            width: parent.width
+            height: Math.max(implicitHeight, fontP * 5)
+            color: "grey"
+            wrapMode: Text.WordWrap
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+            text: "Copy from: " + printer + nozzle + thick + quality + "\nTotal sets: " + setNumber
+        }
+    }
 }

@@ -92,10 +92,12 @@ Page {
         }
         Column {
             spacing: 20
-            width: parent.width
+            anchors.fill: parent
             Label {
                 id: removeLabel
+                objectName: "removeLabel"
                 width: parent.width
+                height: parent.height
                 color: "#e41e25"
                 wrapMode: Text.WordWrap
                 horizontalAlignment: Text.AlignHCenter
