@@ -1,66 +1,38 @@
 #include "LibraryFixture.h"
 #include "SignalRecorder.h"
-#include "core/PrinterCatalogue.h"
 #include "library/Materials.h"
 
 #include <QtTest>
 
+#include <climits>
 #include <cstring>
-#include <iterator>
-#include <utility>
-#include <vector>
 
 namespace {
-using Keys = std::vector<SetKeySpec>;
-using KeyPairs = std::vector<std::pair<SetKeySpec, SetKeySpec>>; // source key -> copied key
-
 const int kSampleID = 1001;
 const int kOtherID = 1002;
-const char *const kDigest = "0123456789abcdef0123456789abcdef";
+const int kRemove = INT_MIN; // in place of a copy index: remove the current sets instead
 
-// Five sets that give every level of the cascade two or more choices. Each set carries its own
-// values so that a copy can be told from its source.
-const Keys kSampleKeys = {
-    {10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}, {10102, 0.4f, 0.3f, 0},
-    {10102, 0.6f, 0.3f, 0}, {10110, 0.4f, 0.2f, 0},
-};
-
-CPrintMaterial materialWith(const char *name, int id, const Keys &keys)
+// "Sample": five sets that give every level of the cascade two or more choices, each with its own
+// values so that a copy can be told from its source; "Other" has a password.
+void loadSample(LibraryFixture &fx, int select = kSampleID)
 {
-    CPrintMaterial mat = makeMaterial(name, "Maker", id);
+    CPrintMaterial sample = makeMaterial("Sample", "Maker", kSampleID,
+                                         {{10102, 0.4f, 0.2f, 0},
+                                          {10102, 0.4f, 0.2f, 1},
+                                          {10102, 0.4f, 0.3f, 0},
+                                          {10102, 0.6f, 0.3f, 0},
+                                          {10110, 0.4f, 0.2f, 0}});
     int n = 0;
-    for (const SetKeySpec &key : keys) {
-        PrintSetData set;
-        set.nPrinterType = key.type;
-        set.fNozzleDia = key.nozzle;
-        set.fLayerThick = key.layer;
-        set.nQuality = key.quality;
+    for (PrintSetData &set : sample.m_lstSets) {
         set.nBasicTemp = 200 + n;
-        set.fSpeed[0] = 31.0f + float(n);
-        set.fExtrude[1] = 0.9f + 0.01f * float(n);
-        set.nWithdraw = 21 + n;
-        ++n;
-        mat.m_lstSets.push_back(set);
+        set.fSpeed[0] = 31.0f + float(n++);
     }
-    return mat;
-}
-
-// Imports the materials through a file in the test's own folder. Nothing was current before, so
-// the first material ends up current and locked.
-void load(LibraryFixture &fx, const std::vector<CPrintMaterial> &mats)
-{
+    CPrintMaterial other = makeMaterial("Other", "Maker", kOtherID, {{10102, 0.4f, 0.2f, 0}});
+    std::strcpy(other.m_szPwMD5, "0123456789abcdef0123456789abcdef");
     const QString path = fx.shippedDir() + QStringLiteral("/import.cvx");
-    QVERIFY(writeMaterialFile(path, mats));
+    QVERIFY(writeMaterialFile(path, {sample, other}));
     fx.mats().importMaterials(path, false);
-    QCOMPARE(fx.mats().materialCount(), int(mats.size()));
-}
-
-void loadSample(LibraryFixture &fx)
-{
-    load(fx, {materialWith("Sample", kSampleID, kSampleKeys),
-              materialWith("Other", kOtherID, {{-1, 0.4f, 0.2f, 0}})});
-    fx.mats().selectMaterial(kSampleID);
-    QCOMPARE(fx.mats().bMatLocked(), 0);
+    fx.mats().selectMaterial(select);
 }
 
 // Walks the cascade down to the given key; negative levels stay unchosen.
@@ -83,31 +55,27 @@ template <typename T> QString text(const std::vector<T> &values)
     return parts.join(QLatin1Char(' '));
 }
 
-// The menu of the deepest chosen level of the key.
-QString menuOf(Materials &m, const SetKeySpec &sel)
-{
-    if (sel.quality >= 0)
-        return text(m.m_Qualities);
-    if (sel.layer >= 0)
-        return text(m.m_LayerThicks);
-    if (sel.nozzle >= 0)
-        return text(m.m_NozzleDias);
-    return text(m.m_PrinterTypes);
-}
-
 QStringList selectionTexts(Materials &m)
 {
     return {m.curPrinter(), m.curNozzle(), m.curLayerThick(), m.curQuality()};
 }
 
-const PrintSetData *findSet(const CPrintMaterial &mat, const SetKeySpec &key)
+// All that the views show of the selection: texts, the four menus, the set count, the rows.
+QStringList shown(Materials &m)
 {
-    for (const PrintSetData &s : mat.m_lstSets) {
-        if (s.nPrinterType == key.type && IsSameNozzle(s.fNozzleDia, key.nozzle) &&
-            IsSameLayer(s.fLayerThick, key.layer) && s.nQuality == key.quality)
-            return &s;
-    }
-    return nullptr;
+    QStringList state = selectionTexts(m);
+    state << text(m.m_PrinterTypes) << text(m.m_NozzleDias) << text(m.m_LayerThicks) << text(m.m_Qualities)
+          << QString::number(m.curSetNumber());
+    for (const ParamItem &row : *m.items())
+        state << QStringLiteral("%1/%2").arg(row.paramVal).arg(row.paramFlag);
+    return state;
+}
+
+// The set of the material with the key of the given one, or null.
+const PrintSetData *sameKey(CPrintMaterial &mat, const PrintSetData &key)
+{
+    const auto sets = mat.ListSets(key.nPrinterType, key.nQuality, key.fNozzleDia, key.fLayerThick);
+    return sets.empty() ? nullptr : sets.front();
 }
 
 const QStringList kPrinterFanOut = {
@@ -119,302 +87,137 @@ const QStringList kLayerFanOut = kPrinterFanOut.mid(2, 4);
 const QStringList kQualityFanOut = kPrinterFanOut.mid(3, 2);
 const QStringList kReselect = QStringList{"curMaterialChanged", "matChanged", "bMatLockedChanged"} +
                               kPrinterFanOut + QStringList{"printerChanged"};
+const QString kQualities = "Fast|Turbo|Custom1|Custom2|Custom3 ";
+const QString kPrinters = "Default|Orvik pico|Orvik HULL|Orvik Wren|Orvik pico2|Orvik Solo 3|Orvik HULL+|"
+                          "Orvik 250|Orvik V9 ";
 } // namespace
 
+using Action = void (*)(Materials &);
 Q_DECLARE_METATYPE(SetKeySpec)
-Q_DECLARE_METATYPE(Keys)
-Q_DECLARE_METATYPE(KeyPairs)
-
-using SetField = void (*)(PrintSetData &, double);
-Q_DECLARE_METATYPE(SetField)
+Q_DECLARE_METATYPE(Action)
 
 class TstMaterialsCascade : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void emptyLibraryShowsPlaceholders()
+    void emptyLibrary()
     {
         LibraryFixture fx;
         Materials &m = fx.mats();
         QCOMPARE(m.curMaterial(), QStringLiteral("Material "));
-        QCOMPARE(m.curMatName(), QString());
-        QCOMPARE(m.curManu(), QString());
+        QVERIFY(m.curMatName().isEmpty() && m.curManu().isEmpty());
         QCOMPARE(selectionTexts(m), (QStringList{"-3D Printer-", "----", "----", "----"}));
         QCOMPARE(m.curSetNumber(), 0);
         QCOMPARE(m.bMatLocked(), 1);
-        QCOMPARE(m.curMatID(), -1);
         QCOMPARE(m.availNewSet(), QString());
 
-        // The cascade still runs and signals without a material; the rows show "no material".
+        // The cascade still runs and signals; the rows show that there is no material.
         SignalRecorder rec(&m);
         m.selectMaterial(5);
         QCOMPARE(rec.names(), kReselect);
         QCOMPARE(m.curMatID(), -1);
-        m.selectPrinter(10102);
-        QCOMPARE(selectionTexts(m), (QStringList{"Orvik Solo", "-Nozzle-", "----", "----"}));
-        QVERIFY(m.m_PrinterTypes.empty() && m.m_NozzleDias.empty());
         for (int id = 0; id < kParamCount; ++id) {
-            const ParamItem &row = m.items()->at(id);
-            QCOMPARE(row.paramVal, id <= kLastBasicParam ? -1.0 : kNoValue);
-            QCOMPARE(row.paramFlag, id <= kLastBasicParam ? 2 : 3);
+            QCOMPARE(m.items()->at(id).paramVal, id <= kLastBasicParam ? -1.0 : kNoValue);
+            QCOMPARE(m.items()->at(id).paramFlag, id <= kLastBasicParam ? 2 : 3);
         }
     }
 
-    void placeholders_data()
+    void selection_data()
     {
-        QTest::addColumn<SetKeySpec>("sel");
-        QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<int>("sets");
-        QTest::addColumn<QString>("menu");
-
-        QTest::addRow("material only")
-            << SetKeySpec{-1000, -1, -1, -1} << QStringList{"-3D Printer-", "----", "----", "----"} << 0
-            << "10102 10110";
-        QTest::addRow("printer") << SetKeySpec{10102, -1, -1, -1}
-                                 << QStringList{"Orvik Solo", "-Nozzle-", "----", "----"} << 4
-                                 << "10102 10110";
-        QTest::addRow("nozzle with trailing space")
-            << SetKeySpec{10102, 0.4f, -1, -1}
-            << QStringList{"Orvik Solo", "Dia: 0.40 ", "-Layer Thick-", "----"} << 3 << "0.4 0.6";
-        QTest::addRow("layer with trailing space")
-            << SetKeySpec{10102, 0.4f, 0.2f, -1}
-            << QStringList{"Orvik Solo", "Dia: 0.40 ", "Layer: 0.20 ", "-Quality-"} << 2 << "0.2 0.3";
-        QTest::addRow("quality 0 is a chosen quality")
-            << SetKeySpec{10102, 0.4f, 0.2f, 0}
-            << QStringList{"Orvik Solo", "Dia: 0.40 ", "Layer: 0.20 ", "Normal"} << 1 << "0 1";
-        QTest::addRow("quality without a set")
-            << SetKeySpec{10102, 0.4f, 0.2f, 5}
-            << QStringList{"Orvik Solo", "Dia: 0.40 ", "Layer: 0.20 ", "Custom2"} << 0 << "0 1";
-        QTest::addRow("quality outside the catalogue")
-            << SetKeySpec{10102, 0.4f, 0.2f, 7}
-            << QStringList{"Orvik Solo", "Dia: 0.40 ", "Layer: 0.20 ", "Unknow Quality"} << 0 << "0 1";
-        QTest::addRow("alias printer name")
-            << SetKeySpec{10108, -1, -1, -1} << QStringList{"Orvik Solo 2", "-Nozzle-", "----", "----"} << 0
-            << "10102 10110";
-        QTest::addRow("unknown printer")
-            << SetKeySpec{10009, -1, -1, -1} << QStringList{"Unknow printer", "-Nozzle-", "----", "----"} << 0
-            << "10102 10110";
-    }
-    void placeholders()
-    {
-        QFETCH(SetKeySpec, sel);
-        QFETCH(QStringList, texts);
-        QFETCH(int, sets);
-        QFETCH(QString, menu);
-        LibraryFixture fx;
-        loadSample(fx);
-        choose(fx.mats(), sel);
-        QCOMPARE(selectionTexts(fx.mats()), texts);
-        QCOMPARE(fx.mats().curSetNumber(), sets);
-        QCOMPARE(menuOf(fx.mats(), sel), menu);
-    }
-
-    void signalSequences_data()
-    {
-        QTest::addColumn<int>("level"); // 0 material, 1 printer, 2 nozzle, 3 layer, 4 quality
+        QTest::addColumn<SetKeySpec>("from"); // differs at the step's level and below
+        QTest::addColumn<Action>("step");
+        QTest::addColumn<QByteArray>("signal"); // carries the new text of its property
         QTest::addColumn<QStringList>("emitted");
-        QTest::addRow("selectMaterial") << 0 << kReselect;
-        QTest::addRow("selectPrinter") << 1 << kPrinterFanOut;
-        QTest::addRow("selectNozzle") << 2 << kNozzleFanOut;
-        QTest::addRow("selectLayerThick") << 3 << kLayerFanOut;
-        QTest::addRow("selectQuality") << 4 << kQualityFanOut;
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("menus");
+        QTest::addColumn<int>("sets");
+        QTest::addColumn<int>("locked");
+        const QString p = "Orvik Solo", d = "Dia: 0.40 ", l = "Layer: 0.20 ";
+        const QStringList none = {"-3D Printer-", "----", "----", "----"};
+        const QByteArray material = SIGNAL(curMaterialChanged(QString));
+        const SetKeySpec deep = {10102, 0.6f, 0.3f, 0};
+        QTest::addRow("selectMaterial") << deep << Action([](Materials &m) { m.selectMaterial(kSampleID); })
+                                        << material << kReselect << none << "10102 10110///" << 0 << 0;
+        QTest::addRow("selectMaterial with a password: locked")
+            << deep << Action([](Materials &m) { m.selectMaterial(kOtherID); }) << material << kReselect
+            << none << "10102///" << 0 << 1;
+        QTest::addRow("selectMaterial, unknown ID: the first, locked although open")
+            << deep << Action([](Materials &m) { m.selectMaterial(999); }) << material << kReselect << none
+            << "10102 10110///" << 0 << 1;
+        QTest::addRow("selectPrinter")
+            << SetKeySpec{10110, 0.4f, 0.2f, 0} << Action([](Materials &m) { m.selectPrinter(10102); })
+            << QByteArray(SIGNAL(curPrinterChanged(QString))) << kPrinterFanOut
+            << QStringList{p, "-Nozzle-", "----", "----"} << "10102 10110/0.4 0.6//" << 4 << 0;
+        QTest::addRow("selectNozzle: trailing space")
+            << deep << Action([](Materials &m) { m.selectNozzle(0.4f); })
+            << QByteArray(SIGNAL(curNozzleChanged(QString))) << kNozzleFanOut
+            << QStringList{p, d, "-Layer Thick-", "----"} << "10102 10110/0.4 0.6/0.2 0.3/" << 3 << 0;
+        QTest::addRow("selectLayerThick: trailing space")
+            << SetKeySpec{10102, 0.4f, 0.3f, 0} << Action([](Materials &m) { m.selectLayerThick(0.2f); })
+            << QByteArray(SIGNAL(curLayerThickChanged(QString))) << kLayerFanOut
+            << QStringList{p, d, l, "-Quality-"} << "10102 10110/0.4 0.6/0.2 0.3/0 1" << 2 << 0;
+        QTest::addRow("selectQuality: 0 is a chosen quality")
+            << SetKeySpec{10102, 0.4f, 0.2f, 1} << Action([](Materials &m) { m.selectQuality(0); })
+            << QByteArray(SIGNAL(curQualityChanged(QString))) << kQualityFanOut
+            << QStringList{p, d, l, "Normal"} << "10102 10110/0.4 0.6/0.2 0.3/0 1" << 1 << 0;
     }
-    void signalSequences()
+    void selection()
     {
-        QFETCH(int, level);
+        QFETCH(SetKeySpec, from);
+        QFETCH(Action, step);
+        QFETCH(QByteArray, signal);
         QFETCH(QStringList, emitted);
+        QFETCH(QStringList, texts);
+        QFETCH(QString, menus);
+        QFETCH(int, sets);
+        QFETCH(int, locked);
         LibraryFixture fx;
         loadSample(fx);
         Materials &m = fx.mats();
-        choose(m, {10102, 0.4f, 0.2f, -1});
+        choose(m, from);
         SignalRecorder rec(&m);
-        QSignalSpy textSpy(&m, level == 0   ? &Materials::curMaterialChanged
-                               : level == 1 ? &Materials::curPrinterChanged
-                               : level == 2 ? &Materials::curNozzleChanged
-                               : level == 3 ? &Materials::curLayerThickChanged
-                                            : &Materials::curQualityChanged);
-        QString expectedText;
-        switch (level) {
-        case 0:
-            m.selectMaterial(kSampleID);
-            expectedText = QStringLiteral("Sample ( Maker )");
-            break;
-        case 1:
-            m.selectPrinter(10110);
-            expectedText = QStringLiteral("Orvik Solo 2");
-            break;
-        case 2:
-            m.selectNozzle(0.6f);
-            expectedText = QStringLiteral("Dia: 0.60 ");
-            break;
-        case 3:
-            m.selectLayerThick(0.3f);
-            expectedText = QStringLiteral("Layer: 0.30 ");
-            break;
-        default:
-            m.selectQuality(1);
-            expectedText = QStringLiteral("Fine");
-        }
+        QSignalSpy spy(&m, signal.constData());
+
+        step(m);
+
         QCOMPARE(rec.names(), emitted);
-        QCOMPARE(textSpy.count(), 1);
-        QCOMPARE(textSpy.at(0).at(0).toString(), expectedText);
-    }
-
-    void lockState_data()
-    {
-        QTest::addColumn<bool>("firstHasPassword");
-        QTest::addColumn<int>("select"); // 0: only the import's own re-selection
-        QTest::addColumn<int>("locked");
-        QTest::addColumn<int>("current");
-        QTest::addRow("open material by ID") << false << kSampleID << 0 << kSampleID;
-        QTest::addRow("password material by ID") << false << kOtherID << 1 << kOtherID;
-        QTest::addRow("unknown ID: first, locked although open") << false << 999 << 1 << kSampleID;
-        QTest::addRow("unknown ID: first with a password") << true << 999 << 1 << kSampleID;
-        QTest::addRow("first import: first, locked although open") << false << 0 << 1 << kSampleID;
-    }
-    void lockState()
-    {
-        QFETCH(bool, firstHasPassword);
-        QFETCH(int, select);
-        QFETCH(int, locked);
-        QFETCH(int, current);
-        LibraryFixture fx;
-        CPrintMaterial first = materialWith("Sample", kSampleID, kSampleKeys);
-        CPrintMaterial second = materialWith("Other", kOtherID, {{10102, 0.4f, 0.2f, 0}});
-        std::strcpy(second.m_szPwMD5, kDigest);
-        if (firstHasPassword)
-            std::strcpy(first.m_szPwMD5, kDigest);
-        load(fx, {first, second});
-        Materials &m = fx.mats();
-        QSignalSpy lockSpy(&m, &Materials::bMatLockedChanged);
-        if (select)
-            m.selectMaterial(select);
+        const QByteArray property = signal.mid(1, signal.indexOf("Changed") - 1); // from "2curXChanged(..."
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toString(), m.property(property).toString());
+        QCOMPARE(selectionTexts(m), texts);
+        QCOMPARE(shown(m).mid(4, 4).join(QLatin1Char('/')), menus);
+        QCOMPARE(m.curSetNumber(), sets);
+        // Every row, basic and print, carries the lock.
         QCOMPARE(m.bMatLocked(), locked);
-        QCOMPARE(m.curMatID(), current);
-        if (select)
-            QCOMPARE(lockSpy.takeFirst().at(0).toInt(), locked);
-        // Every row, basic and print, carries the lock, also once print sets are chosen.
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int id = 0; id < kParamCount; ++id)
-                QVERIFY2(bool(m.items()->at(id).paramFlag & 2) == bool(locked),
-                         qPrintable(QString::number(id)));
-            m.selectPrinter(10102);
-        }
+        for (int id = 0; id < kParamCount; ++id)
+            QVERIFY2((m.items()->at(id).paramFlag & 2) == 2 * locked, qPrintable(QString::number(id)));
     }
 
-    void commonValueFlag_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<SetField>("field");
-        QTest::addColumn<double>("first");
-        QTest::addColumn<double>("second");
-        QTest::addColumn<double>("shown");
-        QTest::addColumn<bool>("common");
-        const SetField baseTemp = [](PrintSetData &s, double v) { s.nBasicTemp = int(v); };
-        const SetField contourSpeed = [](PrintSetData &s, double v) { s.fSpeed[0] = float(v); };
-        const SetField bottomWidth = [](PrintSetData &s, double v) { s.fBottomWidth = float(v); };
-        QTest::addRow("base temps 210/215 disagree, first shown")
-            << 9 << baseTemp << 210.0 << 215.0 << 210.0 << false;
-        QTest::addRow("speeds 30/30.0005 agree within 0.001")
-            << 15 << contourSpeed << 30.0 << 30.0005 << 30.0 << true;
-        QTest::addRow("speeds 40/41 disagree") << 15 << contourSpeed << 40.0 << 41.0 << 40.0 << false;
-        QTest::addRow("bottom width shown as percent with offset")
-            << 30 << bottomWidth << 0.8 << 0.8 << double(0.8f * 100.0f) + 0.0001 << true;
-    }
     void commonValueFlag()
     {
-        QFETCH(int, row);
-        QFETCH(SetField, field);
-        QFETCH(double, first);
-        QFETCH(double, second);
-        QFETCH(double, shown);
-        QFETCH(bool, common);
         LibraryFixture fx;
         CPrintMaterial mat =
             makeMaterial("Pair", "Maker", kSampleID, {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.3f, 0}});
-        field(mat.m_lstSets.front(), first);
-        field(mat.m_lstSets.back(), second);
-        load(fx, {mat});
-        fx.mats().selectMaterial(kSampleID);
-        choose(fx.mats(), {10102, 0.4f, -1, -1});
-        QCOMPARE(fx.mats().curSetNumber(), 2);
-        const QVector<ParamItem> &rows = *fx.mats().items();
-        QVERIFY(qAbs(rows[row].paramVal - shown) < 1e-9);
-        QCOMPARE(bool(rows[row].paramFlag & 1), common);
-        // The disagreement stays in its own row.
-        for (int id = 9; id < kParamCount; ++id) {
-            if (id != row)
-                QVERIFY2(rows[id].paramFlag == 1, qPrintable(QString::number(id)));
-        }
-    }
-
-    void platformRows10And29ShowOneField()
-    {
-        LibraryFixture fx;
-        CPrintMaterial mat =
-            makeMaterial("Pair", "Maker", kSampleID, {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.3f, 0}});
-        mat.m_lstSets.front().nPlatTemp = 65;
-        mat.m_lstSets.back().nPlatTemp = 70;
-        load(fx, {mat});
+        PrintSetData &a = mat.m_lstSets.front(), &b = mat.m_lstSets.back();
+        a.nBasicTemp = 210, b.nBasicTemp = 215;
+        a.fSpeed[0] = 30.0f, b.fSpeed[0] = 30.0005f;
+        a.nPlatTemp = 65, b.nPlatTemp = 70;
+        const QString path = fx.shippedDir() + QStringLiteral("/pair.cvx");
+        QVERIFY(writeMaterialFile(path, {mat}));
         Materials &m = fx.mats();
+        m.importMaterials(path, false);
         m.selectMaterial(kSampleID);
-        choose(m, {10102, 0.4f, 0.3f, -1});
-        QCOMPARE(m.items()->at(10).paramVal, 70.0);
-        QCOMPARE(m.items()->at(29).paramVal, 70.0);
-        m.selectLayerThick(-1);
-        for (const int id : {10, 29}) {
-            QCOMPARE(m.items()->at(id).paramVal, 65.0);
-            QCOMPARE(m.items()->at(id).paramFlag, 0);
-        }
-    }
-
-    void availNewSet_data()
-    {
-        QTest::addColumn<Keys>("keys");
-        QTest::addColumn<SetKeySpec>("sel");
-        QTest::addColumn<QString>("choices");
-        Keys everyPrinter;
-        for (const int32_t type : GetPrinterTypeList())
-            everyPrinter.push_back({type, 0.4f, 0.2f, 0});
-
-        QTest::addRow("printer level without a printer")
-            << kSampleKeys << SetKeySpec{-1000, -1, -1, -1}
-            << "Default|Orvik pico|Orvik HULL|Orvik Wren|Orvik pico2|Orvik Solo 3|Orvik HULL+|Orvik "
-               "250|Orvik V9 ";
-        QTest::addRow("every printer used: empty, no space")
-            << everyPrinter << SetKeySpec{10102, -1, -1, -1} << "";
-        QTest::addRow("two nozzles left: last | becomes a space")
-            << Keys{{10102, 0.2f, 0.1f, 0},
-                    {10102, 0.3f, 0.1f, 0},
-                    {10102, 0.4f, 0.2f, 0},
-                    {10102, 0.5f, 0.2f, 0},
-                    {10102, 1.0f, 0.4f, 0}}
-            << SetKeySpec{10102, 0.4f, -1, -1} << "Dia: 0.60mm|Dia: 0.80mm ";
-        QTest::addRow("single-nozzle printer used up")
-            << Keys{{10104, 0.4f, 0.2f, 0}} << SetKeySpec{10104, 0.4f, -1, -1} << "";
-        QTest::addRow("layers left for the nozzle")
-            << Keys{{10102, 0.4f, 0.1f, 0},
-                    {10102, 0.4f, 0.15f, 0},
-                    {10102, 0.4f, 0.2f, 0},
-                    {10102, 0.4f, 0.25f, 0},
-                    {10102, 0.6f, 0.3f, 0}}
-            << SetKeySpec{10102, 0.4f, 0.2f, -1} << "Layer: 0.30mm|Layer: 0.35mm ";
-        QTest::addRow("qualities left")
-            << kSampleKeys << SetKeySpec{10102, 0.4f, 0.2f, 1} << "Fast|Turbo|Custom1|Custom2|Custom3 ";
-        QTest::addRow("qualities left for a quality without a set")
-            << kSampleKeys << SetKeySpec{10102, 0.4f, 0.3f, 6} << "Fine|Fast|Turbo|Custom1|Custom2|Custom3 ";
-    }
-    void availNewSet()
-    {
-        QFETCH(Keys, keys);
-        QFETCH(SetKeySpec, sel);
-        QFETCH(QString, choices);
-        LibraryFixture fx;
-        load(fx, {materialWith("Sample", kSampleID, keys)});
-        fx.mats().selectMaterial(kSampleID);
-        choose(fx.mats(), sel);
-        QCOMPARE(fx.mats().availNewSet(), choices);
+        choose(m, {10102, 0.4f, -1, -1});
+        // Rows that disagree show the first set's value with bit 0 cleared; 10 and 29 are one field.
+        const QVector<ParamItem> &rows = *m.items();
+        QCOMPARE(rows[9].paramVal, 210.0);
+        QCOMPARE(rows[10].paramVal, 65.0);
+        QCOMPARE(rows[29].paramVal, 65.0);
+        QCOMPARE(rows[15].paramVal, 30.0);
+        for (int id = 9; id < kParamCount; ++id)
+            QVERIFY2(rows[id].paramFlag == (id == 9 || id == 10 || id == 29 ? 0 : 1),
+                     qPrintable(QString::number(id)));
     }
 
     void translatedTexts()
@@ -433,288 +236,124 @@ private slots:
         choose(m, {10102, 0.4f, 0.2f, 0});
         QCOMPARE(selectionTexts(m), (QStringList{"Orvik Solo", "Düse 0.40 ", "Schicht 0.20 ", "Norm"}));
         QCOMPARE(m.availNewSet(), QStringLiteral("Schnell|Turbo|Custom1|Custom2|Eigene 3 "));
-        m.selectLayerThick(-1);
-        QCOMPARE(m.availNewSet(),
-                 QStringLiteral("Dia: 0.20mm|Dia: 0.30mm|Dia: 0.50mm|Dia: 0.80mm|Dia: 1.00mm "));
     }
 
-    void typeResolution_data()
+    // Copying and removing print sets, done or refused, end as if "to" had been chosen afresh.
+    void copyOrRemove_data()
     {
-        QTest::addColumn<Keys>("keys");
-        QTest::addColumn<int>("printer");
-        QTest::addColumn<QString>("nozzles");
-        QTest::addColumn<QString>("layers"); // for nozzle 0.6
-        QTest::addColumn<int>("sets");       // at nozzle 0.6
-        const Keys generic = {{-1, 0.4f, 0.2f, 0}, {-1, 0.6f, 0.3f, 0}};
-        // The menus resolve the type, but the current sets are those of the type itself.
-        QTest::addRow("generic sets serve a named printer") << generic << 10102 << "0.4 0.6"
-                                                            << "0.3" << 0;
-        QTest::addRow("generic sets serve an unknown printer") << generic << 10009 << "0.4 0.6"
-                                                               << "0.3" << 0;
-        QTest::addRow("generic sets serve an alias") << generic << 10007 << "0.4 0.6"
-                                                     << "0.3" << 0;
-        QTest::addRow("own sets hide the generic ones")
-            << Keys{{-1, 0.4f, 0.2f, 0}, {10102, 0.6f, 0.35f, 0}} << 10102 << "0.6"
-            << "0.35" << 1;
-        QTest::addRow("alias 10007 lists the 10110 sets")
-            << Keys{{10110, 0.4f, 0.2f, 0}, {10110, 0.6f, 0.3f, 0}, {10110, 0.6f, 0.4f, 0}} << 10007
-            << "0.4 0.6"
-            << "0.3 0.4" << 0;
-        QTest::addRow("canonical 10110 lists and selects its sets")
-            << Keys{{10110, 0.4f, 0.2f, 0}, {10110, 0.6f, 0.3f, 0}, {10110, 0.6f, 0.4f, 0}} << 10110
-            << "0.4 0.6"
-            << "0.3 0.4" << 2;
-    }
-    void typeResolution()
-    {
-        QFETCH(Keys, keys);
-        QFETCH(int, printer);
-        QFETCH(QString, nozzles);
-        QFETCH(QString, layers);
-        QFETCH(int, sets);
-        LibraryFixture fx;
-        load(fx, {materialWith("Sample", kSampleID, keys)});
-        Materials &m = fx.mats();
-        m.selectMaterial(kSampleID);
-        m.selectPrinter(printer);
-        QCOMPARE(text(m.m_NozzleDias), nozzles);
-        m.selectNozzle(0.6f);
-        QCOMPARE(text(m.m_LayerThicks), layers);
-        QCOMPARE(m.curSetNumber(), sets);
-    }
-
-    void copyCurSets_data()
-    {
+        QTest::addColumn<int>("material");
         QTest::addColumn<SetKeySpec>("sel");
-        QTest::addColumn<QString>("choices");
+        QTest::addColumn<QString>("choices"); // empty: not read at this level
         QTest::addColumn<int>("index");
-        QTest::addColumn<int>("added");
-        QTest::addColumn<KeyPairs>("copies");
-        QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<int>("sets");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<SetKeySpec>("to");
         QTest::addColumn<QStringList>("emitted");
-        QTest::addColumn<QString>("menu");
-        const QString printers = "Default|Orvik pico|Orvik HULL|Orvik Wren|Orvik pico2|Orvik Solo 3|Orvik "
-                                 "HULL+|Orvik 250|Orvik V9 ";
-
-        QTest::addRow("quality 0 to Fast")
-            << SetKeySpec{10102, 0.4f, 0.2f, 0} << "Fast|Turbo|Custom1|Custom2|Custom3 " << 0 << 1
-            << KeyPairs{{{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 2}}}
-            << QStringList{"Orvik Solo", "Dia: 0.40 ", "Layer: 0.20 ", "Fast"} << 1
-            << (QStringList{"qualityChanged"} + kQualityFanOut) << "0 1 2";
-        QTest::addRow("layer 0.2 to 0.25")
-            << SetKeySpec{10102, 0.4f, 0.2f, -1} << "Layer: 0.10mm|Layer: 0.15mm|Layer: 0.25mm|Layer: 0.35mm "
-            << 2 << 2
-            << KeyPairs{{{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.25f, 0}},
-                        {{10102, 0.4f, 0.2f, 1}, {10102, 0.4f, 0.25f, 1}}}
-            << QStringList{"Orvik Solo", "Dia: 0.40 ", "Layer: 0.25 ", "-Quality-"} << 2
-            << (QStringList{"layerThickChanged"} + kLayerFanOut) << "0.2 0.25 0.3";
-        QTest::addRow("nozzle 0.4 to 0.5")
-            << SetKeySpec{10102, 0.4f, -1, -1}
-            << "Dia: 0.20mm|Dia: 0.30mm|Dia: 0.50mm|Dia: 0.80mm|Dia: 1.00mm " << 2 << 3
-            << KeyPairs{{{10102, 0.4f, 0.2f, 0}, {10102, 0.5f, 0.2f, 0}},
-                        {{10102, 0.4f, 0.2f, 1}, {10102, 0.5f, 0.2f, 1}},
-                        {{10102, 0.4f, 0.3f, 0}, {10102, 0.5f, 0.3f, 0}}}
-            << QStringList{"Orvik Solo", "Dia: 0.50 ", "-Layer Thick-", "----"} << 3
-            << (QStringList{"nozzleChanged"} + kNozzleFanOut) << "0.4 0.5 0.6";
-        QTest::addRow("nozzle 0.4 to 0.3 skips a layer 0.3 does not offer")
-            << SetKeySpec{10102, 0.4f, -1, -1}
-            << "Dia: 0.20mm|Dia: 0.30mm|Dia: 0.50mm|Dia: 0.80mm|Dia: 1.00mm " << 1 << 2
-            << KeyPairs{{{10102, 0.4f, 0.2f, 0}, {10102, 0.3f, 0.2f, 0}},
-                        {{10102, 0.4f, 0.2f, 1}, {10102, 0.3f, 0.2f, 1}}}
-            << QStringList{"Orvik Solo", "Dia: 0.30 ", "-Layer Thick-", "----"} << 2
-            << (QStringList{"nozzleChanged"} + kNozzleFanOut) << "0.3 0.4 0.6";
-        QTest::addRow("printer 10102 to Orvik Solo 3")
-            << SetKeySpec{10102, -1, -1, -1} << printers << 5 << 4
-            << KeyPairs{{{10102, 0.4f, 0.2f, 0}, {10113, 0.4f, 0.2f, 0}},
-                        {{10102, 0.4f, 0.2f, 1}, {10113, 0.4f, 0.2f, 1}},
-                        {{10102, 0.4f, 0.3f, 0}, {10113, 0.4f, 0.3f, 0}},
-                        {{10102, 0.6f, 0.3f, 0}, {10113, 0.6f, 0.3f, 0}}}
-            << QStringList{"Orvik Solo 3", "-Nozzle-", "----", "----"} << 4
-            << (QStringList{"printerChanged"} + kPrinterFanOut) << "10102 10110 10113";
-        QTest::addRow("no printer chosen: nothing copied, selection moves")
-            << SetKeySpec{-1000, -1, -1, -1} << printers << 0 << 0 << KeyPairs{}
-            << QStringList{"Default", "-Nozzle-", "----", "----"} << 0
-            << (QStringList{"printerChanged"} + kPrinterFanOut) << "10102 10110";
+        const SetKeySpec q0 = {10102, 0.4f, 0.2f, 0}, layer = {10102, 0.4f, 0.2f, -1};
+        const SetKeySpec nozzle = {10102, 0.4f, -1, -1}, printer = {10102, -1, -1, -1};
+        const QStringList toQuality = QStringList{"qualityChanged"} + kQualityFanOut;
+        const QStringList toLayer = QStringList{"layerThickChanged"} + kLayerFanOut;
+        const QStringList toNozzle = QStringList{"nozzleChanged"} + kNozzleFanOut;
+        const QStringList toPrinter = QStringList{"printerChanged"} + kPrinterFanOut;
+        const int s = kSampleID;
+        QTest::addRow("copy quality 0 to Turbo")
+            << s << q0 << kQualities << 1 << 1 << SetKeySpec{10102, 0.4f, 0.2f, 3} << toQuality;
+        QTest::addRow("copy layer 0.2 to 0.25")
+            << s << layer << "Layer: 0.10mm|Layer: 0.15mm|Layer: 0.25mm|Layer: 0.35mm " << 2 << 2
+            << SetKeySpec{10102, 0.4f, 0.25f, -1} << toLayer;
+        // Nozzle 0.3 offers no layer 0.3: that copy is refused and not counted.
+        QTest::addRow("copy nozzle 0.4 to 0.3, an invalid key skipped")
+            << s << nozzle << "Dia: 0.20mm|Dia: 0.30mm|Dia: 0.50mm|Dia: 0.80mm|Dia: 1.00mm " << 1 << 2
+            << SetKeySpec{10102, 0.3f, -1, -1} << toNozzle;
+        QTest::addRow("copy printer 10102 to Orvik Solo 3")
+            << s << printer << kPrinters << 5 << 4 << SetKeySpec{10113, -1, -1, -1} << toPrinter;
+        QTest::addRow("copy without a printer: nothing copied, selection moves")
+            << s << SetKeySpec{-1000, -1, -1, -1} << kPrinters << 0 << 0 << SetKeySpec{-1, -1, -1, -1}
+            << toPrinter;
+        QTest::addRow("remove quality: layer kept") << s << q0 << "" << kRemove << 1 << layer << toQuality;
+        QTest::addRow("remove layer") << s << layer << "" << kRemove << 2 << nozzle << toLayer;
+        QTest::addRow("remove nozzle") << s << nozzle << "" << kRemove << 3 << printer << toNozzle;
+        QTest::addRow("remove printer")
+            << s << printer << "" << kRemove << 4 << SetKeySpec{-1000, -1, -1, -1} << toPrinter;
+        const QStringList none;
+        QTest::addRow("copy refused: locked")
+            << kOtherID << q0 << "Fine|" + kQualities << 0 << 0 << q0 << none;
+        QTest::addRow("copy refused: negative index") << s << q0 << kQualities << -1 << 0 << q0 << none;
+        QTest::addRow("copy refused: index past the choices")
+            << s << q0 << kQualities << 5 << 0 << q0 << none;
+        QTest::addRow("copy refused: choices of this level never read")
+            << s << q0 << "" << 0 << 0 << q0 << none;
+        QTest::addRow("remove refused: locked") << kOtherID << q0 << "" << kRemove << 0 << q0 << none;
+        QTest::addRow("remove refused: quality without a set")
+            << s << SetKeySpec{10102, 0.4f, 0.2f, 5} << "" << kRemove << 0 << SetKeySpec{10102, 0.4f, 0.2f, 5}
+            << none;
     }
-    void copyCurSets()
+    void copyOrRemove()
     {
+        QFETCH(int, material);
         QFETCH(SetKeySpec, sel);
         QFETCH(QString, choices);
         QFETCH(int, index);
-        QFETCH(int, added);
-        QFETCH(KeyPairs, copies);
-        QFETCH(QStringList, texts);
-        QFETCH(int, sets);
+        QFETCH(int, result);
+        QFETCH(SetKeySpec, to);
         QFETCH(QStringList, emitted);
-        QFETCH(QString, menu);
         LibraryFixture fx;
-        loadSample(fx);
+        loadSample(fx, material);
         Materials &m = fx.mats();
+        QVERIFY(!m.availNewSet().isEmpty()); // fills the printer-level choices only
         choose(m, sel);
-        QCOMPARE(m.availNewSet(), choices);
-        const CPrintMaterial before = *m.currentMaterial();
+        if (!choices.isEmpty())
+            QCOMPARE(m.availNewSet(), choices);
+        CPrintMaterial before = *m.currentMaterial();
         SignalRecorder rec(&m);
 
-        QCOMPARE(m.copyCurSets(index), added);
+        QCOMPARE(index == kRemove ? m.removeCurSets() : m.copyCurSets(index), result);
 
         QCOMPARE(rec.names(), emitted);
-        QCOMPARE(selectionTexts(m), texts);
-        QCOMPARE(m.curSetNumber(), sets);
-        QCOMPARE(menuOf(m, sel), menu);
-        const CPrintMaterial &after = *m.currentMaterial();
-        QCOMPARE(int(after.m_lstSets.size()), int(before.m_lstSets.size()) + added);
-        for (const auto &pair : copies) {
-            const PrintSetData *source = findSet(before, pair.first);
-            const PrintSetData *copy = findSet(after, pair.second);
-            QVERIFY(source && copy);
-            QVERIFY(*findSet(after, pair.first) == *source);
-            PrintSetData expected = *source;
-            expected.nPrinterType = pair.second.type;
-            expected.fNozzleDia = pair.second.nozzle;
-            expected.fLayerThick = pair.second.layer;
-            expected.nQuality = pair.second.quality;
-            QVERIFY(*copy == expected);
+        const QStringList after = shown(m);
+        m.selectMaterial(material);
+        choose(m, to);
+        QCOMPARE(after, shown(m));
+        CPrintMaterial mat = *m.currentMaterial();
+        const int added = index == kRemove ? -result : result;
+        QCOMPARE(int(mat.m_lstSets.size()), int(before.m_lstSets.size()) + added);
+        if (emitted.isEmpty()) {
+            QVERIFY(mat == before);
+            return;
         }
+        if (index == kRemove) {
+            QVERIFY(mat.ListSets(sel.type, sel.quality, sel.nozzle, sel.layer).empty());
+            return;
+        }
+        // Each copy keeps its source's values and takes the new key; the sources stay.
+        for (const PrintSetData *source : before.ListSets(sel.type, sel.quality, sel.nozzle, sel.layer)) {
+            PrintSetData copy = *source;
+            QVERIFY(sameKey(mat, copy) && *sameKey(mat, copy) == copy);
+            copy.nPrinterType = to.type;
+            copy.fNozzleDia = to.nozzle >= 0 ? to.nozzle : copy.fNozzleDia;
+            copy.fLayerThick = to.layer >= 0 ? to.layer : copy.fLayerThick;
+            copy.nQuality = to.quality >= 0 ? to.quality : copy.nQuality;
+            const PrintSetData *found = sameKey(mat, copy);
+            result -= found ? 1 : 0;
+            QVERIFY(!found || *found == copy);
+        }
+        QCOMPARE(result, 0);
     }
 
-    void copyCurSetsRefused_data()
-    {
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<bool>("readChoices");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<bool>("logged");
-        QTest::addRow("locked material") << true << true << 0 << false;
-        QTest::addRow("negative index") << false << true << -1 << false;
-        QTest::addRow("index equal to the number of choices") << false << true << 5 << true;
-        QTest::addRow("choices of this level never read") << false << false << 0 << true;
-    }
-    void copyCurSetsRefused()
-    {
-        QFETCH(bool, locked);
-        QFETCH(bool, readChoices);
-        QFETCH(int, index);
-        QFETCH(bool, logged);
-        LibraryFixture fx;
-        load(fx, {materialWith("Sample", kSampleID, kSampleKeys)});
-        Materials &m = fx.mats();
-        if (!locked)
-            m.selectMaterial(kSampleID);
-        QVERIFY(!m.availNewSet().isEmpty()); // printer-level choices only
-        choose(m, {10102, 0.4f, 0.2f, 0});
-        if (readChoices)
-            QCOMPARE(m.availNewSet(), QStringLiteral("Fast|Turbo|Custom1|Custom2|Custom3 "));
-        const CPrintMaterial before = *m.currentMaterial();
-        SignalRecorder rec(&m);
-        LogCapture log;
-
-        QCOMPARE(m.copyCurSets(index), 0);
-
-        QCOMPARE(rec.names(), QStringList());
-        QVERIFY(*m.currentMaterial() == before);
-        QCOMPARE(selectionTexts(m), (QStringList{"Orvik Solo", "Dia: 0.40 ", "Layer: 0.20 ", "Normal"}));
-        QCOMPARE(log.contains(QStringLiteral("copyCurSets() ")), logged);
-    }
-
-    void copyOntoExistingKeyReplacesUncounted()
+    void copyOntoAnExistingKeyReplacesUncounted()
     {
         LibraryFixture fx;
         loadSample(fx);
         Materials &m = fx.mats();
         choose(m, {10102, 0.4f, 0.3f, 0});
-        QCOMPARE(m.availNewSet(), QStringLiteral("Fine|Fast|Turbo|Custom1|Custom2|Custom3 "));
-        // Choices not read again: "Fine" already exists at layer 0.2.
-        choose(m, {10102, 0.4f, 0.2f, 0});
-        const CPrintMaterial before = *m.currentMaterial();
-        QCOMPARE(m.copyCurSets(0), 0);
-        const CPrintMaterial &after = *m.currentMaterial();
-        QCOMPARE(after.m_lstSets.size(), before.m_lstSets.size());
-        PrintSetData expected = *findSet(before, {10102, 0.4f, 0.2f, 0});
-        expected.nQuality = 1;
-        QVERIFY(*findSet(after, {10102, 0.4f, 0.2f, 1}) == expected);
-        QCOMPARE(m.curQuality(), QStringLiteral("Fine"));
-    }
-
-    void removeCurSets_data()
-    {
-        QTest::addColumn<SetKeySpec>("sel");
-        QTest::addColumn<int>("removed");
-        QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<int>("sets");
-        QTest::addColumn<QStringList>("emitted");
-        QTest::addColumn<QString>("menu");
-        QTest::addRow("quality: back to no quality, layer kept")
-            << SetKeySpec{10102, 0.4f, 0.2f, 0} << 1
-            << QStringList{"Orvik Solo", "Dia: 0.40 ", "Layer: 0.20 ", "-Quality-"} << 1
-            << (QStringList{"qualityChanged"} + kQualityFanOut) << "1";
-        QTest::addRow("layer: back to no layer")
-            << SetKeySpec{10102, 0.4f, 0.2f, -1} << 2
-            << QStringList{"Orvik Solo", "Dia: 0.40 ", "-Layer Thick-", "----"} << 1
-            << (QStringList{"layerThickChanged"} + kLayerFanOut) << "0.3";
-        QTest::addRow("nozzle: back to no nozzle")
-            << SetKeySpec{10102, 0.4f, -1, -1} << 3 << QStringList{"Orvik Solo", "-Nozzle-", "----", "----"}
-            << 1 << (QStringList{"nozzleChanged"} + kNozzleFanOut) << "0.6";
-        QTest::addRow("printer: back to no printer")
-            << SetKeySpec{10102, -1, -1, -1} << 4 << QStringList{"-3D Printer-", "----", "----", "----"} << 0
-            << (QStringList{"printerChanged"} + kPrinterFanOut) << "10110";
-    }
-    void removeCurSets()
-    {
-        QFETCH(SetKeySpec, sel);
-        QFETCH(int, removed);
-        QFETCH(QStringList, texts);
-        QFETCH(int, sets);
-        QFETCH(QStringList, emitted);
-        QFETCH(QString, menu);
-        LibraryFixture fx;
-        loadSample(fx);
-        Materials &m = fx.mats();
-        choose(m, sel);
+        QCOMPARE(m.availNewSet(), "Fine|" + kQualities);
+        choose(m, {10102, 0.4f, 0.2f, 0}); // the choices are not read again: "Fine" exists here
         CPrintMaterial before = *m.currentMaterial();
-        const size_t matching = before.ListSets(sel.type, sel.quality, sel.nozzle, sel.layer).size();
-        QCOMPARE(int(matching), removed);
-        SignalRecorder rec(&m);
-
-        QCOMPARE(m.removeCurSets(), removed);
-
-        QCOMPARE(rec.names(), emitted);
-        QCOMPARE(selectionTexts(m), texts);
-        QCOMPARE(m.curSetNumber(), sets);
-        QCOMPARE(menuOf(m, sel), menu);
+        QCOMPARE(m.copyCurSets(0), 0);
         CPrintMaterial after = *m.currentMaterial();
-        QCOMPARE(int(after.m_lstSets.size()), int(kSampleKeys.size()) - removed);
-        QVERIFY(after.ListSets(sel.type, sel.quality, sel.nozzle, sel.layer).empty());
-    }
-
-    void removeCurSetsRefused_data()
-    {
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<SetKeySpec>("sel");
-        QTest::addRow("locked material") << true << SetKeySpec{10102, 0.4f, 0.2f, 0};
-        QTest::addRow("no printer chosen") << false << SetKeySpec{-1000, -1, -1, -1};
-        QTest::addRow("quality without a set") << false << SetKeySpec{10102, 0.4f, 0.2f, 5};
-    }
-    void removeCurSetsRefused()
-    {
-        QFETCH(bool, locked);
-        QFETCH(SetKeySpec, sel);
-        LibraryFixture fx;
-        load(fx, {materialWith("Sample", kSampleID, kSampleKeys)});
-        Materials &m = fx.mats();
-        if (!locked)
-            m.selectMaterial(kSampleID);
-        choose(m, sel);
-        const QStringList texts = selectionTexts(m);
-        const int sets = m.curSetNumber();
-        const CPrintMaterial before = *m.currentMaterial();
-        SignalRecorder rec(&m);
-
-        QCOMPARE(m.removeCurSets(), 0);
-
-        QCOMPARE(rec.names(), QStringList());
-        QVERIFY(*m.currentMaterial() == before);
-        QCOMPARE(selectionTexts(m), texts);
-        QCOMPARE(m.curSetNumber(), sets);
+        QCOMPARE(after.m_lstSets.size(), before.m_lstSets.size());
+        PrintSetData copy = *before.ListSets(10102, 0, 0.4f, 0.2f).front();
+        copy.nQuality = 1;
+        QVERIFY(sameKey(after, copy) && *sameKey(after, copy) == copy);
     }
 };
 
