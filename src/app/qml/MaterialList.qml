@@ -14,6 +14,8 @@ Frame {
             width: materialList.width
             spacing: 1
             Button {
+                Layout.preferredWidth: 44
+                flat: true
                 text: bCur ? "✔" : "○"
                 onClicked: chooseMaterial(matID)
             }
@@ -24,15 +26,22 @@ Frame {
                 maximumLength: 24
                 placeholderText: "Duplicate"
                 text: name + " - " + manu
+                // Show the beginning of the name, not the end where the cursor was left.
+                onTextChanged: cursorPosition = 0
+                Component.onCompleted: cursorPosition = 0
                 onPressed: chooseMaterial(matID)
             }
             Button {
                 objectName: "copyMaterial_" + matID
+                Layout.preferredWidth: 44
+                flat: true
                 text: "➕"
                 onClicked: materials.addCopyMaterial(matID)
             }
             Button {
                 objectName: "removeMaterial_" + matID
+                Layout.preferredWidth: 44
+                flat: true
                 text: "➖"
                 onClicked: materials.removeMaterial(matID)
             }
