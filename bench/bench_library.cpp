@@ -10,6 +10,8 @@
 #include "base/PlatformPaths.h"
 #include "base/TLanguage.h"
 #include "library/Materials.h"
+#include "models/MaterialModel.h"
+#include "models/PrintSetModel.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <unistd.h>
@@ -107,6 +110,31 @@ int main(int argc, char **argv)
             mats->removeMaterial(mats->curMatID());
         }));
     row("materialItems (the whole list)", bestOf(5, [&] { mats->materialItems(); }));
+
+    // What a view does on a reset: count the rows and read the visible ones (a drawer shows ~20).
+    MaterialModel drawer;
+    PrintParamModel params;
+    drawer.setMats(mats.get());
+    params.setMats(mats.get());
+    const auto readVisible = [](QAbstractItemModel &model) {
+        const int rows = std::min(model.rowCount(), 40);
+        const QList<int> roles = model.roleNames().keys();
+        for (int r = 0; r < rows; ++r) {
+            for (const int role : roles)
+                model.data(model.index(r, 0), role);
+        }
+    };
+    row("drawer reset + visible rows (matChanged)", bestOf(5, [&] {
+            emit mats->matChanged();
+            readVisible(drawer);
+        }));
+    mats->selectPrinter(key.nPrinterType);
+    row("selectMaterial + drawer and parameter pages", bestOf(5, [&] {
+            mats->selectMaterial(id);
+            mats->selectPrinter(key.nPrinterType);
+            readVisible(drawer);
+            readVisible(params);
+        }));
     mats.reset();
     LangTrans::DestroyInstance();
     return 0;

@@ -7,6 +7,7 @@
 #include "core/MaterialFormat.h"
 #include "models/QmlTypes.h"
 
+#include <QDir>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QtQuickTest>
@@ -29,6 +30,12 @@ public:
                 array += (array.size() > 1 ? "," : "") + MaterialJsonText(mat);
         });
         return QString::fromStdString(array + "]");
+    }
+    // A folder where a file is expected makes every write of that file fail.
+    Q_INVOKABLE bool blockWithFolder(const QString &path) const
+    {
+        QFile::remove(path);
+        return QDir().mkpath(path);
     }
 };
 

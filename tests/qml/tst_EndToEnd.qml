@@ -111,6 +111,19 @@ Item {
             compare(message.prompt, "Password error!")
             compare(materials.curMatName, "PLA")
             message.close()
+            tryCompare(message, "visible", false)
+        }
+
+        function test_3_aFailedSaveIsNeverSilent() {
+            verify(testFiles.blockWithFolder(materials.userLibraryPath()))
+            child("optionsButton").clicked()
+            child("saveItem").triggered()
+            const message = child("messageDialog")
+            tryCompare(message, "opened", true)
+            compare(message.title, "Warning")
+            verify(message.prompt.indexOf("could not be saved") >= 0, message.prompt)
+            verify(message.prompt.indexOf(materials.userLibraryPath()) >= 0, message.prompt)
+            message.close()
         }
     }
 }
