@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <clocale>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -168,6 +169,9 @@ void TstMaterialFormat::decode_data()
     accepted("b4 210.9 truncates", R"("b4":210.9,"group":[])", [](M m) { m.m_nPrintTemp = 210; });
     accepted("integers out of range saturate", R"("b4":1e12,"b5":-1e999,"group":[])",
              [](M m) { m.m_nPrintTemp = INT_MAX, m.m_nPlatTemp = INT_MIN; });
+    accepted("numbers beyond the float range hold the largest float",
+             R"("b7":1e39,"b8":-1e999,"b9":[3.5e38],"group":[])",
+             [](M m) { m.m_fFilaDia = FLT_MAX, m.m_fDensity = -FLT_MAX, m.m_fShrink[0] = FLT_MAX; });
     accepted("true reads 1 in an integer, 0 in a number; text and null read 0",
              R"("b4":true,"b7":true,"b5":"60","b8":null,"group":[])",
              [](M m) { m.m_nPrintTemp = 1, m.m_fFilaDia = 0.0f, m.m_nPlatTemp = 0, m.m_fDensity = 0.0f; });

@@ -3,6 +3,7 @@
 #include "base/cfutility.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -125,9 +126,18 @@ int32_t readInt(const cJSON *item)
     return cJSON_IsTrue(item) ? 1 : 0;
 }
 
+// A number beyond the float range is held at the largest float of its sign: as infinity it would be
+// written as null and come back as 0, so the value would change with every save.
 float readFloat(const cJSON *item)
 {
-    return cJSON_IsNumber(item) ? float(item->valuedouble) : 0.0f;
+    if (!cJSON_IsNumber(item))
+        return 0.0f;
+    const double value = item->valuedouble;
+    if (value > double(FLT_MAX))
+        return FLT_MAX;
+    if (value < -double(FLT_MAX))
+        return -FLT_MAX;
+    return float(value);
 }
 
 void readField(Kind kind, const cJSON *item, void *field, size_t textSize)
