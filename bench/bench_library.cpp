@@ -1,7 +1,8 @@
-// bench_library: the library object at scale — loading, merging and saving libraries of growing
-// size, and the time of each user operation on a large library.
+// bench_library: the library object at scale — start-up load against the floor of decoding the same
+// bytes, a second import (every material merges), saving, and each user operation with the model
+// resets the views would do, on libraries of growing size.
 //
-//   bench_library [MATERIALS] [SETS]     (default 10000 materials of 40 print sets each)
+//   bench_library [--sets N] [MATERIALS ...]   (default 40 print sets; 1000 10000 20000 materials)
 //
 // The library's diagnostic log goes to /dev/null while it runs; the table goes to standard output.
 // Build in Release for figures worth comparing.
@@ -9,18 +10,24 @@
 #include "GeneratedLibrary.h"
 #include "base/PlatformPaths.h"
 #include "base/TLanguage.h"
+#include "base/cfutility.h"
+#include "core/MaterialFileWriter.h"
 #include "library/Materials.h"
 #include "models/MaterialModel.h"
 #include "models/PrintSetModel.h"
 
+#include <cjson/cJSON.h>
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <unistd.h>
 
@@ -29,7 +36,7 @@ FILE *g_table = stdout;
 
 void row(const char *what, double ms)
 {
-    std::fprintf(g_table, "%-52s %10.2f\n", what, ms);
+    std::fprintf(g_table, "  %-50s %10.2f\n", what, ms);
     std::fflush(g_table);
 }
 
@@ -38,104 +45,166 @@ std::unique_ptr<Materials> freshLibrary()
     LangTrans::DestroyInstance();
     return std::make_unique<Materials>();
 }
+
+// The floor: only reading the lines, hex decoding and parsing them.
+size_t decodeFloor(const QString &path)
+{
+    size_t parsed = 0;
+    ReadFileLines(QFile::encodeName(path).toStdString(), [&parsed](std::string &line) {
+        cJSON *json = cJSON_Parse(HexToString(line).c_str());
+        parsed += json != nullptr;
+        cJSON_Delete(json);
+    });
+    return parsed;
+}
+
+bool writeWithVersion(const QString &path, std::vector<CPrintMaterial> &mats)
+{
+    MaterialFileWriter writer(path);
+    if (!writer.Open() || !writer.WriteRaw("1.0.0\n"))
+        return false;
+    for (CPrintMaterial &mat : mats) {
+        if (!writer.Write(mat))
+            return false;
+    }
+    return writer.Commit();
+}
+
+// What a view does on a reset: count the rows and read the visible ones.
+void readVisible(QAbstractItemModel &model)
+{
+    const int rows = std::min(model.rowCount(), 40);
+    const QList<int> roles = model.roleNames().keys();
+    for (int r = 0; r < rows; ++r) {
+        for (const int role : roles)
+            model.data(model.index(r, 0), role);
+    }
+}
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const int sets = argc > 2 ? std::atoi(argv[2]) : 40;
-    if (count < 10 || sets < 1) {
-        std::fprintf(stderr, "Usage: bench_library [MATERIALS>=10] [SETS]\n");
+    int sets = 40;
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--sets") == 0 && i + 1 < argc)
+            sets = std::atoi(argv[++i]);
+        else
+            sizes.push_back(std::atoi(argv[i]));
+    }
+    if (sizes.empty())
+        sizes = {1000, 10000, 20000};
+    if (sets < 1 || std::any_of(sizes.begin(), sizes.end(), [](int n) { return n < 10; })) {
+        std::fprintf(stderr, "Usage: bench_library [--sets N] [MATERIALS>=10 ...]\n");
         return 2;
     }
     QTemporaryDir dir;
     if (!dir.isValid())
         return 2;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
-    QDir().mkpath(dir.filePath(QStringLiteral("shipped")));
-    PlatformPaths::SetShippedDataDir(dir.filePath(QStringLiteral("shipped")));
+    const QString shipped = dir.filePath(QStringLiteral("shipped"));
+    QDir().mkpath(shipped + QStringLiteral("/DB"));
+    PlatformPaths::SetShippedDataDir(shipped);
 
     // Keep the table on the real standard output; the library logs a line per material.
     g_table = fdopen(dup(STDOUT_FILENO), "w");
     if (!std::freopen("/dev/null", "w", stdout))
         return 2;
 
-    std::fprintf(g_table, "%d materials x %d print sets\n\n%-52s %10s\n", count, sets, "step", "ms");
-    const QString out = dir.filePath(QStringLiteral("out.cvx"));
-    for (const int n : {count / 10, count / 2, count}) {
-        std::vector<CPrintMaterial> library = makeLibrary(n, sets);
-        const QString path = dir.filePath(QStringLiteral("lib%1.cvx").arg(n));
-        if (!writeLibrary(path, library))
+    for (const int n : sizes) {
+        // A vendor library of n materials and a user library of n/10 of them, edited.
+        std::vector<CPrintMaterial> vendor = makeLibrary(n, sets);
+        std::vector<CPrintMaterial> user(vendor.begin(), vendor.begin() + n / 10);
+        for (CPrintMaterial &mat : user)
+            mat.m_nPrintTemp += 5;
+        const QString vendorFile = shipped + QStringLiteral("/DB/vendor.cvx");
+        if (!writeWithVersion(vendorFile, vendor))
             return 2;
-        library.clear();
+        const CPrintMaterial probe = vendor[size_t(n / 2 + 1)]; // unlocked: every tenth is locked
+        vendor.clear();
+
+        // A first start: a data folder of its own, with no installed vendor library.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data%1").arg(n))));
         std::unique_ptr<Materials> mats = freshLibrary();
-        char label[96];
-        std::snprintf(label, sizeof(label), "import %d materials (%.0f MB)", n, QFileInfo(path).size() / 1e6);
-        row(label, bestOf(1, [&] { mats->importMaterials(path, false); }));
-        std::snprintf(label, sizeof(label), "import the same %d again (all merge)", n);
-        row(label, bestOf(1, [&] { mats->importMaterials(path, false); }));
-        std::snprintf(label, sizeof(label), "export %d materials", n);
-        row(label, bestOf(1, [&] { mats->exportMaterials(out, false); }));
+        if (!writeWithVersion(mats->UserPath(), user))
+            return 2;
+        user.clear();
+        const double mb = (QFileInfo(vendorFile).size() + QFileInfo(mats->UserPath()).size()) / 1e6;
+        std::fprintf(g_table, "\n%d materials x %d print sets (%.0f MB of library files)\n", n, sets, mb);
+
+        const double floorMs = bestOf(1, [&] {
+            decodeFloor(vendorFile);
+            decodeFloor(mats->UserPath());
+        });
+        row("floor: read, hex-decode and parse the same bytes", floorMs);
+        const double loadMs = bestOf(1, [&] {
+            mats->checkVendorMaterials();
+            mats->importVendorMaterials();
+            mats->importUserMaterials();
+        });
+        row("start-up load (install, vendor and user import)", loadMs);
+        std::fprintf(g_table, "  %-50s %10.2f\n", "load / floor", loadMs / floorMs);
+        row("import the vendor library again (all merge)", bestOf(1, [&] { mats->importVendorMaterials(); }));
+        row("save (exportUserMaterials)", bestOf(1, [&] { mats->exportUserMaterials(); }));
         if (mats->materialCount() != n)
             return 1;
-    }
 
-    std::vector<CPrintMaterial> library = makeLibrary(count, sets);
-    const QString path = dir.filePath(QStringLiteral("ops.cvx"));
-    writeLibrary(path, library);
-    std::unique_ptr<Materials> mats = freshLibrary();
-    mats->importMaterials(path, false);
-    // An unlocked material in the middle of the library (every tenth one has a password).
-    const CPrintMaterial &middle = library[size_t(count / 2 + 1)];
-    const int id = middle.m_nMatID;
-    const PrintSetData &key = middle.m_lstSets.front();
-    std::fprintf(g_table, "\nuser operations on %d materials, best of 5\n", count);
-    row("selectMaterial", bestOf(5, [&] { mats->selectMaterial(id); }));
-    row("selectPrinter", bestOf(5, [&] { mats->selectPrinter(key.nPrinterType); }));
-    row("selectNozzle", bestOf(5, [&] { mats->selectNozzle(key.fNozzleDia); }));
-    row("selectLayerThick", bestOf(5, [&] { mats->selectLayerThick(key.fLayerThick); }));
-    row("selectQuality", bestOf(5, [&] { mats->selectQuality(key.nQuality); }));
-    row("setParameter (print row)", bestOf(5, [&] { mats->setParameter(15, 55.0); }));
-    row("setParameter (basic row)", bestOf(5, [&] { mats->setParameter(0, 215.0); }));
-    row("availNewSet + copyCurSets + removeCurSets", bestOf(5, [&] {
-            mats->selectQuality(key.nQuality);
-            mats->availNewSet();
-            mats->copyCurSets(0);
-            mats->removeCurSets();
-        }));
-    row("setMatNameAndManu", bestOf(5, [&] { mats->setMatNameAndManu("PLA renamed", "Bench", ""); }));
-    row("addCopyMaterial + removeMaterial", bestOf(5, [&] {
-            mats->addCopyMaterial(id);
-            mats->removeMaterial(mats->curMatID());
-        }));
-    row("materialItems (the whole list)", bestOf(5, [&] { mats->materialItems(); }));
-
-    // What a view does on a reset: count the rows and read the visible ones (a drawer shows ~20).
-    MaterialModel drawer;
-    PrintParamModel params;
-    drawer.setMats(mats.get());
-    params.setMats(mats.get());
-    const auto readVisible = [](QAbstractItemModel &model) {
-        const int rows = std::min(model.rowCount(), 40);
-        const QList<int> roles = model.roleNames().keys();
-        for (int r = 0; r < rows; ++r) {
-            for (const int role : roles)
-                model.data(model.index(r, 0), role);
-        }
-    };
-    row("drawer reset + visible rows (matChanged)", bestOf(5, [&] {
-            emit mats->matChanged();
+        // User operations, each followed by what the views read after the resets it causes.
+        MaterialModel drawer;
+        PrintParamModel params;
+        BasicInfoModel basic;
+        drawer.setMats(mats.get());
+        params.setMats(mats.get());
+        basic.setMats(mats.get());
+        const auto views = [&] {
             readVisible(drawer);
-        }));
-    mats->selectPrinter(key.nPrinterType);
-    row("selectMaterial + drawer and parameter pages", bestOf(5, [&] {
-            mats->selectMaterial(id);
-            mats->selectPrinter(key.nPrinterType);
-            readVisible(drawer);
+            readVisible(basic);
             readVisible(params);
-        }));
-    mats.reset();
+        };
+        const PrintSetData &key = probe.m_lstSets.front();
+        const int id = probe.m_nMatID;
+        struct Op
+        {
+            const char *name;
+            std::function<void()> run;
+        };
+        const std::vector<Op> ops = {
+            {"selectMaterial", [&] { mats->selectMaterial(id); }},
+            {"selectPrinter", [&] { mats->selectPrinter(key.nPrinterType); }},
+            {"selectNozzle", [&] { mats->selectNozzle(key.fNozzleDia); }},
+            {"selectLayerThick", [&] { mats->selectLayerThick(key.fLayerThick); }},
+            {"selectQuality", [&] { mats->selectQuality(key.nQuality); }},
+            {"setParameter (print row)", [&] { mats->setParameter(15, 55.0); }},
+            {"setParameter (basic row)", [&] { mats->setParameter(0, 215.0); }},
+            {"copyCurSets + removeCurSets",
+             [&] {
+                 mats->selectQuality(key.nQuality);
+                 mats->availNewSet();
+                 mats->copyCurSets(0);
+                 mats->removeCurSets();
+             }},
+            {"setMatNameAndManu", [&] { mats->setMatNameAndManu(QStringLiteral("PLA renamed"), QStringLiteral("Bench"), QString()); }},
+            {"addCopyMaterial + removeMaterial",
+             [&] {
+                 mats->addCopyMaterial(id);
+                 mats->removeMaterial(mats->curMatID());
+             }},
+        };
+        double worst = 0;
+        for (const Op &op : ops) {
+            const double ms = bestOf(3, [&] {
+                op.run();
+                views();
+            });
+            worst = std::max(worst, ms);
+            if (n == sizes.back())
+                row((std::string(op.name) + " + views").c_str(), ms);
+        }
+        row("slowest user operation with its views", worst);
+        mats.reset();
+        QFile::remove(vendorFile);
+        QDir(dir.filePath(QStringLiteral("data%1").arg(n))).removeRecursively();
+    }
     LangTrans::DestroyInstance();
     return 0;
 }
