@@ -121,6 +121,8 @@ private slots:
     void commands();
     void decodeThenEncodeGivesTheSameFile();
     void fullStandardOutputIsAnError();
+    void diff_data();
+    void diff();
     void garbageNeverCrashes_data();
     void garbageNeverCrashes();
 };
@@ -131,7 +133,8 @@ void TestCvx::help()
     VERIFY_RAN(run);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QByteArray());
-    for (const char *usage : {"list FILE", "decode FILE [--compact]", "encode INPUT -o OUTPUT", "check FILE"})
+    for (const char *usage :
+         {"list FILE", "decode FILE [--compact]", "encode INPUT -o OUTPUT", "check FILE", "diff A B"})
         QVERIFY2(run.out.contains(usage), usage);
 }
 
@@ -323,6 +326,44 @@ void TestCvx::fullStandardOutputIsAnError()
         VERIFY_RAN(run);
         QVERIFY2(run.exitCode == 2 && run.err.count('\n') == 1, qPrintable(args.join(' ')));
     }
+}
+
+void TestCvx::diff_data()
+{
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<int>("exit");
+    const QByteArray abs = R"({"b1":7,"b2":"ABS","b3":"K","b4":240,"group":[{"p1":10102,"p6":240},{"p1":-1}]})";
+    QTest::addRow("equal, whatever the line ends and order of members")
+        << hexLine(abs) << hexLine(R"({"b3":"K","b2":"ABS","b1":7,"b4":240,"group":[{"p6":240,"p1":10102},{}]})")
+        << QByteArray() << 0;
+    QTest::addRow("only in one of them, by ID") << hexLine(abs) << hexLine(QByteArray(abs).replace("\"b1\":7", "\"b1\":8"))
+                                                << QByteArray("only in A: 7 ABS / K\nonly in B: 8 ABS / K\n") << 1;
+    QTest::addRow("a changed basic field and print set fields, sets added and removed")
+        << hexLine(abs)
+        << hexLine(R"({"b1":7,"b2":"ABS","b3":"K","b4":245,"group":[{"p1":10102,"p6":250},{"p1":10110}]})")
+        << QByteArray("changed: 7 ABS / K\n  b4: 240 -> 245\n"
+                      "  print set printer 10102, nozzle 0.4, layer 0.2, quality 0: p6: 240 -> 250\n"
+                      "  print set printer -1, nozzle 0.4, layer 0.2, quality 0: removed\n"
+                      "  print set printer 10110, nozzle 0.4, layer 0.2, quality 0: added\n")
+        << 1;
+}
+
+void TestCvx::diff()
+{
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    QFETCH(QByteArray, out);
+    QFETCH(int, exit);
+    QTemporaryDir dir;
+    QVERIFY(writeAll(dir.filePath("a.cvx"), a) && writeAll(dir.filePath("b.cvx"), b));
+    const Run run = cvx({"diff", dir.filePath("a.cvx"), dir.filePath("b.cvx")});
+    VERIFY_RAN(run);
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.exitCode, exit);
+    const Run missing = cvx({"diff", dir.filePath("a.cvx"), dir.filePath("missing.cvx")});
+    QCOMPARE(missing.exitCode, 2);
 }
 
 void TestCvx::garbageNeverCrashes_data()

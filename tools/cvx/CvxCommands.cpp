@@ -12,6 +12,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <sstream>
 
 namespace cvx {
 namespace {
@@ -268,6 +269,155 @@ int Check(const std::string &file)
     std::cout << materials << " materials, " << refusedLines << " lines not materials, " << droppedSets
               << " print sets refused, " << duplicates << " duplicate IDs\n";
     return finish(refusedLines + droppedSets + duplicates ? Reported : Clean);
+}
+
+namespace {
+// The members of a material's JSON object, each printed as the file holds it.
+using Members = std::vector<std::pair<std::string, std::string>>;
+
+Members members(const cJSON *object)
+{
+    Members out;
+    for (const cJSON *member = object ? object->child : nullptr; member; member = member->next) {
+        char *text = cJSON_PrintUnformatted(member);
+        out.emplace_back(member->string ? member->string : "", text ? text : "");
+        cJSON_free(text);
+    }
+    return out;
+}
+
+std::string describeKey(const PrintSetData &s)
+{
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << "printer " << s.nPrinterType << ", nozzle " << s.fNozzleDia << ", layer " << s.fLayerThick
+         << ", quality " << s.nQuality;
+    return text.str();
+}
+
+bool sameKey(const PrintSetData &a, const PrintSetData &b)
+{
+    return a.nPrinterType == b.nPrinterType && a.nQuality == b.nQuality && IsSameNozzle(a.fNozzleDia, b.fNozzleDia)
+           && IsSameLayer(a.fLayerThick, b.fLayerThick);
+}
+
+// The changed members of two objects, as "name: old -> new" lines.
+std::vector<std::string> changedMembers(const Members &a, const Members &b, const char *skip)
+{
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i].first == skip || a[i].second == b[i].second)
+            continue;
+        lines.push_back(a[i].first + ": " + a[i].second + " -> " + b[i].second);
+    }
+    return lines;
+}
+
+// Every line that tells how material b differs from material a; empty when they are the same.
+std::vector<std::string> materialDifferences(CPrintMaterial &a, CPrintMaterial &b)
+{
+    std::string textA;
+    std::string textB;
+    a.ToJson(textA);
+    b.ToJson(textB);
+    std::vector<std::string> lines;
+    if (textA == textB)
+        return lines;
+    const JsonPtr jsonA(cJSON_Parse(textA.c_str()));
+    const JsonPtr jsonB(cJSON_Parse(textB.c_str()));
+    lines = changedMembers(members(jsonA.get()), members(jsonB.get()), "group");
+
+    const cJSON *groupA = cJSON_GetObjectItemCaseSensitive(jsonA.get(), "group");
+    const cJSON *groupB = cJSON_GetObjectItemCaseSensitive(jsonB.get(), "group");
+    std::vector<const PrintSetData *> setsA;
+    std::vector<const PrintSetData *> setsB;
+    std::vector<const cJSON *> objectsA;
+    std::vector<const cJSON *> objectsB;
+    for (const PrintSetData &set : a.m_lstSets)
+        setsA.push_back(&set);
+    for (const PrintSetData &set : b.m_lstSets)
+        setsB.push_back(&set);
+    for (const cJSON *o = groupA ? groupA->child : nullptr; o; o = o->next)
+        objectsA.push_back(o);
+    for (const cJSON *o = groupB ? groupB->child : nullptr; o; o = o->next)
+        objectsB.push_back(o);
+    std::vector<bool> matchedB(setsB.size(), false);
+    for (size_t i = 0; i < setsA.size(); ++i) {
+        size_t j = 0;
+        while (j < setsB.size() && (matchedB[j] || !sameKey(*setsA[i], *setsB[j])))
+            ++j;
+        const std::string key = "  print set " + describeKey(*setsA[i]);
+        if (j == setsB.size()) {
+            lines.push_back(key + ": removed");
+            continue;
+        }
+        matchedB[j] = true;
+        for (const std::string &change : changedMembers(members(objectsA[i]), members(objectsB[j]), ""))
+            lines.push_back(key + ": " + change);
+    }
+    for (size_t j = 0; j < setsB.size(); ++j) {
+        if (!matchedB[j])
+            lines.push_back("  print set " + describeKey(*setsB[j]) + ": added");
+    }
+    for (std::string &line : lines) {
+        if (line.compare(0, 2, "  ") != 0)
+            line = "  " + line;
+    }
+    return lines;
+}
+
+// The accepted materials of a file by ID; the first of two with one ID counts.
+bool materialsById(const std::string &file, std::map<int32_t, CPrintMaterial> &out, std::vector<int32_t> &order)
+{
+    return readMaterialFile(
+        file,
+        [&](size_t, CPrintMaterial &mat, const MaterialDecodeReport &) {
+            if (out.emplace(mat.m_nMatID, mat).second)
+                order.push_back(mat.m_nMatID);
+        },
+        [](size_t, const std::string &) {});
+}
+
+std::string label(const CPrintMaterial &m)
+{
+    return std::to_string(m.m_nMatID) + " " + printable(m.m_szName) + " / " + printable(m.m_szManu);
+}
+} // namespace
+
+int Diff(const std::string &fileA, const std::string &fileB)
+{
+    std::map<int32_t, CPrintMaterial> a;
+    std::map<int32_t, CPrintMaterial> b;
+    std::vector<int32_t> orderA;
+    std::vector<int32_t> orderB;
+    if (!materialsById(fileA, a, orderA) || !materialsById(fileB, b, orderB))
+        return Failed;
+    int differences = 0;
+    for (const int32_t id : orderA) {
+        if (!b.count(id)) {
+            std::cout << "only in A: " << label(a[id]) << '\n';
+            ++differences;
+        }
+    }
+    for (const int32_t id : orderB) {
+        if (!a.count(id)) {
+            std::cout << "only in B: " << label(b[id]) << '\n';
+            ++differences;
+        }
+    }
+    for (const int32_t id : orderA) {
+        const auto other = b.find(id);
+        if (other == b.end())
+            continue;
+        const std::vector<std::string> lines = materialDifferences(a[id], other->second);
+        if (lines.empty())
+            continue;
+        std::cout << "changed: " << label(a[id]) << '\n';
+        for (const std::string &line : lines)
+            std::cout << line << '\n';
+        ++differences;
+    }
+    return finish(differences ? Reported : Clean);
 }
 
 } // namespace cvx

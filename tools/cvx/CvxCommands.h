@@ -13,5 +13,7 @@ int List(const std::string &file);
 int Decode(const std::string &file, bool compact);
 int Encode(const std::string &input, const std::string &output);
 int Check(const std::string &file);
+// Materials only in A, only in B, and changed (matched by material ID): 0 equal, 1 different.
+int Diff(const std::string &fileA, const std::string &fileB);
 
 } // namespace cvx

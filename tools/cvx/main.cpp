@@ -26,6 +26,10 @@ const char kHelp[] =
     "                            file; refused inputs are listed on standard error\n"
     "  check FILE                reports every line that is not a material and why, every print\n"
     "                            set the printer catalogue refuses, and duplicate material IDs\n"
+    "  diff A B                  materials only in A, only in B, and changed (matched by ID):\n"
+    "                            changed basic fields and, per print-set key, sets added,\n"
+    "                            removed and fields changed with old and new values;\n"
+    "                            exit status 0 when equal, 1 when different\n"
     "  --help                    this text\n"
     "\n"
     "Exit status: 0 clean, 1 something was refused or reported, 2 usage or I/O error.\n";
@@ -87,6 +91,11 @@ int main(int argc, char **argv)
         if (input.empty() || !haveOutput)
             return usage("encode needs INPUT and -o OUTPUT");
         return cvx::Encode(input, output);
+    }
+    if (command == "diff") {
+        if (args.size() != 3)
+            return usage("diff takes two FILEs");
+        return cvx::Diff(args[1], args[2]);
     }
     return usage("unknown command '" + command + "'");
 }
