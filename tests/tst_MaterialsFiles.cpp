@@ -3,10 +3,13 @@
 #include "base/cfutility.h"
 #include "core/MaterialFormat.h"
 
+#include <QSignalSpy>
 #include <QUrl>
 #include <QtTest>
 
 #include <csignal>
+#include <cstring>
+#include <functional>
 #include <sys/resource.h>
 
 namespace {
@@ -60,6 +63,9 @@ private:
     void (*m_oldHandler)(int) = nullptr;
 };
 } // namespace
+
+using LibraryChange = std::function<void(Materials &)>;
+Q_DECLARE_METATYPE(LibraryChange)
 
 class TstMaterialsFiles : public QObject
 {
@@ -186,7 +192,7 @@ private slots:
         QVERIFY(writeMaterialFile(path, {makeMaterial("PLA", "A", 1)}));
         SignalRecorder rec(&fx.mats());
         fx.mats().importMaterials(path, false);
-        QCOMPARE(rec.names(), kReselectSequence);
+        QCOMPARE(rec.names(), QStringList{"modifiedChanged"} + kReselectSequence);
     }
 
     void exportWritesEveryMaterialAndUpdatesDerivedFields()
@@ -275,6 +281,106 @@ private slots:
         fx.mats().importUserMaterials();
         QCOMPARE(fx.mats().materialCount(), 1);
         QCOMPARE(fx.mats().materialAt(0)->m_lstSets.front().nBasicTemp, 223);
+    }
+
+    void everyChangeMarksTheLibraryUnsaved_data()
+    {
+        QTest::addColumn<LibraryChange>("change");
+        QTest::addColumn<bool>("marks");
+        using F = LibraryChange;
+        QTest::addRow("print value") << F([](Materials &m) { m.setParameter(15, 55); }) << true;
+        QTest::addRow("basic value") << F([](Materials &m) { m.setParameter(0, 215); }) << true;
+        QTest::addRow("unused row") << F([](Materials &m) { m.setParameter(2, 5); }) << false;
+        QTest::addRow("rename") << F([](Materials &m) { m.setMatNameAndManu("PLA 2", "A", ""); }) << true;
+        QTest::addRow("same name again") << F([](Materials &m) { m.setMatNameAndManu("PLA", "A", ""); }) << false;
+        QTest::addRow("lock") << F([](Materials &m) { m.setMatNameAndManu("PLA", "A", QString(32, 'a')); }) << true;
+        QTest::addRow("material ID") << F([](Materials &m) { m.modifyMatID(-77); }) << true;
+        QTest::addRow("copy print sets") << F([](Materials &m) {
+            m.availNewSet();
+            m.copyCurSets(0);
+        }) << true;
+        QTest::addRow("remove print sets") << F([](Materials &m) { m.removeCurSets(); }) << true;
+        QTest::addRow("copy material") << F([](Materials &m) { m.addCopyMaterial(7); }) << true;
+        QTest::addRow("remove material") << F([](Materials &m) { m.removeMaterial(8); }) << true;
+        QTest::addRow("selection only") << F([](Materials &m) { m.selectMaterial(8); }) << false;
+    }
+    void everyChangeMarksTheLibraryUnsaved()
+    {
+        QFETCH(LibraryChange, change);
+        QFETCH(bool, marks);
+        LibraryFixture fx;
+        QVERIFY(writeMaterialFile(fx.mats().UserPath(), {makeMaterial("PLA", "A", 7, {{10102, 0.4f, 0.2f, 0}}),
+                                                         makeMaterial("ABS", "A", 8)}));
+        Materials &m = fx.mats();
+        m.importVendorMaterials();
+        m.importUserMaterials();
+        QVERIFY(!m.isModified()); // loading at start is no change
+        m.selectMaterial(7);
+        m.selectPrinter(10102);
+        QSignalSpy spy(&m, &Materials::modifiedChanged);
+        change(m);
+        QCOMPARE(m.isModified(), marks);
+        QCOMPARE(spy.count(), marks ? 1 : 0);
+        if (marks) {
+            QVERIFY(m.exportUserMaterials());
+            QVERIFY(!m.isModified());
+        }
+    }
+
+    void importMarksUnsavedAndLockedEditsDoNot()
+    {
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/lib.cvx";
+        CPrintMaterial locked = makeMaterial("PETG", "A", 9, {{10102, 0.4f, 0.2f, 0}});
+        std::strcpy(locked.m_szPwMD5, "0123456789abcdef0123456789abcdef");
+        QVERIFY(writeMaterialFile(path, {locked}));
+        fx.mats().importMaterials(path, false);
+        QVERIFY(fx.mats().isModified());
+        QVERIFY(fx.mats().exportUserMaterials());
+        fx.mats().selectPrinter(10102);
+        fx.mats().setParameter(15, 70); // refused: locked
+        QVERIFY(!fx.mats().isModified());
+        QVERIFY(writeAll(path, "not a material\n"));
+        fx.mats().importMaterials(path, false); // nothing in it
+        QVERIFY(!fx.mats().isModified());
+    }
+
+    void saveKeepsThePreviousLibraryBeside()
+    {
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/lib.cvx";
+        QVERIFY(writeMaterialFile(path, {makeMaterial("PLA", "A", 7)}));
+        fx.mats().importMaterials(path, false);
+        QVERIFY(fx.mats().exportUserMaterials());
+        QVERIFY(!QFile::exists(fx.mats().UserPath() + ".bak") || readAll(fx.mats().UserPath() + ".bak").isEmpty());
+        const QByteArray first = readAll(fx.mats().UserPath());
+        fx.mats().setMatNameAndManu("PLA 2", "A", "");
+        QVERIFY(fx.mats().exportUserMaterials());
+        QCOMPARE(readAll(fx.mats().UserPath() + ".bak"), first);
+        QVERIFY(readAll(fx.mats().UserPath()) != first);
+    }
+
+    void importReportCounts()
+    {
+        LibraryFixture fx;
+        const QString path = fx.dataDir() + "/lib.cvx";
+        QVERIFY(writeMaterialFile(path, {makeMaterial("PLA", "A", 1), makeMaterial("ABS", "A", 2)}));
+        fx.mats().importMaterials(path, false);
+        // PLA again, ABS by ID under a new name, PETG new, a clash renumbered, two lines that are
+        // not materials.
+        QByteArray bytes = "1.0.0\n";
+        std::vector<CPrintMaterial> mats = {makeMaterial("PLA", "A", 1), makeMaterial("ABS+", "B", 2),
+                                            makeMaterial("PETG", "A", 3), makeMaterial("PETG", "A", 1)};
+        for (CPrintMaterial &mat : mats)
+            bytes += QByteArray::fromStdString(EncodeMaterialLine(mat));
+        QVERIFY(writeAll(path, bytes + "zz\n"));
+        fx.mats().importMaterials(path, false);
+        const QVariantMap report = fx.mats().lastImportReport();
+        QCOMPARE(report.value("added").toInt(), 1);
+        QCOMPARE(report.value("replaced").toInt(), 3);
+        QCOMPARE(report.value("renumbered").toInt(), 1);
+        QCOMPARE(report.value("skipped").toInt(), 2);
+        QCOMPARE(fx.mats().materialCount(), 3);
     }
 
     void sameIdReportIsLogged()

@@ -366,13 +366,16 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
         r.refusal = MaterialDecodeReport::Refusal::NotJson;
         return 0;
     }
+    const char *start = text;
     if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0)
         text += 3;
-    const JsonPtr root(cJSON_Parse(text));
+    const char *end = nullptr;
+    const JsonPtr root(cJSON_ParseWithOpts(text, &end, false));
     if (!root) {
         r.refusal = MaterialDecodeReport::Refusal::NotJson;
         return 0;
     }
+    r.parsedLength = size_t(end - start);
 
     const cJSON *found[kRecordKeyCount + 1] = {};
     for (const cJSON *member = cJSON_IsObject(root.get()) ? root->child : nullptr; member; member = member->next) {
@@ -399,8 +402,28 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
     }
     int index = 0;
     for (const cJSON *element = group->child; element; element = element->next, ++index) {
-        const PrintSetData set = readSet(element);
-        const int result = AddOrReplaceSet(set, m_szPwMD5);
+        PrintSetData set = readSet(element);
+        // Every set kept must read back as it is once saved. So a key that the catalogue refuses is
+        // dropped even where it would replace a set (a negative nozzle or layer is a wildcard
+        // there), and the layer is rounded as the writer rounds it, so that sets pair up now as
+        // they will when the saved file is read.
+        int result = -2;
+        if (IsValidSet(set)) {
+            set.fLayerThick = RoundLayerThick(set.fLayerThick);
+            result = AddOrReplaceSet(set, m_szPwMD5);
+        }
+        if (result == 0) {
+            // The replaced set may now have the key of a later one, which would replace it when the
+            // saved file is read: the set read last wins already now.
+            auto it = std::next(std::find(m_lstSets.begin(), m_lstSets.end(), set));
+            while (it != m_lstSets.end()) {
+                const bool sameKey = it->nPrinterType == set.nPrinterType
+                                     && IsSameNozzle(set.fNozzleDia, it->fNozzleDia)
+                                     && IsSameLayer(set.fLayerThick, it->fLayerThick)
+                                     && (it->nQuality < 0 || it->nQuality == set.nQuality);
+                it = sameKey ? m_lstSets.erase(it) : std::next(it);
+            }
+        }
         if (result < 0 && report)
             r.droppedSets.push_back({index, result, CheckSet(set), set});
     }
@@ -469,6 +492,24 @@ int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMate
         }
     }
     return appended;
+}
+
+void DecodeMaterialsOfLine(const std::string &line, const MaterialOfLine &each)
+{
+    const std::string text = DecodeMaterialLine(line);
+    size_t at = 0;
+    do {
+        CPrintMaterial mat;
+        MaterialDecodeReport report;
+        const bool accepted = DecodeMaterial(text.c_str() + at, mat, &report);
+        each(mat, report, accepted);
+        if (report.parsedLength == 0)
+            break; // not JSON: where a next value would start is unknown
+        at += report.parsedLength;
+        // The whitespace that the parser skips; what is left is the next material's text.
+        while (at < text.size() && text[at] != '\0' && static_cast<unsigned char>(text[at]) <= ' ')
+            ++at;
+    } while (at < text.size() && text[at] != '\0');
 }
 
 std::string DecodeMaterialLine(const std::string &line)

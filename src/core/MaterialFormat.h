@@ -4,6 +4,7 @@
 
 #include <cjson/cJSON.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ struct MaterialDecodeReport
     };
 
     Refusal refusal = Refusal::None;
+    size_t parsedLength = 0;      // bytes of the text up to the end of its JSON value; 0 when not JSON
     bool nameMissing = false;     // "b2" absent or not a string
     bool manuMissing = false;     // "b3" absent or not a string
     std::vector<DroppedSet> droppedSets;
@@ -57,6 +59,13 @@ bool DecodeMaterial(const char *text, CPrintMaterial &out, MaterialDecodeReport 
 
 // Decodes each text in order and appends the accepted records; returns the number appended.
 int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMaterial> &out);
+
+// Decodes each material that one line of a file holds, in order, and hands it to the callback with
+// its report and whether it was accepted. A line holds one; lines whose line feeds were lost (lone
+// carriage returns, a file without its last line feed followed by another) hold several, each
+// text starting where the JSON value before it ended.
+using MaterialOfLine = std::function<void(CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted)>;
+void DecodeMaterialsOfLine(const std::string &line, const MaterialOfLine &each);
 
 // One line as read from a file (with or without its line end) to the JSON text it holds: a line
 // of odd length loses its last character, then non-hex characters are skipped.

@@ -104,6 +104,22 @@ void Materials::setCurLanguage(int idx)
     LogLine(nullptr) << " set language  idx: " << idx;
 }
 
+void Materials::SetModified(bool modified)
+{
+    if (m_bModified == modified)
+        return;
+    m_bModified = modified;
+    emit modifiedChanged(modified);
+}
+
+QVariantMap Materials::lastImportReport() const
+{
+    return {{QStringLiteral("added"), m_lastImport.added},
+            {QStringLiteral("replaced"), m_lastImport.replaced},
+            {QStringLiteral("renumbered"), m_lastImport.renumbered},
+            {QStringLiteral("skipped"), m_lastImport.skipped}};
+}
+
 void Materials::appendItem()
 {
     emit preItemAppended();

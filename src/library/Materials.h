@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 #include <QVector>
 
 #include <memory>
@@ -45,6 +46,8 @@ class Materials : public QObject
     Q_PROPERTY(QString availNewSet READ availNewSet)
     Q_PROPERTY(int curMatID READ curMatID WRITE modifyMatID NOTIFY curMatIDChanged)
     Q_PROPERTY(int curLanguage READ curLanguage WRITE setCurLanguage)
+    // Whether the library holds changes that the user library does not have yet.
+    Q_PROPERTY(bool modified READ isModified NOTIFY modifiedChanged)
 
 public:
     explicit Materials(QObject *parent = nullptr);
@@ -101,6 +104,7 @@ signals:
     void removeSetPromptChanged(QString mat);
     void bMatLockedChanged(int block);
     void curMatIDChanged(int nID);
+    void modifiedChanged(bool modified);
 
 public slots:
     void appendItem();
@@ -132,6 +136,12 @@ public:
     // success).
     Q_INVOKABLE QString userLibraryPath() const { return UserPath(); }
     Q_INVOKABLE QString lastExportError() const { return m_strExportError; }
+    // What the last importMaterials did: "added", "replaced" (merged into a material of the
+    // library), "renumbered" (given a fresh ID to stay unique) and "skipped" (lines that were not
+    // materials).
+    Q_INVOKABLE QVariantMap lastImportReport() const;
+
+    bool isModified() const { return m_bModified; }
 
     // The paths of the library files.
     QString ShippedVendorPath() const;
@@ -167,6 +177,7 @@ private:
     // A material ID that no entry but the excluded one has, drawn like every new ID.
     int32_t DrawUnusedID(CPrintMaterial &target, const MaterialEntry *excluded);
     static QString LocalPath(const QString &fileName);
+    void SetModified(bool modified);
 
     QVector<ParamItem> m_items;
     int m_nLanguage = 0;
@@ -185,4 +196,12 @@ private:
     std::vector<PrintSetData *> m_CurSets;
     QString m_strDataPath;
     QString m_strExportError;
+    bool m_bModified = false;
+    struct ImportReport
+    {
+        int added = 0;
+        int replaced = 0;
+        int renumbered = 0;
+        int skipped = 0;
+    } m_lastImport;
 };

@@ -275,8 +275,11 @@ int Materials::copyCurSets(int index)
             copy.nPrinterType = m_UnusedPrinterType[i];
             break;
         }
-        if (mat->AddOrReplaceSet(copy, mat->m_szPwMD5) == 1)
+        const int result = mat->AddOrReplaceSet(copy, mat->m_szPwMD5);
+        if (result == 1)
             ++added;
+        if (result >= 0)
+            SetModified(true);
     }
 
     switch (level) {
@@ -313,6 +316,7 @@ int Materials::removeCurSets()
     CVLOG << "Remove " << removed << " print sets";
     if (removed < 1)
         return removed;
+    SetModified(true);
     m_CurSets.clear();
     if (m_fCurNozzle >= 0 && m_fCurLayerThick >= 0 && m_nCurQuality >= 0) {
         UpdateQualities();

@@ -37,10 +37,13 @@ void Materials::setParameter(int nID, double value)
         return;
     }
     m_items[nID].paramVal = value;
+    const bool stored = nID > kLastBasicParam ? !m_CurSets.empty() : CurrentRecord() != nullptr;
     if (nID > kLastBasicParam)
         SavePrintParams(nID, value);
     else
         SaveBasicInfo(nID, value);
+    if (stored && IsBoundParam(nID))
+        SetModified(true);
     emit matChanged();
 }
 
@@ -73,6 +76,7 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
     CPrintMaterial *mat = CurrentRecord();
     if (!mat)
         return -1;
+    const CPrintMaterial before = *mat;
     const QString stored = QString::fromLatin1(mat->m_szPwMD5).toLower();
     if (!stored.isEmpty()) {
         if (stored != pwMD5)
@@ -86,6 +90,8 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
     }
     // Stored as UTF-8, the encoding in which every reader of the record takes it.
     mat->SetNameAndManu(utf8Cut32(name).constData(), utf8Cut32(manu).constData());
+    if (!mat->SameStoredContent(before))
+        SetModified(true);
     LoadBasicInfo();
     LoadPrintParams();
     emit curMaterialChanged(curMaterial());
@@ -110,6 +116,8 @@ void Materials::modifyMatID(int nID)
             return;
         }
     }
+    if (mat->m_nMatID != newID)
+        SetModified(true);
     mat->m_nMatID = int32_t(newID);
     m_nCurMatID = int(newID);
     emit curMatIDChanged(m_nCurMatID);
@@ -123,6 +131,7 @@ void Materials::addCopyMaterial(int nID)
     m_Materials.push_back(std::make_unique<MaterialEntry>());
     MaterialEntry &copy = *m_Materials.back();
     const int newID = InitCopy(source->mat, copy.mat);
+    SetModified(true);
     SetCurMaterial(newID);
     UpdatePrinterTypes();
     selectPrinter(-1000);
@@ -182,6 +191,7 @@ void Materials::removeMaterial(int nID)
     if (it == m_Materials.end())
         return;
     it = m_Materials.erase(it);
+    SetModified(true);
     if (nID != m_nCurMatID) {
         emit matChanged();
         return;

@@ -104,19 +104,32 @@ void Materials::checkVendorMaterials()
         CopyFileReplace(shipped, installed);
 }
 
+// Loading the libraries is not a change: what the library holds then is what is saved.
 void Materials::importVendorMaterials()
 {
+    const bool modified = m_bModified;
     importMaterials(VendorPath(), false);
+    SetModified(modified);
 }
 
 void Materials::importUserMaterials()
 {
+    const bool modified = m_bModified;
     importMaterials(UserPath(), false);
+    SetModified(modified);
 }
 
 bool Materials::exportUserMaterials()
 {
-    return exportMaterials(UserPath(), true);
+    // One generation of the previous library stays beside it, so that a regretted save can be
+    // undone by hand.
+    const QString user = UserPath();
+    if (QFile::exists(user) && !m_Materials.empty() && !CopyFileReplace(user, user + QStringLiteral(".bak")))
+        CVLOG << "Could not keep a backup of " << user;
+    const bool saved = exportMaterials(user, true);
+    if (saved)
+        SetModified(false);
+    return saved;
 }
 
 void Materials::importMaterials(QString fileName, bool bVendor)
@@ -131,14 +144,24 @@ void Materials::importMaterials(QString fileName, bool bVendor)
             qDebug() << "Could not open file for ReadWrite " << fileName;
     }
 
-    // Lines are decoded as they are read, so a large file is never held whole.
+    // Lines are decoded as they are read, so a large file is never held whole. What is skipped is
+    // logged with its line number: the user never sees it otherwise.
+    m_lastImport = ImportReport();
     std::vector<CPrintMaterial> records;
     size_t lineCount = 0;
     const bool opened = ReadFileLines(localPath, [&](std::string &line) {
-        ++lineCount;
-        CPrintMaterial record;
-        if (DecodeMaterial(DecodeMaterialLine(line).c_str(), record))
+        const size_t number = ++lineCount;
+        DecodeMaterialsOfLine(line, [&](CPrintMaterial &record, const MaterialDecodeReport &report, bool accepted) {
+            if (!accepted) {
+                ++m_lastImport.skipped;
+                LogLine("importMaterials") << "Skipped line " << number << ": " << report.Reason();
+                return;
+            }
+            for (const MaterialDecodeReport::DroppedSet &dropped : report.droppedSets)
+                LogLine("importMaterials") << "Skipped on line " << number << ": "
+                                           << MaterialDecodeReport::DescribeDroppedSet(dropped);
             records.push_back(std::move(record));
+        });
     });
     LogLine(nullptr) << "ReadFileToString() nRet: " << (opened ? 1 : 0) << " vecList size: " << lineCount;
 
@@ -159,11 +182,13 @@ void Materials::importMaterials(QString fileName, bool bVendor)
             m_Materials.push_back(std::make_unique<MaterialEntry>());
             m_Materials.back()->bVendor = bVendor ? 1 : 0;
             m_Materials.back()->mat = std::move(record);
+            ++m_lastImport.added;
         } else {
             CPrintMaterial &target = m_Materials[size_t(position)]->mat;
             byName.remove(nameManuKey(target), size_t(position));
             byID.remove(target.m_nMatID, size_t(position));
             target = std::move(record);
+            ++m_lastImport.replaced;
         }
         MaterialEntry &entry = *m_Materials[size_t(position)];
         // Matched by name but carrying another material's ID: renumber rather than keep two
@@ -172,6 +197,7 @@ void Materials::importMaterials(QString fileName, bool bVendor)
             const int32_t oldID = entry.mat.m_nMatID;
             const CPrintMaterial &holder = m_Materials[size_t(byID.first(oldID))]->mat;
             const int32_t newID = DrawUnusedID(entry.mat, &entry);
+            ++m_lastImport.renumbered;
             CVLOG << "Material " << entry.mat.m_szName << " / " << entry.mat.m_szManu << " renumbered from "
                   << oldID << " to " << newID << ": " << oldID << " is the ID of " << holder.m_szName << " / "
                   << holder.m_szManu;
@@ -183,6 +209,8 @@ void Materials::importMaterials(QString fileName, bool bVendor)
     std::vector<CPrintMaterial>().swap(records);
 
     CVLOG << "Current materials is " << m_Materials.size();
+    if (m_lastImport.added + m_lastImport.replaced > 0)
+        SetModified(true);
     const bool duplicates = IsHaveSameID();
     Q_ASSERT(!duplicates);
     Q_UNUSED(duplicates);
