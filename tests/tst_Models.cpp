@@ -1,5 +1,6 @@
 #include "LibraryFixture.h"
 #include "models/LayerThickModel.h"
+#include "models/MaterialFilterModel.h"
 #include "models/MaterialModel.h"
 #include "models/NozzleDiaModel.h"
 #include "models/PrintSetModel.h"
@@ -197,6 +198,34 @@ private slots:
         QCOMPARE(printerResets.count(), 0);
         printers.setMats(nullptr);
         QCOMPARE(printers.rowCount(), 0);
+    }
+
+    void searchFiltersByNameManufacturerOrId_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("names");
+        QTest::addRow("empty shows all") << "" << QStringList{"PLA", "ABS"};
+        QTest::addRow("name, any letter case") << "pl" << QStringList{"PLA"};
+        QTest::addRow("manufacturer") << "TALLOW" << QStringList{"ABS"};
+        QTest::addRow("ID") << "12" << QStringList{"ABS"};
+        QTest::addRow("blanks around are ignored") << "  abs " << QStringList{"ABS"};
+        QTest::addRow("nothing matches") << "PEEK" << QStringList{};
+    }
+    void searchFiltersByNameManufacturerOrId()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, names);
+        MaterialFilterModel filter;
+        QAbstractItemModelTester tester(&filter, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        filter.setMats(&mats());
+        loadLibrary();
+        filter.setFilterText(text);
+        QStringList shown;
+        for (int row = 0; row < filter.rowCount(); ++row)
+            shown << filter.data(filter.index(row, 0), MaterialModel::NameRole).toString();
+        QCOMPARE(shown, names);
+        mats().removeMaterial(11); // the filter follows the library
+        QCOMPARE(filter.rowCount(), int(names.contains("ABS")));
     }
 
     void appendedAndRemovedRowsAreAnnounced()

@@ -8,6 +8,7 @@
 #include "models/QmlTypes.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QtQuickTest>
@@ -37,6 +38,19 @@ public:
         QFile::remove(path);
         return QDir().mkpath(path);
     }
+    Q_INVOKABLE bool unblock(const QString &path) const { return QDir(path).removeRecursively(); }
+    // Writes a file in a private folder; returns its path.
+    Q_INVOKABLE QString writeText(const QString &name, const QString &text) const
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(text.toUtf8());
+        return path;
+    }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 class Setup : public QObject

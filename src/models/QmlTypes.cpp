@@ -1,6 +1,7 @@
 #include "QmlTypes.h"
 
 #include "LayerThickModel.h"
+#include "MaterialFilterModel.h"
 #include "MaterialModel.h"
 #include "NozzleDiaModel.h"
 #include "PrintSetModel.h"
@@ -20,6 +21,7 @@ void RegisterQmlTypes()
     qmlRegisterType<NozzleDiaModel>("PrintSet", 1, 0, "NozzleDiaModel");
     qmlRegisterType<LayerThickModel>("PrintSet", 1, 0, "LayerThickModel");
     qmlRegisterType<QualityModel>("PrintSet", 1, 0, "QualityModel");
+    qmlRegisterType<MaterialFilterModel>("PrintSet", 1, 0, "MaterialFilterModel");
     qmlRegisterUncreatableType<Materials>("PrintSet", 1, 0, "Materials",
                                           QStringLiteral("Materials should not be created in QML"));
 }

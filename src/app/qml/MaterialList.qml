@@ -4,12 +4,30 @@ import QtQuick.Layouts 1.12
 import PrintSet 1.0
 
 Frame {
+    TextField {
+        id: searchField
+        objectName: "searchField"
+        anchors.top: parent.top
+        anchors.left: parent.left
+        anchors.right: parent.right
+        placeholderText: qsTr("Search name, manufacturer or ID")
+        selectByMouse: true
+    }
+
     ListView {
         id: materialList
         objectName: "materialList"
-        anchors.fill: parent
+        anchors.top: searchField.bottom
+        anchors.topMargin: 4
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
         clip: true
-        model: MaterialModel { mats: materials }
+        model: MaterialFilterModel {
+            objectName: "materialFilter"
+            mats: materials
+            filterText: searchField.text
+        }
         delegate: RowLayout {
             width: materialList.width
             spacing: 1

@@ -13,6 +13,20 @@ ApplicationWindow {
     height: 800
     title: qsTr("Corvane")
 
+    // Closing with unsaved changes asks first; once the user has answered, the window closes.
+    property bool closeAnswered: false
+    onClosing: {
+        if (materials.modified && !closeAnswered) {
+            close.accepted = false
+            unsavedDialog.open()
+        }
+    }
+
+    Shortcut { sequence: StandardKey.Save; onActivated: saveLibrary() }
+    Shortcut { sequence: "Ctrl+O"; onActivated: importDialog.open() }
+    Shortcut { sequence: "Ctrl+E"; onActivated: exportDialog.open() }
+    Shortcut { sequence: "Ctrl+Q"; onActivated: window.close() }
+
     // P: the pixel size of the default font; sizes are given as multiples of it.
     readonly property real fontP: window.font.pixelSize > 0 ? window.font.pixelSize : 14
 
@@ -91,13 +105,26 @@ ApplicationWindow {
         materials.selectMaterial(matID)
     }
 
+    // Returns whether the library was saved; a failure is always shown.
     function saveLibrary() {
-        if (!materials.exportUserMaterials()) {
-            messageDialog.title = qsTr("Warning")
-            messageDialog.prompt = qsTr("The library could not be saved to\n%1\n%2")
-                .arg(materials.userLibraryPath()).arg(materials.lastExportError())
-            messageDialog.open()
-        }
+        if (materials.exportUserMaterials())
+            return true
+        messageDialog.title = qsTr("Warning")
+        messageDialog.prompt = qsTr("The library could not be saved to\n%1\n%2")
+            .arg(materials.userLibraryPath()).arg(materials.lastExportError())
+        messageDialog.open()
+        return false
+    }
+
+    function reportImport(file) {
+        var r = materials.lastImportReport()
+        messageDialog.title = qsTr("Import")
+        if (r.added + r.replaced === 0)
+            messageDialog.prompt = qsTr("%1 holds no material.").arg(file)
+        else
+            messageDialog.prompt = qsTr("%1 materials added, %2 replaced existing ones, %3 renumbered, %4 lines skipped as not materials.")
+                .arg(r.added).arg(r.replaced).arg(r.renumbered).arg(r.skipped)
+        messageDialog.open()
     }
 
     header: ToolBar {
@@ -277,6 +304,7 @@ ApplicationWindow {
         onAccepted: {
             console.log("You chose: " + importDialog.fileUrl)
             materials.importMaterials(importDialog.fileUrl.toString(), false)
+            reportImport(importDialog.fileUrl.toString().replace(/^file:\/\//, ""))
         }
         onRejected: console.log("Canceled")
     }
@@ -319,6 +347,31 @@ ApplicationWindow {
             wrapMode: Text.WordWrap
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
+        }
+    }
+
+    Dialog {
+        id: unsavedDialog
+        objectName: "unsavedDialog"
+        anchors.centerIn: Overlay.overlay
+        modal: true
+        title: qsTr("Unsaved changes")
+        standardButtons: Dialog.Save | Dialog.Discard | Dialog.Cancel
+        Label {
+            text: qsTr("The library has changes that are not saved.\nSave them before closing?")
+            font.pixelSize: fontP * 1.1
+        }
+        onAccepted: {
+            // A failed save keeps the window open; the message says why.
+            if (saveLibrary()) {
+                closeAnswered = true
+                window.close()
+            }
+        }
+        onDiscarded: {
+            closeAnswered = true
+            unsavedDialog.close()
+            window.close()
         }
     }
 

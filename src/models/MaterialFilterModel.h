@@ -1,0 +1,34 @@
+#pragma once
+
+#include "MaterialModel.h"
+
+#include <QSortFilterProxyModel>
+
+class Materials;
+
+// The material list filtered as the user types: rows whose name, manufacturer or ID contain the
+// text, letter case ignored; an empty text shows every row. Rows keep the roles of MaterialModel.
+class MaterialFilterModel : public QSortFilterProxyModel
+{
+    Q_OBJECT
+    Q_PROPERTY(Materials *mats READ mats WRITE setMats FINAL)
+    Q_PROPERTY(QString filterText READ filterText WRITE setFilterText NOTIFY filterTextChanged)
+
+public:
+    explicit MaterialFilterModel(QObject *parent = nullptr);
+
+    Materials *mats() const { return m_source.mats(); }
+    void setMats(Materials *mats) { m_source.setMats(mats); }
+    QString filterText() const { return m_filterText; }
+    void setFilterText(const QString &text);
+
+signals:
+    void filterTextChanged();
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+
+private:
+    MaterialModel m_source;
+    QString m_filterText;
+};

@@ -1,0 +1,149 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.5
+import QtTest 1.2
+
+// What the window adds for everyday safety and speed: the unsaved-changes question on closing,
+// the search field of the drawer, the import report and the shortcuts.
+Item {
+    width: 1280
+    height: 800
+
+    Loader {
+        id: window
+        source: "qrc:/main.qml"
+    }
+
+    TestCase {
+        name: "Additions"
+        when: window.status !== Loader.Loading
+
+        function lookUp(name) {
+            return findChild(window.item.contentItem.parent, name) || findChild(window.item, name)
+        }
+        function child(name) {
+            tryVerify(function() { return lookUp(name) !== null }, 3000, "no " + name)
+            return lookUp(name)
+        }
+        function showWindow() {
+            window.item.closeAnswered = false
+            window.item.show()
+            window.item.requestActivate()
+            tryCompare(window.item, "visible", true)
+        }
+        function makeChange() {
+            materials.selectMaterial(1001)
+            materials.setParameter(0, 230)
+            verify(materials.modified)
+        }
+        function answer(button) {
+            const dialog = child("unsavedDialog")
+            tryCompare(dialog, "opened", true)
+            dialog.standardButton(button).clicked()
+        }
+
+        function initTestCase() {
+            compare(window.status, Loader.Ready)
+            materials.importMaterials(fixtureLibrary, false)
+            showWindow()
+        }
+
+        function test_closingWithoutChangesAsksNothing() {
+            verify(materials.exportUserMaterials())
+            window.item.close()
+            tryCompare(window.item, "visible", false)
+            showWindow()
+        }
+
+        function test_cancelKeepsTheWindowAndTheChanges() {
+            makeChange()
+            window.item.close()
+            answer(Dialog.Cancel)
+            tryCompare(child("unsavedDialog"), "visible", false)
+            verify(window.item.visible)
+            verify(materials.modified)
+        }
+
+        function test_saveThatFailsKeepsTheWindowOpen() {
+            makeChange()
+            verify(testFiles.blockWithFolder(materials.userLibraryPath()))
+            window.item.close()
+            answer(Dialog.Save)
+            tryCompare(child("messageDialog"), "opened", true)
+            verify(child("messageDialog").prompt.indexOf("could not be saved") >= 0)
+            verify(window.item.visible)
+            verify(materials.modified)
+            child("messageDialog").close()
+            verify(testFiles.unblock(materials.userLibraryPath()))
+        }
+
+        function test_saveThenClose() {
+            makeChange()
+            window.item.close()
+            answer(Dialog.Save)
+            tryCompare(window.item, "visible", false)
+            verify(!materials.modified)
+            verify(testFiles.decodeFile(materials.userLibraryPath()).indexOf('"b4":230') >= 0)
+            showWindow()
+        }
+
+        function test_discardCloses() {
+            makeChange()
+            window.item.close()
+            answer(Dialog.Discard)
+            tryCompare(window.item, "visible", false)
+            verify(materials.modified) // nothing was saved
+            showWindow()
+            verify(materials.exportUserMaterials())
+        }
+
+        function test_searchFiltersAndActsOnTheFilteredRows() {
+            child("drawer").open()
+            tryCompare(child("drawer"), "position", 1)
+            const list = child("materialList")
+            const search = child("searchField")
+            compare(list.count, 2)
+            search.text = "tAlLoW" // manufacturer, any letter case
+            tryCompare(list, "count", 1)
+            child("materialField_1002").pressed(null)
+            compare(materials.curMatID, 1002)
+            child("drawer").open()
+            tryCompare(child("drawer"), "position", 1)
+            search.text = "1001" // by ID
+            tryCompare(list, "count", 1)
+            child("copyMaterial_1001").clicked()
+            search.text = "_copy"
+            tryCompare(list, "count", 1)
+            const copyID = materials.curMatID
+            child("removeMaterial_" + copyID).clicked()
+            tryCompare(list, "count", 0)
+            search.text = ""
+            tryCompare(list, "count", 2)
+            child("drawer").close()
+            tryCompare(child("drawer"), "position", 0)
+        }
+
+        function test_importReport() {
+            materials.importMaterials(fixtureLibrary, false)
+            window.item.reportImport("fixture.cvx")
+            const message = child("messageDialog")
+            tryCompare(message, "opened", true)
+            compare(message.title, "Import")
+            compare(message.prompt, "0 materials added, 2 replaced existing ones, 0 renumbered, 0 lines skipped as not materials.")
+            message.close()
+            tryCompare(message, "visible", false)
+            materials.importMaterials(testFiles.writeText("junk.cvx", "nothing here\n"), false)
+            window.item.reportImport("junk.cvx")
+            tryCompare(message, "opened", true)
+            compare(message.prompt, "junk.cvx holds no material.")
+            message.close()
+            tryCompare(message, "visible", false)
+        }
+
+        function test_ctrlSSaves() {
+            makeChange()
+            tryCompare(window.item, "active", true)
+            keySequence("Ctrl+S")
+            tryVerify(function() { return !materials.modified })
+        }
+    }
+}
