@@ -126,12 +126,14 @@ private slots:
         QTest::addRow("string") << "Fine" << QStringLiteral("精细");
         QTest::addRow("number as decimal text") << "Twelve" << "12";
         QTest::addRow("missing text is returned as it is") << "Not there" << "Not there";
+        QTest::addRow("duplicate key after an object: the later value counts") << "Twice" << "second";
     }
     void translationValues()
     {
         QFETCH(QString, source);
         QFETCH(QString, expected);
-        writeLangFile(builtIn(QStringLiteral("zh")), R"({"--trans version--": 1, "Fine": "精细", "Twelve": 12})");
+        writeLangFile(builtIn(QStringLiteral("zh")), R"({"--trans version--": 1, "Fine": "精细", "Twelve": 12,)"
+                                                     R"( "Twice": {"first": [1]}, "Twice": "second"})");
         writeSetting("zh");
         QCOMPARE(LangTrans::Instance()->Translate(source), expected);
     }

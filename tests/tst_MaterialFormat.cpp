@@ -177,9 +177,27 @@ void TstMaterialFormat::decode_data()
              [](M m) { m.m_nPrintTemp = 1, m.m_fFilaDia = 0.0f, m.m_nPlatTemp = 0, m.m_fDensity = 0.0f; });
     accepted("look-alike keys and nested members ignored",
              R"("b01":5,"b15":5,"b4 ":5,"p4":5,"m3":5,"x":{"b4":1},"":[[[]]],"group":[])", [](M) {});
-    accepted("duplicate set key: later replaces earlier, key included",
+    accepted("duplicate set key: later replaces earlier, key included, layer rounded as written",
              R"("group":[{"p1":10102,"p6":180},{"p1":10102,"p2":0.405,"p3":0.2004,"p6":190}])", [](M m) {
-                 m.m_lstSets.push_back({10102, 0.405f, 0.2004f, 0});
+                 m.m_lstSets.push_back({10102, 0.405f, 0.2f, 0});
+                 m.m_lstSets.back().nBasicTemp = 190;
+             });
+    // Every set kept reads back as it is once saved.
+    accepted("negative nozzle and layer refused, not taken as a wildcard that replaces a set",
+             R"("group":[{"p1":10102,"p2":0.6,"p3":0.3},{"p1":10102,"p2":-1,"p3":-0.256,"p4":-3}])",
+             [](M m) { m.m_lstSets.push_back({10102, 0.6f, 0.3f, 0}); });
+    accepted("nozzle within 0.01 of a set but not offered refused",
+             R"("group":[{"p1":10102,"p2":0.405},{"p1":10102,"p2":0.414,"p6":190}])",
+             [](M m) { m.m_lstSets.push_back({10102, 0.405f, 0.2f, 0}); });
+    accepted("a set replacing one also replaces a later one with its key",
+             R"("group":[{"p1":10102,"p2":0.391},{"p1":10102,"p2":0.409},{"p1":10102,"p2":0.4,"p6":190}])",
+             [](M m) {
+                 m.m_lstSets.push_back({10102, 0.4f, 0.2f, 0});
+                 m.m_lstSets.back().nBasicTemp = 190;
+             });
+    accepted("layers written alike are one set", R"("group":[{"p1":10102,"p3":0.1991},{"p1":10102,"p3":0.2009,"p6":190}])",
+             [](M m) {
+                 m.m_lstSets.push_back({10102, 0.4f, 0.2f, 0});
                  m.m_lstSets.back().nBasicTemp = 190;
              });
     accepted("refused set dropped; short arrays fill the front, long ones lose the rest",

@@ -49,6 +49,12 @@ int32_t ToInt32Saturated(double value)
     return int32_t(value);
 }
 
+float RoundLayerThick(float layer)
+{
+    const int32_t hundredths = ToInt32Saturated((double(layer) + 0.005) * 100.0);
+    return float(hundredths) / 100.0f;
+}
+
 namespace {
 // The nested match of a lookup: a negative nozzle, layer or quality ends the comparison.
 bool MatchesPattern(const PrintSetData &s, int32_t type, int32_t quality, float nozzle, float layer)
@@ -329,8 +335,7 @@ int CPrintMaterial::UpdateDerived()
     m_nPrintTemp2 = m_nPrintTemp;
     for (m_itCurSet = m_lstSets.begin(); m_itCurSet != m_lstSets.end(); ++m_itCurSet) {
         PrintSetData &s = *m_itCurSet;
-        const int32_t hundredths = ToInt32Saturated((double(s.fLayerThick) + 0.005) * 100.0);
-        s.fLayerThick = float(hundredths) / 100.0f;
+        s.fLayerThick = RoundLayerThick(s.fLayerThick);
         s.fP5 = s.fLayerThick * m_fDiaFactor * s.fWidth[0];
         s.fP17 = 150.0f;
         s.fP23 = float(double(s.fNozzleDia) * 0.5 + 0.05);

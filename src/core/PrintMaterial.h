@@ -137,3 +137,5 @@ private:
 
 // Truncates toward zero into the int32 range; NaN gives 0.
 int32_t ToInt32Saturated(double value);
+// A layer thickness as files hold it: rounded to two decimals (0.005 added, then truncated).
+float RoundLayerThick(float layer);

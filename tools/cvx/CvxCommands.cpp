@@ -95,12 +95,12 @@ bool readMaterialFile(const std::string &file,
         const size_t number = ++index;
         if (isVersionLine(number - 1, line))
             return;
-        CPrintMaterial mat;
-        MaterialDecodeReport report;
-        if (DecodeMaterial(DecodeMaterialLine(line).c_str(), mat, &report))
-            onMaterial(number, mat, report);
-        else
-            onRefused(number, refusalReason(line, report));
+        DecodeMaterialsOfLine(line, [&](CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted) {
+            if (accepted)
+                onMaterial(number, mat, report);
+            else
+                onRefused(number, refusalReason(line, report));
+        });
     });
     if (!opened)
         fail(file + ": cannot open: " + std::strerror(errno));

@@ -1,0 +1,209 @@
+#!/usr/bin/env bash
+# The Debian package end to end: made by cpack from a built build folder, unpacked, checked file by
+# file and field by field, and its programs run from where they were unpacked.
+# Usage: package_test.sh BUILD_DIR
+set -euo pipefail
+
+build=$(cd "${1:?usage: package_test.sh BUILD_DIR}" && pwd)
+# Long enough for the scene to load and show its errors, if any; it loads in well under a second.
+run_seconds=5
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/corvane-package.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+step() { echo "== $*"; }
+
+# Every home the programs or the tools could write to lies in the temporary folder, and no import
+# path from the caller's environment can stand in for a module the package fails to depend on.
+export HOME=$work/home
+export XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/config XDG_CACHE_HOME=$work/home/cache
+export XDG_RUNTIME_DIR=$work/home/runtime
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset QML2_IMPORT_PATH QML_IMPORT_PATH QT_PLUGIN_PATH LD_LIBRARY_PATH QT_MESSAGE_PATTERN QT_LOGGING_RULES
+export LC_ALL=C.UTF-8
+
+[ -f "$build/CPackConfig.cmake" ] || fail "$build/CPackConfig.cmake is missing: configure the build first"
+for program in corvane corvane-cvx; do
+    [ -x "$build/bin/$program" ] || fail "build the programs in $build first"
+done
+
+step "cpack -G DEB"
+if ! (cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/cpack") >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log" >&2
+    fail "cpack failed"
+fi
+shopt -s nullglob
+debs=("$work"/cpack/*.deb)
+shopt -u nullglob
+[ ${#debs[@]} -eq 1 ] || fail "expected one .deb, found ${#debs[@]}"
+deb=${debs[0]}
+echo "$(basename "$deb"), $(stat -c %s "$deb") bytes"
+
+step "control fields"
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = corvane ] || fail "Package is '$(field Package)'"
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+[ -n "$version" ] || fail "no version in $build/CPackConfig.cmake"
+[ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', not '$version'"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is '$(field Architecture)'"
+for name in Maintainer Section Description; do
+    [ -n "$(field $name)" ] || fail "no $name field"
+done
+
+# Package names of a relation field, without versions, alternatives taken each.
+relation_names() { tr ',|' '\n' | sed -e 's/([^)]*)//g' -e 's/\[[^]]*\]//g' -e 's/:any//' -e 's/^ *//' -e 's/ *$//' | sed '/^$/d'; }
+field Depends | relation_names | sort -u >"$work/depends"
+for font in fonts-symbola fonts-noto-core fonts-noto-cjk; do
+    field Recommends | relation_names | grep -qx "$font" || fail "$font is not recommended"
+done
+# What installing the package brings: its dependencies and theirs, as installed here. The editor
+# runs here, so each dependency should be installed; one that is not is likely misspelt.
+cp "$work/depends" "$work/brought"
+while read -r pkg; do
+    dpkg-query -W -f='${Status}\n' "$pkg" 2>/dev/null | grep -q ' installed$' ||
+        fail "the package depends on $pkg, which is not installed here"
+    dpkg-query -W -f='${Depends}, ${Pre-Depends}\n' "$pkg" | relation_names >>"$work/brought"
+done <"$work/depends"
+sort -u -o "$work/brought" "$work/brought"
+# The packages that hold the listed files here (paths, or "*/" and the end of a path) must come
+# with corvane. One dpkg query for the whole list: each takes a while.
+check_owners() { # what-for list-file
+    local item suffix owners
+    xargs -a "$2" dpkg -S >"$work/owners" 2>/dev/null || true
+    while read -r item; do
+        suffix=${item#\*}
+        owners=$(awk -v s="$suffix" 'length($0) >= length(s) && substr($0, length($0) - length(s) + 1) == s' "$work/owners" |
+            sed -n 's/^\([^:,]*\).*/\1/p' | sort -u)
+        [ -n "$owners" ] || fail "$item, used by $1, belongs to no installed Debian package"
+        grep -qxF -f <(printf '%s\n' "$owners") "$work/brought" ||
+            fail "$item, used by $1, is in ${owners//$'\n'/ }, which the package does not bring"
+    done <"$2"
+}
+
+step "contents"
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+(cd "$root" && find . ! -type d | sed 's|^\./||' | sort) >"$work/files"
+sed 's/^/  /' "$work/files"
+for file in usr/bin/corvane usr/bin/corvane-cvx; do
+    [ -x "$root/$file" ] || fail "$file is missing or not executable"
+done
+for file in usr/share/corvane/DB/vendor.cvx usr/share/corvane/Lang/local_en.json usr/share/corvane/Lang/local_zh.json \
+    usr/share/applications/corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg \
+    usr/share/mime/packages/corvane.xml; do
+    [ -s "$root/$file" ] || fail "$file is missing or empty"
+done
+# Only the programs, their data and the desktop integration: nothing from the tests, the
+# benchmarks, the test support or the build.
+while read -r file; do
+    case "$file" in
+        usr/bin/corvane | usr/bin/corvane-cvx) ;;
+        usr/share/corvane/DB/*.cvx | usr/share/corvane/Lang/*.json) ;;
+        usr/share/applications/corvane.desktop | usr/share/icons/hicolor/*/apps/corvane.* | usr/share/mime/packages/corvane.xml) ;;
+        usr/share/doc/corvane/* | usr/share/man/man1/corvane*) ;;
+        *) fail "unexpected file in the package: $file" ;;
+    esac
+done <"$work/files"
+if grep -Ei 'tst_|test|bench|fuzz|\.a$|\.h$|/include/' "$work/files"; then
+    fail "test, benchmark or development files in the package"
+fi
+# The shipped data is the build's, laid out the same.
+diff -r "$build/share/corvane" "$root/usr/share/corvane" || fail "the packaged share/corvane differs from the build's"
+
+step "libraries"
+# Each library a program names, where the loader finds it: the multiarch folder tells this
+# architecture's copy from another's.
+: >"$work/libraries"
+for program in "$root"/usr/bin/*; do
+    sonames=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p')
+    [ -n "$sonames" ] || fail "no libraries listed in $program"
+    for soname in $sonames; do
+        found=$(ldd "$program" | awk -v so="$soname" '$1 == so && $2 == "=>" { print $3 }')
+        if [ -z "$found" ] || [ "$found" = "not" ]; then
+            fail "$(basename "$program"): $soname is not found"
+        fi
+        echo "*/$(basename "$(dirname "$found")")/$soname" >>"$work/libraries"
+    done
+done
+sort -u -o "$work/libraries" "$work/libraries"
+check_owners "the programs" "$work/libraries"
+echo "$(wc -l <"$work/libraries") libraries, each from a package that comes with corvane"
+
+step "desktop entry"
+desktop=$root/usr/share/applications/corvane.desktop
+validation=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $validation"
+[ -z "$validation" ] || fail "desktop-file-validate: $validation"
+entry() { sed -n "s/^$1=//p" "$desktop"; }
+exec_name=$(entry Exec | cut -d' ' -f1)
+[ -x "$root/usr/bin/$exec_name" ] || fail "Exec names '$exec_name', which is not in usr/bin"
+icon=$(entry Icon)
+compgen -G "$root/usr/share/icons/hicolor/*/apps/$icon.*" >/dev/null || fail "no icon named '$icon' in the package"
+grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/corvane.svg" || fail "the scalable icon is not SVG"
+mime_types=$(entry MimeType | tr ';' ' ')
+[ -n "$mime_types" ] || fail "the desktop entry handles no MIME type"
+
+step "MIME package"
+# Compiled as the system would, into the temporary data home only.
+mkdir -p "$XDG_DATA_HOME/mime/packages"
+cp "$root/usr/share/mime/packages/corvane.xml" "$XDG_DATA_HOME/mime/packages/"
+update-mime-database "$XDG_DATA_HOME/mime" || fail "update-mime-database refused corvane.xml"
+grep -q ':application/x-corvane-material:\*\.cvx$' "$XDG_DATA_HOME/mime/globs2" || fail "*.cvx is not application/x-corvane-material"
+grep -q 'Corvane material file' "$XDG_DATA_HOME/mime/packages/corvane.xml" || fail "no comment for the MIME type"
+for type in $mime_types; do
+    grep -q "^$type\$" "$XDG_DATA_HOME/mime/types" || fail "the desktop entry's $type is not defined by the MIME package"
+done
+
+step "corvane-cvx"
+cvx=$root/usr/bin/corvane-cvx
+"$cvx" --help >"$work/help.out" 2>&1 || fail "corvane-cvx --help exited with $?"
+grep -q 'Usage' "$work/help.out" || fail "corvane-cvx --help printed no usage"
+vendor=$root/usr/share/corvane/DB/vendor.cvx
+"$cvx" check "$vendor" || fail "corvane-cvx check of the packaged vendor library exited with $?"
+
+step "corvane, offscreen for $run_seconds s"
+# The import trace names every QML module the scene loads, so their packages can be checked.
+status=0
+QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software QML_IMPORT_TRACE=1 \
+    timeout -k 5 "$run_seconds" "$root/usr/bin/corvane" >"$work/editor.out" 2>"$work/editor.err" || status=$?
+# The trace and the scene's own console lines aside, standard error should hold nothing.
+grep -Ev '^(QQmlImports\(|QQmlImportDatabase::|qml: )' "$work/editor.err" >"$work/editor.notes" || true
+show_run() {
+    echo "-- standard output (head):" >&2
+    head -n 40 "$work/editor.out" >&2
+    echo "-- standard error, less the import trace:" >&2
+    cat "$work/editor.notes" >&2
+}
+if [ "$status" -ne 124 ]; then
+    show_run
+    fail "the editor stopped with status $status before $run_seconds s; it should still be running"
+fi
+grep -q 'Corvane start' "$work/editor.out" || { show_run; fail "no start line"; }
+if grep -E '\.qml:[0-9]+|QQmlApplicationEngine failed|QQmlComponent|is not installed|is not a type|Cannot load library|plugin cannot be loaded|(Reference|Type|Syntax)Error' "$work/editor.notes"; then
+    show_run
+    fail "QML errors on standard error"
+fi
+# At the first start the shipped vendor library is copied into the data folder and loaded from there.
+installed=$XDG_DATA_HOME/Kestrona/DB/vendor.cvx
+grep -qF "importMaterials() Load materials from file: $installed" "$work/editor.out" || { show_run; fail "the vendor library was not loaded from $installed"; }
+cmp -s "$vendor" "$installed" || fail "$installed is not a copy of the packaged vendor library"
+# The language service logs the shipped folder it read; the vendor library comes from the same one.
+grep -qF "$root/usr/bin/../share/corvane/" "$work/editor.out" || { show_run; fail "the editor did not take its shipped data from the unpacked share/corvane"; }
+count=$(sed -n 's/^importMaterials() Current materials is \([0-9]*\).*/\1/p' "$work/editor.out" | head -n 1)
+if [ -z "$count" ] || [ "$count" -eq 0 ]; then
+    show_run
+    fail "no materials loaded (count '$count')"
+fi
+echo "started; $count materials from the vendor library"
+
+step "QML modules"
+grep -oE 'loaded "/[^"]*/qmldir"' "$work/editor.err" | sed 's/^loaded "\(.*\)"$/\1/' | sort -u >"$work/qmldirs"
+[ -s "$work/qmldirs" ] || fail "the import trace named no QML module"
+check_owners "the scene" "$work/qmldirs"
+echo "$(wc -l <"$work/qmldirs") module folders, each from a package that comes with corvane"
+
+echo "PASS"
