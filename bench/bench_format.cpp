@@ -7,6 +7,7 @@
 
 #include "GeneratedLibrary.h"
 #include "base/cfutility.h"
+#include "core/JsonArena.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
 #include "core/PrinterCatalogue.h"
@@ -66,9 +67,8 @@ int main(int argc, char **argv)
         ReadFileToString(nativePath, lines);
         parsed = 0;
         for (const std::string &line : lines) {
-            cJSON *json = cJSON_Parse(HexToString(line).c_str());
-            parsed += json != nullptr;
-            cJSON_Delete(json);
+            const JsonArena::Scope arena; // parsed as the reader parses
+            parsed += cJSON_Parse(DecodeMaterialLine(line).c_str()) != nullptr;
         }
     });
     const size_t floorParsed = parsed;

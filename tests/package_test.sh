@@ -123,7 +123,8 @@ for program in "$root"/usr/bin/*; do
     sonames=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p')
     [ -n "$sonames" ] || fail "no libraries listed in $program"
     for soname in $sonames; do
-        found=$(ldd "$program" | awk -v so="$soname" '$1 == so && $2 == "=>" { print $3 }')
+        # The dynamic loader is listed by its path alone.
+        found=$(ldd "$program" | awk -v so="$soname" '($1 == so && $2 == "=>") { print $3 } $1 ~ ("/" so "$") { print $1 }')
         if [ -z "$found" ] || [ "$found" = "not" ]; then
             fail "$(basename "$program"): $soname is not found"
         fi

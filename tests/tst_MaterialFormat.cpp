@@ -124,7 +124,8 @@ void TstMaterialFormat::formatJsonNumberMatchesPrintf()
             std::snprintf(text, sizeof(text), "%1.17g", value);
         return QByteArray(text);
     };
-    for (double value : {-0.0, 210.0, 1e20, 1e-7, 1e15, 123456789012345678.0})
+    for (double value : {-0.0, 0.0, 210.0, -5.0, 1e20, 1e-7, 1e15, 999999999999999.0, -999999999999999.0,
+                         4503599627370497.0, 123456789012345678.0, 1e16 + 2, 0.1, 1.0 / 3})
         QCOMPARE(qbytes(FormatJsonNumber(value)), reference(value));
     QRandomGenerator random(42);
     for (int i = 0; i < 200000; ++i) {

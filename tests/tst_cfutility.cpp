@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QtTest>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ private slots:
     void compareVersion_data();
     void compareVersion();
     void createPathAndCopyFileReplace();
+    void snapshotFile();
     void readFileLen_data();
     void readFileLen();
     void qStringToStdString();
@@ -42,6 +44,7 @@ void TstCfutility::hex_data()
     QTest::addRow("upper-case digits") << QByteArray("7B0A") << QByteArray("\x7b\x0a");
     QTest::addRow("odd leading digit is a byte of its own") << QByteArray("abc") << QByteArray("\x0a\xbc");
     QTest::addRow("non-hex inside a pair skipped") << QByteArray("4g1") << QByteArray("A");
+    QTest::addRow("stray character in an even line") << QByteArray("7bx0a1") << QByteArray("\x07\xb0\xa1");
     QTest::addRow("NUL bytes kept") << QByteArray("00ff0000") << QByteArray("\x00\xff\x00\x00", 4);
 }
 
@@ -133,6 +136,38 @@ void TstCfutility::createPathAndCopyFileReplace()
     QCOMPARE(readAll(destination), QByteArray("a longer old content\n"));
     QVERIFY(CopyFileReplace(dir.filePath(QStringLiteral("a/file")), destination));
     QCOMPARE(readAll(destination), QByteArray("new\n"));
+}
+
+// The snapshot keeps the old content when the source is replaced by renaming, as a save does.
+void TstCfutility::snapshotFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString source = dir.filePath(QStringLiteral("user.cvx"));
+    const QString snapshot = source + QStringLiteral(".bak");
+    const auto replaceSource = [&](const QByteArray &content) {
+        return writeAll(source + QStringLiteral(".new"), content)
+               && std::rename(QFile::encodeName(source + QStringLiteral(".new")).constData(),
+                              QFile::encodeName(source).constData()) == 0;
+    };
+    QVERIFY(replaceSource("one\n"));
+    QVERIFY(SnapshotFile(source, snapshot));
+    QVERIFY(replaceSource("two\n"));
+    QCOMPARE(readAll(snapshot), QByteArray("one\n"));
+    QVERIFY(SnapshotFile(source, snapshot));
+    QVERIFY(SnapshotFile(source, snapshot)); // already the same file
+    QCOMPARE(readAll(snapshot), QByteArray("two\n"));
+    QVERIFY(!QFile::exists(snapshot + QStringLiteral(".part")));
+
+    // Through a symbolic link the file may be written in place: it is copied.
+    const QString link = dir.filePath(QStringLiteral("link.cvx"));
+    QVERIFY(QFile::link(source, link));
+    QVERIFY(SnapshotFile(link, snapshot));
+    QVERIFY(writeAll(source, "three\n")); // in place
+    QCOMPARE(readAll(snapshot), QByteArray("two\n"));
+
+    QVERIFY(!SnapshotFile(dir.filePath(QStringLiteral("missing")), snapshot));
+    QCOMPARE(readAll(snapshot), QByteArray("two\n"));
 }
 
 void TstCfutility::readFileLen_data()

@@ -4,11 +4,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTextCodec>
 
 #include <cstdio>
 #include <cstdlib>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 std::string QStringToStdString(const QString &text)
 {
@@ -20,7 +25,9 @@ std::string QStringToStdString(const QString &text)
 std::string StringToHex(const std::string &bytes)
 {
     static const char digits[] = "0123456789abcdef";
-    std::string hex(bytes.size() * 2, '\0');
+    std::string hex;
+    hex.reserve(bytes.size() * 2 + 1); // room for the line end a writer appends
+    hex.resize(bytes.size() * 2);
     char *out = &hex[0];
     for (const unsigned char c : bytes) {
         *out++ = digits[c >> 4];
@@ -30,27 +37,50 @@ std::string StringToHex(const std::string &bytes)
 }
 
 namespace {
-int hexValue(unsigned char c)
+// The value of each byte as a hex digit, or -1.
+struct HexTable
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+    signed char value[256];
+    constexpr HexTable() : value()
+    {
+        for (int c = 0; c < 256; ++c)
+            value[c] = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    }
+};
+constexpr HexTable kHex;
 } // namespace
 
 std::string HexToString(const std::string &hex)
 {
+    return HexToString(hex.data(), hex.size());
+}
+
+std::string HexToString(const char *hex, size_t size)
+{
+    const unsigned char *in = reinterpret_cast<const unsigned char *>(hex);
+    // Almost every line is an even run of digits: pair them from the front. Anything else is
+    // decoded by the general rule below.
+    if (size % 2 == 0) {
+        std::string bytes(size / 2, '\0');
+        char *out = &bytes[0];
+        size_t i = 0;
+        for (; i < size; i += 2) {
+            const int high = kHex.value[in[i]];
+            const int low = kHex.value[in[i + 1]];
+            if ((high | low) < 0)
+                break;
+            *out++ = char((high << 4) | low);
+        }
+        if (i == size)
+            return bytes;
+    }
     // Filled from the back, like QByteArray::fromHex, so that an odd digit count leaves the
-    // first digit as a byte of its own.
-    std::string bytes((hex.size() + 1) / 2, '\0');
+    // first digit as a byte of its own; bytes that are not digits are passed over.
+    std::string bytes((size + 1) / 2, '\0');
     size_t out = bytes.size();
     bool haveLow = false;
-    for (size_t i = hex.size(); i-- > 0;) {
-        const int v = hexValue(static_cast<unsigned char>(hex[i]));
+    for (size_t i = size; i-- > 0;) {
+        const int v = kHex.value[in[i]];
         if (v < 0)
             continue;
         if (!haveLow) {
@@ -61,7 +91,8 @@ std::string HexToString(const std::string &hex)
             haveLow = false;
         }
     }
-    return bytes.substr(out);
+    bytes.erase(0, out);
+    return bytes;
 }
 
 bool ReadFileLines(const std::string &path, const std::function<void(std::string &line)> &onLine)
@@ -143,4 +174,25 @@ bool CopyFileReplace(const QString &source, const QString &destination)
         return false;
     }
     return true;
+}
+
+bool SnapshotFile(const QString &source, const QString &destination)
+{
+#ifdef Q_OS_UNIX
+    // A hard link copies nothing, and keeps the old content when the source is later replaced by
+    // renaming, as every save replaces it. A symbolic link's target would be written in place.
+    if (!QFileInfo(source).isSymLink()) {
+        const QString partial = destination + QStringLiteral(".part");
+        QFile::remove(partial);
+        if (::link(QFile::encodeName(source).constData(), QFile::encodeName(partial).constData()) == 0) {
+            const bool renamed =
+                std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(destination).constData()) == 0;
+            // Renaming onto another link of the same file succeeds and leaves both names.
+            QFile::remove(partial);
+            if (renamed)
+                return true;
+        }
+    }
+#endif
+    return CopyFileReplace(source, destination);
 }

@@ -16,6 +16,7 @@ std::string StringToHex(const std::string &bytes);
 // Decodes hex text as QByteArray::fromHex does: non-hex characters are skipped, digits are
 // paired from the end, and an odd leading digit becomes a byte of its own.
 std::string HexToString(const std::string &hex);
+std::string HexToString(const char *hex, size_t size);
 
 // Hands every line of the file to the callback as it is read (with its line feed where it has
 // one; a last line without one when it is not empty). False when the file cannot be opened.
@@ -37,3 +38,6 @@ int CompareVersion(const QString &a, const QString &b);
 bool CreatePath(const QString &path);
 // Removes the destination if it exists, then copies the source to it.
 bool CopyFileReplace(const QString &source, const QString &destination);
+// Makes the destination hold what the source holds now, linked where the file system allows it
+// (for a file that is only ever replaced, never written in place), otherwise copied.
+bool SnapshotFile(const QString &source, const QString &destination);

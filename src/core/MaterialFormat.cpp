@@ -1,5 +1,6 @@
 #include "MaterialFormat.h"
 
+#include "JsonArena.h"
 #include "base/cfutility.h"
 
 #include <algorithm>
@@ -189,7 +190,7 @@ public:
         char buffer[16];
         m_out.append(buffer, std::to_chars(buffer, buffer + sizeof(buffer), value).ptr);
     }
-    void number(float value) { m_out += FormatJsonNumber(double(value)); }
+    void number(float value) { AppendJsonNumber(m_out, double(value)); }
     // Quote, backslash and control characters escaped; bytes from 0x80 written unchanged.
     void text(const char *value)
     {
@@ -267,56 +268,74 @@ PrintSetData readSet(const cJSON *element)
 }
 } // namespace
 
-std::string FormatJsonNumber(double value)
+void AppendJsonNumber(std::string &out, double value)
 {
-    if (!std::isfinite(value))
-        return "null";
-    // The shortest digits that read back exactly. When there are at most 15 of them, they are
-    // what "%1.15g" prints; otherwise 15 digits cannot read back and "%1.17g" is the text.
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
     char buffer[64];
+    // Whole numbers below 10^15 (most temperatures, speeds and counts) print as integers.
+    if (value == std::trunc(value) && std::fabs(value) < 1e15 && !(value == 0 && std::signbit(value))) {
+        out.append(buffer, std::to_chars(buffer, buffer + sizeof(buffer), static_cast<long long>(value)).ptr);
+        return;
+    }
+    // The shortest digits that read back exactly. When there are at most 15 of them, they are
+    // what "%1.15g" prints; otherwise 15 digits cannot read back and "%1.17g" is the text. With
+    // 17 shortest digits those are the correctly rounded 17 that printf gives; with 16 they are
+    // not, and the library formats the 17.
     const char *end = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::scientific).ptr;
     const char *p = buffer;
     const bool negative = *p == '-';
     if (negative)
         ++p;
-    std::string digits;
+    char digits[24];
+    size_t count = 0;
     for (; p < end && *p != 'e'; ++p) {
         if (*p != '.')
-            digits += *p;
+            digits[count++] = *p;
     }
     int exponent = 0;
     std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
-    if (digits.size() > 15) {
-        const char *longEnd = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 17).ptr;
-        return std::string(buffer, size_t(longEnd - buffer));
+    if (count == 16) {
+        out.append(buffer, std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 17).ptr);
+        return;
     }
 
-    // Lay the digits out as printf's %g does with a precision of 15.
-    std::string text(negative ? "-" : "");
-    if (exponent < -4 || exponent >= 15) {
-        text += digits[0];
-        if (digits.size() > 1) {
-            text += '.';
-            text.append(digits, 1, std::string::npos);
+    // Lay the digits out as printf's %g does.
+    const int precision = count > 15 ? 17 : 15;
+    if (negative)
+        out += '-';
+    if (exponent < -4 || exponent >= precision) {
+        out += digits[0];
+        if (count > 1) {
+            out += '.';
+            out.append(digits + 1, count - 1);
         }
         char exp[16];
         std::snprintf(exp, sizeof(exp), "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-        text += exp;
+        out += exp;
     } else if (exponent >= 0) {
         const size_t whole = size_t(exponent) + 1;
-        if (digits.size() <= whole) {
-            text += digits;
-            text.append(whole - digits.size(), '0');
+        if (count <= whole) {
+            out.append(digits, count);
+            out.append(whole - count, '0');
         } else {
-            text.append(digits, 0, whole);
-            text += '.';
-            text.append(digits, whole, std::string::npos);
+            out.append(digits, whole);
+            out += '.';
+            out.append(digits + whole, count - whole);
         }
     } else {
-        text += "0.";
-        text.append(size_t(-exponent - 1), '0');
-        text += digits;
+        out += "0.";
+        out.append(size_t(-exponent - 1), '0');
+        out.append(digits, count);
     }
+}
+
+std::string FormatJsonNumber(double value)
+{
+    std::string text;
+    AppendJsonNumber(text, value);
     return text;
 }
 
@@ -370,7 +389,8 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
     if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0)
         text += 3;
     const char *end = nullptr;
-    const JsonPtr root(cJSON_ParseWithOpts(text, &end, false));
+    const JsonArena::Scope arena; // the tree is released with it
+    const cJSON *const root = cJSON_ParseWithOpts(text, &end, false);
     if (!root) {
         r.refusal = MaterialDecodeReport::Refusal::NotJson;
         return 0;
@@ -378,7 +398,7 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
     r.parsedLength = size_t(end - start);
 
     const cJSON *found[kRecordKeyCount + 1] = {};
-    for (const cJSON *member = cJSON_IsObject(root.get()) ? root->child : nullptr; member; member = member->next) {
+    for (const cJSON *member = cJSON_IsObject(root) ? root->child : nullptr; member; member = member->next) {
         const int k = recordKeyIndex(member->string);
         if (k >= 0 && !found[k])
             found[k] = member;
@@ -394,7 +414,7 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
 
     const cJSON *group = found[kGroupKey];
     if (!group || !cJSON_IsArray(group)) {
-        if (!cJSON_IsObject(root.get()))
+        if (!cJSON_IsObject(root))
             r.refusal = MaterialDecodeReport::Refusal::NotObject;
         else
             r.refusal = group ? MaterialDecodeReport::Refusal::GroupNotArray : MaterialDecodeReport::Refusal::NoGroup;
@@ -514,9 +534,7 @@ void DecodeMaterialsOfLine(const std::string &line, const MaterialOfLine &each)
 
 std::string DecodeMaterialLine(const std::string &line)
 {
-    if (line.size() % 2 == 1)
-        return HexToString(line.substr(0, line.size() - 1));
-    return HexToString(line);
+    return HexToString(line.data(), line.size() - line.size() % 2);
 }
 
 std::string EncodeMaterialLine(CPrintMaterial &mat)

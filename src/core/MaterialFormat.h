@@ -45,6 +45,7 @@ struct MaterialDecodeReport
 // A number as the file writes it: 15 significant digits if they read back exactly, otherwise 17;
 // "null" for a value that is not finite. "." is the decimal point whatever the locale.
 std::string FormatJsonNumber(double value);
+void AppendJsonNumber(std::string &out, double value);
 
 // The record's compact JSON text with its derived fields as they stand (ToJson updates them
 // first): members in the file's order, no whitespace, strings escaped as JSON requires.

@@ -124,7 +124,7 @@ bool Materials::exportUserMaterials()
     // One generation of the previous library stays beside it, so that a regretted save can be
     // undone by hand.
     const QString user = UserPath();
-    if (QFile::exists(user) && !m_Materials.empty() && !CopyFileReplace(user, user + QStringLiteral(".bak")))
+    if (QFile::exists(user) && !m_Materials.empty() && !SnapshotFile(user, user + QStringLiteral(".bak")))
         CVLOG << "Could not keep a backup of " << user;
     const bool saved = exportMaterials(user, true);
     if (saved)
