@@ -101,6 +101,8 @@ class TstMaterialFormat : public QObject
 
 private slots:
     void formatJsonNumberMatchesPrintf();
+    void versionLine_data();
+    void versionLine();
     void decode_data();
     void decode();
     void decodeLine_data();
@@ -363,6 +365,28 @@ void TstMaterialFormat::writer()
     QCOMPARE(readAll(path), replaced ? (QByteArray(kExampleJson).toHex() + '\n').repeated(40) : old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("user.cvx")});
+}
+
+void TstMaterialFormat::versionLine_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("version");
+
+    QTest::addRow("dotted, line feed") << QByteArray("1.0.0\n") << true;
+    QTest::addRow("CR LF and spaces") << QByteArray(" 10.2.33 \r\n") << true;
+    QTest::addRow("one number") << QByteArray("7") << true;
+    QTest::addRow("empty group") << QByteArray("1..2") << false;
+    QTest::addRow("trailing dot") << QByteArray("1.\n") << false;
+    QTest::addRow("leading dot") << QByteArray(".1") << false;
+    QTest::addRow("blank") << QByteArray(" \n") << false;
+    QTest::addRow("a material's hex") << QByteArray("7b2262") << false;
+}
+
+void TstMaterialFormat::versionLine()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, version);
+    QCOMPARE(IsVersionLine(line.toStdString()), version);
 }
 
 QTEST_GUILESS_MAIN(TstMaterialFormat)

@@ -566,6 +566,29 @@ bool IsHexLine(const std::string &line)
     return true;
 }
 
+bool IsVersionLine(const std::string &line)
+{
+    size_t begin = 0;
+    size_t end = line.size();
+    while (begin < end && std::isspace(static_cast<unsigned char>(line[begin])))
+        ++begin;
+    while (end > begin && std::isspace(static_cast<unsigned char>(line[end - 1])))
+        --end;
+    if (begin == end)
+        return false;
+    bool digitBefore = false; // every dot stands between digits
+    for (size_t i = begin; i < end; ++i) {
+        const char c = line[i];
+        if (c == '.' && digitBefore && i + 1 < end)
+            digitBefore = false;
+        else if (c >= '0' && c <= '9')
+            digitBefore = true;
+        else
+            return false;
+    }
+    return digitBefore;
+}
+
 bool IsBlankLine(const std::string &line)
 {
     for (const char c : line) {

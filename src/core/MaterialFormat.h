@@ -80,3 +80,6 @@ std::string EncodeMaterialLine(CPrintMaterial &mat);
 // is blank.
 bool IsHexLine(const std::string &line);
 bool IsBlankLine(const std::string &line);
+// A version text such as "1.0.0" (digits in dot-separated groups), which heads a vendor library:
+// not a material, and not a fault either.
+bool IsVersionLine(const std::string &line);

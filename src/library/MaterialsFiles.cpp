@@ -151,6 +151,8 @@ void Materials::importMaterials(QString fileName, bool bVendor)
     size_t lineCount = 0;
     const bool opened = ReadFileLines(localPath, [&](std::string &line) {
         const size_t number = ++lineCount;
+        if (number == 1 && IsVersionLine(line))
+            return; // a vendor library's head: nothing was lost
         DecodeMaterialsOfLine(line, [&](CPrintMaterial &record, const MaterialDecodeReport &report, bool accepted) {
             if (!accepted) {
                 ++m_lastImport.skipped;

@@ -5,7 +5,6 @@
 #include "core/MaterialFormat.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cstdio>
 #include <cstring>
@@ -53,13 +52,6 @@ int finish(int status)
     return status;
 }
 
-// The vendor library starts with its version text; that line is not a material and not an error.
-bool isVersionLine(size_t index, const std::string &line)
-{
-    static const QRegularExpression version(QStringLiteral("^\\s*\\d+(\\.\\d+)*\\s*$"));
-    return index == 0 && version.match(QString::fromLatin1(line.data(), int(line.size()))).hasMatch();
-}
-
 // Names are bytes; keep the listing one line per material.
 std::string printable(const char *text)
 {
@@ -93,7 +85,7 @@ bool readMaterialFile(const std::string &file,
     size_t index = 0;
     const bool opened = ReadFileLines(inputPath(file), [&](std::string &line) {
         const size_t number = ++index;
-        if (isVersionLine(number - 1, line))
+        if (number == 1 && IsVersionLine(line))
             return;
         DecodeMaterialsOfLine(line, [&](CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted) {
             if (accepted)
