@@ -1,10 +1,14 @@
 #include "GeneratedLibrary.h"
 
+#include "core/JsonArena.h"
 #include "core/MaterialFileWriter.h"
+#include "core/MaterialFormat.h"
 #include "core/PrinterCatalogue.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+
+#include <cjson/cJSON.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -119,6 +123,12 @@ bool writeLibrary(const QString &path, std::vector<CPrintMaterial> &library)
             return false;
     }
     return writer.Commit();
+}
+
+bool DecodeAndParseLine(const std::string &line)
+{
+    const JsonArena::Scope arena; // the tree goes with it
+    return cJSON_Parse(DecodeMaterialLine(line).c_str()) != nullptr;
 }
 
 double bestOf(int runs, const std::function<void()> &step)

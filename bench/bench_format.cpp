@@ -7,7 +7,6 @@
 
 #include "GeneratedLibrary.h"
 #include "base/cfutility.h"
-#include "core/JsonArena.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
 #include "core/PrinterCatalogue.h"
@@ -67,8 +66,7 @@ int main(int argc, char **argv)
         ReadFileToString(nativePath, lines);
         parsed = 0;
         for (const std::string &line : lines) {
-            const JsonArena::Scope arena; // parsed as the reader parses
-            parsed += cJSON_Parse(DecodeMaterialLine(line).c_str()) != nullptr;
+            parsed += DecodeAndParseLine(line);
         }
     });
     const size_t floorParsed = parsed;

@@ -11,14 +11,11 @@
 #include "base/PlatformPaths.h"
 #include "base/TLanguage.h"
 #include "base/cfutility.h"
-#include "core/JsonArena.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
 #include "library/Materials.h"
 #include "models/MaterialModel.h"
 #include "models/PrintSetModel.h"
-
-#include <cjson/cJSON.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -54,10 +51,8 @@ std::unique_ptr<Materials> freshLibrary()
 size_t decodeFloor(const QString &path)
 {
     size_t parsed = 0;
-    ReadFileLines(QFile::encodeName(path).toStdString(), [&parsed](std::string &line) {
-        const JsonArena::Scope arena;
-        parsed += cJSON_Parse(DecodeMaterialLine(line).c_str()) != nullptr;
-    });
+    ReadFileLines(QFile::encodeName(path).toStdString(),
+                  [&parsed](std::string &line) { parsed += DecodeAndParseLine(line); });
     return parsed;
 }
 

@@ -74,24 +74,6 @@ CheckRun cvxCheck(const QString &path)
     return run;
 }
 
-QStringList namesOf(const Materials &mats)
-{
-    QStringList names;
-    for (const MaterialItem &item : mats.materialItems())
-        names << item.name;
-    return names;
-}
-
-QStringList linesWith(const LogCapture &log, const QString &text)
-{
-    QStringList found;
-    for (const QString &line : log.lines()) {
-        if (line.contains(text))
-            found << line;
-    }
-    return found;
-}
-
 bool distinctIds(const Materials &mats)
 {
     std::set<int> ids;
@@ -242,7 +224,7 @@ private slots:
         QVERIFY(!m.IsHaveSameID());
         QVERIFY(log.contains(QStringLiteral("ReadFileToString() nRet: 1 vecList size: %1").arg(lines)));
         QVERIFY(log.contains(QStringLiteral("Current materials is %1").arg(1 + names.size())));
-        const QStringList skips = linesWith(log, QStringLiteral("Skipped "));
+        const QStringList skips = log.lines().filter(QStringLiteral("Skipped "));
         QCOMPARE(skips.size(), skipped.size());
         for (int i = 0; i < skips.size(); ++i)
             QVERIFY2(skips[i].startsWith("importMaterials() " + skipped[i]), qPrintable(skips[i]));

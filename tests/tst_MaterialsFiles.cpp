@@ -26,14 +26,6 @@ std::vector<CPrintMaterial> readMaterials(const QString &path)
     return mats;
 }
 
-QStringList namesOf(const Materials &mats)
-{
-    QStringList names;
-    for (const MaterialItem &item : mats.materialItems())
-        names << item.name;
-    return names;
-}
-
 const QStringList kReselectSequence = {
     "curMaterialChanged", "matChanged",       "bMatLockedChanged", "curPrinterChanged",
     "curNozzleChanged",   "curLayerThickChanged", "curQualityChanged", "matChanged",

@@ -62,3 +62,11 @@ bool writeMaterialFile(const QString &path, std::vector<CPrintMaterial> mats, co
         bytes += QByteArray::fromStdString(EncodeMaterialLine(mat));
     return writeAll(path, bytes);
 }
+
+QStringList namesOf(const Materials &mats)
+{
+    QStringList names;
+    for (const MaterialItem &item : mats.materialItems())
+        names << item.name;
+    return names;
+}

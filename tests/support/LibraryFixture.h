@@ -34,5 +34,7 @@ struct SetKeySpec
     int quality;
 };
 CPrintMaterial makeMaterial(const char *name, const char *manu, int id, std::initializer_list<SetKeySpec> sets = {});
+// The names of the library's materials, in list order.
+QStringList namesOf(const Materials &mats);
 // Writes the materials as a material file, optionally after a first line of text.
 bool writeMaterialFile(const QString &path, std::vector<CPrintMaterial> mats, const QByteArray &firstLine = {});
