@@ -162,21 +162,23 @@ private slots:
                            QString::fromUtf8("Half \xe2\x82"), kPetg}
             << 5 << 7 << QStringList{skip(5, "not JSON"), skip(6, "not JSON")};
         const QChar e(0xe9);
-        QTest::addRow("names cut to 32 bytes, names equal in them merge; a long lock text does no harm")
+        QTest::addRow("names cut to 32 bytes, names equal in them kept apart; a long lock text does no harm")
             << "names_and_lock_over_32_bytes.cvx" << none
             << QStringList{kPla,
                            first32("Forty Byte Name Forty Byte Name 12345678"),
                            first32(QString(17, e)),
                            first32("a" + QString(16, e)),
                            "Same First Thirty-Two Bytes Here",
+                           "Same First Thirty-Two Byte_Copy1",
                            kPetg}
             << 7 << 7 << QStringList();
         QTest::addRow("keys differing in case: the first counts")
             << "duplicate_keys_differing_in_case.cvx" << none
             << QStringList{kPla, "First Name Wins", "Case Twin", kPetg} << 4 << 5
             << QStringList{skip(3, "\"group\" is not an array")};
-        QTest::addRow("duplicate IDs in one file: renumbered, or replaced by the later of one ID")
-            << "duplicate_ids_in_one_file.cvx" << none << QStringList{kPla, kPetg, "Nylon Other"} << 5 << 5
+        QTest::addRow("one name or one ID twice in a file: every material kept, renamed or renumbered")
+            << "duplicate_ids_in_one_file.cvx" << none
+            << QStringList{kPla, kPetg, kPla + "_Copy1", "Nylon Twin", "Nylon Other"} << 5 << 5
             << QStringList();
         QTest::addRow("version line alone: nothing skipped") << "version_line_alone.cvx" << none << QStringList() << 0 << 1
                                             << QStringList();
@@ -246,9 +248,10 @@ private slots:
         m.importUserMaterials();
         LogCapture log;
         m.importMaterials(fixture("duplicate_ids_in_one_file.cvx"), false);
-        QVERIFY(log.contains("PLA Basic / Fixture renumbered from 11002 to"));
+        QVERIFY(log.contains("PLA Basic_Copy1 / Fixture renumbered from 11002 to"));
         m.importMaterials(fixture("crlf_and_mixed_line_ends.cvx"), false);
-        QCOMPARE(namesOf(m), QStringList({kHome, kPla, kPetg, "Nylon Other", kAbs, kTpu}));
+        QCOMPARE(namesOf(m), QStringList({kHome, kPla, kPetg, kPla + "_Copy1", "Nylon Twin", "Nylon Other",
+                                          kAbs, kTpu}));
         QVERIFY(!m.IsHaveSameID());
         QVERIFY(distinctIds(m));
         QCOMPARE(m.materialAt(1)->m_nMatID, 11001);   // its own ID again: no other material holds it now
@@ -266,9 +269,9 @@ private slots:
             << "vendor_newer_version.cvx" << QString() << true << good;
         QTest::addRow("garbage shipped version keeps the installed library")
             << "vendor_garbage_version.cvx" << QString() << false << QStringList{"Old Vendor"};
-        QTest::addRow("garbage installed version is kept even against a newer one")
+        QTest::addRow("installed library without a version line is replaced")
             << "vendor_newer_version.cvx"
-            << "vendor_garbage_version.cvx" << false << good;
+            << "vendor_garbage_version.cvx" << true << good;
         QTest::addRow("installed version line alone is updated") << "vendor_newer_version.cvx"
                                                                  << "version_line_alone.cvx" << true << good;
     }

@@ -184,6 +184,8 @@ private slots:
             << open << true << a30 + "aé" << no << 0 << a30 + "a" << 0;
         QTest::addRow("4-byte character across the cut dropped")
             << open << true << a30 + QString::fromUtf8("😀") << no << 0 << a30 << 0;
+        QTest::addRow("another material's name and manufacturer refused")
+            << open << true << "Taken" << no << -3 << "First" << 0;
     }
     void nameAndPassword()
     {
@@ -195,7 +197,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, locked);
         LibraryFixture fx;
-        load(fx, {materialWith("First", kFirstID, stored.constData())});
+        load(fx, {materialWith("First", kFirstID, stored.constData()), makeMaterial("Taken", "TAKEN", kSecondID)});
         Materials &m = fx.mats();
         if (select)
             m.selectMaterial(kFirstID);
@@ -228,14 +230,16 @@ private slots:
         QTest::addColumn<bool>("locked");
         QTest::addColumn<int>("written");
         QTest::addColumn<int>("id");
-        QTest::addRow("-700 gives 700") << false << -700 << 700;
-        QTest::addRow("own ID again") << false << -kFirstID << kFirstID;
-        QTest::addRow("bit 17 allowed") << false << -0x20000 << 0x20000;
-        QTest::addRow("positive ignored, also without bits 18 to 23") << false << 0x1000000 << kFirstID;
-        QTest::addRow("bit 18 refused") << false << -0x40000 << kFirstID;
-        QTest::addRow("bit 23 refused") << false << -0x800000 << kFirstID;
-        QTest::addRow("another material's ID refused") << false << -kSecondID << kFirstID;
-        QTest::addRow("locked ignored") << true << -700 << kFirstID;
+        QTest::addColumn<QString>("reason"); // a word of the refusal the dialog shows
+        QTest::addRow("-700 gives 700") << false << -700 << 700 << "";
+        QTest::addRow("own ID again") << false << -kFirstID << kFirstID << "";
+        QTest::addRow("bit 17 allowed") << false << -0x20000 << 0x20000 << "";
+        QTest::addRow("positive ignored, also without bits 18 to 23") << false << 0x1000000 << kFirstID
+                                                                      << "negative";
+        QTest::addRow("bit 18 refused") << false << -0x40000 << kFirstID << "generated";
+        QTest::addRow("bit 23 refused") << false << -0x800000 << kFirstID << "generated";
+        QTest::addRow("another material's ID refused") << false << -kSecondID << kFirstID << "Second / Maker";
+        QTest::addRow("locked ignored") << true << -700 << kFirstID << "locked";
     }
     void modifyMatID()
     {
@@ -249,6 +253,9 @@ private slots:
             m.selectMaterial(kFirstID);
         SignalRecorder rec(&m);
         QSignalSpy idSpy(&m, &Materials::curMatIDChanged);
+        QFETCH(QString, reason);
+        const QString refusal = m.matIDRefusal(written);
+        QVERIFY2(reason.isEmpty() ? refusal.isEmpty() : refusal.contains(reason), qPrintable(refusal));
 
         QVERIFY(m.setProperty("curMatID", written));
 
@@ -287,8 +294,7 @@ private slots:
         QVERIFY(*m.materialAt(0) == before);
         const CPrintMaterial &copy = *m.materialAt(4);
         const QString name = QString::fromUtf8(copy.m_szName);
-        const int counter = name.mid(name.lastIndexOf("_Copy") + 5).toInt();
-        QCOMPARE(name, QStringLiteral("PLA Silk_Copy%1").arg(counter));
+        QCOMPARE(name, QStringLiteral("PLA Silk_Copy1"));
         // The whole record, without its lock, with today, a new ID and the fallback off.
         CPrintMaterial expected = before;
         std::strcpy(expected.m_szName, name.toUtf8().constData());
@@ -307,13 +313,15 @@ private slots:
         QCOMPARE(m.bMatLocked(), 0);
         QCOMPARE(m.curPrinter(), QStringLiteral("-3D Printer-"));
 
-        // The counter runs on whatever is copied; a long name keeps two bytes of the suffix.
+        // Each copy takes the first free name; a long name gives way to the whole suffix.
         m.addCopyMaterial(kThirdID);
         m.addCopyMaterial(kThirdID);
-        QCOMPARE(QByteArray(m.materialAt(5)->m_szName), longName + "_C");
-        QCOMPARE(QByteArray(m.materialAt(6)->m_szName), longName + "_C");
+        QCOMPARE(QByteArray(m.materialAt(5)->m_szName), longName.left(26) + "_Copy1");
+        QCOMPARE(QByteArray(m.materialAt(6)->m_szName), longName.left(26) + "_Copy2");
         m.addCopyMaterial(kSecondID);
-        QCOMPARE(m.curMatName(), QStringLiteral("Other_Copy%1").arg(counter + 3));
+        QCOMPARE(m.curMatName(), QStringLiteral("Other_Copy1"));
+        m.addCopyMaterial(kFirstID);
+        QCOMPARE(m.curMatName(), QStringLiteral("PLA Silk_Copy2"));
         // Enough copies of one form that drawn IDs would collide now and then.
         for (int i = 0; i < 600; ++i)
             m.addCopyMaterial(kFirstID);

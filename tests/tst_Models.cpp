@@ -77,19 +77,19 @@ private slots:
         QCOMPARE(model.flags(QModelIndex()), Qt::NoItemFlags);
     }
 
-    void valueIsCutToThreeDecimals_data()
+    void valueIsRoundedToThreeDecimals_data()
     {
         QTest::addColumn<double>("stored");
         QTest::addColumn<double>("shown");
-        QTest::addRow("cut, not rounded") << 1.2345 << 1.234;
+        QTest::addRow("rounded") << 1.2346 << 1.235;
         QTest::addRow("whole") << 2.0 << 2.0;
-        QTest::addRow("tenth") << 0.1 << 0.1;
         QTest::addRow("just below a tenth") << 0.0999999 << 0.1;
-        QTest::addRow("negative cut toward zero") << -0.3 << -0.299;
-        QTest::addRow("negative and a half") << -1.5 << -1.499;
+        QTest::addRow("negative float -0.3 percent reads -0.3") << double(-0.003f * 100.0f) << -0.3;
+        QTest::addRow("negative and a half") << -1.5 << -1.5;
+        QTest::addRow("off-grid width 0.425") << double(0.425f) << 0.425;
         QTest::addRow("no-value marker unchanged") << -1e10 << -1e10;
     }
-    void valueIsCutToThreeDecimals()
+    void valueIsRoundedToThreeDecimals()
     {
         QFETCH(double, stored);
         QFETCH(double, shown);

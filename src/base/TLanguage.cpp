@@ -20,6 +20,11 @@ const QStringList LanguageList = {
 
 LangTrans *LangTrans::m_Instance = nullptr;
 
+QString LangTr(const char *text)
+{
+    return LangTrans::Instance()->Translate(QString::fromUtf8(text));
+}
+
 LangTrans *LangTrans::Instance()
 {
     if (!m_Instance) {

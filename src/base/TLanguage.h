@@ -7,6 +7,9 @@
 
 #include <set>
 
+// The translation of a UTF-8 English text by the shared language service.
+QString LangTr(const char *text);
+
 // The supported language codes; a code's index is the language index used everywhere.
 extern const QStringList LanguageList;
 

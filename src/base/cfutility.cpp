@@ -22,6 +22,16 @@ std::string QStringToStdString(const QString &text)
     return std::string(encoded.constData(), qstrnlen(encoded.constData(), size_t(encoded.size())));
 }
 
+std::string Utf8Prefix(const std::string &bytes, size_t maxBytes)
+{
+    if (bytes.size() <= maxBytes)
+        return bytes;
+    size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80)
+        --cut; // bytes[cut] continues the character before it
+    return bytes.substr(0, cut);
+}
+
 std::string StringToHex(const std::string &bytes)
 {
     static const char digits[] = "0123456789abcdef";

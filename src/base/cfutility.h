@@ -11,6 +11,9 @@
 // Encodes with the locale's codec; the result ends at the first NUL byte.
 std::string QStringToStdString(const QString &text);
 
+// The first bytes of a UTF-8 text, at most maxBytes, never splitting a character.
+std::string Utf8Prefix(const std::string &bytes, size_t maxBytes);
+
 // The bytes as lowercase hex text, two digits per byte, high nibble first.
 std::string StringToHex(const std::string &bytes);
 // Decodes hex text as QByteArray::fromHex does: non-hex characters are skipped, digits are

@@ -194,6 +194,14 @@ const Binding *bindingOf(int id)
 }
 } // namespace
 
+double RoundShownValue(double value)
+{
+    const double thousandfold = value * 1000.0;
+    if (!(std::fabs(thousandfold) < 2147483647.0))
+        return value;
+    return std::round(thousandfold) / 1000.0;
+}
+
 bool IsBoundParam(int id)
 {
     const Binding *b = bindingOf(id);

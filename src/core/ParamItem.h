@@ -43,6 +43,11 @@ constexpr double kNoValue = -1e10;
 // The 45 catalogue rows, IDs 0 to 44 equal to their index.
 QVector<ParamItem> BuildParamCatalogue();
 
+// A shown value as the pages read it: rounded to three decimals, half away from zero (a float
+// -0.3 reads -0.3, not -0.299). Values whose thousandfold leaves the 32-bit range (the no-value
+// marker) are returned unchanged.
+double RoundShownValue(double value);
+
 // Whether a row is bound to a stored field (the "unused" rows are not).
 bool IsBoundParam(int id);
 // The shown value of a bound basic row (0..8) or print row (9..44); 0 for unbound rows.

@@ -6,13 +6,6 @@
 
 #include <QFileInfo>
 
-namespace {
-QString tr8(const char *text)
-{
-    return LangTrans::Instance()->Translate(QString::fromUtf8(text));
-}
-} // namespace
-
 Materials::Materials(QObject *parent) : QObject(parent)
 {
     m_items = BuildParamCatalogue();
@@ -47,7 +40,7 @@ QString Materials::curMaterial() const
 {
     const CPrintMaterial *mat = currentMaterial();
     if (!mat)
-        return tr8("Material ");
+        return LangTr("Material ");
     return QStringLiteral("%1 ( %2 )").arg(QString::fromUtf8(mat->m_szName), QString::fromUtf8(mat->m_szManu));
 }
 
@@ -66,7 +59,7 @@ QString Materials::curManu() const
 QString Materials::curPrinter() const
 {
     if (m_nCurPrinter == -1000)
-        return tr8("-3D Printer-");
+        return LangTr("-3D Printer-");
     return QString::fromStdString(GetPrinterName(m_nCurPrinter));
 }
 
@@ -75,8 +68,8 @@ QString Materials::curNozzle() const
     if (m_nCurPrinter == -1000)
         return QStringLiteral("----");
     if (m_fCurNozzle < 0)
-        return tr8("-Nozzle-");
-    return tr8("Dia: %1 ").arg(double(m_fCurNozzle), 0, 'f', 2);
+        return LangTr("-Nozzle-");
+    return LangTr("Dia: %1 ").arg(double(m_fCurNozzle), 0, 'f', 2);
 }
 
 QString Materials::curLayerThick() const
@@ -84,8 +77,8 @@ QString Materials::curLayerThick() const
     if (m_fCurNozzle < 0)
         return QStringLiteral("----");
     if (m_fCurLayerThick < 0)
-        return tr8("-Layer Thick-");
-    return tr8("Layer: %1 ").arg(double(m_fCurLayerThick), 0, 'f', 2);
+        return LangTr("-Layer Thick-");
+    return LangTr("Layer: %1 ").arg(double(m_fCurLayerThick), 0, 'f', 2);
 }
 
 QString Materials::curQuality() const
@@ -93,8 +86,8 @@ QString Materials::curQuality() const
     if (m_fCurLayerThick < 0)
         return QStringLiteral("----");
     if (m_nCurQuality < 0)
-        return tr8("-Quality-");
-    return tr8(GetQualityName(m_nCurQuality).c_str());
+        return LangTr("-Quality-");
+    return LangTr(GetQualityName(m_nCurQuality).c_str());
 }
 
 void Materials::setCurLanguage(int idx)
@@ -117,7 +110,8 @@ QVariantMap Materials::lastImportReport() const
     return {{QStringLiteral("added"), m_lastImport.added},
             {QStringLiteral("replaced"), m_lastImport.replaced},
             {QStringLiteral("renumbered"), m_lastImport.renumbered},
-            {QStringLiteral("skipped"), m_lastImport.skipped}};
+            {QStringLiteral("skipped"), m_lastImport.skipped},
+            {QStringLiteral("renamed"), m_lastImport.renamed}};
 }
 
 void Materials::appendItem()

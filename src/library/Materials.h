@@ -5,10 +5,12 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 #include <QVector>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 // One element of the library: a material and whether a vendor import created it.
@@ -82,6 +84,9 @@ public:
     void OutputCurrentSelects();
     bool IsHaveSameID();
     int InitCopy(const CPrintMaterial &source, CPrintMaterial &target);
+    // The name "<name>_CopyN" with the first N that no material (but the excluded entry) has
+    // with this manufacturer, within 32 bytes.
+    std::string UniqueCopyName(const std::string &name, const std::string &manu, const MaterialEntry *excluded) const;
 
 signals:
     void preItemAppended();
@@ -137,9 +142,20 @@ public:
     Q_INVOKABLE QString userLibraryPath() const { return UserPath(); }
     Q_INVOKABLE QString lastExportError() const { return m_strExportError; }
     // What the last importMaterials did: "added", "replaced" (merged into a material of the
-    // library), "renumbered" (given a fresh ID to stay unique) and "skipped" (lines that were not
-    // materials).
+    // library), "renumbered" (given a fresh ID to stay unique), "renamed" (a second material of
+    // the file with one name and manufacturer, kept under a new name) and "skipped" (lines that
+    // were not materials).
     Q_INVOKABLE QVariantMap lastImportReport() const;
+    // Why writing this value to curMatID would change nothing (locked, held by another material,
+    // not of the form an ID is entered in); empty when it would be taken.
+    Q_INVOKABLE QString matIDRefusal(int nID) const;
+    // How a row's value spreads over what it stands for: {min, max, count}, as the pages show
+    // values; count is the number of current print sets for print rows, 1 for basic rows, 0
+    // when nothing holds the row.
+    Q_INVOKABLE QVariantMap valueSpread(int nID) const;
+    // What the start-up loads want the user to know (materials kept apart under a new name...),
+    // one paragraph each; empty when nothing.
+    Q_INVOKABLE QString startupNotes() const { return m_startupNotes.join(QStringLiteral("\n\n")); }
 
     bool isModified() const { return m_bModified; }
 
@@ -160,6 +176,8 @@ private:
 
     CPrintMaterial *CurrentRecord();
     MaterialEntry *FindEntry(int nID);
+    const MaterialEntry *FindByName(const std::string &name, const std::string &manu,
+                                    const CPrintMaterial *excluded) const;
     void SetCurMaterial(int nID);
     void ReselectCurrent();
     void LoadBasicInfo();
@@ -177,6 +195,9 @@ private:
     // A material ID that no entry but the excluded one has, drawn like every new ID.
     int32_t DrawUnusedID(CPrintMaterial &target, const MaterialEntry *excluded);
     static QString LocalPath(const QString &fileName);
+    // Writes the library to the path (also when empty); false with the reason kept.
+    bool WriteMaterials(const QString &path, bool bNoVendor);
+    void NoteRenamedAtStart(const QString &path);
     void SetModified(bool modified);
 
     QVector<ParamItem> m_items;
@@ -203,5 +224,7 @@ private:
         int replaced = 0;
         int renumbered = 0;
         int skipped = 0;
+        int renamed = 0;
     } m_lastImport;
+    QStringList m_startupNotes;
 };

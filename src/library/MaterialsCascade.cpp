@@ -126,6 +126,33 @@ void Materials::LoadPrintParams()
     LoadPrintRows(m_items, m_CurSets, m_bMatLocked);
 }
 
+QVariantMap Materials::valueSpread(int nID) const
+{
+    QVariantMap spread{{QStringLiteral("count"), 0}};
+    const CPrintMaterial *mat = currentMaterial();
+    if (!mat || !IsBoundParam(nID))
+        return spread;
+    double low = 0.0;
+    double high = 0.0;
+    int count = 0;
+    if (nID <= kLastBasicParam) {
+        low = high = ShownBasicValue(*mat, nID);
+        count = 1;
+    }
+    for (const PrintSetData *set : nID > kLastBasicParam ? m_CurSets : std::vector<PrintSetData *>()) {
+        const double v = ShownPrintValue(*set, nID);
+        low = count ? std::min(low, v) : v;
+        high = count ? std::max(high, v) : v;
+        ++count;
+    }
+    if (count) {
+        spread.insert(QStringLiteral("min"), RoundShownValue(low));
+        spread.insert(QStringLiteral("max"), RoundShownValue(high));
+    }
+    spread.insert(QStringLiteral("count"), count);
+    return spread;
+}
+
 Materials::Level Materials::SelectionLevel() const
 {
     if (m_nCurQuality >= 0)

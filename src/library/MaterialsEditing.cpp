@@ -3,6 +3,8 @@
 #include "Materials.h"
 
 #include "base/Log.h"
+#include "base/TLanguage.h"
+#include "base/cfutility.h"
 #include "core/MaterialIdentity.h"
 
 #include <QDateTime>
@@ -15,13 +17,7 @@ namespace {
 // UTF-8 bytes of a typed text, cut to at most 32 bytes without splitting a character.
 QByteArray utf8Cut32(const QString &text)
 {
-    QByteArray bytes = text.toUtf8();
-    if (bytes.size() <= 32)
-        return bytes;
-    int cut = 32;
-    while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80)
-        --cut; // bytes[cut] continues the character before it
-    return bytes.left(cut);
+    return QByteArray::fromStdString(Utf8Prefix(text.toUtf8().toStdString(), 32));
 }
 } // namespace
 
@@ -78,9 +74,17 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
         return -1;
     const CPrintMaterial before = *mat;
     const QString stored = QString::fromLatin1(mat->m_szPwMD5).toLower();
+    if (!stored.isEmpty() && stored != pwMD5)
+        return -2;
+    // Two materials with one name and manufacturer would merge into one at the next start.
+    const QByteArray newName = utf8Cut32(name);
+    const QByteArray newManu = utf8Cut32(manu);
+    if (const MaterialEntry *holder = FindByName(newName.toStdString(), newManu.toStdString(), mat)) {
+        CVLOG << "Name " << newName.constData() << " / " << newManu.constData() << " belongs to material "
+              << holder->mat.m_nMatID << ", nothing changed";
+        return -3;
+    }
     if (!stored.isEmpty()) {
-        if (stored != pwMD5)
-            return -2;
         m_bMatLocked = false;
     } else if (!pwMD5.isEmpty()) {
         const QByteArray lock = pwMD5.left(32).toLatin1();
@@ -89,7 +93,7 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
         m_bMatLocked = false;
     }
     // Stored as UTF-8, the encoding in which every reader of the record takes it.
-    mat->SetNameAndManu(utf8Cut32(name).constData(), utf8Cut32(manu).constData());
+    mat->SetNameAndManu(newName.constData(), newManu.constData());
     if (!mat->SameStoredContent(before))
         SetModified(true);
     LoadBasicInfo();
@@ -100,22 +104,38 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
     return 0;
 }
 
+QString Materials::matIDRefusal(int nID) const
+{
+    const CPrintMaterial *mat = currentMaterial();
+    if (!mat)
+        return LangTr("There is no current material.");
+    if (m_bMatLocked)
+        return LangTr("%1 is locked: give its password first (✍).").arg(QString::fromUtf8(mat->m_szName));
+    const qint64 newID = -qint64(nID);
+    if (nID > 0)
+        return LangTr("A new ID is entered as a negative number: type -%1 for the ID %1.").arg(nID);
+    if (newID > INT_MAX || (newID & 0xFC0000) != 0)
+        return LangTr("%1 has the form of a generated ID (one of bits 18 to 23 set): choose an ID below 262144.")
+            .arg(newID);
+    for (const auto &entry : m_Materials) {
+        if (&entry->mat != mat && entry->mat.m_nMatID == newID)
+            return LangTr("The ID %1 belongs to %2 / %3.")
+                .arg(newID)
+                .arg(QString::fromUtf8(entry->mat.m_szName), QString::fromUtf8(entry->mat.m_szManu));
+    }
+    return QString();
+}
+
 void Materials::modifyMatID(int nID)
 {
     CVLOG << "Modify material ID: " << nID;
-    CPrintMaterial *mat = CurrentRecord();
-    if (nID > 0 || !mat || m_bMatLocked)
+    const QString refusal = matIDRefusal(nID);
+    if (!refusal.isEmpty()) {
+        CVLOG << "ID not changed: " << refusal;
         return;
-    const qint64 newID = -qint64(nID);
-    if (newID > INT_MAX || (newID & 0xFC0000) != 0)
-        return;
-    for (const auto &entry : m_Materials) {
-        if (&entry->mat != mat && entry->mat.m_nMatID == newID) {
-            CVLOG << "Material ID " << newID << " belongs to " << entry->mat.m_szName << " / "
-                  << entry->mat.m_szManu << ", ID not changed";
-            return;
-        }
     }
+    CPrintMaterial *mat = CurrentRecord();
+    const qint64 newID = -qint64(nID);
     if (mat->m_nMatID != newID)
         SetModified(true);
     mat->m_nMatID = int32_t(newID);
@@ -140,20 +160,46 @@ void Materials::addCopyMaterial(int nID)
 
 int Materials::InitCopy(const CPrintMaterial &source, CPrintMaterial &target)
 {
-    static int s_copyCounter = 0;
     target = source;
     std::memset(target.m_szPwMD5, 0, sizeof(target.m_szPwMD5));
     target.m_nCreateDay = CreationDayNumber(QDateTime::currentDateTime());
-    ++s_copyCounter;
-    const std::string name = std::string(source.m_szName) + "_Copy" + std::to_string(s_copyCounter);
-    target.SetNameAndManu(name.c_str(), "Manufacturer");
-    target.m_bDefaultFallback = 0;
     const MaterialEntry *targetEntry = nullptr;
     for (const auto &entry : m_Materials) {
         if (&entry->mat == &target)
             targetEntry = entry.get();
     }
+    const char *const manu = "Manufacturer";
+    target.SetNameAndManu(UniqueCopyName(source.m_szName, manu, targetEntry).c_str(), manu);
+    target.m_bDefaultFallback = 0;
     return DrawUnusedID(target, targetEntry);
+}
+
+std::string Materials::UniqueCopyName(const std::string &name, const std::string &manu,
+                                      const MaterialEntry *excluded) const
+{
+    std::unordered_set<std::string> taken;
+    taken.reserve(m_Materials.size());
+    for (const auto &entry : m_Materials) {
+        if (entry.get() != excluded && manu == entry->mat.m_szManu)
+            taken.insert(entry->mat.m_szName);
+    }
+    // The suffix always fits: the name gives way to it, on a character boundary.
+    for (size_t n = 1;; ++n) {
+        const std::string suffix = "_Copy" + std::to_string(n);
+        const std::string candidate = Utf8Prefix(name, 32 - suffix.size()) + suffix;
+        if (!taken.count(candidate))
+            return candidate;
+    }
+}
+
+const MaterialEntry *Materials::FindByName(const std::string &name, const std::string &manu,
+                                           const CPrintMaterial *excluded) const
+{
+    for (const auto &entry : m_Materials) {
+        if (&entry->mat != excluded && name == entry->mat.m_szName && manu == entry->mat.m_szManu)
+            return entry.get();
+    }
+    return nullptr;
 }
 
 int32_t Materials::DrawUnusedID(CPrintMaterial &target, const MaterialEntry *excluded)

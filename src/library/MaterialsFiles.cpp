@@ -4,6 +4,7 @@
 
 #include "base/Log.h"
 #include "base/PlatformPaths.h"
+#include "base/TLanguage.h"
 #include "base/cfutility.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
@@ -90,11 +91,21 @@ QString Materials::UserPath() const
     return m_strDataPath + QStringLiteral("/user.cvx");
 }
 
+namespace {
+bool startsWithVersionLine(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && IsVersionLine(file.readLine(64).toStdString());
+}
+} // namespace
+
 void Materials::checkVendorMaterials()
 {
     const QString shipped = ShippedVendorPath();
     const QString installed = VendorPath();
-    if (!QFile::exists(installed)) {
+    // One without a version text (left empty by a start without the shipped library) would never
+    // compare older than a shipped one, and so never be replaced.
+    if (!QFile::exists(installed) || (!startsWithVersionLine(installed) && QFile::exists(shipped))) {
         CopyFileReplace(shipped, installed);
         return;
     }
@@ -117,6 +128,18 @@ void Materials::importUserMaterials()
     const bool modified = m_bModified;
     importMaterials(UserPath(), false);
     SetModified(modified);
+    NoteRenamedAtStart(UserPath());
+}
+
+void Materials::NoteRenamedAtStart(const QString &path)
+{
+    if (m_lastImport.renamed == 0)
+        return;
+    m_startupNotes << LangTr("%1 holds %2 materials whose name and manufacturer another material of the file "
+                             "has: each was kept under a new name (see the material list).")
+                          .arg(path)
+                          .arg(m_lastImport.renamed);
+    CVLOG << m_startupNotes.last();
 }
 
 bool Materials::exportUserMaterials()
@@ -124,11 +147,17 @@ bool Materials::exportUserMaterials()
     // One generation of the previous library stays beside it, so that a regretted save can be
     // undone by hand.
     const QString user = UserPath();
-    if (QFile::exists(user) && !m_Materials.empty() && !SnapshotFile(user, user + QStringLiteral(".bak")))
+    if (QFile::exists(user) && !SnapshotFile(user, user + QStringLiteral(".bak")))
         CVLOG << "Could not keep a backup of " << user;
-    const bool saved = exportMaterials(user, true);
-    if (saved)
+    // An empty library is written too: otherwise the removed materials would come back.
+    const bool saved = WriteMaterials(user, true);
+    if (saved) {
         SetModified(false);
+        // Saving brought the derived fields up to date; the pages show what is stored.
+        LoadBasicInfo();
+        LoadPrintParams();
+        emit matChanged();
+    }
     return saved;
 }
 
@@ -174,11 +203,26 @@ void Materials::importMaterials(QString fileName, bool bVendor)
         byID.add(m_Materials[i]->mat.m_nMatID, i);
     }
 
+    // A material that this import has already written is not replaced by a later one of the file:
+    // two in one file with one name and manufacturer (or one ID) are both kept.
+    std::vector<bool> written(m_Materials.size(), false);
     for (CPrintMaterial &record : records) {
-        const std::string key = nameManuKey(record);
+        std::string key = nameManuKey(record);
         long position = byName.first(key);
         if (position < 0)
             position = byID.first(record.m_nMatID);
+        if (position >= 0 && written[size_t(position)]) {
+            if (byName.contains(key)) {
+                const std::string manu = record.m_szManu;
+                const std::string name = UniqueCopyName(record.m_szName, manu, nullptr);
+                CVLOG << "Material " << record.m_szName << " / " << manu << " is in the file more than once: kept as "
+                      << name;
+                record.SetNameAndManu(name.c_str(), manu.c_str());
+                key = nameManuKey(record);
+                ++m_lastImport.renamed;
+            }
+            position = -1;
+        }
         if (position < 0) {
             position = long(m_Materials.size());
             m_Materials.push_back(std::make_unique<MaterialEntry>());
@@ -206,6 +250,8 @@ void Materials::importMaterials(QString fileName, bool bVendor)
         }
         byName.add(key, size_t(position));
         byID.add(entry.mat.m_nMatID, size_t(position));
+        written.resize(m_Materials.size(), false);
+        written[size_t(position)] = true;
         CVLOG << "Add Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
     }
     std::vector<CPrintMaterial>().swap(records);
@@ -224,8 +270,13 @@ bool Materials::exportMaterials(QString fileName, bool bNoVendor)
     m_strExportError.clear();
     if (m_Materials.empty())
         return true;
-    const QString path = LocalPath(fileName);
-    CVLOG << "Export materials to file: " << path;
+    return WriteMaterials(LocalPath(fileName), bNoVendor);
+}
+
+bool Materials::WriteMaterials(const QString &path, bool bNoVendor)
+{
+    m_strExportError.clear();
+    LogLine("exportMaterials") << "Export materials to file: " << path;
     MaterialFileWriter writer(path);
     bool ok = writer.Open();
     for (auto it = m_Materials.begin(); ok && it != m_Materials.end(); ++it) {
@@ -234,13 +285,14 @@ bool Materials::exportMaterials(QString fileName, bool bNoVendor)
             continue;
         ok = writer.Write(entry.mat);
         if (ok)
-            CVLOG << "Export Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
+            LogLine("exportMaterials") << "Export Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
     }
     if (ok)
         ok = writer.Commit();
     if (!ok) {
         m_strExportError = writer.ErrorString();
-        CVLOG << "Could not write " << path << ": " << m_strExportError << "; the file is unchanged";
+        LogLine("exportMaterials") << "Could not write " << path << ": " << m_strExportError
+                                   << "; the file is unchanged";
     }
     return ok;
 }

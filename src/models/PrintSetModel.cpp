@@ -41,14 +41,6 @@ int PrintSetModel::rowCount(const QModelIndex &parent) const
     return m_mats->items()->size();
 }
 
-double PrintSetModel::CutToThreeDecimals(double value)
-{
-    const double thousandfold = (value + 0.0001) * 1000.0;
-    if (!(std::fabs(thousandfold) < 2147483647.0))
-        return value;
-    return int32_t(thousandfold) / 1000.0;
-}
-
 QVariant PrintSetModel::RowData(int row, int role) const
 {
     if (!m_mats || row < 0 || row >= m_mats->items()->size() || role < ParamIDRole || role > LabelStepRole)
@@ -62,7 +54,7 @@ QVariant PrintSetModel::RowData(int row, int role) const
     case ParamFlagRole:
         return item.paramFlag;
     case ParamValRole:
-        return CutToThreeDecimals(item.paramVal);
+        return RoundShownValue(item.paramVal);
     case ParamDescRole:
         return LangTrans::Instance()->Translate(item.paramDesc);
     case ParamUnitRole:

@@ -41,10 +41,6 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    // The shown value cut to three decimals (1.2345 reads 1.234); values whose thousandfold leaves
-    // the 32-bit range (the no-value marker) are returned unchanged.
-    static double CutToThreeDecimals(double value);
-
 protected:
     QVariant RowData(int row, int role) const;
 
