@@ -148,7 +148,8 @@ Item {
         function test_materialID_data() {
             return [
                 { tag: "negative number", text: "-700", id: 700 },
-                { tag: "positive number, ignored by the library", text: "702" },
+                { tag: "positive number: the library's reason", text: "702", refused: "negative number" },
+                { tag: "another material's ID: whose it is", text: "-1002", refused: "PETG / Tallow" },
                 { tag: "letters", text: "12ab", refused: true },
                 { tag: "empty", text: "", refused: true },
                 { tag: "decimal", text: "-1.5", refused: true },
@@ -166,6 +167,8 @@ Item {
             compare(messageBox().visible, !!data.refused)
             if (data.refused)
                 compare(messageBox().title, "Warning")
+            if (typeof data.refused === "string")
+                verify(messageBox().prompt.indexOf(data.refused) >= 0, messageBox().prompt)
             copyID = materials.curMatID
         }
 

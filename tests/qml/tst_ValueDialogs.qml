@@ -1,9 +1,11 @@
 import QtQuick 2.12
+import QtQuick.Controls 2.5
 import QtTest 1.2
 import PrintSet 1.0
 
-// The value dialogs of the real main window, on material 1001 of the fixture library with one
-// print set selected: what they show for a parameter row and what OK sends to the library.
+// The value dialogs of the real main window, opened as a user opens them, on material 1001 of
+// the fixture library whose stored values no dialog could have set: off the step grid, outside
+// the usual range, and differing between the two print sets of nozzle 0.4, layer 0.2.
 Item {
     width: 1280
     height: 800
@@ -22,28 +24,164 @@ Item {
         readonly property var roleNames: ["paramID", "paramType", "paramFlag", "paramVal", "paramDesc", "paramUnit",
                                           "minVal", "maxVal", "safeVal", "editStep", "tickStep", "labelStep"]
 
+        function lookUp(name) { return findChild(window.item.contentItem.parent, name) || findChild(window.item, name) }
+        function child(name) {
+            tryVerify(function() { return lookUp(name) !== null }, 3000, "no " + name)
+            return lookUp(name)
+        }
+        function dialog(name) { return findChild(window.item, name) }
+        function stack() { return child("stackView") }
+
+        // Both sets of nozzle 0.4, layer 0.2 get the values; speed 15 differs between them.
+        function store(values) {
+            for (var quality = 0; quality < 2; ++quality) {
+                materials.selectPrinter(10102)
+                materials.selectNozzle(0.4)
+                materials.selectLayerThick(0.2)
+                materials.selectQuality(quality)
+                for (var id in values)
+                    materials.setParameter(Number(id), values[id])
+                materials.setParameter(15, quality === 0 ? 40 : 55)
+            }
+        }
+
+        property string prepared
+
         function initTestCase() {
+            window.item.show()
+            window.item.width = 1280
+            window.item.height = 800
+            // The expected texts are written with a decimal point, whatever the machine's locale.
+            for (var i = 0; i < dialogNames.length; ++i)
+                findChild(dialog(dialogNames[i]), "spinBox").locale = Qt.locale("C")
             materials.importMaterials(fixtureLibrary, false)
             materials.selectMaterial(1001)
-            materials.selectPrinter(10102)
-            materials.selectNozzle(0.4)
-            materials.selectLayerThick(0.2)
-            materials.selectQuality(0)
-            compare(materials.curSetNumber, 1)
-            // The expected texts are written with a decimal point, whatever the machine's locale.
-            findChild(dialog("widthDialog"), "spinBox").locale = Qt.locale("C")
-            findChild(dialog("doubleInputDialog"), "spinBox").locale = Qt.locale("C")
+            var basic = { 0: 450, 3: 1.753, 4: 1.035, 6: 3 }
+            for (var id in basic)
+                materials.setParameter(Number(id), basic[id])
+            store({ 9: 210, 16: 40.5, 18: 1234.5, 20: 5000, 21: 105.5, 24: 0.425 })
+            prepared = testFiles.writeText("prepared.cvx", "")
+            verify(materials.exportMaterials(prepared, false))
+        }
+
+        // Every test starts from the same stored values, saved, and with the window active, so
+        // that keys reach it.
+        function init() {
+            materials.importMaterials(prepared, false)
+            verify(materials.exportUserMaterials())
+            window.item.requestActivate()
+            tryCompare(window.item, "active", true)
         }
 
         function cleanup() {
-            findChild(dialog("doubleInputDialog"), "spinBox").locale = Qt.locale("C")
             for (var i = 0; i < dialogNames.length; ++i) {
                 dialog(dialogNames[i]).close()
                 tryCompare(dialog(dialogNames[i]), "visible", false)
             }
         }
 
-        function dialog(name) { return findChild(window.item, name) }
+        // The page of the row, with nozzle 0.4 and layer 0.2 chosen through the printer menu.
+        function showPageOf(id) {
+            materials.selectMaterial(1001)
+            tryCompare(stack(), "busy", false)
+            while (stack().depth > 1)
+                stack().pop(null)
+            if (id < 9)
+                return
+            mouseClick(child("printerButton"))
+            tryCompare(child("printerMenu"), "opened", true)
+            mouseClick(child("printerItem_10102"))
+            tryCompare(stack(), "busy", false)
+            materials.selectNozzle(0.4)
+            materials.selectLayerThick(0.2)
+        }
+
+        // Opens the row's dialog the way a user does: a press on its page field or its ✎ button.
+        function open(data) {
+            showPageOf(data.id)
+            var opener = child((data.id < 9 ? (data.button ? "editButton_" : "basicField_") : "paramField_") + data.id)
+            waitForRendering(opener)
+            mouseClick(opener)
+            var d = dialog(data.dialog)
+            tryCompare(d, "opened", true)
+            return d
+        }
+
+        // OK at once stores nothing, whatever the dialog shows; the dialog shows the stored value
+        // as it is and keeps the keyboard from the start.
+        function test_untouchedOkStoresNothing_data() {
+            return [
+                { tag: "temperature out of range, field", id: 0, dialog: "temperatureDialog", text: "450℃", note: "outside" },
+                { tag: "diameter off the grid, ✎", id: 3, button: true, dialog: "widthDialog", text: "1.753 mm" },
+                { tag: "density off the grid, field", id: 4, dialog: "doubleInputDialog", text: "1.035 g/㎤" },
+                { tag: "shrink out of range, ✎", id: 6, button: true, dialog: "doubleInputDialog", text: "3.00 %",
+                  note: "outside" },
+                { tag: "temperature on the grid", id: 9, dialog: "temperatureDialog", text: "210℃" },
+                { tag: "speeds differing between the sets", id: 15, dialog: "speedDialog", text: "40 – 55mm/s",
+                  note: "2 print sets" },
+                { tag: "speed off the grid", id: 16, dialog: "speedDialog", text: "40.5mm/s" },
+                { tag: "acceleration off the grid", id: 18, dialog: "speedDialog", text: "1234.5mm/s²" },
+                { tag: "acceleration out of range", id: 20, dialog: "speedDialog", text: "5000mm/s²", note: "outside" },
+                { tag: "extrusion off the grid", id: 21, dialog: "intInputDialog", text: "105.5 %" },
+                { tag: "width off the grid", id: 24, dialog: "widthDialog", text: "0.425 mm" }
+            ]
+        }
+        function test_untouchedOkStoresNothing(data) {
+            var d = open(data)
+            var box = findChild(d, "spinBox")
+            var before = materials.valueSpread(data.id)
+            changes.clear()
+            compare(box.contentItem.text, data.text)
+            var note = findChild(d, "valueNote")
+            compare(note.visible, !!data.note)
+            if (data.note)
+                verify(note.text.indexOf(data.note) >= 0, note.text)
+            // The press that opened the dialog is over, and the box still has the keyboard.
+            wait(100)
+            verify(box.contentItem.activeFocus, "the number box has the keyboard")
+            keyClick(Qt.Key_Return)
+            tryCompare(d, "visible", false)
+            compare(changes.count, 0)
+            compare(materials.modified, false)
+            compare(materials.valueSpread(data.id), before)
+        }
+
+        // Once the user changes the control, its value is stored in every selected set.
+        function test_changedValueIsStored_data() {
+            return [
+                { tag: "integer, arrow up from 105.5", id: 21, dialog: "intInputDialog", keys: [Qt.Key_Up], stored: 106 },
+                { tag: "decimal typed with a comma", id: 4, dialog: "doubleInputDialog", typed: "1,2", stored: 1.2 },
+                { tag: "decimal typed with a point and the unit", id: 6, dialog: "doubleInputDialog", typed: "-0.35 %",
+                  stored: -0.35 },
+                { tag: "temperature typed", id: 0, dialog: "temperatureDialog", typed: "215", stored: 215 },
+                { tag: "speed, arrow down from 40.5 to the grid", id: 16, dialog: "speedDialog", keys: [Qt.Key_Down],
+                  stored: 40 },
+                { tag: "acceleration, arrow up from 1234.5 to the grid", id: 18, dialog: "speedDialog",
+                  keys: [Qt.Key_Up], stored: 1300 },
+                { tag: "width typed with a comma", id: 24, dialog: "widthDialog", typed: "0,5", stored: 0.5 },
+                { tag: "differing speeds set alike", id: 15, dialog: "speedDialog", typed: "45", stored: 45 },
+                { tag: "Escape stores nothing", id: 16, dialog: "speedDialog", keys: [Qt.Key_Up, Qt.Key_Escape],
+                  stored: 40.5, count: 0 }
+            ]
+        }
+        function test_changedValueIsStored(data) {
+            var d = open(data)
+            var expected = data.count === undefined ? materials.valueSpread(data.id).count : data.count
+            changes.clear()
+            for (var i = 0; data.typed && i < data.typed.length; ++i)
+                keyClick(data.typed.charAt(i))
+            var keys = data.keys || []
+            for (i = 0; i < keys.length; ++i)
+                keyClick(keys[i])
+            if (data.count === undefined)
+                keyClick(Qt.Key_Return)
+            tryCompare(d, "visible", false)
+            var spread = materials.valueSpread(data.id)
+            fuzzyCompare(spread.min, data.stored, 1e-6)
+            fuzzyCompare(spread.max, data.stored, 1e-6)
+            compare(changes.count, expected === 0 ? 0 : 1)
+            compare(materials.modified, expected > 0)
+        }
 
         // Parameter id's row as the pages read it (roles 256 to 267 in order).
         function row(id) {
@@ -53,101 +191,11 @@ Item {
                 r[roleNames[i]] = model.data(model.index(id < 9 ? id : id - 9, 0), 256 + i)
             return r
         }
-
-        // Stores the value, then starts editing its row as a press on a page does.
         function edit(name, id, value) {
             materials.setParameter(id, value)
             window.item.beginEdit(row(id))
             tryCompare(dialog(name), "opened", true)
             return dialog(name)
-        }
-
-        function test_getColorByValue_data() {
-            return [
-                { tag: "middle rounds up", val: 50, min: 0, max: 100, color: "#AAFB82" },
-                { tag: "above max", val: 150, min: 0, max: 100, color: "#FC2B1D" },
-                { tag: "min equals max", val: -7, min: 20, max: 20, color: "#FC2B1D" },
-                { tag: "below min", val: -5, min: 0, max: 100, color: "#000E89" }
-            ]
-        }
-
-        function test_getColorByValue(data) {
-            compare(String(window.item.getColorByValue(data.val, data.min, data.max)).toUpperCase(), data.color)
-        }
-
-        function test_showDialog_data() {
-            return [
-                { tag: "integer", type: 1, name: "intInputDialog" },
-                { tag: "decimal", type: 2, name: "doubleInputDialog" },
-                { tag: "temperature", type: 4, name: "temperatureDialog" },
-                { tag: "speed", type: 5, name: "speedDialog" },
-                { tag: "acceleration", type: 6, name: "speedDialog" },
-                { tag: "width", type: 7, name: "widthDialog" },
-                { tag: "unused row", type: -1, name: "" },
-                { tag: "type 3", type: 3, name: "" }
-            ]
-        }
-
-        function test_showDialog(data) {
-            findChild(window.item, "curParamItem").paramType = data.type
-            window.item.showDialog()
-            for (var i = 0; i < dialogNames.length; ++i)
-                compare(dialog(dialogNames[i]).visible, dialogNames[i] === data.name, dialogNames[i])
-        }
-
-        // Loading from a row, one arrow step up on the spin box, OK: the new value is in the
-        // library. Speeds and accelerations share a dialog and must not share their ranges.
-        function test_loadStepAccept_data() {
-            return [
-                { tag: "integer", name: "intInputDialog", id: 21, value: 105, title: "Contour Extrude",
-                  control: "spinBox", from: 50, to: 200, step: 1, shown: 105, text: "105 %", next: 106 },
-                { tag: "decimal", name: "doubleInputDialog", id: 37, value: 0.25, title: "Tolerance",
-                  control: "spinBox", from: -100, to: 100, step: 1, shown: 25, text: "0.25 mm", next: 0.26 },
-                { tag: "temperature", name: "temperatureDialog", id: 9, value: 210, title: "Basic Temp",
-                  control: "slider", from: 0, to: 400, step: 1, shown: 210, text: "210℃", next: 211 },
-                // The library stores -4 as an integer and the model reads it -3.999.
-                { tag: "bias read as -4.999", name: "temperatureDialog", id: 12, value: -5, title: "Contour Bias",
-                  control: "slider", from: -20, to: 20, step: 1, shown: -5, text: "-5℃", next: -3.999 },
-                { tag: "speed", name: "speedDialog", id: 15, value: 40, title: "Contour Speed",
-                  control: "slider", from: 0, to: 200, step: 1, shown: 40, text: "40mm/s", next: 41 },
-                { tag: "acceleration", name: "speedDialog", id: 18, value: 1500, title: "Contour Acc",
-                  control: "slider", from: 0, to: 3000, step: 100, shown: 1500, text: "1500mm/s²", next: 1600 },
-                { tag: "width", name: "widthDialog", id: 24, value: 0.45, title: "Contour Width",
-                  control: "slider", from: 0, to: 2, step: 0.01, shown: 0.45, text: "0.45 mm", next: 0.46 }
-            ]
-        }
-
-        function test_loadStepAccept(data) {
-            var d = edit(data.name, data.id, data.value)
-            var control = findChild(d, data.control)
-            var spinBox = findChild(d, "spinBox")
-            compare(d.title, data.title)
-            fuzzyCompare(control.from, data.from, 1e-9)
-            fuzzyCompare(control.to, data.to, 1e-9)
-            fuzzyCompare(control.stepSize, data.step, 1e-9)
-            fuzzyCompare(control.value, data.shown, 1e-9)
-            compare(spinBox.displayText, data.text)
-            mouseClick(spinBox.up.indicator)
-            d.accept()
-            fuzzyCompare(row(data.id).paramVal, data.next, 1e-9)
-        }
-
-        // The model cuts toward zero at three decimals; the dialog shows and sends the hundredth.
-        function test_decimalRoundTrip_data() {
-            return [
-                { tag: "0.1", id: 37, value: 0.1, text: "0.10 mm", held: 10, stored: 0.1 },
-                { tag: "-0.3 read as -0.299", id: 37, value: -0.3, text: "-0.30 mm", held: -30, stored: -0.299 },
-                { tag: "1.05", id: 4, value: 1.05, text: "1.05 g/㎤", held: 105, stored: 1.05 },
-                { tag: "percent -1.5", id: 6, value: -1.5, text: "-1.50 %", held: -150, stored: -1.499 }
-            ]
-        }
-
-        function test_decimalRoundTrip(data) {
-            var d = edit("doubleInputDialog", data.id, data.value)
-            compare(findChild(d, "spinBox").displayText, data.text)
-            compare(findChild(d, "spinBox").value, data.held)
-            d.accept()
-            fuzzyCompare(row(data.id).paramVal, data.stored, 1e-9)
         }
 
         // Two openings with the same value: what depends on the other fields still follows them.
@@ -159,99 +207,35 @@ Item {
                 { tag: "temperature colour", name: "temperatureDialog", first: 9, second: 10, value: 100,
                   text: "100℃", color: "#FC2B1D" },
                 { tag: "width colour", name: "widthDialog", first: 3, second: 24, value: 1, text: "1.00 mm",
-                  color: "#FC2B1D" }
+                  color: "#FC2B1D" },
+                { tag: "arc colour: speed then raft speed", name: "speedDialog", first: 15, second: 27, value: 50,
+                  text: "50mm/s", arc: "#fc2b1d" },
+                { tag: "arc colour: raft speed then speed", name: "speedDialog", first: 27, second: 15, value: 50,
+                  text: "50mm/s", arc: "#aafb82" }
             ]
         }
-
         function test_refreshWithSameValue(data) {
+            materials.selectPrinter(10102)
+            materials.selectNozzle(0.4)
+            materials.selectLayerThick(0.2)
+            materials.selectQuality(0)
             edit(data.name, data.first, data.value).close()
             tryCompare(dialog(data.name), "visible", false)
             var d = edit(data.name, data.second, data.value)
             compare(findChild(d, "spinBox").displayText, data.text)
             if (data.color)
                 compare(String(findChild(d, "valueBar").color).toUpperCase(), data.color)
-        }
-
-        function test_speedArcColour_data() {
-            return [
-                { tag: "speed then raft speed", first: 15, second: 27, value: 50, color: "#fc2b1d" },
-                { tag: "raft speed then speed", first: 27, second: 15, value: 50, color: "#aafb82" }
-            ]
-        }
-
-        function test_speedArcColour(data) {
-            edit("speedDialog", data.first, data.value).close()
-            tryCompare(dialog("speedDialog"), "visible", false)
-            var arc = findChild(edit("speedDialog", data.second, data.value), "arc")
-            // Just after the arc's start, on the middle of its stroke.
-            var angle = (-130 - 90 + 5) * Math.PI / 180
-            var x = Math.round(arc.width / 2 * (1 + 0.95 * Math.cos(angle)))
-            var y = Math.round(arc.width / 2 * (1 + 0.95 * Math.sin(angle)))
-            // The arc is painted on a later frame.
-            var shown = ""
-            for (var attempt = 0; attempt < 40 && shown !== data.color; ++attempt) {
-                if (attempt > 0)
-                    wait(50)
-                var px = arc.getContext("2d").getImageData(x, y, 1, 1).data
-                shown = "#" + [px[0], px[1], px[2]].map(function (c) { return (c < 16 ? "0" : "") + c.toString(16) }).join("")
+            if (data.arc) {
+                var arc = findChild(d, "arc")
+                // Just after the arc's start, on the middle of its stroke; it is painted on a later frame.
+                var angle = (-130 - 90 + 5) * Math.PI / 180
+                var x = Math.round(arc.width / 2 * (1 + 0.95 * Math.cos(angle)))
+                var y = Math.round(arc.width / 2 * (1 + 0.95 * Math.sin(angle)))
+                tryVerify(function() {
+                    var px = arc.getContext("2d").getImageData(x, y, 1, 1).data
+                    return "#" + [px[0], px[1], px[2]].map(function (c) { return (c < 16 ? "0" : "") + c.toString(16) }).join("") === data.arc
+                }, 2000, "arc colour " + data.arc)
             }
-            compare(shown, data.color)
-        }
-
-        function test_cancelSendsNothing_data() {
-            return [
-                { tag: "integer", name: "intInputDialog", id: 21, value: 105 },
-                { tag: "decimal", name: "doubleInputDialog", id: 37, value: 0.25 },
-                { tag: "temperature", name: "temperatureDialog", id: 9, value: 210 },
-                { tag: "speed", name: "speedDialog", id: 16, value: 50 },
-                { tag: "width", name: "widthDialog", id: 25, value: 0.5 }
-            ]
-        }
-
-        function test_cancelSendsNothing(data) {
-            var d = edit(data.name, data.id, data.value)
-            changes.clear()
-            mouseClick(findChild(d, "spinBox").up.indicator)
-            d.reject()
-            tryCompare(d, "visible", false)
-            compare(changes.count, 0)
-            fuzzyCompare(row(data.id).paramVal, data.value, 1e-9)
-        }
-
-        // Typed into an editable spin box over its whole text, then Enter; with no keys, the
-        // shown text itself is taken back.
-        function test_typing_data() {
-            return [
-                { tag: "decimal with unit", name: "doubleInputDialog", keys: "-0.5 mm", held: -50, text: "-0.50 mm" },
-                { tag: "decimal above range", name: "doubleInputDialog", keys: "5", held: 100, text: "1.00 mm" },
-                { tag: "decimal, letters", name: "doubleInputDialog", keys: "abc", held: 10, text: "0.10 mm" },
-                { tag: "comma locale", name: "doubleInputDialog", keys: "0,35", held: 35, text: "0,35 mm", locale: "de_DE" },
-                { tag: "comma locale, shown text", name: "doubleInputDialog", held: 10, text: "0,10 mm", locale: "de_DE" },
-                { tag: "integer above range", name: "intInputDialog", keys: "999", held: 200, text: "200 %" },
-                { tag: "integer, no number", name: "intInputDialog", keys: "", held: 105, text: "105 %" }
-            ]
-        }
-
-        function test_typing(data) {
-            var spinBox = findChild(dialog(data.name), "spinBox")
-            if (data.locale)
-                spinBox.locale = Qt.locale(data.locale)
-            if (data.name === "intInputDialog")
-                edit(data.name, 21, 105)
-            else
-                edit(data.name, 37, 0.1)
-            window.item.requestActivate()
-            tryCompare(window.item, "active", true)
-            spinBox.contentItem.forceActiveFocus()
-            if (data.keys !== undefined) {
-                spinBox.contentItem.selectAll()
-                keyClick(Qt.Key_Backspace)
-                for (var i = 0; i < data.keys.length; ++i)
-                    keyClick(data.keys.charAt(i))
-            }
-            keyClick(Qt.Key_Return)
-            compare(spinBox.value, data.held)
-            compare(spinBox.contentItem.text, data.text)
         }
     }
 }

@@ -75,6 +75,18 @@ Item {
                 stack.pop(null)
         }
 
+        function test_getColorByValue_data() {
+            return [
+                { tag: "middle rounds up", val: 50, min: 0, max: 100, color: "#AAFB82" },
+                { tag: "above max", val: 150, min: 0, max: 100, color: "#FC2B1D" },
+                { tag: "min equals max", val: -7, min: 20, max: 20, color: "#FC2B1D" },
+                { tag: "below min", val: -5, min: 0, max: 100, color: "#000E89" }
+            ]
+        }
+        function test_getColorByValue(data) {
+            compare(String(window.item.getColorByValue(data.val, data.min, data.max)).toUpperCase(), data.color)
+        }
+
         function test_printerMenuShowsTheParameterPageOnce() {
             compare(stack.depth, 1)
             choosePrinter(10102)

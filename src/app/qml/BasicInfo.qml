@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
+import QtQuick.Layouts 1.12
 import PrintSet 1.0
 
 Page {
@@ -13,14 +14,22 @@ Page {
         cellHeight: fontP * 4
         model: BasicInfoModel { mats: materials }
 
-        header: Row {
-            topPadding: 20
-            leftPadding: 40
-            bottomPadding: 20
+        // A long name gives way to the symbol that edits it.
+        header: RowLayout {
+            width: basicGrid.width
             spacing: 15
+            Item {
+                Layout.preferredWidth: 25
+                Layout.preferredHeight: 1
+            }
             Label {
+                Layout.topMargin: 20
+                Layout.bottomMargin: 20
+                Layout.maximumWidth: Math.ceil(implicitWidth) + 1
+                Layout.fillWidth: true
                 text: materials.curMaterial
                 font.pixelSize: fontP * 2.0
+                elide: Text.ElideRight
             }
             Label {
                 objectName: "nameSymbol"
@@ -31,10 +40,15 @@ Page {
                     onClicked: namInputDialog.open()
                 }
             }
+            Item {
+                Layout.fillWidth: true
+            }
         }
 
         footer: Label {
             objectName: "idFooter"
+            width: basicGrid.width - basicGrid.margin
+            wrapMode: Text.Wrap
             text: "   --- This is basic infomation about " + materials.curMaterial + "  ID: " + materials.curMatID + "  ----"
             font.pixelSize: fontP * 1.2
             MouseArea {
@@ -56,15 +70,25 @@ Page {
                 objectName: "editButton_" + paramID
                 text: (paramFlag & 2) ? "⚔" : "✎"
                 font.pixelSize: fontP * 1.6
-                onClicked: beginEdit(model)
+                onClicked: beginEdit(model, valueField)
             }
             TextField {
+                id: valueField
                 objectName: "basicField_" + paramID
                 width: basicGrid.cellWidth - 10 - editButton.width - 2
                 anchors.verticalCenter: editButton.verticalCenter
                 readOnly: true
-                text: paramDesc + ": " + ((paramFlag & 1) ? paramVal + " " + paramUnit : "---")
-                onPressed: beginEdit(model)
+                // A press opens the dialog, which keeps the keyboard; Tab still reaches the field.
+                activeFocusOnPress: false
+                activeFocusOnTab: true
+                // Whole numbers as they are; decimals with at least two places (-0.3 reads -0.30).
+                text: paramDesc + ": " + ((paramFlag & 1)
+                      ? valueText(paramVal, paramType === 2 || paramType === 7 ? 2 : 0) + " " + paramUnit : "---")
+                onTextChanged: cursorPosition = 0
+                onPressed: beginEdit(model, valueField)
+                Keys.onReturnPressed: beginEdit(model, valueField)
+                Keys.onEnterPressed: beginEdit(model, valueField)
+                Keys.onSpacePressed: beginEdit(model, valueField)
             }
         }
     }

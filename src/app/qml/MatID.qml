@@ -31,6 +31,14 @@ Dialog {
             messageDialog.open()
             return
         }
+        // The library refuses some IDs; say which rule, rather than seem to do nothing.
+        var refusal = materials.matIDRefusal(id)
+        if (refusal.length > 0) {
+            messageDialog.title = "Warning"
+            messageDialog.prompt = refusal
+            messageDialog.open()
+            return
+        }
         materials.curMatID = id
     }
     onClosed: console.log("matid dialog exit")
@@ -43,6 +51,12 @@ Dialog {
             width: parent.width
             text: "Please input the material ID:"
             elide: Text.ElideRight
+        }
+        Label {
+            width: parent.width
+            wrapMode: Text.WordWrap
+            color: "gray"
+            text: qsTr("The new ID is typed as a negative number: -700 gives the ID 700.")
         }
         TextField {
             id: idField

@@ -40,32 +40,52 @@ Page {
             }
         }
 
-        delegate: Row {
-            spacing: 0
+        // The widest value a cell shows, so that values are never cut; the label gives way.
+        TextMetrics {
+            id: valueMetrics
+            font: paramPage.font
+            text: "-0,000.000 mm/s²"
+        }
+
+        delegate: Item {
+            width: paramGrid.cellWidth
+            height: paramGrid.cellHeight
             visible: paramType !== -1
-            Item {
-                width: 50
-                height: 1
-            }
             Label {
                 id: descLabel
+                anchors.left: parent.left
+                anchors.leftMargin: Math.max(8, Math.min(50, parent.width - valueField.width - implicitWidth - 14))
+                anchors.right: valueField.left
+                anchors.rightMargin: 4
                 anchors.verticalCenter: valueField.verticalCenter
                 text: paramDesc + ": "
+                elide: Text.ElideRight
+                ToolTip.visible: truncated && labelHover.hovered
+                ToolTip.text: paramDesc
+                HoverHandler { id: labelHover }
             }
             TextField {
                 id: valueField
                 objectName: "paramField_" + paramID
-                width: paramGrid.cellWidth - 50 - descLabel.width - 10
+                anchors.right: parent.right
+                anchors.rightMargin: 10
+                width: valueMetrics.advanceWidth + leftPadding + rightPadding + 8
                 readOnly: true
+                activeFocusOnPress: false
+                activeFocusOnTab: true
                 horizontalAlignment: TextInput.AlignRight
                 color: "Red"
                 placeholderText: "manifold"
                 placeholderTextColor: "gray"
-                text: (paramFlag & 1) ? Number(paramVal).toLocaleString(Qt.locale("en_US"), 'f', 2) + " " + paramUnit : ""
+                text: (paramFlag & 1) ? valueText(paramVal, 2, Qt.locale("en_US")) + " " + paramUnit : ""
+                onActiveFocusChanged: if (activeFocus) paramGrid.positionViewAtIndex(index, GridView.Contain)
                 onPressed: {
                     console.log(" TextField Widht: " + width)
-                    beginEdit(model)
+                    beginEdit(model, valueField)
                 }
+                Keys.onReturnPressed: beginEdit(model, valueField)
+                Keys.onEnterPressed: beginEdit(model, valueField)
+                Keys.onSpacePressed: beginEdit(model, valueField)
             }
         }
     }

@@ -4,54 +4,25 @@ import QtQuick.Extras 1.4
 import QtQuick.Controls.Styles 1.4
 
 // Edits a speed or an acceleration of curParamItem with a slider under a round colour gauge.
-Dialog {
+ValueDlg {
     id: dialog
     width: 480
-    height: 480
-    anchors.centerIn: Overlay.overlay
-    modal: true
-    focus: true
+    height: 500
     title: "Speed setting"
-    standardButtons: Dialog.Ok | Dialog.Cancel
+    numberBox: spinBox
+    controlValue: slider.value
 
-    property string unit: "unit"
-    property real safeVal: 100
     property real tickStep: 500
     property real labelStep: 500
     // The arc is redrawn when this changes, not on every fraction of a step.
     readonly property int wholeValue: Math.floor(slider.value)
 
-    // Decimal places of a step such as 0.01 (at most three, the model's precision).
-    function placesOf(step) {
-        var places = 0
-        while (places < 3 && Math.abs(step * Math.pow(10, places) - Math.round(step * Math.pow(10, places))) > 1e-9)
-            ++places
-        return places
-    }
-
-    function setValue() {
-        title = curParamItem.paramDesc
-        slider.from = curParamItem.minVal
-        slider.to = curParamItem.maxVal
-        slider.stepSize = curParamItem.editStep
+    onLoading: {
         tickStep = curParamItem.tickStep
         labelStep = curParamItem.labelStep
-        safeVal = curParamItem.safeVal
-        unit = curParamItem.paramUnit
-        // The model cuts toward zero at three decimals (a stored -5 reads -4.999), which the
-        // step's precision undoes; else OK would store -4.
-        var target = Number(curParamItem.paramVal.toFixed(placesOf(curParamItem.editStep)))
-        // A change of value first (the whole part too), so that the arc, its colour and the
-        // text refresh even when the value is the one of the last opening.
-        slider.value = Math.floor(target) !== Math.floor(slider.from) ? slider.from : slider.to
-        slider.value = target
+        slider.load(minVal, maxVal, editStep, storedValue)
+        spinBox.setRange(minVal, maxVal, editStep)
     }
-
-    onAccepted: {
-        materials.setParameter(curParamItem.paramID, slider.value)
-        console.log("Ok clicked")
-    }
-    onRejected: console.log("Cancel clicked")
     onClosed: console.log("speed dialog exit")
 
     Column {
@@ -133,30 +104,23 @@ Dialog {
             }
         }
 
-        Slider {
+        ValueSlider {
             id: slider
             objectName: "slider"
             anchors.horizontalCenter: parent.horizontalCenter
             width: column.width * 0.8
             height: 30
-            focus: true
-            from: 0
-            to: 200
-            stepSize: 1
+            numberBox: spinBox
         }
 
-        SpinBox {
+        ValueSpinBox {
             id: spinBox
             objectName: "spinBox"
             anchors.horizontalCenter: parent.horizontalCenter
             width: 220
-            font.pixelSize: fontP * 1.2
-            from: slider.from
-            to: slider.to
-            stepSize: slider.stepSize
-            value: slider.value
-            onValueModified: slider.value = value
-            textFromValue: function (value, locale) { return value + dialog.unit }
+            unit: dialog.unit
+            unitGap: ""
+            onUserValue: slider.value = value / unitScale
         }
     }
 }

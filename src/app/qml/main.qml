@@ -11,6 +11,9 @@ ApplicationWindow {
     visible: true
     width: 1280
     height: 800
+    // Below this, the pages and the tool bar could no longer show every value whole.
+    minimumWidth: 1024
+    minimumHeight: 700
     title: qsTr("Corvane")
 
     // Closing with unsaved changes asks first; once the user has answered, the window closes.
@@ -26,6 +29,16 @@ ApplicationWindow {
     Shortcut { sequence: "Ctrl+O"; onActivated: importDialog.open() }
     Shortcut { sequence: "Ctrl+E"; onActivated: exportDialog.open() }
     Shortcut { sequence: "Ctrl+Q"; onActivated: window.close() }
+
+    // What the start-up loads found worth telling, once the window shows.
+    Component.onCompleted: {
+        var notes = materials.startupNotes()
+        if (notes.length > 0) {
+            messageDialog.title = qsTr("Library loaded")
+            messageDialog.prompt = notes
+            messageDialog.open()
+        }
+    }
 
     // P: the pixel size of the default font; sizes are given as multiples of it.
     readonly property real fontP: window.font.pixelSize > 0 ? window.font.pixelSize : 14
@@ -75,10 +88,27 @@ ApplicationWindow {
         }
     }
 
+    // A value as the pages show it: at least minPlaces decimals, and up to three where the stored
+    // value has them (0.425 is not shown as 0.42).
+    function valueText(v, minPlaces, locale) {
+        var places = minPlaces
+        while (places < 3 && Math.abs(v * Math.pow(10, places) - Math.round(v * Math.pow(10, places))) > 1e-6)
+            ++places
+        return locale ? Number(v).toLocaleString(locale, 'f', places) : Number(v).toFixed(places)
+    }
+
+    // The page field that started an edit gets the keyboard back when the dialog closes.
+    property Item editOrigin: null
+    function returnFocusAfterEdit() {
+        if (editOrigin)
+            editOrigin.forceActiveFocus()
+    }
+
     // Starts editing the row of a page's cell; a locked material's rows are not edited.
-    function beginEdit(row) {
+    function beginEdit(row, origin) {
         if (row.paramFlag & 2)
             return
+        editOrigin = origin || null
         curParamItem.paramID = row.paramID
         curParamItem.paramType = row.paramType
         curParamItem.paramFlag = row.paramFlag
@@ -131,11 +161,11 @@ ApplicationWindow {
         contentHeight: materialButton.implicitHeight
         font.capitalization: Font.Capitalize
 
-        Row {
+        RowLayout {
+            anchors.fill: parent
             spacing: 5
-            anchors.verticalCenter: parent.verticalCenter
 
-            ToolButton {
+            BarButton {
                 id: materialButton
                 objectName: "materialButton"
                 text: "❁ " + materials.curMaterial
@@ -143,7 +173,7 @@ ApplicationWindow {
                 onClicked: drawer.open()
             }
             ToolSeparator {}
-            ToolButton {
+            BarButton {
                 id: printerButton
                 objectName: "printerButton"
                 text: "⏍ " + materials.curPrinter
@@ -176,7 +206,7 @@ ApplicationWindow {
                     }
                 }
             }
-            ToolButton {
+            BarButton {
                 id: nozzleButton
                 objectName: "nozzleButton"
                 text: "⩢ " + materials.curNozzle
@@ -199,7 +229,7 @@ ApplicationWindow {
                     }
                 }
             }
-            ToolButton {
+            BarButton {
                 id: layerButton
                 objectName: "layerButton"
                 text: " ≣ " + materials.curLayerThick
@@ -222,7 +252,7 @@ ApplicationWindow {
                     }
                 }
             }
-            ToolButton {
+            BarButton {
                 id: qualityButton
                 objectName: "qualityButton"
                 text: "⚖ " + materials.curQuality
@@ -245,24 +275,26 @@ ApplicationWindow {
                     }
                 }
             }
-        }
+            Item {
+                Layout.fillWidth: true
+            }
 
-        ToolButton {
-            id: optionsButton
-            objectName: "optionsButton"
-            text: "☰"
-            anchors.right: parent.right
-            anchors.verticalCenter: parent.verticalCenter
-            onClicked: optionsMenu.open()
-            Menu {
-                id: optionsMenu
-                objectName: "optionsMenu"
-                y: parent.height
-                font.pixelSize: fontP
-                MenuItem { objectName: "importItem"; text: "Import"; onTriggered: importDialog.open() }
-                MenuItem { objectName: "exportItem"; text: "Export"; onTriggered: exportDialog.open() }
-                MenuItem { objectName: "saveItem"; text: "Save"; onTriggered: saveLibrary() }
-                MenuItem { objectName: "aboutItem"; text: "About"; onTriggered: { aboutDialog.open() } }
+            BarButton {
+                id: optionsButton
+                Layout.fillWidth: false
+                objectName: "optionsButton"
+                text: "☰"
+                onClicked: optionsMenu.open()
+                Menu {
+                    id: optionsMenu
+                    objectName: "optionsMenu"
+                    y: parent.height
+                    font.pixelSize: fontP
+                    MenuItem { objectName: "importItem"; text: "Import"; onTriggered: importDialog.open() }
+                    MenuItem { objectName: "exportItem"; text: "Export"; onTriggered: exportDialog.open() }
+                    MenuItem { objectName: "saveItem"; text: "Save"; onTriggered: saveLibrary() }
+                    MenuItem { objectName: "aboutItem"; text: "About"; onTriggered: { aboutDialog.open() } }
+                }
             }
         }
     }

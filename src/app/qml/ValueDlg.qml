@@ -1,0 +1,123 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.5
+import QtQuick.Layouts 1.12
+
+// The frame of the five value dialogs. It loads the row being edited from curParamItem, shows the
+// stored value as it is (off the step grid, outside the usual range, or differing between the
+// selected print sets), gives the keyboard to the number box at once, and on OK sends a value
+// only when the user changed the control: an untouched OK stores nothing.
+Dialog {
+    id: dialog
+    anchors.centerIn: Overlay.overlay
+    modal: true
+    focus: true
+    standardButtons: Dialog.Ok | Dialog.Cancel
+
+    // What each dialog sets: its number box and the value OK sends.
+    default property alias body: slot.data
+    property ValueSpinBox numberBox
+    property real controlValue
+
+    property string unit: "unit"
+    property real safeVal: 100
+    property real minVal: 0
+    property real maxVal: 100
+    property real editStep: 1
+    // As the row holds it (the first print set's for a print row), and its spread over the sets.
+    property real storedValue: 0
+    property real spreadMin: 0
+    property real spreadMax: 0
+    property int setCount: 1
+    readonly property bool manifold: spreadMin !== spreadMax
+    readonly property bool outOfRange: !manifold && (storedValue < minVal || storedValue > maxVal)
+    readonly property bool touched: numberBox !== null && numberBox.changedByUser
+
+    // Each dialog sets up its control for the row here, before the number box is loaded.
+    signal loading()
+
+    // Decimal places that show a value as stored, at most three (the rows' precision).
+    function placesOf(v) {
+        var places = 0
+        while (places < 3 && Math.abs(v * Math.pow(10, places) - Math.round(v * Math.pow(10, places))) > 1e-6)
+            ++places
+        return places
+    }
+
+    function unitText(text) {
+        return unit.length > 0 ? text + numberBox.unitGap + unit : text
+    }
+
+    function shown(v) {
+        return numberBox.format(v, Math.max(numberBox.decimals, placesOf(v)))
+    }
+
+    readonly property string storedText: numberBox === null ? ""
+        : manifold ? unitText(shown(spreadMin) + " – " + shown(spreadMax)) : unitText(shown(storedValue))
+
+    function setValue() {
+        title = curParamItem.paramDesc
+        unit = curParamItem.paramUnit
+        safeVal = curParamItem.safeVal
+        minVal = curParamItem.minVal
+        maxVal = curParamItem.maxVal
+        editStep = curParamItem.editStep
+        storedValue = curParamItem.paramVal
+        var spread = materials.valueSpread(curParamItem.paramID)
+        setCount = spread.count
+        spreadMin = spread.count > 0 ? spread.min : storedValue
+        spreadMax = spread.count > 0 ? spread.max : storedValue
+        loading()
+        numberBox.load(storedValue, storedText)
+    }
+
+    onOpened: {
+        numberBox.contentItem.forceActiveFocus()
+        numberBox.contentItem.selectAll()
+    }
+
+    onAccepted: {
+        numberBox.commit()
+        if (!touched) {
+            console.log("Ok without a change: nothing stored")
+            return
+        }
+        materials.setParameter(curParamItem.paramID, controlValue)
+        console.log("Ok clicked, Set parameter, ID: " + curParamItem.paramID)
+    }
+    onRejected: console.log("Cancel clicked")
+    onClosed: window.returnFocusAfterEdit()
+
+    Connections {
+        target: dialog.numberBox
+        function onEntered() { dialog.accept() }
+    }
+
+    contentItem: ColumnLayout {
+        spacing: 6
+        Item {
+            id: slot
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+        }
+        Label {
+            id: note
+            objectName: "valueNote"
+            Layout.fillWidth: true
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.WordWrap
+            color: outOfRange ? "#B71C1C" : "#455A64"
+            visible: text.length > 0
+            text: {
+                if (dialog.touched)
+                    return dialog.setCount > 1 ? qsTr("OK stores the value in all %1 print sets.").arg(dialog.setCount) : ""
+                if (dialog.manifold)
+                    return qsTr("The selected print sets differ: %1 in %2 print sets. OK without a change keeps each one's value.")
+                        .arg(dialog.storedText).arg(dialog.setCount)
+                if (dialog.outOfRange)
+                    return qsTr("%1 is outside the usual range of %2.")
+                        .arg(dialog.storedText).arg(dialog.unitText(dialog.shown(dialog.minVal) + " – " + dialog.shown(dialog.maxVal)))
+                return ""
+            }
+        }
+    }
+}
