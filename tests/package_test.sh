@@ -94,7 +94,7 @@ for file in usr/bin/corvane usr/bin/corvane-cvx; do
     [ -x "$root/$file" ] || fail "$file is missing or not executable"
 done
 for file in usr/share/corvane/DB/vendor.cvx usr/share/corvane/Lang/local_en.json usr/share/corvane/Lang/local_zh.json \
-    usr/share/applications/corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg \
+    usr/share/applications/com.kestrona.corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg \
     usr/share/mime/packages/corvane.xml; do
     [ -s "$root/$file" ] || fail "$file is missing or empty"
 done
@@ -104,7 +104,7 @@ while read -r file; do
     case "$file" in
         usr/bin/corvane | usr/bin/corvane-cvx) ;;
         usr/share/corvane/DB/*.cvx | usr/share/corvane/Lang/*.json) ;;
-        usr/share/applications/corvane.desktop | usr/share/icons/hicolor/*/apps/corvane.* | usr/share/mime/packages/corvane.xml) ;;
+        usr/share/applications/com.kestrona.corvane.desktop | usr/share/icons/hicolor/*/apps/corvane.* | usr/share/mime/packages/corvane.xml) ;;
         usr/share/doc/corvane/* | usr/share/man/man1/corvane*) ;;
         *) fail "unexpected file in the package: $file" ;;
     esac
@@ -136,12 +136,14 @@ check_owners "the programs" "$work/libraries"
 echo "$(wc -l <"$work/libraries") libraries, each from a package that comes with corvane"
 
 step "desktop entry"
-desktop=$root/usr/share/applications/corvane.desktop
+desktop=$root/usr/share/applications/com.kestrona.corvane.desktop
 validation=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $validation"
 [ -z "$validation" ] || fail "desktop-file-validate: $validation"
 entry() { sed -n "s/^$1=//p" "$desktop"; }
 exec_name=$(entry Exec | cut -d' ' -f1)
 [ -x "$root/usr/bin/$exec_name" ] || fail "Exec names '$exec_name', which is not in usr/bin"
+# A file manager hands the chosen files to the editor only through a field code.
+[ "$(entry Exec)" = "$exec_name %F" ] || fail "Exec is '$(entry Exec)', not '$exec_name %F'"
 icon=$(entry Icon)
 compgen -G "$root/usr/share/icons/hicolor/*/apps/$icon.*" >/dev/null || fail "no icon named '$icon' in the package"
 grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/corvane.svg" || fail "the scalable icon is not SVG"
