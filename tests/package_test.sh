@@ -95,7 +95,7 @@ for file in usr/bin/corvane usr/bin/corvane-cvx; do
 done
 for file in usr/share/corvane/DB/vendor.cvx usr/share/corvane/Lang/local_en.json usr/share/corvane/Lang/local_zh.json \
     usr/share/applications/com.kestrona.corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg \
-    usr/share/mime/packages/corvane.xml; do
+    usr/share/mime/packages/corvane.xml usr/share/man/man1/corvane.1.gz usr/share/man/man1/corvane-cvx.1.gz; do
     [ -s "$root/$file" ] || fail "$file is missing or empty"
 done
 # Only the programs, their data and the desktop integration: nothing from the tests, the
@@ -167,6 +167,21 @@ cvx=$root/usr/bin/corvane-cvx
 grep -q 'Usage' "$work/help.out" || fail "corvane-cvx --help printed no usage"
 vendor=$root/usr/share/corvane/DB/vendor.cvx
 "$cvx" check "$vendor" || fail "corvane-cvx check of the packaged vendor library exited with $?"
+
+step "manual pages"
+for page in corvane corvane-cvx; do
+    MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" >"$work/$page.txt" 2>"$work/$page.warnings" ||
+        fail "man $page exited with $?"
+    [ ! -s "$work/$page.warnings" ] || { cat "$work/$page.warnings" >&2; fail "$page.1 renders with warnings"; }
+done
+# corvane-cvx's page and --help name the same commands, and the page every option that --help names.
+help_commands=$(sed -n '/^Commands:/,/^$/s/^  \([^ ]\+\).*/\1/p' "$work/help.out" | sort)
+page_commands=$(sed -n '/^COMMANDS$/,/^[A-Z]/s/^       \([^ ]\+\).*/\1/p' "$work/corvane-cvx.txt" | sort)
+[ -n "$help_commands" ] && [ "$help_commands" = "$page_commands" ] ||
+    fail "commands in --help: $(echo $help_commands); in corvane-cvx(1): $(echo $page_commands)"
+for option in $(grep -oE '(^|[ [])--?[a-z][a-z-]*' "$work/help.out" | tr -d ' [' | sort -u); do
+    grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|\$)" "$work/corvane-cvx.txt" || fail "corvane-cvx(1) does not name $option"
+done
 
 step "corvane, offscreen for $run_seconds s"
 # The import trace names every QML module the scene loads, so their packages can be checked.
