@@ -95,7 +95,8 @@ for file in usr/bin/corvane usr/bin/corvane-cvx; do
 done
 for file in usr/share/corvane/DB/vendor.cvx usr/share/corvane/Lang/local_en.json usr/share/corvane/Lang/local_zh.json \
     usr/share/applications/com.kestrona.corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg \
-    usr/share/mime/packages/corvane.xml usr/share/man/man1/corvane.1.gz usr/share/man/man1/corvane-cvx.1.gz; do
+    usr/share/mime/packages/corvane.xml usr/share/man/man1/corvane.1.gz usr/share/man/man1/corvane-cvx.1.gz \
+    usr/share/bash-completion/completions/corvane-cvx; do
     [ -s "$root/$file" ] || fail "$file is missing or empty"
 done
 # Only the programs, their data and the desktop integration: nothing from the tests, the
@@ -105,6 +106,7 @@ while read -r file; do
         usr/bin/corvane | usr/bin/corvane-cvx) ;;
         usr/share/corvane/DB/*.cvx | usr/share/corvane/Lang/*.json) ;;
         usr/share/applications/com.kestrona.corvane.desktop | usr/share/icons/hicolor/*/apps/corvane.* | usr/share/mime/packages/corvane.xml) ;;
+        usr/share/bash-completion/completions/corvane-cvx) ;;
         usr/share/doc/corvane/* | usr/share/man/man1/corvane*) ;;
         *) fail "unexpected file in the package: $file" ;;
     esac
@@ -182,6 +184,31 @@ page_commands=$(sed -n '/^COMMANDS$/,/^[A-Z]/s/^       \([^ ]\+\).*/\1/p' "$work
 for option in $(grep -oE '(^|[ [])--?[a-z][a-z-]*' "$work/help.out" | tr -d ' [' | sort -u); do
     grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|\$)" "$work/corvane-cvx.txt" || fail "corvane-cvx(1) does not name $option"
 done
+
+step "bash completion"
+# What completing the last word offers, in a folder with a material file, another file and a folder.
+mkdir -p "$work/complete/folder"
+touch "$work/complete/a.cvx" "$work/complete/b.json"
+completions() {
+    (cd "$work/complete" && bash -c 'source /usr/share/bash-completion/bash_completion && source "$0" &&
+        COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) COMP_LINE="$*" && COMP_POINT=${#COMP_LINE} &&
+        _corvane_cvx && printf "%s\n" "${COMPREPLY[@]}"' "$root/usr/share/bash-completion/completions/corvane-cvx" "$@") |
+        sed '/^$/d' | sort | paste -sd' '
+}
+while IFS='|' read -r line expected; do
+    eval "set -- $line"
+    offered=$(completions "$@") || fail "completing '$line' failed"
+    [ "$offered" = "$expected" ] || fail "completing '$line' offers '$offered', not '$expected'"
+done <<'EOF'
+corvane-cvx ''|--help check decode diff encode list
+corvane-cvx d|decode diff
+corvane-cvx decode --|--compact
+corvane-cvx encode in.json -|-o
+corvane-cvx check ''|a.cvx folder
+corvane-cvx diff a.cvx ''|a.cvx folder
+corvane-cvx encode -o ''|a.cvx b.json folder
+corvane-cvx list a.cvx ''|
+EOF
 
 step "corvane, offscreen for $run_seconds s"
 # The import trace names every QML module the scene loads, so their packages can be checked.
