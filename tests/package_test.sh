@@ -95,8 +95,8 @@ for file in usr/bin/corvane usr/bin/corvane-cvx; do
 done
 for file in usr/share/corvane/DB/vendor.cvx usr/share/corvane/Lang/local_en.json usr/share/corvane/Lang/local_zh.json \
     usr/share/applications/com.kestrona.corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg \
-    usr/share/mime/packages/corvane.xml usr/share/man/man1/corvane.1.gz usr/share/man/man1/corvane-cvx.1.gz \
-    usr/share/bash-completion/completions/corvane-cvx; do
+    usr/share/mime/packages/corvane.xml usr/share/metainfo/com.kestrona.corvane.metainfo.xml \
+    usr/share/man/man1/corvane.1.gz usr/share/man/man1/corvane-cvx.1.gz usr/share/bash-completion/completions/corvane-cvx; do
     [ -s "$root/$file" ] || fail "$file is missing or empty"
 done
 # Only the programs, their data and the desktop integration: nothing from the tests, the
@@ -106,7 +106,7 @@ while read -r file; do
         usr/bin/corvane | usr/bin/corvane-cvx) ;;
         usr/share/corvane/DB/*.cvx | usr/share/corvane/Lang/*.json) ;;
         usr/share/applications/com.kestrona.corvane.desktop | usr/share/icons/hicolor/*/apps/corvane.* | usr/share/mime/packages/corvane.xml) ;;
-        usr/share/bash-completion/completions/corvane-cvx) ;;
+        usr/share/metainfo/com.kestrona.corvane.metainfo.xml | usr/share/bash-completion/completions/corvane-cvx) ;;
         usr/share/doc/corvane/* | usr/share/man/man1/corvane*) ;;
         *) fail "unexpected file in the package: $file" ;;
     esac
@@ -184,6 +184,13 @@ page_commands=$(sed -n '/^COMMANDS$/,/^[A-Z]/s/^       \([^ ]\+\).*/\1/p' "$work
 for option in $(grep -oE '(^|[ [])--?[a-z][a-z-]*' "$work/help.out" | tr -d ' [' | sort -u); do
     grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|\$)" "$work/corvane-cvx.txt" || fail "corvane-cvx(1) does not name $option"
 done
+
+step "AppStream metainfo"
+metainfo=$root/usr/share/metainfo/com.kestrona.corvane.metainfo.xml
+# The tree's check also finds the desktop entry that the metainfo launches.
+appstreamcli validate --no-net --pedantic "$metainfo" && appstreamcli validate-tree --no-net "$root" ||
+    fail "appstreamcli refused the metainfo"
+grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metainfo has no release $version"
 
 step "bash completion"
 # What completing the last word offers, in a folder with a material file, another file and a folder.
