@@ -47,8 +47,10 @@ echo "$(basename "$deb"), $(stat -c %s "$deb") bytes"
 step "control fields"
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = corvane ] || fail "Package is '$(field Package)'"
-version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
-[ -n "$version" ] || fail "no version in $build/CPackConfig.cmake"
+cpack_setting() { sed -n "s/^set($1 \"\(.*\)\")\$/\1/p" "$build/CPackConfig.cmake"; }
+upstream=$(cpack_setting CPACK_PACKAGE_VERSION)
+[ -n "$upstream" ] || fail "no version in $build/CPackConfig.cmake"
+version=$upstream-$(cpack_setting CPACK_DEBIAN_PACKAGE_RELEASE)
 [ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', not '$version'"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is '$(field Architecture)'"
 for name in Maintainer Section Description; do
@@ -96,7 +98,8 @@ done
 for file in usr/share/corvane/DB/vendor.cvx usr/share/corvane/Lang/local_en.json usr/share/corvane/Lang/local_zh.json \
     usr/share/applications/com.kestrona.corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg \
     usr/share/mime/packages/corvane.xml usr/share/metainfo/com.kestrona.corvane.metainfo.xml \
-    usr/share/man/man1/corvane.1.gz usr/share/man/man1/corvane-cvx.1.gz usr/share/bash-completion/completions/corvane-cvx; do
+    usr/share/man/man1/corvane.1.gz usr/share/man/man1/corvane-cvx.1.gz usr/share/bash-completion/completions/corvane-cvx \
+    usr/share/doc/corvane/copyright usr/share/doc/corvane/changelog.Debian.gz; do
     [ -s "$root/$file" ] || fail "$file is missing or empty"
 done
 # Only the programs, their data and the desktop integration: nothing from the tests, the
@@ -190,7 +193,7 @@ metainfo=$root/usr/share/metainfo/com.kestrona.corvane.metainfo.xml
 # The tree's check also finds the desktop entry that the metainfo launches.
 appstreamcli validate --no-net --pedantic "$metainfo" && appstreamcli validate-tree --no-net "$root" ||
     fail "appstreamcli refused the metainfo"
-grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metainfo has no release $version"
+grep -qF "<release version=\"$upstream\"" "$metainfo" || fail "the metainfo has no release $upstream"
 
 step "bash completion"
 # What completing the last word offers, in a folder with a material file, another file and a folder.
@@ -216,6 +219,13 @@ corvane-cvx diff a.cvx ''|a.cvx folder
 corvane-cvx encode -o ''|a.cvx b.json folder
 corvane-cvx list a.cvx ''|
 EOF
+
+step "lintian"
+# Errors fail. Left as warnings: initial-upload-closes-no-bugs (the package is not uploaded to
+# Debian, so there is no bug to close).
+lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian found errors"
+zcat "$root/usr/share/doc/corvane/changelog.Debian.gz" | head -n 1 | grep -qF "corvane ($version) " ||
+    fail "the changelog does not begin with version $version"
 
 step "corvane, offscreen for $run_seconds s"
 # The import trace names every QML module the scene loads, so their packages can be checked.
