@@ -1,5 +1,6 @@
 # A Debian package of the programs and their shipped data, made with `cpack -G DEB`. Only what has
-# an install rule goes in: the two programs, share/corvane, and the desktop integration.
+# an install rule goes in: the two programs, share/corvane, the desktop integration and the
+# documentation, with Debian's copyright file and changelog.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME corvane)
@@ -18,6 +19,9 @@ converts, checks and compares material files from the command line.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY corvane)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# Folders as Debian wants them (0755), whatever the umask of the one who packs.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
@@ -42,5 +46,19 @@ set(corvane_deb_depends
 list(JOIN corvane_deb_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # The scene's symbols and CJK texts.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-symbola, fonts-noto-core, fonts-noto-cjk")
+
+# The Debian version: this upstream version and the revision of its packaging. The changelog
+# carries it, dated with the release.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CORVANE_DEB_VERSION ${CPACK_PACKAGE_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+execute_process(COMMAND date -u -R -d ${CORVANE_RELEASE_DATE}
+    OUTPUT_VARIABLE CORVANE_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "CORVANE_RELEASE_DATE '${CORVANE_RELEASE_DATE}' is not a date")
+endif()
+include(${PROJECT_SOURCE_DIR}/cmake/ConfigureGzipped.cmake)
+corvane_configure_gzipped(${PROJECT_SOURCE_DIR}/data/debian/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog.Debian)
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz
+    DESTINATION share/doc/corvane)
 
 include(CPack)

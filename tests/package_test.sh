@@ -47,8 +47,10 @@ echo "$(basename "$deb"), $(stat -c %s "$deb") bytes"
 step "control fields"
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = corvane ] || fail "Package is '$(field Package)'"
-version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
-[ -n "$version" ] || fail "no version in $build/CPackConfig.cmake"
+cpack_setting() { sed -n "s/^set($1 \"\(.*\)\")\$/\1/p" "$build/CPackConfig.cmake"; }
+upstream=$(cpack_setting CPACK_PACKAGE_VERSION)
+[ -n "$upstream" ] || fail "no version in $build/CPackConfig.cmake"
+version=$upstream-$(cpack_setting CPACK_DEBIAN_PACKAGE_RELEASE)
 [ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', not '$version'"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is '$(field Architecture)'"
 for name in Maintainer Section Description; do
@@ -94,8 +96,10 @@ for file in usr/bin/corvane usr/bin/corvane-cvx; do
     [ -x "$root/$file" ] || fail "$file is missing or not executable"
 done
 for file in usr/share/corvane/DB/vendor.cvx usr/share/corvane/Lang/local_en.json usr/share/corvane/Lang/local_zh.json \
-    usr/share/applications/corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg \
-    usr/share/mime/packages/corvane.xml; do
+    usr/share/applications/com.kestrona.corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg \
+    usr/share/mime/packages/corvane.xml usr/share/metainfo/com.kestrona.corvane.metainfo.xml \
+    usr/share/man/man1/corvane.1.gz usr/share/man/man1/corvane-cvx.1.gz usr/share/bash-completion/completions/corvane-cvx \
+    usr/share/doc/corvane/copyright usr/share/doc/corvane/changelog.Debian.gz; do
     [ -s "$root/$file" ] || fail "$file is missing or empty"
 done
 # Only the programs, their data and the desktop integration: nothing from the tests, the
@@ -104,7 +108,8 @@ while read -r file; do
     case "$file" in
         usr/bin/corvane | usr/bin/corvane-cvx) ;;
         usr/share/corvane/DB/*.cvx | usr/share/corvane/Lang/*.json) ;;
-        usr/share/applications/corvane.desktop | usr/share/icons/hicolor/*/apps/corvane.* | usr/share/mime/packages/corvane.xml) ;;
+        usr/share/applications/com.kestrona.corvane.desktop | usr/share/icons/hicolor/*/apps/corvane.* | usr/share/mime/packages/corvane.xml) ;;
+        usr/share/metainfo/com.kestrona.corvane.metainfo.xml | usr/share/bash-completion/completions/corvane-cvx) ;;
         usr/share/doc/corvane/* | usr/share/man/man1/corvane*) ;;
         *) fail "unexpected file in the package: $file" ;;
     esac
@@ -136,12 +141,14 @@ check_owners "the programs" "$work/libraries"
 echo "$(wc -l <"$work/libraries") libraries, each from a package that comes with corvane"
 
 step "desktop entry"
-desktop=$root/usr/share/applications/corvane.desktop
+desktop=$root/usr/share/applications/com.kestrona.corvane.desktop
 validation=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $validation"
 [ -z "$validation" ] || fail "desktop-file-validate: $validation"
 entry() { sed -n "s/^$1=//p" "$desktop"; }
 exec_name=$(entry Exec | cut -d' ' -f1)
 [ -x "$root/usr/bin/$exec_name" ] || fail "Exec names '$exec_name', which is not in usr/bin"
+# A file manager hands the chosen files to the editor only through a field code.
+[ "$(entry Exec)" = "$exec_name %F" ] || fail "Exec is '$(entry Exec)', not '$exec_name %F'"
 icon=$(entry Icon)
 compgen -G "$root/usr/share/icons/hicolor/*/apps/$icon.*" >/dev/null || fail "no icon named '$icon' in the package"
 grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/corvane.svg" || fail "the scalable icon is not SVG"
@@ -165,6 +172,60 @@ cvx=$root/usr/bin/corvane-cvx
 grep -q 'Usage' "$work/help.out" || fail "corvane-cvx --help printed no usage"
 vendor=$root/usr/share/corvane/DB/vendor.cvx
 "$cvx" check "$vendor" || fail "corvane-cvx check of the packaged vendor library exited with $?"
+
+step "manual pages"
+for page in corvane corvane-cvx; do
+    MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" >"$work/$page.txt" 2>"$work/$page.warnings" ||
+        fail "man $page exited with $?"
+    [ ! -s "$work/$page.warnings" ] || { cat "$work/$page.warnings" >&2; fail "$page.1 renders with warnings"; }
+done
+# corvane-cvx's page and --help name the same commands, and the page every option that --help names.
+help_commands=$(sed -n '/^Commands:/,/^$/s/^  \([^ ]\+\).*/\1/p' "$work/help.out" | sort)
+page_commands=$(sed -n '/^COMMANDS$/,/^[A-Z]/s/^       \([^ ]\+\).*/\1/p' "$work/corvane-cvx.txt" | sort)
+[ -n "$help_commands" ] && [ "$help_commands" = "$page_commands" ] ||
+    fail "commands in --help: $(echo $help_commands); in corvane-cvx(1): $(echo $page_commands)"
+for option in $(grep -oE '(^|[ [])--?[a-z][a-z-]*' "$work/help.out" | tr -d ' [' | sort -u); do
+    grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|\$)" "$work/corvane-cvx.txt" || fail "corvane-cvx(1) does not name $option"
+done
+
+step "AppStream metainfo"
+metainfo=$root/usr/share/metainfo/com.kestrona.corvane.metainfo.xml
+# The tree's check also finds the desktop entry that the metainfo launches.
+appstreamcli validate --no-net --pedantic "$metainfo" && appstreamcli validate-tree --no-net "$root" ||
+    fail "appstreamcli refused the metainfo"
+grep -qF "<release version=\"$upstream\"" "$metainfo" || fail "the metainfo has no release $upstream"
+
+step "bash completion"
+# What completing the last word offers, in a folder with a material file, another file and a folder.
+mkdir -p "$work/complete/folder"
+touch "$work/complete/a.cvx" "$work/complete/b.json"
+completions() {
+    (cd "$work/complete" && bash -c 'source /usr/share/bash-completion/bash_completion && source "$0" &&
+        COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) COMP_LINE="$*" && COMP_POINT=${#COMP_LINE} &&
+        _corvane_cvx && printf "%s\n" "${COMPREPLY[@]}"' "$root/usr/share/bash-completion/completions/corvane-cvx" "$@") |
+        sed '/^$/d' | sort | paste -sd' '
+}
+while IFS='|' read -r line expected; do
+    eval "set -- $line"
+    offered=$(completions "$@") || fail "completing '$line' failed"
+    [ "$offered" = "$expected" ] || fail "completing '$line' offers '$offered', not '$expected'"
+done <<'EOF'
+corvane-cvx ''|--help check decode diff encode list
+corvane-cvx d|decode diff
+corvane-cvx decode --|--compact
+corvane-cvx encode in.json -|-o
+corvane-cvx check ''|a.cvx folder
+corvane-cvx diff a.cvx ''|a.cvx folder
+corvane-cvx encode -o ''|a.cvx b.json folder
+corvane-cvx list a.cvx ''|
+EOF
+
+step "lintian"
+# Errors fail. Left as warnings: initial-upload-closes-no-bugs (the package is not uploaded to
+# Debian, so there is no bug to close).
+lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian found errors"
+zcat "$root/usr/share/doc/corvane/changelog.Debian.gz" | head -n 1 | grep -qF "corvane ($version) " ||
+    fail "the changelog does not begin with version $version"
 
 step "corvane, offscreen for $run_seconds s"
 # The import trace names every QML module the scene loads, so their packages can be checked.
