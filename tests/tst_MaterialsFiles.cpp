@@ -267,14 +267,19 @@ private slots:
         QTest::addColumn<int>("basicTemp"); // of the first material's set; 0: no material
         using F = LibraryChange;
         const F copy = [](Materials &m) { m.addCopyMaterial(7); };
-        QTest::addRow("edited value") << QList<F>{[](Materials &m) { m.setParameter(9, 223); }} << QStringList{"PLA"}
-                                      << 223;
-        QTest::addRow("a copy in each of two runs: two names")
-            << QList<F>{copy, copy} << QStringList{"PLA", "PLA_Copy1", "PLA_Copy2"} << 210;
+        // The library starts with one name twice: the first start keeps both, the second apart.
+        QTest::addRow("edited value") << QList<F>{[](Materials &m) { m.setParameter(9, 223); }}
+                                      << QStringList{"PLA", "PLA_Copy1"} << 223;
+        QTest::addRow("a copy in each of two runs: two names (by the manufacturer of copies)")
+            << QList<F>{copy, copy} << QStringList{"PLA", "PLA_Copy1", "PLA_Copy1", "PLA_Copy2"} << 210;
         QTest::addRow("renamed") << QList<F>{[](Materials &m) { m.setMatNameAndManu("PLA 2", "A", ""); }}
-                                 << QStringList{"PLA 2"} << 210;
+                                 << QStringList{"PLA 2", "PLA_Copy1"} << 210;
         QTest::addRow("every material removed: the empty library is saved")
-            << QList<F>{[](Materials &m) { m.removeMaterial(7); }} << QStringList() << 0;
+            << QList<F>{[](Materials &m) {
+                   m.removeMaterial(7);
+                   m.removeMaterial(8);
+               }}
+            << QStringList() << 0;
     }
     void whatIsSavedSurvivesARestart()
     {
@@ -284,11 +289,12 @@ private slots:
         LibraryFixture fx;
         CPrintMaterial pla = makeMaterial("PLA", "A", 7, {{10102, 0.4f, 0.2f, 0}});
         pla.m_lstSets.front().fAcc[0] = 800.0f;
-        QVERIFY(writeMaterialFile(fx.mats().UserPath(), {pla}));
+        QVERIFY(writeMaterialFile(fx.mats().UserPath(), {pla, makeMaterial("PLA", "A", 8)}));
         for (const LibraryChange &change : runs) {
             fx.restart();
             Materials &m = fx.mats();
             m.importUserMaterials();
+            QCOMPARE(m.startupNotes().isEmpty(), &change != &runs.front()); // told once, at the first start
             m.selectMaterial(7);
             m.selectPrinter(10102);
             change(m);
@@ -301,6 +307,7 @@ private slots:
         fx.restart();
         fx.mats().importUserMaterials();
         QCOMPARE(namesOf(fx.mats()), names);
+        QVERIFY(fx.mats().startupNotes().isEmpty());
         if (basicTemp)
             QCOMPARE(fx.mats().materialAt(0)->m_lstSets.front().nBasicTemp, basicTemp);
     }

@@ -96,12 +96,18 @@ Item {
             materials.selectLayerThick(0.2)
         }
 
-        // Opens the row's dialog the way a user does: a press on its page field or its ✎ button.
+        // Opens the row's dialog the way a user does: a press on its page field or its ✎ button, or
+        // a key on the focused field.
         function open(data) {
             showPageOf(data.id)
             var opener = child((data.id < 9 ? (data.button ? "editButton_" : "basicField_") : "paramField_") + data.id)
             waitForRendering(opener)
-            mouseClick(opener)
+            if (data.key) {
+                opener.forceActiveFocus()
+                keyClick(data.key)
+            } else {
+                mouseClick(opener)
+            }
             var d = dialog(data.dialog)
             tryCompare(d, "opened", true)
             return d
@@ -123,7 +129,8 @@ Item {
                 { tag: "acceleration off the grid", id: 18, dialog: "speedDialog", text: "1234.5mm/s²" },
                 { tag: "acceleration out of range", id: 20, dialog: "speedDialog", text: "5000mm/s²", note: "outside" },
                 { tag: "extrusion off the grid", id: 21, dialog: "intInputDialog", text: "105.5 %" },
-                { tag: "width off the grid", id: 24, dialog: "widthDialog", text: "0.425 mm" }
+                { tag: "width off the grid, Space on the field", id: 24, key: Qt.Key_Space, dialog: "widthDialog",
+                  text: "0.425 mm" }
             ]
         }
         function test_untouchedOkStoresNothing(data) {
@@ -144,6 +151,8 @@ Item {
             compare(changes.count, 0)
             compare(materials.modified, false)
             compare(materials.valueSpread(data.id), before)
+            verify(child((data.id < 9 ? "basicField_" : "paramField_") + data.id).activeFocus,
+                   "the keyboard is back on the row's field")
         }
 
         // Once the user changes the control, its value is stored in every selected set.

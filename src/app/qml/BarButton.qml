@@ -12,7 +12,9 @@ ToolButton {
     Layout.fillWidth: true
     Layout.preferredWidth: Math.ceil(implicitWidth) + 1
     Layout.maximumWidth: Math.ceil(implicitWidth) + 1
-    Layout.minimumWidth: Math.min(implicitWidth, fontP * 5)
+    // How far the text may give way; the cascade's buttons keep their short texts whole.
+    property real shortestWidth: Math.min(implicitWidth, fontP * 12)
+    Layout.minimumWidth: shortestWidth
 
     contentItem: Label {
         text: button.text

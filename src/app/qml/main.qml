@@ -170,6 +170,8 @@ ApplicationWindow {
                 objectName: "materialButton"
                 text: "❁ " + materials.curMaterial
                 font.pixelSize: fontP * 1.6
+                // The material's name gives way first: the selection texts are values.
+                shortestWidth: Math.min(implicitWidth, fontP * 8)
                 onClicked: drawer.open()
             }
             ToolSeparator {}
