@@ -232,6 +232,46 @@ int main(int argc, char **argv)
                 row((std::string(op.name) + " + views").c_str(), ms);
         }
         row("slowest user operation with its views", worst);
+
+        // The history: undo and redo of one edit, with the views; an import undone is linear in it.
+        double undoMs = 1e300, redoMs = 1e300;
+        for (int run = 0; run < kRuns; ++run) {
+            mats->setParameter(15, 60.0 + run);
+            undoMs = std::min(undoMs, bestOf(1, [&] {
+                                  mats->undo();
+                                  views();
+                              }));
+            redoMs = std::min(redoMs, bestOf(1, [&] {
+                                  mats->redo();
+                                  views();
+                              }));
+        }
+        row("undo (an edit) + views", undoMs);
+        row("redo (an edit) + views", redoMs);
+        std::vector<CPrintMaterial> changed = makeLibrary(n / 10, sets);
+        for (CPrintMaterial &mat : changed)
+            mat.m_nPrintTemp += 1;
+        const QString changedFile = dir.filePath(QStringLiteral("changed.cvx"));
+        if (!writeLibrary(changedFile, changed))
+            return 2;
+        changed.clear();
+        mats->importMaterials(changedFile, false);
+        std::fprintf(g_table, "  %-50s %10.1f\n", "history memory after importing n/10 (MB)", mats->HistoryBytes() / 1e6);
+        row("undo an import of n/10 materials + views", bestOf(1, [&] {
+                mats->undo();
+                views();
+            }));
+        row("redo it + views", bestOf(1, [&] {
+                mats->redo();
+                views();
+            }));
+        QFile::remove(changedFile);
+        // The recovery copy: a snapshot of the records on the window's thread, written on another.
+        row("recovery copy: snapshot (window's thread)", bestOf(kRuns, [&] { mats->Recovery().TakeSnapshot(); }));
+        row("recovery copy: write (its own thread)", bestOf(1, [&] {
+                mats->setParameter(15, 70.0);
+                mats->Recovery().Flush();
+            }));
         mats.reset();
         QFile::remove(vendorFile);
         QDir(dir.filePath(QStringLiteral("data%1").arg(n))).removeRecursively();

@@ -331,6 +331,49 @@ private slots:
         QCOMPARE(int(seen.size()), m.materialCount() - 1); // only the two made to share one
     }
 
+    // Undo never edits a material behind its password: a step made while it was unlocked waits
+    // for the password again, but a lock set in the session is undone first, without one.
+    void undoNeverEditsALockedMaterial_data()
+    {
+        QTest::addColumn<bool>("lockedBefore"); // else the edit is followed by setting the lock
+        QTest::addRow("edited while unlocked, locked again") << true;
+        QTest::addRow("lock set after the edit goes first") << false;
+    }
+    void undoNeverEditsALockedMaterial()
+    {
+        QFETCH(bool, lockedBefore);
+        LibraryFixture fx;
+        load(fx, {materialWith("First", kFirstID, lockedBefore ? kDigest : ""), materialWith("Second", kSecondID)});
+        Materials &m = fx.mats();
+        m.selectMaterial(kFirstID);
+        if (lockedBefore)
+            QCOMPARE(m.setMatNameAndManu("First", "Maker", kDigest), 0);
+        m.selectPrinter(10102);
+        m.setParameter(15, 70);
+        if (!lockedBefore)
+            m.setMatNameAndManu("First", "Maker", kDigest);
+        m.selectMaterial(kSecondID);
+        m.selectMaterial(kFirstID);
+        QCOMPARE(m.bMatLocked(), 1);
+        QSignalSpy refused(&m, &Materials::historyRefused);
+        const auto speed = [&m] { return m.materialAt(0)->m_lstSets.front().fSpeed[0]; };
+
+        m.undo();
+        if (lockedBefore) {
+            QCOMPARE(refused.count(), 1);
+            QCOMPARE(speed(), 70.0f);
+            QCOMPARE(m.setMatNameAndManu("First", "Maker", kDigest), 0); // the password again
+            m.undo();
+        } else {
+            QCOMPARE(QByteArray(m.materialAt(0)->m_szPwMD5), QByteArray()); // the lock went first
+            QCOMPARE(m.bMatLocked(), 0);
+            m.undo();
+        }
+        QCOMPARE(refused.count(), lockedBefore ? 1 : 0);
+        QCOMPARE(speed(), 30.0f);
+        QCOMPARE(m.bMatLocked(), 0);
+    }
+
     void removeMaterial_data()
     {
         QTest::addColumn<int>("count");

@@ -26,6 +26,15 @@ std::vector<CPrintMaterial> readMaterials(const QString &path)
     return mats;
 }
 
+// Every record, in library order.
+QStringList libraryState(const Materials &m)
+{
+    QStringList state;
+    for (int row = 0; row < m.materialCount(); ++row)
+        state << QString::fromStdString(MaterialJsonText(*m.materialAt(row)));
+    return state;
+}
+
 const QStringList kReselectSequence = {
     "curMaterialChanged", "matChanged",       "bMatLockedChanged", "curPrinterChanged",
     "curNozzleChanged",   "curLayerThickChanged", "curQualityChanged", "matChanged",
@@ -184,7 +193,7 @@ private slots:
         QVERIFY(writeMaterialFile(path, {makeMaterial("PLA", "A", 1)}));
         SignalRecorder rec(&fx.mats());
         fx.mats().importMaterials(path, false);
-        QCOMPARE(rec.names(), QStringList{"modifiedChanged"} + kReselectSequence);
+        QCOMPARE(rec.names(), kReselectSequence + QStringList{"modifiedChanged"});
     }
 
     void exportWritesEveryMaterialAndUpdatesDerivedFields()
@@ -312,31 +321,48 @@ private slots:
             QCOMPARE(fx.mats().materialAt(0)->m_lstSets.front().nBasicTemp, basicTemp);
     }
 
-    void everyChangeMarksTheLibraryUnsaved_data()
+    // Every change of the content is one step: undone, the library is record by record what it
+    // was, with the step's material and cascade selected again; redone, what it became. The
+    // unsaved flag follows the history, and a save moves the saved point.
+    void everyChangeIsOneUndoableStep_data()
     {
         QTest::addColumn<LibraryChange>("change");
-        QTest::addColumn<bool>("marks");
+        QTest::addColumn<QString>("undoText"); // empty: no step
+        QTest::addColumn<int>("selectedOnUndo");
         using F = LibraryChange;
-        QTest::addRow("print value") << F([](Materials &m) { m.setParameter(15, 55); }) << true;
-        QTest::addRow("basic value") << F([](Materials &m) { m.setParameter(0, 215); }) << true;
-        QTest::addRow("unused row") << F([](Materials &m) { m.setParameter(2, 5); }) << false;
-        QTest::addRow("rename") << F([](Materials &m) { m.setMatNameAndManu("PLA 2", "A", ""); }) << true;
-        QTest::addRow("same name again") << F([](Materials &m) { m.setMatNameAndManu("PLA", "A", ""); }) << false;
-        QTest::addRow("lock") << F([](Materials &m) { m.setMatNameAndManu("PLA", "A", QString(32, 'a')); }) << true;
-        QTest::addRow("material ID") << F([](Materials &m) { m.modifyMatID(-77); }) << true;
+        QTest::addRow("print value") << F([](Materials &m) { m.setParameter(15, 55); })
+                                     << "Undo Contour Speed 30 → 55" << 7;
+        QTest::addRow("basic value") << F([](Materials &m) { m.setParameter(0, 215); }) << "Undo Print Temp 210 → 215"
+                                     << 7;
+        QTest::addRow("unused row") << F([](Materials &m) { m.setParameter(2, 5); }) << "" << 7;
+        QTest::addRow("rename") << F([](Materials &m) { m.setMatNameAndManu("PLA 2", "A", ""); })
+                                << "Undo rename PLA to PLA 2" << 7;
+        QTest::addRow("same name again") << F([](Materials &m) { m.setMatNameAndManu("PLA", "A", ""); }) << "" << 7;
+        QTest::addRow("lock") << F([](Materials &m) { m.setMatNameAndManu("PLA", "A", QString(32, 'a')); })
+                              << "Undo lock PLA" << 7;
+        QTest::addRow("material ID") << F([](Materials &m) { m.modifyMatID(-77); }) << "Undo ID of PLA: 7 → 77" << 7;
         QTest::addRow("copy print sets") << F([](Materials &m) {
             m.availNewSet();
             m.copyCurSets(0);
-        }) << true;
-        QTest::addRow("remove print sets") << F([](Materials &m) { m.removeCurSets(); }) << true;
-        QTest::addRow("copy material") << F([](Materials &m) { m.addCopyMaterial(7); }) << true;
-        QTest::addRow("remove material") << F([](Materials &m) { m.removeMaterial(8); }) << true;
-        QTest::addRow("selection only") << F([](Materials &m) { m.selectMaterial(8); }) << false;
+        }) << "Undo copy 1 print sets to Default" << 7;
+        QTest::addRow("remove print sets") << F([](Materials &m) { m.removeCurSets(); })
+                                           << "Undo remove 1 print sets of Orvik Solo" << 7;
+        QTest::addRow("copy material") << F([](Materials &m) { m.addCopyMaterial(7); }) << "Undo add PLA_Copy1" << 7;
+        QTest::addRow("remove another material: it comes back current")
+            << F([](Materials &m) { m.removeMaterial(8); }) << "Undo remove ABS" << 8;
+        QTest::addRow("import") << F([](Materials &m) {
+            CPrintMaterial pla = makeMaterial("PLA", "A", 7, {{10102, 0.4f, 0.2f, 0}});
+            pla.m_nPrintTemp = 199;
+            writeMaterialFile(m.UserPath() + ".in.cvx", {pla, makeMaterial("TPU", "A", 9)});
+            m.importMaterials(m.UserPath() + ".in.cvx", false);
+        }) << "Undo import user.cvx.in.cvx" << 7;
+        QTest::addRow("selection only") << F([](Materials &m) { m.selectMaterial(8); }) << "" << 8;
     }
-    void everyChangeMarksTheLibraryUnsaved()
+    void everyChangeIsOneUndoableStep()
     {
         QFETCH(LibraryChange, change);
-        QFETCH(bool, marks);
+        QFETCH(QString, undoText);
+        QFETCH(int, selectedOnUndo);
         LibraryFixture fx;
         QVERIFY(writeMaterialFile(fx.mats().UserPath(), {makeMaterial("PLA", "A", 7, {{10102, 0.4f, 0.2f, 0}}),
                                                          makeMaterial("ABS", "A", 8)}));
@@ -344,16 +370,85 @@ private slots:
         m.importVendorMaterials();
         m.importUserMaterials();
         QVERIFY(!m.isModified()); // loading at start is no change
+        QVERIFY(!m.canUndo());
         m.selectMaterial(7);
         m.selectPrinter(10102);
+        const QStringList before = libraryState(m);
         QSignalSpy spy(&m, &Materials::modifiedChanged);
         change(m);
-        QCOMPARE(m.isModified(), marks);
-        QCOMPARE(spy.count(), marks ? 1 : 0);
-        if (marks) {
-            QVERIFY(m.exportUserMaterials());
-            QVERIFY(!m.isModified());
+        const bool step = !undoText.isEmpty();
+        QCOMPARE(m.isModified(), step);
+        QCOMPARE(spy.count(), step ? 1 : 0);
+        QCOMPARE(m.canUndo(), step);
+        if (!step)
+            return;
+        QCOMPARE(m.undoText(), undoText);
+        const QStringList after = libraryState(m);
+        m.selectMaterial(8);
+
+        m.undo();
+        QCOMPARE(libraryState(m), before);
+        QVERIFY(!m.isModified());
+        QCOMPARE(m.curMatID(), selectedOnUndo);
+        if (selectedOnUndo == 7)
+            QCOMPARE(m.curPrinter(), QStringLiteral("Orvik Solo"));
+        QCOMPARE(m.redoText(), "Redo" + undoText.mid(4));
+
+        m.redo();
+        QCOMPARE(libraryState(m), after);
+        QVERIFY(m.isModified());
+        QVERIFY(m.exportUserMaterials());
+        QVERIFY(!m.isModified());
+        m.undo();
+        QVERIFY(m.isModified()); // away from what was saved
+    }
+
+    // Unsaved work outlives an end without Save or Discard (here: the library object destroyed):
+    // the next start offers it back; Discard keeps it once and leaves the saved library as it was.
+    void unsavedWorkSurvivesACrash_data()
+    {
+        QTest::addColumn<bool>("restore");
+        QTest::addRow("restored") << true;
+        QTest::addRow("discarded") << false;
+    }
+    void unsavedWorkSurvivesACrash()
+    {
+        QFETCH(bool, restore);
+        LibraryFixture fx;
+        QVERIFY(writeMaterialFile(fx.mats().UserPath(), {makeMaterial("PLA", "A", 7, {{10102, 0.4f, 0.2f, 0}})}));
+        const QByteArray saved = readAll(fx.mats().UserPath());
+        const QString recovery = fx.dataDir() + "/recovery.cvx";
+        fx.mats().importUserMaterials();
+        fx.mats().selectMaterial(7);
+        fx.mats().selectPrinter(10102);
+        fx.mats().setParameter(9, 223);
+        fx.mats().addCopyMaterial(7);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recovery), 5000);
+        fx.mats().Recovery().Flush();
+
+        fx.restart();
+        Materials &m = fx.mats();
+        m.importUserMaterials();
+        QVERIFY(!m.recoveryTime().isEmpty());
+        m.setParameter(0, 230); // nothing overwrites the copy before the answer
+        QTest::qWait(RecoveryFile::kDelayMs + 200);
+        if (restore) {
+            QCOMPARE(m.restoreRecovery(), QString());
+            QCOMPARE(namesOf(m), QStringList({"PLA", "PLA_Copy1"}));
+            QCOMPARE(m.materialAt(0)->m_lstSets.front().nBasicTemp, 223);
+            QVERIFY(m.isModified());
+            QVERIFY(m.exportUserMaterials()); // a clean end
+            QVERIFY(!QFile::exists(recovery));
+        } else {
+            m.discardRecovery();
+            QCOMPARE(namesOf(m), QStringList({"PLA"}));
+            QVERIFY(QFile::exists(recovery + ".bak"));
+            m.undo();
+            m.endCleanly();
+            QVERIFY(!QFile::exists(recovery));
+            QCOMPARE(readAll(m.UserPath()), saved);
         }
+        QVERIFY(m.recoveryTime().isEmpty());
     }
 
     void importMarksUnsavedAndLockedEditsDoNot()

@@ -118,6 +118,14 @@ CPrintMaterial &CPrintMaterial::operator=(const CPrintMaterial &other)
 {
     if (this == &other)
         return *this;
+    CopyFieldsFrom(other);
+    m_lstSets = other.m_lstSets;
+    m_itCurSet = m_lstSets.end();
+    return *this;
+}
+
+void CPrintMaterial::CopyFieldsFrom(const CPrintMaterial &other)
+{
     m_nMatID = other.m_nMatID;
     std::memcpy(m_szName, other.m_szName, sizeof(m_szName));
     std::memcpy(m_szManu, other.m_szManu, sizeof(m_szManu));
@@ -135,10 +143,7 @@ CPrintMaterial &CPrintMaterial::operator=(const CPrintMaterial &other)
     m_fB14 = other.m_fB14;
     std::memcpy(m_szPwMD5, other.m_szPwMD5, sizeof(m_szPwMD5));
     m_nCreateDay = other.m_nCreateDay;
-    m_lstSets = other.m_lstSets;
-    m_itCurSet = m_lstSets.end();
     m_bDefaultFallback = other.m_bDefaultFallback;
-    return *this;
 }
 
 CPrintMaterial::~CPrintMaterial() = default;

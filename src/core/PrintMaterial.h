@@ -68,6 +68,9 @@ public:
     CPrintMaterial &operator=(CPrintMaterial &&other) noexcept;
     virtual ~CPrintMaterial();
 
+    // Every field of the other record but its print sets, which stay as they are.
+    void CopyFieldsFrom(const CPrintMaterial &other);
+
     // Copies at most 32 bytes of each text; a null pointer leaves that field empty.
     void SetNameAndManu(const char *name, const char *manu);
 

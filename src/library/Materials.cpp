@@ -4,17 +4,40 @@
 #include "base/TLanguage.h"
 #include "core/PrinterCatalogue.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 Materials::Materials(QObject *parent) : QObject(parent)
 {
     m_items = BuildParamCatalogue();
+    // Set while the stack is empty, as it must be: older steps fall off beyond this count.
+    m_history.setUndoLimit(1000);
+    connect(&m_history, &QUndoStack::indexChanged, this, [this]() {
+        HistoryMoved();
+        emit historyChanged();
+    });
+    connect(&m_history, &QUndoStack::cleanChanged, this, [this]() { HistoryMoved(); });
     const QString dataPath = LangTrans::Instance()->GetGroupAppDataPath();
     CVLOG << "data path of Brevisto: " << dataPath;
     m_strDataPath = dataPath;
+    m_recovery = std::make_unique<RecoveryFile>(m_strDataPath + QStringLiteral("/recovery.cvx"), [this]() {
+        std::vector<RecordSnapshot> records(m_Materials.size());
+        for (size_t i = 0; i < m_Materials.size(); ++i) {
+            const CPrintMaterial &mat = m_Materials[i]->mat;
+            records[i].fields.CopyFieldsFrom(mat);
+            records[i].sets.assign(mat.m_lstSets.begin(), mat.m_lstSets.end());
+        }
+        return records;
+    });
+    m_bRecoveryPending = QFile::exists(m_recovery->Path());
+    m_recovery->SetPaused(m_bRecoveryPending);
 }
 
-Materials::~Materials() = default;
+Materials::~Materials()
+{
+    // The undo stack clears itself as it goes, and signals it: nothing here should answer then.
+    disconnect(&m_history, nullptr, this, nullptr);
+}
 
 CPrintMaterial *Materials::CurrentRecord()
 {
@@ -95,14 +118,6 @@ void Materials::setCurLanguage(int idx)
     m_nLanguage = idx;
     LangTrans::Instance()->SetLanguage(idx);
     LogLine(nullptr) << " set language  idx: " << idx;
-}
-
-void Materials::SetModified(bool modified)
-{
-    if (m_bModified == modified)
-        return;
-    m_bModified = modified;
-    emit modifiedChanged(modified);
 }
 
 QVariantMap Materials::lastImportReport() const

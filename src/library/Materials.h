@@ -1,24 +1,20 @@
 #pragma once
 
+#include "LibraryStep.h"
+#include "RecoveryFile.h"
 #include "core/ParamItem.h"
 #include "core/PrintMaterial.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUndoStack>
 #include <QVariantMap>
 #include <QVector>
 
 #include <memory>
 #include <string>
 #include <vector>
-
-// One element of the library: a material and whether a vendor import created it.
-struct MaterialEntry
-{
-    int bVendor = 0;
-    CPrintMaterial mat;
-};
 
 // One row of the material list.
 struct MaterialItem
@@ -50,6 +46,11 @@ class Materials : public QObject
     Q_PROPERTY(int curLanguage READ curLanguage WRITE setCurLanguage)
     // Whether the library holds changes that the user library does not have yet.
     Q_PROPERTY(bool modified READ isModified NOTIFY modifiedChanged)
+    // The history of changes: what undo and redo would do, in the current language.
+    Q_PROPERTY(bool canUndo READ canUndo NOTIFY historyChanged)
+    Q_PROPERTY(bool canRedo READ canRedo NOTIFY historyChanged)
+    Q_PROPERTY(QString undoText READ undoText NOTIFY historyChanged)
+    Q_PROPERTY(QString redoText READ redoText NOTIFY historyChanged)
 
 public:
     explicit Materials(QObject *parent = nullptr);
@@ -110,12 +111,18 @@ signals:
     void bMatLockedChanged(int block);
     void curMatIDChanged(int nID);
     void modifiedChanged(bool modified);
+    void historyChanged();
+    // An undo or redo was applied and its selection restored; the scene shows the step's page.
+    void historyApplied(int page);
+    // An undo or redo was refused, and why (a locked material), for a message.
+    void historyRefused(QString reason);
 
 public slots:
     void appendItem();
     void removeCompletedItems();
-    // Merges the materials of a file (a path or a local-file URL) into the library.
-    void importMaterials(QString fileName, bool bVendor);
+    // Merges the materials of a file (a path or a local-file URL) into the library. An import is
+    // one step of the history; the start-up loads are not steps.
+    void importMaterials(QString fileName, bool bVendor, bool asStep = true);
     // Writes the library to the file, all at once; false (with a log line) when it could not be
     // written, in which case an existing file is left as it was.
     bool exportMaterials(QString fileName, bool bNoVendor);
@@ -135,6 +142,20 @@ public slots:
     int setMatNameAndManu(QString name, QString manu, QString pwMD5);
     int removeCurSets();
     int copyCurSets(int index);
+    // Takes back the last change, or makes it again; refused (historyRefused) for a step on a
+    // material that is locked now.
+    void undo();
+    void redo();
+    // A recovery copy left by a run that ended without saving or discarding: when it was written
+    // (for the question at start-up), or "" when there is none.
+    QString recoveryTime() const;
+    // Makes the copy the library's content, unsaved; "" when done, else why it could not be read
+    // (it is then kept aside under another name).
+    QString restoreRecovery();
+    // Goes on with the saved library; the copy is kept once as recovery.cvx.bak.
+    void discardRecovery();
+    // A clean end (Discard, or closing with nothing unsaved): the recovery copy goes.
+    void endCleanly();
 
 public:
     // For the scene's messages: where "Save" writes, and why the last export failed ("" after a
@@ -157,7 +178,17 @@ public:
     // one paragraph each; empty when nothing.
     Q_INVOKABLE QString startupNotes() const { return m_startupNotes.join(QStringLiteral("\n\n")); }
 
-    bool isModified() const { return m_bModified; }
+    bool isModified() const { return !m_history.isClean() || m_bUnsavedOutsideHistory; }
+    bool canUndo() const;
+    bool canRedo() const;
+    QString undoText() const;
+    QString redoText() const;
+    // The history's memory: bytes the steps that can still be undone keep, and their number.
+    size_t HistoryBytes() const;
+    int HistorySteps() const;
+    // For the steps: puts their entries back as they were before (undo) or after them.
+    void ApplyStep(const LibraryStep &step, bool undo);
+    RecoveryFile &Recovery() { return *m_recovery; }
 
     // The paths of the library files.
     QString ShippedVendorPath() const;
@@ -178,7 +209,8 @@ private:
     MaterialEntry *FindEntry(int nID);
     const MaterialEntry *FindByName(const std::string &name, const std::string &manu,
                                     const CPrintMaterial *excluded) const;
-    void SetCurMaterial(int nID);
+    // Makes the material current, locked when it has a password (unless it is to stay unlocked).
+    void SetCurMaterial(int nID, bool stayUnlocked = false);
     void ReselectCurrent();
     void LoadBasicInfo();
     void LoadPrintParams();
@@ -198,7 +230,24 @@ private:
     // Writes the library to the path (also when empty); false with the reason kept.
     bool WriteMaterials(const QString &path, bool bNoVendor);
     void NoteRenamedAtStart(const QString &path);
-    void SetModified(bool modified);
+    // After any change of what is unsaved: the flag, and the recovery copy kept or removed.
+    void HistoryMoved();
+    void NotifyModified();
+    // Position of the entry with this ID in the library, or -1.
+    long PositionOf(int nID) const;
+    Selection CurrentSelection() const;
+    // Selects the material and as much of the cascade as it still has; a material that was current
+    // and unlocked stays unlocked.
+    void RestoreSelection(const Selection &selection, bool stayUnlocked);
+    // Adds a step for changes already made; none when nothing changed.
+    void PushStep(std::vector<EntryChange> changes, const Selection &before, StepPage page, StepText text,
+                  bool guarded);
+    // The step for an edit of the entry at the position, from "before" to what it holds now.
+    void RecordEdit(size_t position, MaterialEntry before, const Selection &selection, StepPage page, StepText text);
+    const LibraryStep *StepAt(int index) const;
+    // A copy of the current entry and its position, or nothing without a current material.
+    std::optional<MaterialEntry> CurrentEntryCopy(long *position) const;
+    QString HistoryRefusal(const LibraryStep &step, bool undo) const;
 
     QVector<ParamItem> m_items;
     int m_nLanguage = 0;
@@ -217,7 +266,13 @@ private:
     std::vector<PrintSetData *> m_CurSets;
     QString m_strDataPath;
     QString m_strExportError;
-    bool m_bModified = false;
+    QUndoStack m_history;
+    // Changes that no step holds (restored from a recovery copy).
+    bool m_bUnsavedOutsideHistory = false;
+    bool m_bModifiedShown = false;
+    std::unique_ptr<RecoveryFile> m_recovery;
+    // A copy from an earlier run waits for the user's answer; nothing overwrites or removes it.
+    bool m_bRecoveryPending = false;
     struct ImportReport
     {
         int added = 0;

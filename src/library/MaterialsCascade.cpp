@@ -11,13 +11,13 @@
 #include <cmath>
 #include <set>
 
-void Materials::SetCurMaterial(int nID)
+void Materials::SetCurMaterial(int nID, bool stayUnlocked)
 {
     m_bMatLocked = true;
     const int first = m_Materials.empty() ? -1 : m_Materials.front()->mat.m_nMatID;
     int id = first;
     if (const MaterialEntry *entry = FindEntry(nID)) {
-        m_bMatLocked = entry->mat.m_szPwMD5[0] != '\0';
+        m_bMatLocked = entry->mat.m_szPwMD5[0] != '\0' && !stayUnlocked;
         id = nID;
     }
     m_nCurMatID = id;
@@ -281,6 +281,25 @@ int Materials::copyCurSets(int index)
         return 0;
     }
     const size_t i = size_t(index);
+    long position = -1;
+    std::optional<MaterialEntry> before = CurrentEntryCopy(&position);
+    const Selection selection = CurrentSelection();
+    StepText text{"copy %1 print sets to %2", {QString::number(m_CurSets.size())}};
+    switch (level) {
+    case Level::Quality:
+        text.args << QString::fromStdString(GetQualityName(m_UnusedQuality[i]));
+        text.translatedArgs = 2u;
+        break;
+    case Level::Layer:
+        text.args << QStringLiteral("%1 mm").arg(m_UnusedLayerThick[i], 0, 'f', 2);
+        break;
+    case Level::Nozzle:
+        text.args << QStringLiteral("%1 mm").arg(m_UnusedNozzle[i], 0, 'f', 2);
+        break;
+    case Level::Printer:
+        text.args << QString::fromStdString(GetPrinterName(m_UnusedPrinterType[i]));
+        break;
+    }
 
     std::vector<PrintSetData> copies;
     copies.reserve(m_CurSets.size());
@@ -302,11 +321,8 @@ int Materials::copyCurSets(int index)
             copy.nPrinterType = m_UnusedPrinterType[i];
             break;
         }
-        const int result = mat->AddOrReplaceSet(copy, mat->m_szPwMD5);
-        if (result == 1)
+        if (mat->AddOrReplaceSet(copy, mat->m_szPwMD5) == 1)
             ++added;
-        if (result >= 0)
-            SetModified(true);
     }
 
     switch (level) {
@@ -331,6 +347,7 @@ int Materials::copyCurSets(int index)
         selectPrinter(m_UnusedPrinterType[i]);
         break;
     }
+    RecordEdit(size_t(position), std::move(*before), selection, StepPage::Params, std::move(text));
     return added;
 }
 
@@ -339,12 +356,26 @@ int Materials::removeCurSets()
     CPrintMaterial *mat = CurrentRecord();
     if (!mat || m_bMatLocked)
         return 0;
+    long position = -1;
+    std::optional<MaterialEntry> before = CurrentEntryCopy(&position);
+    const Selection selection = CurrentSelection();
     const int removed = mat->RemoveSets(m_nCurPrinter, m_nCurQuality, mat->m_szPwMD5, m_fCurNozzle, m_fCurLayerThick);
     CVLOG << "Remove " << removed << " print sets";
     if (removed < 1)
         return removed;
-    SetModified(true);
     m_CurSets.clear();
+    // What was selected, in numbers and the quality's name.
+    QString path = QString::fromStdString(GetPrinterName(selection.printer));
+    for (const float size : {selection.nozzle, selection.layer}) {
+        if (size >= 0)
+            path += QStringLiteral(" %1 mm").arg(double(size), 0, 'f', 2);
+    }
+    StepText text{"remove %1 print sets of %2", {QString::number(removed), path}};
+    if (selection.quality >= 0) {
+        text.format = "remove %1 print sets of %2, %3";
+        text.args << QString::fromStdString(GetQualityName(selection.quality));
+        text.translatedArgs = 4u;
+    }
     if (m_fCurNozzle >= 0 && m_fCurLayerThick >= 0 && m_nCurQuality >= 0) {
         UpdateQualities();
         emit qualityChanged();
@@ -362,5 +393,6 @@ int Materials::removeCurSets()
         emit printerChanged();
         selectPrinter(-1000);
     }
+    RecordEdit(size_t(position), std::move(*before), selection, StepPage::Params, std::move(text));
     return removed;
 }

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <unordered_set>
@@ -19,7 +20,33 @@ QByteArray utf8Cut32(const QString &text)
 {
     return QByteArray::fromStdString(Utf8Prefix(text.toUtf8().toStdString(), 32));
 }
+
+QString number(double shown)
+{
+    return QString::number(RoundShownValue(shown), 'g', 10);
+}
+
+// "40", or "40–55" for values that differ between the sets.
+QString spreadText(const QVariantMap &spread)
+{
+    const double low = spread.value(QStringLiteral("min")).toDouble();
+    const double high = spread.value(QStringLiteral("max")).toDouble();
+    return low == high ? number(low) : number(low) + QStringLiteral("–") + number(high);
+}
+
+QString nameOf(const CPrintMaterial &mat)
+{
+    return QString::fromUtf8(mat.m_szName);
+}
 } // namespace
+
+std::optional<MaterialEntry> Materials::CurrentEntryCopy(long *position) const
+{
+    *position = PositionOf(m_nCurMatID);
+    if (*position < 0)
+        return std::nullopt;
+    return *m_Materials[size_t(*position)];
+}
 
 void Materials::setParameter(int nID, double value)
 {
@@ -32,15 +59,28 @@ void Materials::setParameter(int nID, double value)
         CVLOG << "Material is locked, can't edit!";
         return;
     }
+    long position = -1;
+    std::optional<MaterialEntry> before = CurrentEntryCopy(&position);
+    const Selection selection = CurrentSelection();
+    const QVariantMap spread = valueSpread(nID);
     m_items[nID].paramVal = value;
-    const bool stored = nID > kLastBasicParam ? !m_CurSets.empty() : CurrentRecord() != nullptr;
     if (nID > kLastBasicParam)
         SavePrintParams(nID, value);
     else
         SaveBasicInfo(nID, value);
-    if (stored && IsBoundParam(nID))
-        SetModified(true);
     emit matChanged();
+    if (before) {
+        const int sets = spread.value(QStringLiteral("count")).toInt();
+        StepText text{"%1 %2 → %3", {m_items[nID].paramDesc, spreadText(spread),
+                                                     number(valueSpread(nID).value(QStringLiteral("min")).toDouble())},
+                      1u};
+        if (sets > 1) {
+            text.format = "%1 %2 → %3 (%4 print sets)";
+            text.args << QString::number(sets);
+        }
+        RecordEdit(size_t(position), std::move(*before), selection,
+                   nID > kLastBasicParam ? StepPage::Params : StepPage::Start, std::move(text));
+    }
 }
 
 void Materials::SaveBasicInfo(int nID, double value)
@@ -72,7 +112,9 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
     CPrintMaterial *mat = CurrentRecord();
     if (!mat)
         return -1;
-    const CPrintMaterial before = *mat;
+    long position = -1;
+    std::optional<MaterialEntry> before = CurrentEntryCopy(&position);
+    const Selection selection = CurrentSelection();
     const QString stored = QString::fromLatin1(mat->m_szPwMD5).toLower();
     if (!stored.isEmpty() && stored != pwMD5)
         return -2;
@@ -94,13 +136,15 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
     }
     // Stored as UTF-8, the encoding in which every reader of the record takes it.
     mat->SetNameAndManu(newName.constData(), newManu.constData());
-    if (!mat->SameStoredContent(before))
-        SetModified(true);
+    const bool locks = stored.isEmpty() && !pwMD5.isEmpty();
+    StepText text = locks ? StepText{"lock %1", {nameOf(*mat)}}
+                          : StepText{"rename %1 to %2", {nameOf(before->mat), nameOf(*mat)}};
     LoadBasicInfo();
     LoadPrintParams();
     emit curMaterialChanged(curMaterial());
     emit matChanged();
     emit bMatLockedChanged(bMatLocked());
+    RecordEdit(size_t(position), std::move(*before), selection, StepPage::Start, std::move(text));
     return 0;
 }
 
@@ -134,13 +178,16 @@ void Materials::modifyMatID(int nID)
         CVLOG << "ID not changed: " << refusal;
         return;
     }
+    long position = -1;
+    std::optional<MaterialEntry> before = CurrentEntryCopy(&position);
+    const Selection selection = CurrentSelection();
     CPrintMaterial *mat = CurrentRecord();
     const qint64 newID = -qint64(nID);
-    if (mat->m_nMatID != newID)
-        SetModified(true);
     mat->m_nMatID = int32_t(newID);
     m_nCurMatID = int(newID);
     emit curMatIDChanged(m_nCurMatID);
+    RecordEdit(size_t(position), std::move(*before), selection, StepPage::Start,
+               StepText{"ID of %1: %2 → %3", {nameOf(*mat), QString::number(selection.matID), QString::number(newID)}});
 }
 
 void Materials::addCopyMaterial(int nID)
@@ -148,14 +195,18 @@ void Materials::addCopyMaterial(int nID)
     const MaterialEntry *source = FindEntry(nID);
     if (!source)
         return;
+    const Selection selection = CurrentSelection();
     m_Materials.push_back(std::make_unique<MaterialEntry>());
     MaterialEntry &copy = *m_Materials.back();
     const int newID = InitCopy(source->mat, copy.mat);
-    SetModified(true);
     SetCurMaterial(newID);
     UpdatePrinterTypes();
     selectPrinter(-1000);
     emit printerChanged();
+    std::vector<EntryChange> changes(1);
+    changes[0].position = m_Materials.size() - 1;
+    changes[0].after = copy;
+    PushStep(std::move(changes), selection, StepPage::Start, StepText{"add %1", {nameOf(copy.mat)}}, false);
 }
 
 int Materials::InitCopy(const CPrintMaterial &source, CPrintMaterial &target)
@@ -236,14 +287,23 @@ void Materials::removeMaterial(int nID)
                            [nID](const std::unique_ptr<MaterialEntry> &e) { return e->mat.m_nMatID == nID; });
     if (it == m_Materials.end())
         return;
+    const Selection selection = CurrentSelection();
+    std::vector<EntryChange> changes(1);
+    changes[0].position = size_t(it - m_Materials.begin());
+    changes[0].before = std::move(**it);
     it = m_Materials.erase(it);
-    SetModified(true);
     if (nID != m_nCurMatID) {
         emit matChanged();
-        return;
+    } else {
+        SetCurMaterial(it == m_Materials.end() ? -1 : (*it)->mat.m_nMatID);
+        UpdatePrinterTypes();
+        selectPrinter(-1000);
+        emit printerChanged();
     }
-    SetCurMaterial(it == m_Materials.end() ? -1 : (*it)->mat.m_nMatID);
-    UpdatePrinterTypes();
-    selectPrinter(-1000);
-    emit printerChanged();
+    // Undone, the material comes back current.
+    Selection removed = selection;
+    if (nID != selection.matID)
+        removed = Selection{nID};
+    const StepText text{"remove %1", {nameOf(changes[0].before->mat)}};
+    PushStep(std::move(changes), removed, StepPage::Start, text, false);
 }

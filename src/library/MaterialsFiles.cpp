@@ -11,6 +11,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <algorithm>
@@ -118,16 +119,12 @@ void Materials::checkVendorMaterials()
 // Loading the libraries is not a change: what the library holds then is what is saved.
 void Materials::importVendorMaterials()
 {
-    const bool modified = m_bModified;
-    importMaterials(VendorPath(), false);
-    SetModified(modified);
+    importMaterials(VendorPath(), false, false);
 }
 
 void Materials::importUserMaterials()
 {
-    const bool modified = m_bModified;
-    importMaterials(UserPath(), false);
-    SetModified(modified);
+    importMaterials(UserPath(), false, false);
     NoteRenamedAtStart(UserPath());
 }
 
@@ -152,7 +149,9 @@ bool Materials::exportUserMaterials()
     // An empty library is written too: otherwise the removed materials would come back.
     const bool saved = WriteMaterials(user, true);
     if (saved) {
-        SetModified(false);
+        m_history.setClean();
+        m_bUnsavedOutsideHistory = false;
+        HistoryMoved();
         // Saving brought the derived fields up to date; the pages show what is stored.
         LoadBasicInfo();
         LoadPrintParams();
@@ -161,8 +160,9 @@ bool Materials::exportUserMaterials()
     return saved;
 }
 
-void Materials::importMaterials(QString fileName, bool bVendor)
+void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
 {
+    const Selection selection = CurrentSelection();
     const QString path = LocalPath(fileName);
     const std::string localPath = QStringToStdString(path);
     CVLOG << "Load materials from file: " << path << "   bVendor: " << (bVendor ? 1 : 0);
@@ -206,7 +206,9 @@ void Materials::importMaterials(QString fileName, bool bVendor)
     // A material that this import has already written is not replaced by a later one of the file:
     // two in one file with one name and manufacturer (or one ID) are both kept.
     std::vector<bool> written(m_Materials.size(), false);
+    std::vector<EntryChange> changes;
     for (CPrintMaterial &record : records) {
+        EntryChange change;
         std::string key = nameManuKey(record);
         long position = byName.first(key);
         if (position < 0)
@@ -230,6 +232,8 @@ void Materials::importMaterials(QString fileName, bool bVendor)
             m_Materials.back()->mat = std::move(record);
             ++m_lastImport.added;
         } else {
+            if (asStep)
+                change.before = *m_Materials[size_t(position)];
             CPrintMaterial &target = m_Materials[size_t(position)]->mat;
             byName.remove(nameManuKey(target), size_t(position));
             byID.remove(target.m_nMatID, size_t(position));
@@ -252,17 +256,26 @@ void Materials::importMaterials(QString fileName, bool bVendor)
         byID.add(entry.mat.m_nMatID, size_t(position));
         written.resize(m_Materials.size(), false);
         written[size_t(position)] = true;
+        if (asStep) {
+            change.position = size_t(position);
+            change.after = entry;
+            changes.push_back(std::move(change));
+        }
         CVLOG << "Add Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
     }
     std::vector<CPrintMaterial>().swap(records);
 
     CVLOG << "Current materials is " << m_Materials.size();
-    if (m_lastImport.added + m_lastImport.replaced > 0)
-        SetModified(true);
     const bool duplicates = IsHaveSameID();
     Q_ASSERT(!duplicates);
     Q_UNUSED(duplicates);
     ReselectCurrent();
+    // A material that the file holds as the library does is no change.
+    changes.erase(std::remove_if(changes.begin(), changes.end(),
+                                 [](const EntryChange &c) { return c.before && c.before->mat == c.after->mat; }),
+                  changes.end());
+    PushStep(std::move(changes), selection, StepPage::Start,
+             StepText{"import %1", {QFileInfo(path).fileName()}}, false);
 }
 
 bool Materials::exportMaterials(QString fileName, bool bNoVendor)

@@ -30,9 +30,10 @@ Item {
             window.item.requestActivate()
             tryCompare(window.item, "visible", true)
         }
+        // A value that differs from the stored one: storing the same value is no change.
         function makeChange() {
             materials.selectMaterial(1001)
-            materials.setParameter(0, 230)
+            materials.setParameter(0, materials.valueSpread(0).min === 230 ? 231 : 230)
             verify(materials.modified)
         }
         function answer(button) {
@@ -82,7 +83,7 @@ Item {
             answer(Dialog.Save)
             tryCompare(window.item, "visible", false)
             verify(!materials.modified)
-            verify(testFiles.decodeFile(materials.userLibraryPath()).indexOf('"b4":230') >= 0)
+            verify(testFiles.decodeFile(materials.userLibraryPath()).indexOf('"b4":' + materials.valueSpread(0).min) >= 0)
             showWindow()
         }
 

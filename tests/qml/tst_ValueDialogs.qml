@@ -192,6 +192,41 @@ Item {
             compare(materials.modified, expected > 0)
         }
 
+        // An edit in a dialog, then the keys: undo shows the step's page and selection again, with
+        // the value as it was; redo brings the edit back. The ☰ menu names the steps.
+        function test_undoRedoByKeys_data() {
+            return [
+                { tag: "Ctrl+Shift+Z redoes", redo: "Ctrl+Shift+Z" },
+                { tag: "Ctrl+Y redoes", redo: "Ctrl+Y" }
+            ]
+        }
+        function test_undoRedoByKeys(data) {
+            var d = open({ id: 16, dialog: "speedDialog" })
+            keyClick("4")
+            keyClick("5")
+            keyClick(Qt.Key_Return)
+            tryCompare(d, "visible", false)
+            compare(materials.valueSpread(16).min, 45)
+            compare(child("undoItem").text, "Undo Infill Speed 40.5 → 45 (2 print sets)")
+            verify(child("undoItem").enabled)
+            verify(!child("redoItem").enabled)
+            // Elsewhere: another material, the start page.
+            materials.selectMaterial(1002)
+            tryCompare(stack(), "depth", 1)
+
+            keySequence("Ctrl+Z")
+            compare(materials.valueSpread(16).min, 40.5)
+            compare(materials.curMatID, 1001)
+            compare(materials.curLayerThick, "Layer: 0.20 ")
+            tryCompare(stack(), "depth", 2)
+            compare(materials.modified, false)
+            compare(child("redoItem").text, "Redo Infill Speed 40.5 → 45 (2 print sets)")
+
+            keySequence(data.redo)
+            compare(materials.valueSpread(16).min, 45)
+            compare(materials.modified, true)
+        }
+
         // Parameter id's row as the pages read it (roles 256 to 267 in order).
         function row(id) {
             var model = id < 9 ? basicRows : printRows

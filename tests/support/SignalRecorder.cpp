@@ -8,7 +8,8 @@ SignalRecorder::SignalRecorder(QObject *target)
     const QMetaMethod slot = metaObject()->method(metaObject()->indexOfSlot("record()"));
     for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
         const QMetaMethod method = meta->method(i);
-        if (method.methodType() == QMetaMethod::Signal)
+        // The history's bookkeeping follows every change; its own tests watch it.
+        if (method.methodType() == QMetaMethod::Signal && method.name() != "historyChanged")
             connect(target, method, this, slot);
     }
 }

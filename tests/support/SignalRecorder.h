@@ -3,7 +3,8 @@
 #include <QObject>
 #include <QStringList>
 
-// Records, in order, the name of every signal that the target's own class declares, so that a
+// Records, in order, the name of every signal that the target's own class declares (but the
+// history's historyChanged), so that a
 // test can compare the whole sequence an operation emits.
 class SignalRecorder : public QObject
 {

@@ -22,13 +22,42 @@ ApplicationWindow {
         if (materials.modified && !closeAnswered) {
             close.accepted = false
             unsavedDialog.open()
+            return
         }
+        // Saved, discarded or nothing unsaved: the recovery copy has served.
+        materials.endCleanly()
     }
 
     Shortcut { sequence: StandardKey.Save; onActivated: saveLibrary() }
     Shortcut { sequence: "Ctrl+O"; onActivated: importDialog.open() }
     Shortcut { sequence: "Ctrl+E"; onActivated: exportDialog.open() }
     Shortcut { sequence: "Ctrl+Q"; onActivated: window.close() }
+    Shortcut { sequence: StandardKey.Undo; onActivated: materials.undo() }
+    Shortcut { sequences: ["Ctrl+Shift+Z", "Ctrl+Y"]; onActivated: materials.redo() }
+
+    // An undo or redo shows what it changed: its material and cascade are selected again by the
+    // library; the page of the step is shown here.
+    Connections {
+        target: materials
+        function onHistoryApplied(page) {
+            tryShowPage(page)
+        }
+        function onHistoryRefused(reason) {
+            messageDialog.title = qsTr("Warning")
+            messageDialog.prompt = reason
+            messageDialog.open()
+        }
+    }
+    // The parameter page needs a printer; without one, the start page.
+    function tryShowPage(page) {
+        drawer.close()
+        if (page === 1 && materials.curPrinter.charAt(0) !== "-") {
+            if (stackView.depth === 1)
+                stackView.push(paramPage)
+        } else if (stackView.depth === 2) {
+            stackView.pop()
+        }
+    }
 
     // What the start-up loads found worth telling, once the window shows.
     Component.onCompleted: {
@@ -37,6 +66,42 @@ ApplicationWindow {
             messageDialog.title = qsTr("Library loaded")
             messageDialog.prompt = notes
             messageDialog.open()
+        }
+        var recovered = materials.recoveryTime()
+        if (recovered.length > 0) {
+            recoveryDialog.time = recovered
+            recoveryDialog.open()
+        }
+    }
+
+    // A recovery copy means the last run ended without saving or discarding.
+    Dialog {
+        id: recoveryDialog
+        objectName: "recoveryDialog"
+        property string time
+        anchors.centerIn: Overlay.overlay
+        width: Math.min(window.width - 40, fontP * 36)
+        modal: true
+        closePolicy: Popup.NoAutoClose
+        title: qsTr("Unsaved changes found")
+        standardButtons: Dialog.Ok | Dialog.Discard
+        Component.onCompleted: standardButton(Dialog.Ok).text = qsTr("Restore")
+        Label {
+            width: parent.width
+            wrapMode: Text.WordWrap
+            text: qsTr("Corvane was closed without saving. Restore the unsaved changes from %1?").arg(recoveryDialog.time)
+        }
+        onAccepted: {
+            var problem = materials.restoreRecovery()
+            if (problem.length > 0) {
+                messageDialog.title = qsTr("Warning")
+                messageDialog.prompt = problem
+                messageDialog.open()
+            }
+        }
+        onDiscarded: {
+            materials.discardRecovery()
+            recoveryDialog.close()
         }
     }
 
@@ -292,6 +357,22 @@ ApplicationWindow {
                     objectName: "optionsMenu"
                     y: parent.height
                     font.pixelSize: fontP
+                    // Wide enough for the steps' names, which keep their letter case.
+                    width: Math.max(implicitWidth, fontP * 30)
+                    font.capitalization: Font.MixedCase
+                    MenuItem {
+                        objectName: "undoItem"
+                        text: materials.undoText
+                        enabled: materials.canUndo
+                        onTriggered: materials.undo()
+                    }
+                    MenuItem {
+                        objectName: "redoItem"
+                        text: materials.redoText
+                        enabled: materials.canRedo
+                        onTriggered: materials.redo()
+                    }
+                    MenuSeparator {}
                     MenuItem { objectName: "importItem"; text: "Import"; onTriggered: importDialog.open() }
                     MenuItem { objectName: "exportItem"; text: "Export"; onTriggered: exportDialog.open() }
                     MenuItem { objectName: "saveItem"; text: "Save"; onTriggered: saveLibrary() }

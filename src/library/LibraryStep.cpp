@@ -1,0 +1,53 @@
+#include "LibraryStep.h"
+
+#include "Materials.h"
+#include "base/TLanguage.h"
+
+namespace {
+size_t entryBytes(const std::optional<MaterialEntry> &entry)
+{
+    if (!entry)
+        return 0;
+    // A list node holds two pointers beside its print set.
+    return sizeof(MaterialEntry) + entry->mat.m_lstSets.size() * (sizeof(PrintSetData) + 2 * sizeof(void *));
+}
+} // namespace
+
+QString StepText::Text() const
+{
+    QString text = LangTr(format);
+    for (int i = 0; i < args.size(); ++i)
+        text = text.arg((translatedArgs >> i) & 1u ? LangTrans::Instance()->Translate(args[i]) : args[i]);
+    return text;
+}
+
+LibraryStep::LibraryStep(Materials &library, std::vector<EntryChange> changes, const Selection &before,
+                         const Selection &after, StepPage page, StepText text, bool guarded)
+    : m_library(library), m_changes(std::move(changes)), m_before(before), m_after(after), m_page(page),
+      m_text(std::move(text)), m_guarded(guarded)
+{
+    for (const EntryChange &change : m_changes)
+        m_bytes += sizeof(EntryChange) + entryBytes(change.before) + entryBytes(change.after);
+}
+
+void LibraryStep::undo()
+{
+    m_library.ApplyStep(*this, true);
+}
+
+void LibraryStep::redo()
+{
+    // Pushing redoes a step at once; its change is already made.
+    if (!m_pushed) {
+        m_pushed = true;
+        return;
+    }
+    m_library.ApplyStep(*this, false);
+}
+
+void LibraryStep::Expire()
+{
+    std::vector<EntryChange>().swap(m_changes);
+    m_bytes = 0;
+    m_expired = true;
+}

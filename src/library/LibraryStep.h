@@ -1,0 +1,91 @@
+#pragma once
+
+#include "core/PrintMaterial.h"
+
+#include <QString>
+#include <QStringList>
+#include <QUndoCommand>
+
+#include <optional>
+#include <vector>
+
+class Materials;
+
+// One element of the library: a material and whether a vendor import created it.
+struct MaterialEntry
+{
+    int bVendor = 0;
+    CPrintMaterial mat;
+};
+
+// The selection: material, printer, nozzle, layer and quality (the "none" values as the library
+// keeps them).
+struct Selection
+{
+    int matID = -1;
+    int printer = -1000;
+    float nozzle = -1.0f;
+    float layer = -1.0f;
+    int quality = -1;
+};
+
+// The page a step belongs to, shown again when it is undone or redone.
+enum class StepPage { Start = 0, Params = 1 };
+
+// What a step did, in words put together when they are read, so that they follow the language.
+struct StepText
+{
+    const char *format = ""; // English, with %1, %2...
+    QStringList args;
+    unsigned translatedArgs = 0; // bit i: args[i] is an English text to translate too
+
+    QString Text() const;
+};
+
+// One change of one entry: the entry before and after it, by its position in the library when the
+// change applies. No "before" means the change added the entry, no "after" that it removed it.
+struct EntryChange
+{
+    size_t position = 0;
+    std::optional<MaterialEntry> before;
+    std::optional<MaterialEntry> after;
+};
+
+// One undoable step: the entries it changed, in the order it changed them, and the selection
+// before and after, restored with them. The library applies it; the first redo, which the undo
+// stack calls when the step is pushed, finds the change already made.
+class LibraryStep : public QUndoCommand
+{
+public:
+    LibraryStep(Materials &library, std::vector<EntryChange> changes, const Selection &before, const Selection &after,
+                StepPage page, StepText text, bool guarded);
+
+    void undo() override;
+    void redo() override;
+
+    const std::vector<EntryChange> &Changes() const { return m_changes; }
+    const Selection &SelectionBefore() const { return m_before; }
+    const Selection &SelectionAfter() const { return m_after; }
+    StepPage Page() const { return m_page; }
+    QString Describe() const { return m_text.Text(); }
+    // Edits that needed the material unlocked, as opposed to imports, copies and removals.
+    bool Guarded() const { return m_guarded; }
+    // Bytes the step keeps, roughly: the records it holds.
+    size_t Bytes() const { return m_bytes; }
+    // An expired step gave its records up to keep the history's memory bounded; it cannot be
+    // undone any more, and neither can the steps before it.
+    bool Expired() const { return m_expired; }
+    void Expire();
+
+private:
+    Materials &m_library;
+    std::vector<EntryChange> m_changes;
+    Selection m_before;
+    Selection m_after;
+    StepPage m_page;
+    StepText m_text;
+    bool m_guarded;
+    size_t m_bytes = 0;
+    bool m_expired = false;
+    bool m_pushed = false;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/PrintMaterial.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <future>
+#include <vector>
+
+// A record as the recovery copy takes it: its print sets in one block, which copies several times
+// faster than the record's own list.
+struct RecordSnapshot
+{
+    CPrintMaterial fields; // without print sets
+    std::vector<PrintSetData> sets;
+};
+
+// A copy of a library with unsaved changes, kept in a file so that a crash loses nothing. It is
+// written a moment after the last change from a snapshot of the records, on a thread of its own
+// so that the window never waits for the disk, and atomically, so that a crash while writing
+// leaves the previous copy. A clean end removes it.
+class RecoveryFile : public QObject
+{
+    Q_OBJECT
+public:
+    using Snapshot = std::function<std::vector<RecordSnapshot>()>;
+    RecoveryFile(const QString &path, Snapshot snapshot, QObject *parent = nullptr);
+    // Waits for a write in progress; the file stays (an end without a clean end keeps it).
+    ~RecoveryFile() override;
+
+    QString Path() const { return m_path; }
+    // There are unsaved changes (again): a copy is written within the delay after the last call.
+    void Changed();
+    // A clean end, or nothing unsaved any more: no copy is written and the file is removed.
+    void Remove();
+    // Holds writes back while a copy of an earlier run waits for the user's answer.
+    void SetPaused(bool paused) { m_paused = paused; }
+    // Writes any pending copy now and waits for it (for tests and benchmarks).
+    bool Flush();
+    // What a write starts from, taken on the caller's thread (for the benchmark).
+    std::vector<RecordSnapshot> TakeSnapshot() const { return m_snapshot(); }
+
+    // The milliseconds between the last change and the write.
+    static constexpr int kDelayMs = 1000;
+
+private:
+    void Write();
+    bool Busy() const;
+
+    QString m_path;
+    Snapshot m_snapshot;
+    QTimer m_timer;
+    std::future<bool> m_writing;
+    bool m_paused = false;
+};
