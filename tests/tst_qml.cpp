@@ -3,6 +3,7 @@
 // library over a private data folder.
 
 #include "LibraryFixture.h"
+#include "base/LangTranslator.h"
 #include "base/cfutility.h"
 #include "core/MaterialFormat.h"
 #include "models/QmlTypes.h"
@@ -85,6 +86,8 @@ public slots:
                                     QStringLiteral("Lang/local_zh.json")})
             QFile::copy(QStringLiteral(CORVANE_SHARE_DIR "/") + file, m_fixture->shippedDir() + "/" + file);
         engine->rootContext()->setContextProperty(QStringLiteral("materials"), &m_fixture->mats());
+        QCoreApplication::installTranslator(&m_translator);
+        QObject::connect(&m_fixture->mats(), &Materials::languageChanged, engine, &QQmlEngine::retranslate);
         engine->rootContext()->setContextProperty(QStringLiteral("testFiles"), &m_files);
         engine->rootContext()->setContextProperty(QStringLiteral("fixtureLibrary"), library);
     }
@@ -94,6 +97,7 @@ public slots:
 private:
     std::unique_ptr<LibraryFixture> m_fixture;
     TestFiles m_files;
+    LangTranslator m_translator;
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(tst_qml, Setup)

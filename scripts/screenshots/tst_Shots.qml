@@ -101,6 +101,22 @@ Item {
             tryCompare(stack(), "busy", false)
             shot(lang + "-start-1024x700")
             materials.removeMaterial(id)
+            // The history in the ☰ menu after an edit, and the question after a crash.
+            window.item.width = 1280
+            window.item.height = 800
+            paramPage()
+            materials.setParameter(17, 66)
+            mouseClick(child("optionsButton"))
+            tryCompare(child("optionsMenu"), "opened", true)
+            shot(lang + "-menu-undo")
+            child("optionsMenu").close()
+            tryCompare(child("optionsMenu"), "visible", false)
+            var question = child("recoveryDialog")
+            question.time = Qt.formatDateTime(new Date(2026, 11, 7, 9, 41), Qt.DefaultLocaleLongDate)
+            question.open()
+            shot(lang + "-recovery-question")
+            question.close()
+            tryCompare(question, "visible", false)
         }
     }
 }

@@ -1,5 +1,6 @@
 // Corvane: the editor of filament material definitions.
 
+#include "base/LangTranslator.h"
 #include "base/Log.h"
 #include "base/TLanguage.h"
 #include "library/Materials.h"
@@ -20,6 +21,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
 
     RegisterQmlTypes();
+    LangTranslator translator;
+    QCoreApplication::installTranslator(&translator);
     // Asked of the shared language service: a second, transient one would save its stale list of
     // untranslated texts over the shared one's at exit.
     const int startLanguage = LangTrans::Instance()->GetLanguageIndex();
@@ -34,6 +37,7 @@ int main(int argc, char *argv[])
 
         QQmlApplicationEngine engine;
         engine.rootContext()->setContextProperty(QStringLiteral("materials"), &materials);
+        QObject::connect(&materials, &Materials::languageChanged, &engine, &QQmlEngine::retranslate);
         engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
         if (!engine.rootObjects().isEmpty())
             exitCode = app.exec();

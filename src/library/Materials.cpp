@@ -118,6 +118,16 @@ void Materials::setCurLanguage(int idx)
     m_nLanguage = idx;
     LangTrans::Instance()->SetLanguage(idx);
     LogLine(nullptr) << " set language  idx: " << idx;
+    // Every text of the library is read again in the new language, at once.
+    emit languageChanged();
+    emit curMaterialChanged(curMaterial());
+    emit curPrinterChanged(curPrinter());
+    emit curNozzleChanged(curNozzle());
+    emit curLayerThickChanged(curLayerThick());
+    emit curQualityChanged(curQuality());
+    emit matChanged();
+    emit qualityChanged();
+    emit historyChanged();
 }
 
 QVariantMap Materials::lastImportReport() const

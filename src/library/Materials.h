@@ -112,6 +112,8 @@ signals:
     void curMatIDChanged(int nID);
     void modifiedChanged(bool modified);
     void historyChanged();
+    // The language changed: every text shown is to be read again.
+    void languageChanged();
     // An undo or redo was applied and its selection restored; the scene shows the step's page.
     void historyApplied(int page);
     // An undo or redo was refused, and why (a locked material), for a message.
