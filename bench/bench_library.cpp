@@ -14,6 +14,7 @@
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
 #include "library/Materials.h"
+#include "models/MaterialFilterModel.h"
 #include "models/MaterialModel.h"
 #include "models/PrintSetModel.h"
 
@@ -232,6 +233,21 @@ int main(int argc, char **argv)
                 row((std::string(op.name) + " + views").c_str(), ms);
         }
         row("slowest user operation with its views", worst);
+
+        // Against the vendor library: the marks of a page, the map, and the drawer's standing of
+        // every material when it shows only the changed ones.
+        mats->selectMaterial(id);
+        mats->selectPrinter(key.nPrinterType);
+        row("vendor marks of the parameter page", bestOf(kRuns, [&] { mats->ComputeVendorMarks(); }));
+        row("map of the material's print sets", bestOf(kRuns, [&] { mats->setMap(); }));
+        MaterialFilterModel changedOnly;
+        changedOnly.setMats(mats.get());
+        int shown = 0;
+        row("drawer: only changed and own materials", bestOf(1, [&] {
+                changedOnly.setChangedOnly(true);
+                shown = changedOnly.rowCount();
+            }));
+        std::fprintf(g_table, "  %-50s %10d\n", "  materials shown", shown);
 
         // The history: undo and redo of one edit, with the views; an import undone is linear in it.
         double undoMs = 1e300, redoMs = 1e300;

@@ -2,6 +2,7 @@
 #include "SignalRecorder.h"
 #include "core/MaterialIdentity.h"
 #include "library/Materials.h"
+#include "models/PrintSetModel.h"
 
 #include <QtTest>
 
@@ -372,6 +373,84 @@ private slots:
         QCOMPARE(refused.count(), lockedBefore ? 1 : 0);
         QCOMPARE(speed(), 30.0f);
         QCOMPARE(m.bMatLocked(), 0);
+    }
+
+    // Values are marked where they differ from the vendor's beyond the rows' tolerance, in the
+    // sets the vendor has; a mark resets the value, and the whole material can be reset too,
+    // each one step.
+    void valuesAgainstTheVendor_data()
+    {
+        QTest::addColumn<LibraryChange>("change");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("tip"); // empty: not marked
+        using F = LibraryChange;
+        const QString speed = QStringLiteral("Vendor: 30 mm/s");
+        QTest::addRow("equal") << F([](Materials &) {}) << 15 << QString();
+        QTest::addRow("a print value") << F([](Materials &m) { m.setParameter(15, 55); }) << 15 << speed;
+        QTest::addRow("within the tolerance") << F([](Materials &m) { m.setParameter(15, 30.0004); }) << 15 << QString();
+        QTest::addRow("a basic value") << F([](Materials &m) { m.setParameter(0, 215); }) << 0 << "Vendor: 210 ℃";
+        QTest::addRow("one set of two: the vendor's range") << F([](Materials &m) {
+            m.setParameter(15, 55);
+            m.selectQuality(1);
+            m.setParameter(17, 70);
+            m.selectLayerThick(0.2f);
+        }) << 17 << "Vendor: 50 – 60 mm/s";
+        QTest::addRow("a set the vendor does not have") << F([](Materials &m) {
+            m.selectQuality(0);
+            m.availNewSet();
+            m.copyCurSets(0); // to quality 2
+            m.setParameter(15, 55);
+        }) << 15 << QString();
+        QTest::addRow("counterpart by name, the ID changed") << F([](Materials &m) {
+            m.modifyMatID(-77);
+            m.setParameter(15, 55);
+        }) << 15 << speed;
+        QTest::addRow("counterpart by ID, renamed") << F([](Materials &m) {
+            m.setMatNameAndManu("Renamed", "Other", "");
+            m.setParameter(15, 55);
+        }) << 15 << speed;
+        QTest::addRow("no counterpart: a copy") << F([](Materials &m) {
+            m.addCopyMaterial(7);
+            m.selectPrinter(10102);
+            m.setParameter(15, 55);
+        }) << 15 << QString();
+    }
+    void valuesAgainstTheVendor()
+    {
+        QFETCH(LibraryChange, change);
+        QFETCH(int, row);
+        QFETCH(QString, tip);
+        LibraryFixture fx;
+        CPrintMaterial vendor = makeMaterial("PLA", "Orvik", 7, {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}});
+        vendor.m_lstSets.back().fSpeed[2] = 60.0f;
+        fx.startWithVendor({vendor});
+        Materials &m = fx.mats();
+        m.selectMaterial(7);
+        m.selectPrinter(10102);
+        m.selectNozzle(0.4f);
+        m.selectLayerThick(0.2f);
+        change(m);
+        PrintSetModel rows;
+        rows.setMats(&m);
+        const QModelIndex index = rows.index(row);
+        QCOMPARE(rows.data(index, PrintSetModel::VendorDiffRole).toBool(), !tip.isEmpty());
+        if (tip.isEmpty())
+            return;
+        QCOMPARE(rows.data(index, PrintSetModel::VendorTipRole).toString(), tip);
+        const QVariantMap before = m.valueSpread(row);
+
+        m.resetValueToVendor(row);
+        QVERIFY(!m.vendorMark(row).differs);
+        m.undo();
+        QCOMPARE(m.valueSpread(row), before);
+        QVERIFY(m.vendorResetPreview().value("available").toBool());
+        QVERIFY(m.vendorResetPreview().value("values").toInt() > 0);
+        const CPrintMaterial changed = *m.currentMaterial();
+        QVERIFY(m.resetMaterialToVendor());
+        QCOMPARE(m.VendorState(0), int(Materials::VendorSame));
+        QCOMPARE(m.currentMaterial()->m_lstSets.size(), vendor.m_lstSets.size());
+        m.undo();
+        QVERIFY(*m.materialAt(0) == changed);
     }
 
     void removeMaterial_data()

@@ -65,9 +65,6 @@ private:
 };
 } // namespace
 
-using LibraryChange = std::function<void(Materials &)>;
-Q_DECLARE_METATYPE(LibraryChange)
-Q_DECLARE_METATYPE(QList<LibraryChange>)
 
 class TstMaterialsFiles : public QObject
 {
@@ -319,6 +316,59 @@ private slots:
         QVERIFY(fx.mats().startupNotes().isEmpty());
         if (basicTemp)
             QCOMPARE(fx.mats().materialAt(0)->m_lstSets.front().nBasicTemp, basicTemp);
+    }
+
+    // Save keeps what is the user's: a vendor material as the vendor has it is not written, so that
+    // the vendor's next library reaches it; a removed one is remembered and can be brought back.
+    void vendorUpdatesReachWhatTheUserLeftAlone_data()
+    {
+        QTest::addColumn<LibraryChange>("change");
+        QTest::addColumn<QStringList>("saved");    // the materials user.cvx holds
+        QTest::addColumn<QStringList>("names");    // after a start with the vendor's update
+        QTest::addColumn<int>("temperature");      // of V1 then
+        using F = LibraryChange;
+        QTest::addRow("nothing changed: nothing saved, the update shows")
+            << F([](Materials &) {}) << QStringList() << QStringList{"V1", "V2"} << 205;
+        QTest::addRow("a changed vendor material stays the user's")
+            << F([](Materials &m) { m.setParameter(0, 215); }) << QStringList{"V1"} << QStringList{"V1", "V2"} << 215;
+        QTest::addRow("a copy is the user's own")
+            << F([](Materials &m) { m.addCopyMaterial(501); }) << QStringList{"V1_Copy1"}
+            << QStringList{"V1", "V2", "V1_Copy1"} << 205;
+        QTest::addRow("a removed vendor material stays removed")
+            << F([](Materials &m) { m.removeMaterial(501); }) << QStringList() << QStringList{"V2"} << 0;
+    }
+    void vendorUpdatesReachWhatTheUserLeftAlone()
+    {
+        QFETCH(LibraryChange, change);
+        QFETCH(QStringList, saved);
+        QFETCH(QStringList, names);
+        QFETCH(int, temperature);
+        LibraryFixture fx;
+        CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}});
+        v1.m_nPrintTemp = 200;
+        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)});
+        fx.mats().selectMaterial(501);
+        change(fx.mats());
+        QVERIFY(fx.mats().exportUserMaterials());
+        QStringList written;
+        for (const CPrintMaterial &mat : readMaterials(fx.mats().UserPath()))
+            written << QString::fromUtf8(mat.m_szName);
+        QCOMPARE(written, saved);
+
+        v1.m_nPrintTemp = 205;
+        fx.restart();
+        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)}, "1.0.1\n");
+        Materials &m = fx.mats();
+        QCOMPARE(namesOf(m), names);
+        if (temperature)
+            QCOMPARE(m.materialAt(0)->m_nPrintTemp, temperature);
+        QCOMPARE(m.removedVendorCount(), temperature ? 0 : 1);
+        if (!temperature) {
+            QCOMPARE(m.bringBackRemovedVendor(), 1);
+            QCOMPARE(namesOf(m), QStringList({"V2", "V1"}));
+            m.undo();
+            QCOMPARE(namesOf(m), names);
+        }
     }
 
     // Every change of the content is one step: undone, the library is record by record what it

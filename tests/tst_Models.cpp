@@ -68,11 +68,11 @@ private slots:
         QCOMPARE(roles.value(258), QByteArray("paramFlag"));
         QCOMPARE(roles.value(259), QByteArray("paramVal"));
         QCOMPARE(roles.value(267), QByteArray("labelStep"));
-        QCOMPARE(roles.size(), 12);
+        QCOMPARE(roles.size(), 14);
         model.setMats(&mats());
         loadLibrary();
         QVERIFY(!model.data(model.index(0), 255).isValid());
-        QVERIFY(!model.data(model.index(0), 268).isValid());
+        QVERIFY(!model.data(model.index(0), 270).isValid());
         QCOMPARE(model.flags(model.index(0)), Qt::ItemIsEditable);
         QCOMPARE(model.flags(QModelIndex()), Qt::NoItemFlags);
     }
@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(materialsModel.data(materialsModel.index(0), MaterialModel::BCurRole).toBool(), true);
         QCOMPARE(materialsModel.data(materialsModel.index(1), MaterialModel::BCurRole).toBool(), false);
         QCOMPARE(materialsModel.data(materialsModel.index(1), MaterialModel::MatIDRole).toInt(), 12);
-        QVERIFY(!materialsModel.data(materialsModel.index(0), 260).isValid());
+        QVERIFY(!materialsModel.data(materialsModel.index(0), 261).isValid());
         QCOMPARE(printers.data(printers.index(0), PrinterTypeModel::NameRole).toString(), QStringLiteral("Orvik Solo"));
         QCOMPARE(nozzles.data(nozzles.index(0), NozzleDiaModel::StrDiaRole).toString(), QStringLiteral("0.40mm"));
         QCOMPARE(nozzles.data(nozzles.index(0), NozzleDiaModel::DDiaRole).toFloat(), 0.4f);

@@ -3,6 +3,7 @@
 #include "PrintMaterial.h"
 
 #include <cmath>
+#include <cstring>
 
 ParamItem::ParamItem(int id, int type, int flag, double value, const QString &desc, const QString &unit,
                      double min, double max, double safe, double edit, double tick, double label)
@@ -236,6 +237,21 @@ void StorePrintValue(PrintSetData &set, int id, double value)
     const Binding *b = bindingOf(id);
     if (b && b->set)
         storeInto(b->conv, b->set(set), value);
+}
+
+// Every bound field is four bytes.
+void CopyBasicValue(CPrintMaterial &to, const CPrintMaterial &from, int id)
+{
+    const Binding *b = bindingOf(id);
+    if (b && b->record)
+        std::memcpy(b->record(to), b->record(const_cast<CPrintMaterial &>(from)), 4);
+}
+
+void CopyPrintValue(PrintSetData &to, const PrintSetData &from, int id)
+{
+    const Binding *b = bindingOf(id);
+    if (b && b->set)
+        std::memcpy(b->set(to), b->set(const_cast<PrintSetData &>(from)), 4);
 }
 
 void LoadBasicRows(QVector<ParamItem> &rows, const CPrintMaterial *mat, bool locked)

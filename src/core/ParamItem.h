@@ -57,6 +57,10 @@ double ShownPrintValue(const PrintSetData &set, int id);
 void StoreBasicValue(CPrintMaterial &mat, int id, double value);
 void StorePrintValue(PrintSetData &set, int id, double value);
 
+// Copies the stored field bound to the row from one record or set to another, bit for bit.
+void CopyBasicValue(CPrintMaterial &to, const CPrintMaterial &from, int id);
+void CopyPrintValue(PrintSetData &to, const PrintSetData &from, int id);
+
 // Fills rows 0..8 from the material (or the "no material" state when it is null).
 void LoadBasicRows(QVector<ParamItem> &rows, const CPrintMaterial *mat, bool locked);
 // Fills rows 9..end from the sets: the first set's value, bit 0 cleared where sets disagree.

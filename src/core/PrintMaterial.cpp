@@ -353,3 +353,19 @@ int CPrintMaterial::UpdateDerived()
     }
     return 1;
 }
+
+FlatMaterial FlatMaterial::From(const CPrintMaterial &mat)
+{
+    FlatMaterial flat;
+    flat.fields.CopyFieldsFrom(mat);
+    flat.sets.assign(mat.m_lstSets.begin(), mat.m_lstSets.end());
+    return flat;
+}
+
+CPrintMaterial FlatMaterial::ToRecord() const
+{
+    CPrintMaterial mat;
+    mat.CopyFieldsFrom(fields);
+    mat.m_lstSets.assign(sets.begin(), sets.end());
+    return mat;
+}

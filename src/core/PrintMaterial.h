@@ -138,6 +138,17 @@ private:
     bool AcceptsLockText(const char *lockText) const;
 };
 
+// A record with its print sets in one block: compact, and copied several times faster than the
+// record's own list, for copies that are only read (snapshots, references).
+struct FlatMaterial
+{
+    CPrintMaterial fields; // every field but the print sets
+    std::vector<PrintSetData> sets;
+
+    static FlatMaterial From(const CPrintMaterial &mat);
+    CPrintMaterial ToRecord() const;
+};
+
 // Truncates toward zero into the int32 range; NaN gives 0.
 int32_t ToInt32Saturated(double value);
 // A layer thickness as files hold it: rounded to two decimals (0.005 added, then truncated).

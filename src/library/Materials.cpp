@@ -21,12 +21,10 @@ Materials::Materials(QObject *parent) : QObject(parent)
     CVLOG << "data path of Brevisto: " << dataPath;
     m_strDataPath = dataPath;
     m_recovery = std::make_unique<RecoveryFile>(m_strDataPath + QStringLiteral("/recovery.cvx"), [this]() {
-        std::vector<RecordSnapshot> records(m_Materials.size());
-        for (size_t i = 0; i < m_Materials.size(); ++i) {
-            const CPrintMaterial &mat = m_Materials[i]->mat;
-            records[i].fields.CopyFieldsFrom(mat);
-            records[i].sets.assign(mat.m_lstSets.begin(), mat.m_lstSets.end());
-        }
+        std::vector<FlatMaterial> records;
+        records.reserve(m_Materials.size());
+        for (const auto &entry : m_Materials)
+            records.push_back(FlatMaterial::From(entry->mat));
         return records;
     });
     m_bRecoveryPending = QFile::exists(m_recovery->Path());

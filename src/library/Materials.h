@@ -2,6 +2,7 @@
 
 #include "LibraryStep.h"
 #include "RecoveryFile.h"
+#include "core/MaterialDiff.h"
 #include "core/ParamItem.h"
 #include "core/PrintMaterial.h"
 
@@ -14,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // One row of the material list.
@@ -51,6 +53,9 @@ class Materials : public QObject
     Q_PROPERTY(bool canRedo READ canRedo NOTIFY historyChanged)
     Q_PROPERTY(QString undoText READ undoText NOTIFY historyChanged)
     Q_PROPERTY(QString redoText READ redoText NOTIFY historyChanged)
+    // The current material's print sets by printer and nozzle, for the start page's map:
+    // {nozzles: [diameter], printers: [{type, name, counts: [sets per nozzle], changed: [bool]}]}.
+    Q_PROPERTY(QVariantMap setMap READ setMap NOTIFY matChanged)
 
 public:
     explicit Materials(QObject *parent = nullptr);
@@ -158,6 +163,16 @@ public slots:
     void discardRecovery();
     // A clean end (Discard, or closing with nothing unsaved): the recovery copy goes.
     void endCleanly();
+    // Puts the vendor's value of the row back into the current material (into every selected set
+    // that the vendor has); one step.
+    void resetValueToVendor(int nID);
+    // What resetting the whole material would change: {available, values, sets}.
+    QVariantMap vendorResetPreview() const;
+    // Makes the current material the vendor's again (values and print sets); one step.
+    bool resetMaterialToVendor();
+    // Vendor materials that the library no longer has, and bringing them back (one step).
+    int removedVendorCount() const;
+    int bringBackRemovedVendor();
 
 public:
     // For the scene's messages: where "Save" writes, and why the last export failed ("" after a
@@ -191,6 +206,25 @@ public:
     // For the steps: puts their entries back as they were before (undo) or after them.
     void ApplyStep(const LibraryStep &step, bool undo);
     RecoveryFile &Recovery() { return *m_recovery; }
+
+    // How a row of the pages compares with the vendor's: whether it differs in the material or in
+    // one of the selected sets that the vendor has, and the vendor's values there.
+    struct VendorMark
+    {
+        bool has = false;
+        bool differs = false;
+        double low = 0.0;
+        double high = 0.0;
+    };
+    VendorMark vendorMark(int row) const;
+    // Recomputes the rows' marks from the current material and sets (whenever the rows load).
+    void ComputeVendorMarks();
+    // How a material of the list stands to the vendor library.
+    enum VendorStanding { VendorSame = 0, VendorChanged = 1, VendorNone = 2 };
+    int VendorState(int row) const;
+    QVariantMap setMap() const;
+    // The installed vendor library, read once at start; never edited or saved.
+    void SetVendorReference(std::vector<FlatMaterial> reference);
 
     // The paths of the library files.
     QString ShippedVendorPath() const;
@@ -229,8 +263,9 @@ private:
     // A material ID that no entry but the excluded one has, drawn like every new ID.
     int32_t DrawUnusedID(CPrintMaterial &target, const MaterialEntry *excluded);
     static QString LocalPath(const QString &fileName);
-    // Writes the library to the path (also when empty); false with the reason kept.
-    bool WriteMaterials(const QString &path, bool bNoVendor);
+    // Writes the library to the path (also when empty), or only what is the user's (not the vendor
+    // materials as the vendor has them); false with the reason kept.
+    bool WriteMaterials(const QString &path, bool bNoVendor, bool usersOnly);
     void NoteRenamedAtStart(const QString &path);
     // After any change of what is unsaved: the flag, and the recovery copy kept or removed.
     void HistoryMoved();
@@ -247,8 +282,20 @@ private:
     // The step for an edit of the entry at the position, from "before" to what it holds now.
     void RecordEdit(size_t position, MaterialEntry before, const Selection &selection, StepPage page, StepText text);
     const LibraryStep *StepAt(int index) const;
+    const FlatMaterial *VendorCounterpart(const CPrintMaterial &mat) const;
+    static bool SameAsVendor(const CPrintMaterial &mat, const FlatMaterial &vendor);
+    CPrintMaterial VendorVersionOf(const CPrintMaterial &mat, const FlatMaterial &vendor) const;
+    // Positions in the vendor reference of the vendor materials without a counterpart in the library.
+    std::vector<size_t> RemovedVendorMaterials() const;
+    QString RemovedVendorPath() const;
+    bool WriteRemovedVendor();
+    void ApplyRemovedVendor();
+    // What the drawer knows of a material's standing goes stale when it changes (or an entry at
+    // its address goes); all of it with a load, a save or a restore.
+    void ForgetVendorStates() { m_vendorStates.clear(); }
+    void ForgetVendorState(const MaterialEntry *entry) { m_vendorStates.erase(entry); }
     // A copy of the current entry and its position, or nothing without a current material.
-    std::optional<MaterialEntry> CurrentEntryCopy(long *position) const;
+    std::optional<MaterialEntry> CurrentEntryCopy(long *position);
     QString HistoryRefusal(const LibraryStep &step, bool undo) const;
 
     QVector<ParamItem> m_items;
@@ -273,8 +320,14 @@ private:
     bool m_bUnsavedOutsideHistory = false;
     bool m_bModifiedShown = false;
     std::unique_ptr<RecoveryFile> m_recovery;
+    std::vector<FlatMaterial> m_vendor;
+    std::unordered_map<int32_t, size_t> m_vendorByID;
+    std::unordered_map<std::string, size_t> m_vendorByName;
+    std::vector<VendorMark> m_vendorMarks;
+    mutable std::unordered_map<const MaterialEntry *, int> m_vendorStates;
     // A copy from an earlier run waits for the user's answer; nothing overwrites or removes it.
     bool m_bRecoveryPending = false;
+    bool m_bReadingVendorReference = false;
     struct ImportReport
     {
         int added = 0;

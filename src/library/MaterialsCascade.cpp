@@ -119,11 +119,13 @@ void Materials::selectQuality(int quality)
 void Materials::LoadBasicInfo()
 {
     LoadBasicRows(m_items, CurrentRecord(), m_bMatLocked);
+    ComputeVendorMarks();
 }
 
 void Materials::LoadPrintParams()
 {
     LoadPrintRows(m_items, m_CurSets, m_bMatLocked);
+    ComputeVendorMarks();
 }
 
 QVariantMap Materials::valueSpread(int nID) const

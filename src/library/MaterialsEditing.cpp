@@ -40,11 +40,13 @@ QString nameOf(const CPrintMaterial &mat)
 }
 } // namespace
 
-std::optional<MaterialEntry> Materials::CurrentEntryCopy(long *position) const
+std::optional<MaterialEntry> Materials::CurrentEntryCopy(long *position)
 {
     *position = PositionOf(m_nCurMatID);
     if (*position < 0)
         return std::nullopt;
+    // Every edit copies its entry first: what the drawer knew of it goes stale now.
+    ForgetVendorState(m_Materials[size_t(*position)].get());
     return *m_Materials[size_t(*position)];
 }
 
@@ -68,6 +70,7 @@ void Materials::setParameter(int nID, double value)
         SavePrintParams(nID, value);
     else
         SaveBasicInfo(nID, value);
+    ComputeVendorMarks();
     emit matChanged();
     if (before) {
         const int sets = spread.value(QStringLiteral("count")).toInt();
@@ -185,6 +188,7 @@ void Materials::modifyMatID(int nID)
     const qint64 newID = -qint64(nID);
     mat->m_nMatID = int32_t(newID);
     m_nCurMatID = int(newID);
+    ComputeVendorMarks(); // the vendor's counterpart may be another one now
     emit curMatIDChanged(m_nCurMatID);
     RecordEdit(size_t(position), std::move(*before), selection, StepPage::Start,
                StepText{"ID of %1: %2 → %3", {nameOf(*mat), QString::number(selection.matID), QString::number(newID)}});
@@ -198,6 +202,7 @@ void Materials::addCopyMaterial(int nID)
     const Selection selection = CurrentSelection();
     m_Materials.push_back(std::make_unique<MaterialEntry>());
     MaterialEntry &copy = *m_Materials.back();
+    ForgetVendorState(&copy);
     const int newID = InitCopy(source->mat, copy.mat);
     SetCurMaterial(newID);
     UpdatePrinterTypes();
@@ -291,6 +296,7 @@ void Materials::removeMaterial(int nID)
     std::vector<EntryChange> changes(1);
     changes[0].position = size_t(it - m_Materials.begin());
     changes[0].before = std::move(**it);
+    ForgetVendorState(it->get());
     it = m_Materials.erase(it);
     if (nID != m_nCurMatID) {
         emit matChanged();

@@ -119,7 +119,11 @@ void Materials::checkVendorMaterials()
 // Loading the libraries is not a change: what the library holds then is what is saved.
 void Materials::importVendorMaterials()
 {
+    // What this import reads is also the reference that the user's changes are measured by.
+    m_bReadingVendorReference = true;
     importMaterials(VendorPath(), false, false);
+    m_bReadingVendorReference = false;
+    ApplyRemovedVendor();
 }
 
 void Materials::importUserMaterials()
@@ -146,8 +150,10 @@ bool Materials::exportUserMaterials()
     const QString user = UserPath();
     if (QFile::exists(user) && !SnapshotFile(user, user + QStringLiteral(".bak")))
         CVLOG << "Could not keep a backup of " << user;
-    // An empty library is written too: otherwise the removed materials would come back.
-    const bool saved = WriteMaterials(user, true);
+    // What is the user's only: a vendor material as the vendor has it loads from the vendor
+    // library, so that the vendor's updates reach it. An empty library is written too, and the
+    // vendor materials that were removed are remembered, or they would come back.
+    const bool saved = WriteMaterials(user, true, true) && WriteRemovedVendor();
     if (saved) {
         m_history.setClean();
         m_bUnsavedOutsideHistory = false;
@@ -195,6 +201,15 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
         });
     });
     LogLine(nullptr) << "ReadFileToString() nRet: " << (opened ? 1 : 0) << " vecList size: " << lineCount;
+
+    if (m_bReadingVendorReference) {
+        std::vector<FlatMaterial> reference;
+        reference.reserve(records.size());
+        for (const CPrintMaterial &record : records)
+            reference.push_back(FlatMaterial::From(record));
+        SetVendorReference(std::move(reference));
+    }
+    ForgetVendorStates();
 
     PositionIndex<std::string> byName;
     PositionIndex<int32_t> byID;
@@ -283,10 +298,10 @@ bool Materials::exportMaterials(QString fileName, bool bNoVendor)
     m_strExportError.clear();
     if (m_Materials.empty())
         return true;
-    return WriteMaterials(LocalPath(fileName), bNoVendor);
+    return WriteMaterials(LocalPath(fileName), bNoVendor, false);
 }
 
-bool Materials::WriteMaterials(const QString &path, bool bNoVendor)
+bool Materials::WriteMaterials(const QString &path, bool bNoVendor, bool usersOnly)
 {
     m_strExportError.clear();
     LogLine("exportMaterials") << "Export materials to file: " << path;
@@ -296,12 +311,18 @@ bool Materials::WriteMaterials(const QString &path, bool bNoVendor)
         MaterialEntry &entry = **it;
         if (entry.bVendor && bNoVendor)
             continue;
+        if (usersOnly) {
+            const FlatMaterial *vendor = VendorCounterpart(entry.mat);
+            if (vendor && SameAsVendor(entry.mat, *vendor))
+                continue;
+        }
         ok = writer.Write(entry.mat);
         if (ok)
             LogLine("exportMaterials") << "Export Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
     }
     if (ok)
         ok = writer.Commit();
+    ForgetVendorStates(); // writing brought derived values up to date
     if (!ok) {
         m_strExportError = writer.ErrorString();
         LogLine("exportMaterials") << "Could not write " << path << ": " << m_strExportError

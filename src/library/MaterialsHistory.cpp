@@ -105,6 +105,7 @@ QString Materials::restoreRecovery()
         return LangTr("The recovery copy could not be read (%1). It was kept as %2.").arg(why, aside);
     }
     CVLOG << "Restore " << restored.size() << " materials from " << path;
+    ForgetVendorStates();
     m_Materials.swap(restored);
     m_bUnsavedOutsideHistory = true;
     m_history.clear();
@@ -241,12 +242,16 @@ void Materials::ApplyStep(const LibraryStep &step, bool undo)
     m_CurSets.clear();
     const auto put = [this](size_t position, const std::optional<MaterialEntry> &from,
                             const std::optional<MaterialEntry> &to) {
+        if (from)
+            ForgetVendorState(m_Materials[position].get());
         if (from && to)
             *m_Materials[position] = *to;
         else if (to)
             m_Materials.insert(m_Materials.begin() + long(position), std::make_unique<MaterialEntry>(*to));
         else
             m_Materials.erase(m_Materials.begin() + long(position));
+        if (to)
+            ForgetVendorState(m_Materials[position].get());
     };
     const std::vector<EntryChange> &changes = step.Changes();
     if (undo) {

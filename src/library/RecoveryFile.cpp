@@ -41,13 +41,12 @@ void RecoveryFile::Write()
     }
     if (m_writing.valid() && !m_writing.get())
         CVLOG << "Could not keep the recovery copy " << m_path;
-    std::vector<RecordSnapshot> records = m_snapshot();
+    std::vector<FlatMaterial> records = m_snapshot();
     m_writing = std::async(std::launch::async, [path = m_path, records = std::move(records)]() mutable {
         MaterialFileWriter writer(path);
         bool ok = writer.Open();
         for (size_t i = 0; ok && i < records.size(); ++i) {
-            CPrintMaterial &mat = records[i].fields;
-            mat.m_lstSets.assign(records[i].sets.begin(), records[i].sets.end());
+            CPrintMaterial mat = records[i].ToRecord();
             ok = writer.Write(mat);
         }
         return ok && writer.Commit();

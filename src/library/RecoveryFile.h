@@ -10,23 +10,16 @@
 #include <future>
 #include <vector>
 
-// A record as the recovery copy takes it: its print sets in one block, which copies several times
-// faster than the record's own list.
-struct RecordSnapshot
-{
-    CPrintMaterial fields; // without print sets
-    std::vector<PrintSetData> sets;
-};
-
 // A copy of a library with unsaved changes, kept in a file so that a crash loses nothing. It is
-// written a moment after the last change from a snapshot of the records, on a thread of its own
+// written a moment after the last change from a snapshot of the records (flat: the
+// window's thread only copies blocks), on a thread of its own
 // so that the window never waits for the disk, and atomically, so that a crash while writing
 // leaves the previous copy. A clean end removes it.
 class RecoveryFile : public QObject
 {
     Q_OBJECT
 public:
-    using Snapshot = std::function<std::vector<RecordSnapshot>()>;
+    using Snapshot = std::function<std::vector<FlatMaterial>()>;
     RecoveryFile(const QString &path, Snapshot snapshot, QObject *parent = nullptr);
     // Waits for a write in progress; the file stays (an end without a clean end keeps it).
     ~RecoveryFile() override;
@@ -41,7 +34,7 @@ public:
     // Writes any pending copy now and waits for it (for tests and benchmarks).
     bool Flush();
     // What a write starts from, taken on the caller's thread (for the benchmark).
-    std::vector<RecordSnapshot> TakeSnapshot() const { return m_snapshot(); }
+    std::vector<FlatMaterial> TakeSnapshot() const { return m_snapshot(); }
 
     // The milliseconds between the last change and the write.
     static constexpr int kDelayMs = 1000;

@@ -1,5 +1,7 @@
 #include "MaterialFilterModel.h"
 
+#include "library/Materials.h"
+
 MaterialFilterModel::MaterialFilterModel(QObject *parent) : QSortFilterProxyModel(parent)
 {
     setSourceModel(&m_source);
@@ -14,8 +16,19 @@ void MaterialFilterModel::setFilterText(const QString &text)
     emit filterTextChanged();
 }
 
+void MaterialFilterModel::setChangedOnly(bool changedOnly)
+{
+    if (changedOnly == m_changedOnly)
+        return;
+    m_changedOnly = changedOnly;
+    invalidateFilter();
+    emit changedOnlyChanged();
+}
+
 bool MaterialFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
 {
+    if (m_changedOnly && mats() && mats()->VendorState(sourceRow) == Materials::VendorSame)
+        return false;
     const QString text = m_filterText.trimmed();
     if (text.isEmpty())
         return true;

@@ -26,6 +26,8 @@ QVariant MaterialModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || !m_mats || index.row() >= rowCount())
         return QVariant();
+    if (role == VendorStateRole)
+        return m_mats->VendorState(index.row());
     const MaterialItem item = m_mats->materialItem(index.row());
     switch (role) {
     case NameRole:
@@ -42,5 +44,6 @@ QVariant MaterialModel::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> MaterialModel::roleNames() const
 {
-    return {{NameRole, "name"}, {ManuRole, "manu"}, {BCurRole, "bCur"}, {MatIDRole, "matID"}};
+    return {{NameRole, "name"}, {ManuRole, "manu"}, {BCurRole, "bCur"}, {MatIDRole, "matID"},
+            {VendorStateRole, "vendorState"}};
 }

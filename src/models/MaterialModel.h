@@ -17,6 +17,8 @@ public:
         ManuRole,
         BCurRole,
         MatIDRole,
+        // How the material stands to the vendor library (Materials::VendorStanding).
+        VendorStateRole,
     };
 
     explicit MaterialModel(QObject *parent = nullptr);

@@ -4,6 +4,8 @@
 #include "base/TLanguage.h"
 #include "library/Materials.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 PrintSetModel::PrintSetModel(QObject *parent) : QAbstractListModel(parent) {}
@@ -43,9 +45,19 @@ int PrintSetModel::rowCount(const QModelIndex &parent) const
 
 QVariant PrintSetModel::RowData(int row, int role) const
 {
-    if (!m_mats || row < 0 || row >= m_mats->items()->size() || role < ParamIDRole || role > LabelStepRole)
+    if (!m_mats || row < 0 || row >= m_mats->items()->size() || role < ParamIDRole || role > VendorTipRole)
         return QVariant();
     const ParamItem &item = m_mats->items()->at(row);
+    if (role == VendorDiffRole || role == VendorTipRole) {
+        const Materials::VendorMark mark = m_mats->vendorMark(row);
+        if (role == VendorDiffRole)
+            return mark.differs;
+        const auto shown = [](double v) { return QString::number(RoundShownValue(v), 'f', 3).remove(QRegularExpression("\\.?0+$")); };
+        QString values = shown(mark.low);
+        if (mark.high != mark.low)
+            values += QStringLiteral(" – ") + shown(mark.high);
+        return mark.has ? LangTr("Vendor: %1").arg(values + QLatin1Char(' ') + item.paramUnit) : QString();
+    }
     switch (role) {
     case ParamIDRole:
         return item.paramID;
@@ -94,6 +106,7 @@ QHash<int, QByteArray> PrintSetModel::roleNames() const
         {ParamFlagRole, "paramFlag"}, {ParamDescRole, "paramDesc"}, {ParamUnitRole, "paramUnit"},
         {MinValRole, "minVal"},     {MaxValRole, "maxVal"},       {SafeValRole, "safeVal"},
         {EditStepRole, "editStep"}, {TickStepRole, "tickStep"},   {LabelStepRole, "labelStep"},
+        {VendorDiffRole, "vendorDiff"}, {VendorTipRole, "vendorTip"},
     };
 }
 

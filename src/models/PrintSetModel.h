@@ -26,6 +26,9 @@ public:
         EditStepRole,
         TickStepRole,
         LabelStepRole,
+        // Whether the value differs from the vendor's, and the vendor's value in words.
+        VendorDiffRole,
+        VendorTipRole,
     };
 
     // Rows 0..8 are the basic information, the rest the print parameters.

@@ -139,5 +139,34 @@ Item {
             tryVerify(function() { return lookUp("materialField_" + copyID) === null })
             child("drawer").close()
         }
+
+        // The start page's map goes into the cascade as the menus do; a value changed from the
+        // vendor's is marked, and its mark puts the vendor's value back. Named to run last: it
+        // loads the vendor library, whose "PLA" takes the place of the fixture's.
+        function test_zVendorMarkAndMapCell() {
+            materials.checkVendorMaterials()
+            materials.importVendorMaterials()
+            chooseMaterialFromDrawer(989791271) // the vendor's "PETG"
+            tryCompare(child("drawer"), "position", 0)
+            // The map of the material shown before is replaced as the view settles.
+            tryVerify(function() { var c = lookUp("mapCell_-1_40"); return c && c.count > 0 && materials.curMatID === 989791271 })
+            waitForRendering(stack)
+            mouseClick(child("mapCell_-1_40"))
+            tryCompare(stack, "depth", 2)
+            tryCompare(stack, "busy", false)
+            compare(materials.curPrinter, "Default")
+            compare(materials.curNozzle, "Dia: 0.40 ")
+            materials.selectLayerThick(0.2)
+            materials.selectQuality(0)
+            var vendorSpeed = materials.valueSpread(15).min
+            materials.setParameter(15, vendorSpeed + 9)
+            var mark = child("vendorMark_15")
+            tryCompare(mark, "opacity", 1)
+            compare(mark.tip, "Vendor: " + vendorSpeed + " mm/s")
+            mouseClick(mark)
+            compare(materials.valueSpread(15).min, vendorSpeed)
+            tryVerify(function() { var m = lookUp("vendorMark_15"); return m && m.opacity === 0 })
+            compare(materials.undoText, "Undo reset Contour Speed of PETG to the vendor's")
+        }
     }
 }

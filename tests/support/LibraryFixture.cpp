@@ -39,6 +39,14 @@ void LibraryFixture::restart()
     m_mats = std::make_unique<Materials>();
 }
 
+void LibraryFixture::startWithVendor(std::vector<CPrintMaterial> vendor, const QByteArray &version)
+{
+    writeMaterialFile(shippedDir() + QStringLiteral("/DB/vendor.cvx"), std::move(vendor), version);
+    m_mats->checkVendorMaterials();
+    m_mats->importVendorMaterials();
+    m_mats->importUserMaterials();
+}
+
 CPrintMaterial makeMaterial(const char *name, const char *manu, int id, std::initializer_list<SetKeySpec> sets)
 {
     CPrintMaterial mat;

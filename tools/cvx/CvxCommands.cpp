@@ -1,6 +1,7 @@
 #include "CvxCommands.h"
 
 #include "base/cfutility.h"
+#include "core/MaterialDiff.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
 
@@ -376,7 +377,7 @@ std::string label(const CPrintMaterial &m)
 }
 } // namespace
 
-int Diff(const std::string &fileA, const std::string &fileB)
+int Diff(const std::string &fileA, const std::string &fileB, bool values)
 {
     std::map<int32_t, CPrintMaterial> a;
     std::map<int32_t, CPrintMaterial> b;
@@ -405,8 +406,13 @@ int Diff(const std::string &fileA, const std::string &fileB)
         if (lines.empty())
             continue;
         std::cout << "changed: " << label(a[id]) << '\n';
-        for (const std::string &line : lines)
-            std::cout << line << '\n';
+        if (values) {
+            for (const ValueDifference &difference : DescribeValueDifferences(a[id], other->second))
+                std::cout << "  " << FormatDifference(difference) << '\n';
+        } else {
+            for (const std::string &line : lines)
+                std::cout << line << '\n';
+        }
         ++differences;
     }
     return finish(differences ? Reported : Clean);

@@ -14,6 +14,7 @@ int Decode(const std::string &file, bool compact);
 int Encode(const std::string &input, const std::string &output);
 int Check(const std::string &file);
 // Materials only in A, only in B, and changed (matched by material ID): 0 equal, 1 different.
-int Diff(const std::string &fileA, const std::string &fileB);
+// With values, each changed material lists its differing values by the names the editor shows.
+int Diff(const std::string &fileA, const std::string &fileB, bool values = false);
 
 } // namespace cvx

@@ -26,10 +26,12 @@ const char kHelp[] =
     "                            file; refused inputs are listed on standard error\n"
     "  check FILE                reports every line that is not a material and why, every print\n"
     "                            set the printer catalogue refuses, and duplicate material IDs\n"
-    "  diff A B                  materials only in A, only in B, and changed (matched by ID):\n"
+    "  diff A B [--values]       materials only in A, only in B, and changed (matched by ID):\n"
     "                            changed basic fields and, per print-set key, sets added,\n"
     "                            removed and fields changed with old and new values;\n"
-    "                            exit status 0 when equal, 1 when different\n"
+    "                            exit status 0 when equal, 1 when different; with --values,\n"
+    "                            each changed value by the name the editor shows for it\n"
+    "                            (\"Contour Speed\"), per print set, old and new\n"
     "  --help                    this text\n"
     "\n"
     "Exit status: 0 clean, 1 something was refused or reported, 2 usage or I/O error.\n";
@@ -93,9 +95,17 @@ int main(int argc, char **argv)
         return cvx::Encode(input, output);
     }
     if (command == "diff") {
-        if (args.size() != 3)
+        std::vector<std::string> files;
+        bool values = false;
+        for (size_t i = 1; i < args.size(); ++i) {
+            if (args[i] == "--values")
+                values = true;
+            else
+                files.push_back(args[i]);
+        }
+        if (files.size() != 2)
             return usage("diff takes two FILEs");
-        return cvx::Diff(args[1], args[2]);
+        return cvx::Diff(files[0], files[1], values);
     }
     return usage("unknown command '" + command + "'");
 }

@@ -45,16 +45,23 @@ Page {
             }
         }
 
-        footer: Label {
-            objectName: "idFooter"
+        footer: Column {
             width: basicGrid.width - basicGrid.margin
-            wrapMode: Text.Wrap
-            text: "   --- This is basic infomation about " + materials.curMaterial + "  ID: " + materials.curMatID + "  ----"
-            font.pixelSize: fontP * 1.2
-            MouseArea {
-                width: 30
-                height: parent.height
-                onClicked: setIDDialog.open()
+            spacing: 18
+            Label {
+                objectName: "idFooter"
+                width: parent.width
+                wrapMode: Text.Wrap
+                text: "   --- This is basic infomation about " + materials.curMaterial + "  ID: " + materials.curMatID + "  ----"
+                font.pixelSize: fontP * 1.2
+                MouseArea {
+                    width: 30
+                    height: parent.height
+                    onClicked: setIDDialog.open()
+                }
+            }
+            PrintSetMap {
+                x: 20
             }
         }
 
@@ -89,6 +96,15 @@ Page {
                 Keys.onReturnPressed: beginEdit(model, valueField)
                 Keys.onEnterPressed: beginEdit(model, valueField)
                 Keys.onSpacePressed: beginEdit(model, valueField)
+            }
+            VendorMark {
+                id: vendorMark
+                objectName: "vendorMark_" + paramID
+                anchors.verticalCenter: editButton.verticalCenter
+                differs: vendorDiff
+                tip: vendorTip
+                paramID: model.paramID
+                locked: paramFlag & 2
             }
         }
     }

@@ -9,9 +9,21 @@ Frame {
         objectName: "searchField"
         anchors.top: parent.top
         anchors.left: parent.left
-        anchors.right: parent.right
+        anchors.right: changedOnly.left
         placeholderText: qsTr("Search name, manufacturer or ID")
         selectByMouse: true
+    }
+    // Only what is the user's: materials changed from the vendor's, and the user's own.
+    ToolButton {
+        id: changedOnly
+        objectName: "changedOnly"
+        anchors.right: parent.right
+        anchors.verticalCenter: searchField.verticalCenter
+        checkable: true
+        text: "●◆"
+        font.pixelSize: fontP * 0.9
+        ToolTip.visible: hovered
+        ToolTip.text: qsTr("Show only materials changed from the vendor's (●) and your own (◆)")
     }
 
     ListView {
@@ -27,6 +39,7 @@ Frame {
             objectName: "materialFilter"
             mats: materials
             filterText: searchField.text
+            changedOnly: changedOnly.checked
         }
         delegate: RowLayout {
             width: materialList.width
@@ -36,6 +49,17 @@ Frame {
                 flat: true
                 text: bCur ? "✔" : "○"
                 onClicked: chooseMaterial(matID)
+            }
+            // ● changed from the vendor's, ◆ the user's own.
+            Label {
+                objectName: "vendorState_" + matID
+                Layout.preferredWidth: fontP * 1.2
+                horizontalAlignment: Text.AlignHCenter
+                text: vendorState === 1 ? "●" : vendorState === 2 ? "◆" : ""
+                color: vendorState === 1 ? "#E65100" : "#3F51B5"
+                ToolTip.visible: stateHover.hovered && text !== ""
+                ToolTip.text: vendorState === 1 ? qsTr("Changed from the vendor's") : qsTr("Your own material")
+                HoverHandler { id: stateHover }
             }
             TextField {
                 objectName: "materialField_" + matID

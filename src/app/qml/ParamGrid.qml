@@ -21,6 +21,14 @@ Page {
             leftPadding: 40
             bottomPadding: 5
             spacing: 10
+            // Back to the material's start page; the selection stays.
+            Button {
+                objectName: "backButton"
+                text: "◀ " + qsTr("Basic information")
+                font.pixelSize: fontP * 1.1
+                flat: true
+                onClicked: showStartPage()
+            }
             Button {
                 objectName: "copySetsButton"
                 text: "➕"
@@ -54,8 +62,8 @@ Page {
             Label {
                 id: descLabel
                 anchors.left: parent.left
-                anchors.leftMargin: Math.max(8, Math.min(50, parent.width - valueField.width - implicitWidth - 14))
-                anchors.right: valueField.left
+                anchors.leftMargin: Math.max(8, Math.min(50, parent.width - valueField.width - vendorMark.width - implicitWidth - 14))
+                anchors.right: vendorMark.left
                 anchors.rightMargin: 4
                 anchors.verticalCenter: valueField.verticalCenter
                 text: paramDesc + ": "
@@ -63,6 +71,16 @@ Page {
                 ToolTip.visible: truncated && labelHover.hovered
                 ToolTip.text: paramDesc
                 HoverHandler { id: labelHover }
+            }
+            VendorMark {
+                id: vendorMark
+                objectName: "vendorMark_" + paramID
+                anchors.right: valueField.left
+                anchors.verticalCenter: valueField.verticalCenter
+                differs: vendorDiff
+                tip: vendorTip
+                paramID: model.paramID
+                locked: paramFlag & 2
             }
             TextField {
                 id: valueField

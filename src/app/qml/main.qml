@@ -32,7 +32,7 @@ ApplicationWindow {
     Shortcut { sequence: "Ctrl+O"; onActivated: importDialog.open() }
     Shortcut { sequence: "Ctrl+E"; onActivated: exportDialog.open() }
     Shortcut { sequence: "Ctrl+Q"; onActivated: window.close() }
-    Shortcut { sequence: StandardKey.Undo; onActivated: materials.undo() }
+    Shortcut { sequences: [StandardKey.Undo]; onActivated: materials.undo() }
     Shortcut { sequences: ["Ctrl+Shift+Z", "Ctrl+Y"]; onActivated: materials.redo() }
 
     // An undo or redo shows what it changed: its material and cascade are selected again by the
@@ -48,6 +48,20 @@ ApplicationWindow {
             messageDialog.open()
         }
     }
+    // What the printer menu does, and the map of print sets too.
+    function choosePrinter(typeID) {
+        materials.selectPrinter(typeID)
+        if (stackView.depth === 1)
+            stackView.push(paramPage)
+        console.log("Stack view depth: " + stackView.depth)
+    }
+    // Back to the material's start page, keeping the selection.
+    function showStartPage() {
+        if (stackView.depth === 2)
+            stackView.pop()
+    }
+    Shortcut { sequences: ["Alt+Left", StandardKey.Back]; onActivated: showStartPage() }
+
     // The parameter page needs a printer; without one, the start page.
     function tryShowPage(page) {
         drawer.close()
@@ -261,12 +275,7 @@ ApplicationWindow {
                         delegate: MenuItem {
                             objectName: "printerItem_" + typeID
                             text: name
-                            onTriggered: {
-                                materials.selectPrinter(typeID)
-                                if (stackView.depth === 1)
-                                    stackView.push(paramPage)
-                                console.log("Stack view depth: " + stackView.depth)
-                            }
+                            onTriggered: choosePrinter(typeID)
                         }
                         onObjectAdded: printerMenu.insertItem(index, object)
                         onObjectRemoved: printerMenu.removeItem(object)
@@ -373,6 +382,30 @@ ApplicationWindow {
                         onTriggered: materials.redo()
                     }
                     MenuSeparator {}
+                    // Asked when the menu opens: both look through the whole library.
+                    onAboutToShow: {
+                        resetItem.preview = materials.vendorResetPreview()
+                        resetItem.name = materials.curMatName
+                        bringBackItem.count = materials.removedVendorCount()
+                    }
+                    MenuItem {
+                        id: resetItem
+                        objectName: "resetItem"
+                        property var preview: ({})
+                        property string name
+                        text: qsTr("Reset %1 to the vendor's…").arg(name)
+                        enabled: preview.available === true
+                        onTriggered: resetDialog.open()
+                    }
+                    MenuItem {
+                        id: bringBackItem
+                        objectName: "bringBackItem"
+                        property int count: 0
+                        text: qsTr("Bring back removed vendor materials (%1)").arg(count)
+                        enabled: count > 0
+                        onTriggered: materials.bringBackRemovedVendor()
+                    }
+                    MenuSeparator {}
                     MenuItem { objectName: "importItem"; text: "Import"; onTriggered: importDialog.open() }
                     MenuItem { objectName: "exportItem"; text: "Export"; onTriggered: exportDialog.open() }
                     MenuItem { objectName: "saveItem"; text: "Save"; onTriggered: saveLibrary() }
@@ -463,6 +496,23 @@ ApplicationWindow {
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
+    }
+
+    Dialog {
+        id: resetDialog
+        objectName: "resetDialog"
+        anchors.centerIn: Overlay.overlay
+        width: Math.min(window.width - 40, fontP * 34)
+        modal: true
+        title: qsTr("Reset to the vendor's")
+        standardButtons: Dialog.Ok | Dialog.Cancel
+        Label {
+            width: parent.width
+            wrapMode: Text.WordWrap
+            text: qsTr("Make %1 the vendor's material again? %2 values and %3 print sets will change; you can undo it.")
+                .arg(resetItem.name).arg(resetItem.preview.values).arg(resetItem.preview.sets)
+        }
+        onAccepted: materials.resetMaterialToVendor()
     }
 
     Dialog {

@@ -1,0 +1,27 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.5
+
+// "↺" beside a value that differs from the vendor's: its tool tip gives the vendor's value, and
+// pressing it puts that value back (not for a locked material). It keeps its room when hidden,
+// so that the fields line up.
+ToolButton {
+    id: mark
+    property bool differs: false
+    property string tip
+    property int paramID: -1
+    property bool locked: false
+
+    implicitWidth: fontP * 2
+    text: "↺"
+    font.pixelSize: fontP * 1.2
+    opacity: differs ? 1 : 0
+    enabled: differs
+    focusPolicy: Qt.NoFocus
+    ToolTip.visible: hovered && differs
+    ToolTip.delay: 300
+    ToolTip.text: locked ? tip : tip + "\n" + qsTr("Press to put the vendor's value back.")
+    onClicked: {
+        if (!locked)
+            materials.resetValueToVendor(paramID)
+    }
+}

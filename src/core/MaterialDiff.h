@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CPrintMaterial;
+struct PrintSetData;
+
+// One value that differs between two records of a material, by the name the editor shows for it
+// ("Contour Speed", not the file's key), with its print set where it belongs to one.
+struct ValueDifference
+{
+    std::string where;  // empty for the material itself, else the print set's key in words
+    std::string name;   // the value's name; "print set" when a whole set was added or removed
+    std::string before; // as shown, with the unit; empty when absent
+    std::string after;
+};
+
+// Every value that the editor shows and that differs from a to b: identity and basic
+// information, then the print sets matched by key (printer, nozzle, layer, quality), sets only
+// in a as removed and only in b as added. Derived values that nobody edits are left out.
+std::vector<ValueDifference> DescribeValueDifferences(const CPrintMaterial &a, const CPrintMaterial &b);
+
+// "printer 10102 (Orvik Solo), nozzle 0.40, layer 0.20, quality 1 (Fine)".
+std::string DescribeSetKey(const PrintSetData &set);
+
+// One difference as a line: "Contour Speed: 40 mm/s -> 55 mm/s", with "print set ...: " before it
+// for a set's value.
+std::string FormatDifference(const ValueDifference &difference);
