@@ -37,7 +37,7 @@ endif()
 # package_test.sh checks the libraries against the programs and the modules against a run.
 set(corvane_deb_depends
     libc6 libstdc++6 libgcc-s1
-    libqt5core5a libqt5gui5 libqt5widgets5 libqt5qml5 libqt5qmlmodels5 libqt5quick5 libqt5quickcontrols2-5 libcjson1
+    libqt5core5a libqt5gui5 libqt5network5 libqt5widgets5 libqt5qml5 libqt5qmlmodels5 libqt5quick5 libqt5quickcontrols2-5 libcjson1
     qml-module-qtqml qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtqml-models2
     qml-module-qtquick-controls2 qml-module-qtquick-templates2 qml-module-qtquick-layouts
     qml-module-qtquick-dialogs qml-module-qtquick-controls qml-module-qtquick-extras

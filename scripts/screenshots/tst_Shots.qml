@@ -117,6 +117,30 @@ Item {
             shot(lang + "-recovery-question")
             question.close()
             tryCompare(question, "visible", false)
+            // Against the vendor library: a changed vendor material's pages, and the drawer.
+            if (!data.zh) {
+                materials.checkVendorMaterials()
+                materials.importVendorMaterials()
+            }
+            materials.selectMaterial(989791271) // the vendor's PETG
+            tryCompare(stack(), "depth", 1)
+            materials.setParameter(0, 245)
+            materials.selectPrinter(-1)
+            materials.selectNozzle(0.4)
+            materials.setParameter(15, 44)
+            materials.selectPrinter(-1000)
+            tryCompare(stack(), "depth", 1)
+            shot(lang + "-vendor-start-page")
+            mouseClick(child("mapCell_-1_40"))
+            tryCompare(stack(), "busy", false)
+            mouseMove(child("vendorMark_15"))
+            wait(800)
+            shot(lang + "-vendor-params-tooltip")
+            child("drawer").open()
+            tryCompare(child("drawer"), "position", 1)
+            shot(lang + "-vendor-drawer")
+            child("drawer").close()
+            tryCompare(child("drawer"), "position", 0)
         }
     }
 }

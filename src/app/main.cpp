@@ -1,17 +1,74 @@
 // Corvane: the editor of filament material definitions.
 
+#include "InstanceGuard.h"
 #include "base/LangTranslator.h"
 #include "base/Log.h"
 #include "base/TLanguage.h"
 #include "library/Materials.h"
 #include "models/QmlTypes.h"
 
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 
+#include <cstdio>
+
+namespace {
+// The command line, read before the window's application exists, so that --help, --version and
+// a mistake need no display. Returns an exit code, or -1 to go on with the files to import.
+int ReadCommandLine(int argc, char *argv[], QStringList *files)
+{
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("corvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Edits the filament material definitions of the Orvik 3D printers. Each FILE, a material\n"
+                       "file (.cvx), is imported once the libraries are loaded. When an editor is already open on\n"
+                       "the library, the files are handed to it."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Material files to import."),
+                                 QStringLiteral("[FILE...]"));
+    // Qt's own options, which the window's application takes: accepted, not shown.
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                             "qwindowicon", "qwindowtitle", "display", "geometry", "style", "session", "qmljsdebugger"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setValueName(QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : {"reverse", "nograb", "dograb"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    if (!parser.parse(core.arguments())) {
+        std::fprintf(stderr, "corvane: %s\n\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("corvane %s\n", CORVANE_VERSION);
+        return 0;
+    }
+    *files = parser.positionalArguments();
+    return -1;
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    QStringList files;
+    const int done = ReadCommandLine(argc, argv, &files);
+    if (done >= 0)
+        return done;
+
     CVLOG << "Corvane start";
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     QGuiApplication app(argc, argv);
@@ -19,6 +76,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrona"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("kestrona.com"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.kestrona.corvane"));
 
     RegisterQmlTypes();
     LangTranslator translator;
@@ -27,9 +86,22 @@ int main(int argc, char *argv[])
     // untranslated texts over the shared one's at exit.
     const int startLanguage = LangTrans::Instance()->GetLanguageIndex();
 
+    InstanceGuard guard(LangTrans::Instance()->GetGroupAppDataPath());
+    const InstanceGuard::Role role = guard.Start(files);
+    if (role == InstanceGuard::HandedOver) {
+        LangTrans::DestroyInstance();
+        return 0;
+    }
+
     int exitCode = -1;
     {
         Materials materials;
+        QString instanceNote;
+        if (role == InstanceGuard::NoAnswer) {
+            instanceNote = LangTr("Another Corvane has this library open but does not answer: %1.")
+                               .arg(guard.Holder());
+            materials.setReadOnly(LangTr("another editor holds the library"));
+        }
         materials.checkVendorMaterials();
         materials.importVendorMaterials();
         materials.importUserMaterials();
@@ -37,6 +109,9 @@ int main(int argc, char *argv[])
 
         QQmlApplicationEngine engine;
         engine.rootContext()->setContextProperty(QStringLiteral("materials"), &materials);
+        engine.rootContext()->setContextProperty(QStringLiteral("editorInstance"), &guard);
+        engine.rootContext()->setContextProperty(QStringLiteral("startupFiles"), files);
+        engine.rootContext()->setContextProperty(QStringLiteral("instanceNote"), instanceNote);
         QObject::connect(&materials, &Materials::languageChanged, &engine, &QQmlEngine::retranslate);
         engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
         if (!engine.rootObjects().isEmpty())

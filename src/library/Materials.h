@@ -48,6 +48,8 @@ class Materials : public QObject
     Q_PROPERTY(int curLanguage READ curLanguage WRITE setCurLanguage)
     // Whether the library holds changes that the user library does not have yet.
     Q_PROPERTY(bool modified READ isModified NOTIFY modifiedChanged)
+    // Why this editor must not write the user library (another editor holds it); empty when it may.
+    Q_PROPERTY(QString readOnlyReason READ readOnlyReason CONSTANT)
     // The history of changes: what undo and redo would do, in the current language.
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY historyChanged)
     Q_PROPERTY(bool canRedo READ canRedo NOTIFY historyChanged)
@@ -196,6 +198,10 @@ public:
     Q_INVOKABLE QString startupNotes() const { return m_startupNotes.join(QStringLiteral("\n\n")); }
 
     bool isModified() const { return !m_history.isClean() || m_bUnsavedOutsideHistory; }
+    QString readOnlyReason() const { return m_strReadOnly; }
+    // Set before the libraries load: Save is refused with the reason, and nothing of the folder's
+    // own (the recovery copy, the removed vendor materials) is written or removed.
+    void setReadOnly(const QString &reason);
     bool canUndo() const;
     bool canRedo() const;
     QString undoText() const;
@@ -328,6 +334,7 @@ private:
     // A copy from an earlier run waits for the user's answer; nothing overwrites or removes it.
     bool m_bRecoveryPending = false;
     bool m_bReadingVendorReference = false;
+    QString m_strReadOnly;
     struct ImportReport
     {
         int added = 0;

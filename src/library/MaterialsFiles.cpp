@@ -145,6 +145,11 @@ void Materials::NoteRenamedAtStart(const QString &path)
 
 bool Materials::exportUserMaterials()
 {
+    if (!m_strReadOnly.isEmpty()) {
+        m_strExportError = m_strReadOnly;
+        CVLOG << "Not saved: " << m_strReadOnly;
+        return false;
+    }
     // One generation of the previous library stays beside it, so that a regretted save can be
     // undone by hand.
     const QString user = UserPath();

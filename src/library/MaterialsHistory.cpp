@@ -63,9 +63,18 @@ int Materials::HistorySteps() const
     return steps;
 }
 
+void Materials::setReadOnly(const QString &reason)
+{
+    m_strReadOnly = reason;
+    m_recovery->SetPaused(true);
+    m_bRecoveryPending = true; // the copy there is the other editor's
+}
+
 void Materials::HistoryMoved()
 {
     NotifyModified();
+    if (!m_strReadOnly.isEmpty())
+        return;
     if (isModified())
         m_recovery->Changed();
     else if (!m_bRecoveryPending)
@@ -74,7 +83,7 @@ void Materials::HistoryMoved()
 
 QString Materials::recoveryTime() const
 {
-    if (!m_bRecoveryPending)
+    if (!m_bRecoveryPending || !m_strReadOnly.isEmpty() || !QFile::exists(m_recovery->Path()))
         return QString();
     return QLocale().toString(QFileInfo(m_recovery->Path()).lastModified(), QLocale::LongFormat);
 }

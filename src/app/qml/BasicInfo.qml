@@ -96,15 +96,16 @@ Page {
                 Keys.onReturnPressed: beginEdit(model, valueField)
                 Keys.onEnterPressed: beginEdit(model, valueField)
                 Keys.onSpacePressed: beginEdit(model, valueField)
-            }
-            VendorMark {
-                id: vendorMark
-                objectName: "vendorMark_" + paramID
-                anchors.verticalCenter: editButton.verticalCenter
-                differs: vendorDiff
-                tip: vendorTip
-                paramID: model.paramID
-                locked: paramFlag & 2
+                VendorMark {
+                    id: vendorMark
+                    objectName: "vendorMark_" + paramID
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    differs: vendorDiff
+                    tip: vendorTip
+                    paramID: model.paramID
+                    locked: paramFlag & 2
+                }
             }
         }
     }

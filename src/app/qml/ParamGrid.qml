@@ -26,6 +26,7 @@ Page {
                 objectName: "backButton"
                 text: "◀ " + qsTr("Basic information")
                 font.pixelSize: fontP * 1.1
+                font.capitalization: Font.MixedCase
                 flat: true
                 onClicked: showStartPage()
             }

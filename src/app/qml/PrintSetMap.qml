@@ -90,14 +90,21 @@ Column {
                 color: count > 0 && count / map.most > 0.5 ? "white" : (count > 0 ? "#1A237E" : "#BDBDBD")
                 font.bold: count > 0
             }
-            Label {
+            Rectangle {
                 anchors.top: parent.top
                 anchors.right: parent.right
-                anchors.rightMargin: 3
-                visible: changed
-                text: "↺"
+                anchors.margins: -4
+                width: fontP * 1.2
+                height: width
+                radius: width / 2
                 color: "#E65100"
-                font.pixelSize: fontP * 0.9
+                visible: changed
+                Label {
+                    anchors.centerIn: parent
+                    text: "↺"
+                    color: "white"
+                    font.pixelSize: fontP * 0.8
+                }
             }
             MouseArea {
                 id: area
