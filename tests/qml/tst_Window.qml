@@ -147,9 +147,10 @@ Item {
             materials.checkVendorMaterials()
             materials.importVendorMaterials()
             chooseMaterialFromDrawer(989791271) // the vendor's "PETG"
-            tryCompare(child("drawer"), "position", 0)
+            tryCompare(child("drawer"), "visible", false)
             // The map of the material shown before is replaced as the view settles.
             tryVerify(function() { var c = lookUp("mapCell_-1_40"); return c && c.count > 0 && materials.curMatID === 989791271 })
+            tryCompare(stack, "busy", false)
             waitForRendering(stack)
             mouseClick(child("mapCell_-1_40"))
             tryCompare(stack, "depth", 2)
