@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include <cmath>
 #include <cstring>
 #include <set>
 #include <vector>
@@ -330,6 +331,44 @@ private slots:
         for (int row = 0; row < m.materialCount(); ++row)
             seen.insert(m.materialAt(row)->m_nMatID);
         QCOMPARE(int(seen.size()), m.materialCount() - 1); // only the two made to share one
+    }
+
+    // A change by an amount or a percentage keeps each set's own value: per quality differences
+    // survive a bulk change. Each result is clamped to the row's range and stored as its field
+    // stores it.
+    void relativeChange_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<bool>("percent");
+        QTest::addColumn<QList<double>>("shown"); // the three sets of printer 10102 afterwards
+        QTest::addRow("platform temperatures 40, 41, 42 plus 5") << 10 << 5.0 << false << QList<double>{45, 46, 47};
+        QTest::addRow("clamped to the range") << 10 << 200.0 << false << QList<double>{150, 150, 150};
+        QTest::addRow("an integer field takes the whole part") << 10 << 10.0 << true << QList<double>{44, 45, 46};
+        QTest::addRow("extrusions 100, 105, 110 less 5 percent") << 21 << -5.0 << true << QList<double>{95, 99.75, 104.5};
+        QTest::addRow("speeds less 10 percent") << 15 << -10.0 << true << QList<double>{27, 27, 27};
+    }
+    void relativeChange()
+    {
+        QFETCH(int, id);
+        QFETCH(double, amount);
+        QFETCH(bool, percent);
+        QFETCH(QList<double>, shown);
+        LibraryFixture fx;
+        load(fx, {materialWith("First", kFirstID)});
+        Materials &m = fx.mats();
+        m.selectMaterial(kFirstID);
+        m.selectPrinter(10102);
+        m.changeParameterBy(id, amount, percent);
+        QList<double> values;
+        for (const PrintSetData &set : m.currentMaterial()->m_lstSets) {
+            if (set.nPrinterType == 10102)
+                values << std::round(ShownPrintValue(set, id) * 1000) / 1000;
+        }
+        QCOMPARE(values, shown);
+        QVERIFY(m.undoText().endsWith("(3 print sets)"));
+        m.undo();
+        QCOMPARE(m.currentMaterial()->m_lstSets.front().nPlatTemp, 40);
     }
 
     // Undo never edits a material behind its password: a step made while it was unlocked waits

@@ -148,6 +148,9 @@ public slots:
     void selectLayerThick(float layerThick);
     void selectQuality(int quality);
     void setParameter(int nID, double value);
+    // Changes the row's value in every current print set by an amount, or by a percentage of its
+    // own value, each clamped to the row's range and stored as the field stores it; one step.
+    void changeParameterBy(int nID, double amount, bool percent);
     int setMatNameAndManu(QString name, QString manu, QString pwMD5);
     int removeCurSets();
     int copyCurSets(int index);

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <unordered_set>
 
@@ -84,6 +85,42 @@ void Materials::setParameter(int nID, double value)
         RecordEdit(size_t(position), std::move(*before), selection,
                    nID > kLastBasicParam ? StepPage::Params : StepPage::Start, std::move(text));
     }
+}
+
+void Materials::changeParameterBy(int nID, double amount, bool percent)
+{
+    CVLOG << "Change print parameter ID: " << nID << " by " << amount << (percent ? " %" : "");
+    if (nID < 0 || nID >= kParamCount || !IsBoundParam(nID) || m_bMatLocked)
+        return;
+    long position = -1;
+    std::optional<MaterialEntry> before = CurrentEntryCopy(&position);
+    if (!before)
+        return;
+    const Selection selection = CurrentSelection();
+    const ParamItem &row = m_items[nID];
+    const auto changed = [&](double shown) {
+        return qBound(row.minVal, percent ? shown * (1.0 + amount / 100.0) : shown + amount, row.maxVal);
+    };
+    int sets = 1;
+    if (nID <= kLastBasicParam) {
+        StoreBasicValue(m_Materials[size_t(position)]->mat, nID, changed(ShownBasicValue(before->mat, nID)));
+        LoadBasicInfo();
+    } else {
+        for (PrintSetData *set : m_CurSets)
+            StorePrintValue(*set, nID, changed(ShownPrintValue(*set, nID)));
+        sets = int(m_CurSets.size());
+        LoadPrintParams();
+    }
+    emit matChanged();
+    const QString change = (amount < 0 ? QStringLiteral("−") : QStringLiteral("+")) + number(std::fabs(amount))
+                           + (percent ? QStringLiteral(" %") : QString());
+    StepText text{"%1 %2", {row.paramDesc, change}, 1u};
+    if (sets > 1) {
+        text.format = "%1 %2 (%3 print sets)";
+        text.args << QString::number(sets);
+    }
+    RecordEdit(size_t(position), std::move(*before), selection,
+               nID > kLastBasicParam ? StepPage::Params : StepPage::Start, std::move(text));
 }
 
 void Materials::SaveBasicInfo(int nID, double value)

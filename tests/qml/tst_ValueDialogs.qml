@@ -169,6 +169,10 @@ Item {
                   keys: [Qt.Key_Up], stored: 1300 },
                 { tag: "width typed with a comma", id: 24, dialog: "widthDialog", typed: "0,5", stored: 0.5 },
                 { tag: "differing speeds set alike", id: 15, dialog: "speedDialog", typed: "45", stored: 45 },
+                { tag: "differing speeds each raised by 5", id: 15, dialog: "speedDialog", mode: "modeAdd", typed: "5",
+                  stored: 45, max: 60 },
+                { tag: "differing speeds each less 10 percent", id: 15, dialog: "speedDialog", mode: "modePercent",
+                  typed: "-10", stored: 36, max: 49.5 },
                 { tag: "Escape stores nothing", id: 16, dialog: "speedDialog", keys: [Qt.Key_Up, Qt.Key_Escape],
                   stored: 40.5, count: 0 }
             ]
@@ -177,6 +181,10 @@ Item {
             var d = open(data)
             var expected = data.count === undefined ? materials.valueSpread(data.id).count : data.count
             changes.clear()
+            if (data.mode) {
+                compare(d.standardButton(Dialog.Ok).text, "OK (2 print sets)")
+                mouseClick(findChild(d, data.mode))
+            }
             for (var i = 0; data.typed && i < data.typed.length; ++i)
                 keyClick(data.typed.charAt(i))
             var keys = data.keys || []
@@ -187,7 +195,7 @@ Item {
             tryCompare(d, "visible", false)
             var spread = materials.valueSpread(data.id)
             fuzzyCompare(spread.min, data.stored, 1e-6)
-            fuzzyCompare(spread.max, data.stored, 1e-6)
+            fuzzyCompare(spread.max, data.max === undefined ? data.stored : data.max, 1e-6)
             compare(changes.count, expected === 0 ? 0 : 1)
             compare(materials.modified, expected > 0)
         }

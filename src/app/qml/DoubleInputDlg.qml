@@ -5,8 +5,8 @@ import QtQuick.Controls 2.5
 // value with two decimals as an integer.
 ValueDlg {
     id: dialog
-    width: 320
-    height: 260
+    width: setCount > 1 ? 520 : 320
+    height: 260 + extraHeight
     title: "Please set double input dialog title"
     numberBox: spinBox
     controlValue: spinBox.value / realScale
@@ -24,6 +24,6 @@ ValueDlg {
         width: Math.min(parent.width, 220)
         unitScale: dialog.realScale
         decimals: dialog.decimals
-        unit: dialog.unit
+        unit: dialog.boxUnit
     }
 }

@@ -4,8 +4,8 @@ import QtQuick.Controls 2.5
 // Edits a whole-number parameter of curParamItem with an editable spin box.
 ValueDlg {
     id: dialog
-    width: 320
-    height: 260
+    width: setCount > 1 ? 520 : 320
+    height: 260 + extraHeight
     title: "Please set double input dialog title"
     numberBox: spinBox
     controlValue: spinBox.value
@@ -18,6 +18,6 @@ ValueDlg {
         objectName: "spinBox"
         anchors.centerIn: parent
         width: Math.min(parent.width, 220)
-        unit: dialog.unit
+        unit: dialog.boxUnit
     }
 }

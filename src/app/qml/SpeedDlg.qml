@@ -6,8 +6,8 @@ import QtQuick.Controls.Styles 1.4
 // Edits a speed or an acceleration of curParamItem with a slider under a round colour gauge.
 ValueDlg {
     id: dialog
-    width: 480
-    height: 500
+    width: setCount > 1 ? 560 : 480
+    height: 500 + extraHeight
     title: "Speed setting"
     numberBox: spinBox
     controlValue: slider.value
@@ -111,6 +111,7 @@ ValueDlg {
             width: column.width * 0.8
             height: 30
             numberBox: spinBox
+            enabled: dialog.absolute
         }
 
         ValueSpinBox {
@@ -118,9 +119,8 @@ ValueDlg {
             objectName: "spinBox"
             anchors.horizontalCenter: parent.horizontalCenter
             width: 220
-            unit: dialog.unit
+            unit: dialog.boxUnit
             unitGap: ""
-            onUserValue: slider.value = value / unitScale
         }
     }
 }

@@ -7,7 +7,7 @@ import QtQuick.Controls.Styles 1.4
 ValueDlg {
     id: dialog
     width: 560
-    height: 340
+    height: 340 + extraHeight
     title: "Temperature setting"
     numberBox: spinBox
     controlValue: slider.value
@@ -89,6 +89,7 @@ ValueDlg {
             width: gauge.width
             height: 30
             numberBox: spinBox
+            enabled: dialog.absolute
         }
 
         ValueSpinBox {
@@ -96,9 +97,8 @@ ValueDlg {
             objectName: "spinBox"
             anchors.horizontalCenter: parent.horizontalCenter
             width: 200
-            unit: dialog.unit
+            unit: dialog.boxUnit
             unitGap: ""
-            onUserValue: slider.value = value / unitScale
         }
     }
 }

@@ -31,6 +31,13 @@ Dialog {
     readonly property bool manifold: spreadMin !== spreadMax
     readonly property bool outOfRange: !manifold && (storedValue < minVal || storedValue > maxVal)
     readonly property bool touched: numberBox !== null && numberBox.changedByUser
+    // With several print sets: 0 sets them all to the value, 1 changes each by an amount and 2 by
+    // a percentage of its own value, so that their differences survive.
+    property int changeMode: 0
+    readonly property bool absolute: changeMode === 0
+    readonly property string boxUnit: changeMode === 2 ? "%" : unit
+    // Room the choice of mode takes, for the dialogs' heights.
+    readonly property real extraHeight: modes.visible ? modes.implicitHeight + 6 : 0
 
     // Each dialog sets up its control for the row here, before the number box is loaded.
     signal loading()
@@ -55,6 +62,7 @@ Dialog {
         : manifold ? unitText(shown(spreadMin) + " – " + shown(spreadMax)) : unitText(shown(storedValue))
 
     function setValue() {
+        changeMode = 0
         title = curParamItem.paramDesc
         unit = curParamItem.paramUnit
         safeVal = curParamItem.safeVal
@@ -68,6 +76,24 @@ Dialog {
         spreadMax = spread.count > 0 ? spread.max : storedValue
         loading()
         numberBox.load(storedValue, storedText)
+        standardButton(Dialog.Ok).text = setCount > 1 ? qsTr("OK (%1 print sets)").arg(setCount) : qsTr("OK")
+    }
+
+    onChangeModeChanged: {
+        // Not "absolute": that binding may not have followed the change yet.
+        if (changeMode === 0) {
+            loading()
+            numberBox.load(storedValue, storedText)
+        } else {
+            var span = maxVal - minVal
+            if (changeMode === 1)
+                numberBox.setRange(-span, span, editStep)
+            else
+                numberBox.setRange(-100, 500, 1)
+            numberBox.load(0, "")
+        }
+        numberBox.contentItem.forceActiveFocus()
+        numberBox.contentItem.selectAll()
     }
 
     onOpened: {
@@ -81,7 +107,10 @@ Dialog {
             console.log("Ok without a change: nothing stored")
             return
         }
-        materials.setParameter(curParamItem.paramID, controlValue)
+        if (absolute)
+            materials.setParameter(curParamItem.paramID, controlValue)
+        else
+            materials.changeParameterBy(curParamItem.paramID, numberBox.value / numberBox.unitScale, changeMode === 2)
         console.log("Ok clicked, Set parameter, ID: " + curParamItem.paramID)
     }
     onRejected: console.log("Cancel clicked")
@@ -94,6 +123,33 @@ Dialog {
 
     contentItem: ColumnLayout {
         spacing: 6
+        Row {
+            id: modes
+            Layout.alignment: Qt.AlignHCenter
+            visible: dialog.setCount > 1
+            spacing: 4
+            RadioButton {
+                objectName: "modeSet"
+                text: qsTr("Set all to")
+                checked: dialog.changeMode === 0
+                focusPolicy: Qt.TabFocus
+                onClicked: dialog.changeMode = 0
+            }
+            RadioButton {
+                objectName: "modeAdd"
+                text: qsTr("Change each by ±")
+                checked: dialog.changeMode === 1
+                focusPolicy: Qt.TabFocus
+                onClicked: dialog.changeMode = 1
+            }
+            RadioButton {
+                objectName: "modePercent"
+                text: qsTr("Change each by ±%")
+                checked: dialog.changeMode === 2
+                focusPolicy: Qt.TabFocus
+                onClicked: dialog.changeMode = 2
+            }
+        }
         Item {
             id: slot
             Layout.fillWidth: true
@@ -108,6 +164,8 @@ Dialog {
             color: outOfRange ? "#B71C1C" : "#455A64"
             visible: text.length > 0
             text: {
+                if (!dialog.absolute)
+                    return qsTr("Each of the %1 print sets keeps its own value, changed by this.").arg(dialog.setCount)
                 if (dialog.touched)
                     return dialog.setCount > 1 ? qsTr("OK stores the value in all %1 print sets.").arg(dialog.setCount) : ""
                 if (dialog.manifold)

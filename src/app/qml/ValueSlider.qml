@@ -17,6 +17,15 @@ Slider {
         slider.value = value
     }
 
+    // The number box's value, stepped or typed, moves the slider too.
+    Connections {
+        target: slider.numberBox
+        function onUserValue() {
+            if (slider.enabled)
+                slider.value = slider.numberBox.value / slider.numberBox.unitScale
+        }
+    }
+
     onMoved: {
         var snapped = from + Math.round((value - from) / stepSize) * stepSize
         if (Math.abs(snapped - value) > 1e-9)

@@ -8,7 +8,7 @@ import QtQuick.Controls.Styles 1.4
 ValueDlg {
     id: dialog
     width: 640
-    height: 420
+    height: 420 + extraHeight
     title: "Width setting"
     numberBox: spinBox
     controlValue: slider.value
@@ -93,6 +93,7 @@ ValueDlg {
             width: gauge.width
             height: 30
             numberBox: spinBox
+            enabled: dialog.absolute
         }
 
         ValueSpinBox {
@@ -102,8 +103,7 @@ ValueDlg {
             width: 200
             unitScale: 100
             decimals: 2
-            unit: dialog.unit
-            onUserValue: slider.value = value / unitScale
+            unit: dialog.boxUnit
         }
     }
 }
