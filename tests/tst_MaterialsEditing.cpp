@@ -227,6 +227,40 @@ private slots:
         QCOMPARE(m.bMatLocked(), int(!lock.isEmpty()));
     }
 
+    // The owner changes or removes a password after proving it; one step each.
+    void changePassword_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("old");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<int>("result");
+        const QString other(32, QLatin1Char('b'));
+        QTest::addRow("changed") << QByteArray(kDigest) << kDigest << other << 0;
+        QTest::addRow("removed") << QByteArray(kDigest) << kDigest << QString() << 0;
+        QTest::addRow("wrong old password") << QByteArray(kDigest) << other << QString() << -2;
+        QTest::addRow("no password to change") << QByteArray() << QString() << other << -1;
+    }
+    void changePassword()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, old);
+        QFETCH(QString, next);
+        QFETCH(int, result);
+        LibraryFixture fx;
+        load(fx, {materialWith("First", kFirstID, stored.constData())});
+        Materials &m = fx.mats();
+        m.selectMaterial(kFirstID);
+        const QString lastStep = m.undoText();
+        QCOMPARE(m.changePassword(old, next), result);
+        QCOMPARE(QByteArray(m.currentMaterial()->m_szPwMD5), result == 0 ? next.toLatin1() : stored);
+        QCOMPARE(m.undoText() != lastStep, result == 0);
+        if (result == 0) {
+            QCOMPARE(m.bMatLocked(), 0);
+            m.undo();
+            QCOMPARE(QByteArray(m.currentMaterial()->m_szPwMD5), stored);
+        }
+    }
+
     void modifyMatID_data()
     {
         QTest::addColumn<bool>("locked");

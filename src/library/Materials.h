@@ -14,6 +14,7 @@
 #include <QVector>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -46,6 +47,8 @@ class Materials : public QObject
     Q_PROPERTY(QString availNewSet READ availNewSet)
     Q_PROPERTY(int curMatID READ curMatID WRITE modifyMatID NOTIFY curMatIDChanged)
     Q_PROPERTY(int curLanguage READ curLanguage WRITE setCurLanguage)
+    // Whether the current material has a password (locked or not).
+    Q_PROPERTY(bool hasPassword READ hasPassword NOTIFY bMatLockedChanged)
     // Whether the library holds changes that the user library does not have yet.
     Q_PROPERTY(bool modified READ isModified NOTIFY modifiedChanged)
     // Why this editor must not write the user library (another editor holds it); empty when it may.
@@ -72,6 +75,7 @@ public:
     QString curQuality() const;
     int curSetNumber() const { return int(m_CurSets.size()); }
     int bMatLocked() const { return m_bMatLocked ? 1 : 0; }
+    bool hasPassword() const { return currentMaterial() && currentMaterial()->m_szPwMD5[0] != '\0'; }
     QString availNewSet();
     int curMatID() const { return m_nCurMatID; }
     void modifyMatID(int nID);
@@ -152,6 +156,15 @@ public slots:
     // own value, each clamped to the row's range and stored as the field stores it; one step.
     void changeParameterBy(int nID, double amount, bool percent);
     int setMatNameAndManu(QString name, QString manu, QString pwMD5);
+    // Changes the current material's password, or removes it (an empty new digest), once the old
+    // one is proved: 0, -1 without a current material or password, -2 for a wrong old password.
+    int changePassword(QString oldMD5, QString newMD5);
+    // Selects the material and as much of the cascade as it still has (the last session's).
+    void restoreSelection(int matID, int printer, double nozzle, double layer, int quality);
+    // The selection: {matID, printer, nozzle, layer, quality}.
+    QVariantMap currentSelection() const;
+    // Writes the materials with these IDs (all of them for an empty list) to the file, as Export.
+    bool exportMaterialIDs(QString fileName, QVariantList ids);
     int removeCurSets();
     int copyCurSets(int index);
     // Takes back the last change, or makes it again; refused (historyRefused) for a step on a
@@ -274,7 +287,7 @@ private:
     static QString LocalPath(const QString &fileName);
     // Writes the library to the path (also when empty), or only what is the user's (not the vendor
     // materials as the vendor has them); false with the reason kept.
-    bool WriteMaterials(const QString &path, bool bNoVendor, bool usersOnly);
+    bool WriteMaterials(const QString &path, bool bNoVendor, bool usersOnly, const std::set<int32_t> *only = nullptr);
     void NoteRenamedAtStart(const QString &path);
     // After any change of what is unsaved: the flag, and the recovery copy kept or removed.
     void HistoryMoved();

@@ -188,6 +188,30 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
     return 0;
 }
 
+int Materials::changePassword(QString oldMD5, QString newMD5)
+{
+    CVLOG << "Change the password of the current material";
+    CPrintMaterial *mat = CurrentRecord();
+    if (!mat || mat->m_szPwMD5[0] == '\0')
+        return -1;
+    if (QString::fromLatin1(mat->m_szPwMD5).toLower() != oldMD5)
+        return -2;
+    long position = -1;
+    std::optional<MaterialEntry> before = CurrentEntryCopy(&position);
+    const Selection selection = CurrentSelection();
+    const QByteArray lock = newMD5.left(32).toLatin1();
+    std::memset(mat->m_szPwMD5, 0, sizeof(mat->m_szPwMD5));
+    std::memcpy(mat->m_szPwMD5, lock.constData(), size_t(lock.size()));
+    m_bMatLocked = false;
+    LoadBasicInfo();
+    LoadPrintParams();
+    emit matChanged();
+    emit bMatLockedChanged(bMatLocked());
+    RecordEdit(size_t(position), std::move(*before), selection, StepPage::Start,
+               StepText{lock.isEmpty() ? "remove the password of %1" : "change the password of %1", {nameOf(*mat)}});
+    return 0;
+}
+
 QString Materials::matIDRefusal(int nID) const
 {
     const CPrintMaterial *mat = currentMaterial();

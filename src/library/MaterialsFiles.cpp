@@ -306,7 +306,16 @@ bool Materials::exportMaterials(QString fileName, bool bNoVendor)
     return WriteMaterials(LocalPath(fileName), bNoVendor, false);
 }
 
-bool Materials::WriteMaterials(const QString &path, bool bNoVendor, bool usersOnly)
+bool Materials::exportMaterialIDs(QString fileName, QVariantList ids)
+{
+    std::set<int32_t> only;
+    for (const QVariant &id : ids)
+        only.insert(id.toInt());
+    m_strExportError.clear();
+    return WriteMaterials(LocalPath(fileName), false, false, ids.isEmpty() ? nullptr : &only);
+}
+
+bool Materials::WriteMaterials(const QString &path, bool bNoVendor, bool usersOnly, const std::set<int32_t> *only)
 {
     m_strExportError.clear();
     LogLine("exportMaterials") << "Export materials to file: " << path;
@@ -314,7 +323,7 @@ bool Materials::WriteMaterials(const QString &path, bool bNoVendor, bool usersOn
     bool ok = writer.Open();
     for (auto it = m_Materials.begin(); ok && it != m_Materials.end(); ++it) {
         MaterialEntry &entry = **it;
-        if (entry.bVendor && bNoVendor)
+        if ((entry.bVendor && bNoVendor) || (only && !only->count(entry.mat.m_nMatID)))
             continue;
         if (usersOnly) {
             const FlatMaterial *vendor = VendorCounterpart(entry.mat);

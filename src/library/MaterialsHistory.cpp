@@ -275,6 +275,22 @@ void Materials::ApplyStep(const LibraryStep &step, bool undo)
     emit historyApplied(int(step.Page()));
 }
 
+QVariantMap Materials::currentSelection() const
+{
+    return {{QStringLiteral("matID"), m_nCurMatID},
+            {QStringLiteral("printer"), m_nCurPrinter},
+            {QStringLiteral("nozzle"), double(m_fCurNozzle)},
+            {QStringLiteral("layer"), double(m_fCurLayerThick)},
+            {QStringLiteral("quality"), m_nCurQuality}};
+}
+
+void Materials::restoreSelection(int matID, int printer, double nozzle, double layer, int quality)
+{
+    if (PositionOf(matID) < 0)
+        return; // a material that is gone leaves the selection as it is
+    RestoreSelection({matID, printer, float(nozzle), float(layer), quality}, false);
+}
+
 void Materials::RestoreSelection(const Selection &selection, bool stayUnlocked)
 {
     SetCurMaterial(selection.matID, stayUnlocked);

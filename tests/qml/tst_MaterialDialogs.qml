@@ -80,10 +80,14 @@ Item {
             compare(basicDialog("namInputDialog").passwordDigest(data.password), data.digest)
         }
 
+        // A first password is typed twice, and the user is told when it locks.
         function test_nameDialogSetsLock_data() {
             return [
-                { tag: "empty password leaves it open", password: "", locked: 0 },
-                { tag: "password locks from the next selection", password: "secret", locked: 1 },
+                { tag: "empty password leaves it open", password: "", repeated: "", locked: 0 },
+                { tag: "password locks from the next selection", password: "secret", repeated: "secret", locked: 1,
+                  message: "Password set" },
+                { tag: "passwords that differ change nothing", password: "secret", repeated: "secrte", locked: 0,
+                  message: "Warning" },
             ]
         }
         function test_nameDialogSetsLock(data) {
@@ -91,11 +95,14 @@ Item {
             var dlg = basicDialog("namInputDialog")
             openDialog(dlg)
             child(dlg, "passwordField").text = data.password
+            child(dlg, "repeatField").text = data.repeated
             press(dlg, Dialog.Ok)
             compare(materials.bMatLocked, 0)
+            compare(messageBox().visible, !!data.message)
+            if (data.message)
+                compare(messageBox().title, data.message)
             materials.selectMaterial(copyID)
             compare(materials.bMatLocked, data.locked)
-            verify(!messageBox().visible)
         }
 
         function test_rename_data() {
@@ -114,6 +121,7 @@ Item {
             child(dlg, "nameField").text = "PLA Pro"
             child(dlg, "manuField").text = "Acme"
             child(dlg, "passwordField").text = "typed"
+            child(dlg, "repeatField").text = "typed"
             press(dlg, data.button)
             compare(materials.curMaterial, data.renamed ? "PLA Pro ( Acme )" : before + " ( Manufacturer )")
             // Every opening starts again from the library and an empty password.

@@ -140,6 +140,29 @@ Item {
             child("drawer").close()
         }
 
+        // The next start goes back to where the user left off, as far as it still exists.
+        function test_lastSessionIsRestored_data() {
+            return [
+                { tag: "the whole selection and its page", matID: 1001, quality: "Fine", depth: 2 },
+                { tag: "a material that is gone", matID: 999, quality: "----", depth: 1 }
+            ]
+        }
+        function test_lastSessionIsRestored(data) {
+            choosePrinter(10102)
+            materials.selectNozzle(0.4)
+            materials.selectLayerThick(0.2)
+            materials.selectQuality(1)
+            window.item.rememberSession()
+            chooseMaterialFromDrawer(1002)
+            tryCompare(stack, "depth", 1)
+            if (data.matID === 999)
+                findChild(window.item, "lastSession").matID = 999
+            window.item.restoreSession()
+            compare(materials.curMatID, data.matID === 999 ? 1002 : 1001)
+            compare(materials.curQuality, data.quality)
+            tryCompare(stack, "depth", data.depth)
+        }
+
         // The start page's map goes into the cascade as the menus do; a value changed from the
         // vendor's is marked, and its mark puts the vendor's value back. Named to run last: it
         // loads the vendor library, whose "PLA" takes the place of the fixture's.

@@ -40,8 +40,14 @@ Page {
                     onClicked: namInputDialog.open()
                 }
             }
-            Item {
+            // The lock, where the user looks for it.
+            Label {
+                objectName: "lockState"
                 Layout.fillWidth: true
+                elide: Text.ElideRight
+                color: materials.bMatLocked ? "#B71C1C" : "#616161"
+                text: materials.bMatLocked && materials.hasPassword ? "⚔ " + qsTr("Locked: give its password with ✍ to edit it")
+                      : materials.hasPassword ? qsTr("Password set: it locks when you choose another material") : ""
             }
         }
 

@@ -41,10 +41,19 @@ Dialog {
         }
     }
 
+    // Giving a material its first password asks for it twice; with one, the field proves it.
+    property bool settingPassword: false
+
+    function clearPasswords() {
+        passwordField.text = ""
+        repeatField.text = ""
+    }
+
     onAboutToShow: {
         nameField.text = materials.curMatName
         manuField.text = materials.curManu
-        passwordField.text = ""
+        settingPassword = !materials.hasPassword
+        clearPasswords()
     }
     onOpened: nameField.forceActiveFocus()
 
@@ -52,12 +61,24 @@ Dialog {
         var name = nameField.text
         var manu = manuField.text
         var password = passwordField.text
-        passwordField.text = ""
-        // The password itself stays out of the log.
+        var repeated = repeatField.text
+        clearPasswords()
+        // Neither the password nor its digest goes to the log.
         console.log("Set material name,manu,pw: " + name + " -" + manu + " -" + (password.length > 0 ? "********" : ""))
+        if (settingPassword && password !== repeated) {
+            messageDialog.title = "Warning"
+            messageDialog.prompt = qsTr("The two passwords differ. Nothing was changed.")
+            messageDialog.open()
+            return
+        }
         var digest = passwordDigest(password)
-        console.log("PW md5: " + digest)
+        console.log("PW md5: " + (digest.length > 0 ? "********" : ""))
         var result = materials.setMatNameAndManu(name, manu, digest)
+        if (result === 0 && settingPassword && digest.length > 0) {
+            messageDialog.title = qsTr("Password set")
+            messageDialog.prompt = qsTr("%1 now has a password. It stays open until you choose another material; from then on it asks for the password before any change.").arg(name)
+            messageDialog.open()
+        }
         if (result === -3) {
             messageDialog.title = "Warning"
             messageDialog.prompt = qsTr("Another material is already called %1 / %2.\nNothing was changed: two materials with one name and manufacturer would become one at the next start.")
@@ -69,7 +90,7 @@ Dialog {
             messageDialog.open()
         }
     }
-    onRejected: passwordField.text = ""
+    onRejected: clearPasswords()
     onClosed: console.log("input dialog exit")
 
     Column {
@@ -125,8 +146,84 @@ Dialog {
             objectName: "passwordField"
             width: parent.width
             placeholderText: "Password"
-            echoMode: TextInput.PasswordEchoOnEdit
+            echoMode: TextInput.Password
             onAccepted: nameDialog.accept()
+        }
+        TextField {
+            id: repeatField
+            objectName: "repeatField"
+            width: parent.width
+            visible: settingPassword && passwordField.text.length > 0
+            placeholderText: qsTr("Repeat the password")
+            echoMode: TextInput.Password
+            onAccepted: nameDialog.accept()
+        }
+        Button {
+            objectName: "changePasswordButton"
+            visible: !settingPassword
+            flat: true
+            text: qsTr("Change or remove the password…")
+            font.capitalization: Font.MixedCase
+            onClicked: {
+                nameDialog.reject()
+                passwordDialog.open()
+            }
+        }
+    }
+
+    // A separate action for the owner: the old password proves it, the new one is typed twice; no
+    // new password removes the lock.
+    Dialog {
+        id: passwordDialog
+        objectName: "passwordDialog"
+        title: qsTr("Change the password")
+        modal: true
+        anchors.centerIn: Overlay.overlay
+        standardButtons: Dialog.Ok | Dialog.Cancel
+        contentWidth: fontP * 24
+        onAboutToShow: {
+            oldField.text = ""
+            newField.text = ""
+            newRepeatField.text = ""
+        }
+        onOpened: oldField.forceActiveFocus()
+        onAccepted: {
+            var same = newField.text === newRepeatField.text
+            var result = same ? materials.changePassword(passwordDigest(oldField.text), passwordDigest(newField.text)) : 0
+            messageDialog.title = same && result === 0 ? qsTr("Password") : "Warning"
+            messageDialog.prompt = !same ? qsTr("The two new passwords differ. Nothing was changed.")
+                                 : result < 0 ? "Password error!"
+                                 : newField.text.length > 0 ? qsTr("The password was changed.") : qsTr("The password was removed.")
+            oldField.text = ""
+            newField.text = ""
+            newRepeatField.text = ""
+            messageDialog.open()
+        }
+        Column {
+            width: parent.width
+            spacing: 14
+            TextField {
+                id: oldField
+                objectName: "oldPasswordField"
+                width: parent.width
+                placeholderText: qsTr("Current password")
+                echoMode: TextInput.Password
+            }
+            TextField {
+                id: newField
+                objectName: "newPasswordField"
+                width: parent.width
+                placeholderText: qsTr("New password (empty: no password)")
+                echoMode: TextInput.Password
+            }
+            TextField {
+                id: newRepeatField
+                objectName: "newRepeatField"
+                width: parent.width
+                placeholderText: qsTr("Repeat the new password")
+                echoMode: TextInput.Password
+                onAccepted: passwordDialog.accept()
+            }
         }
     }
 }

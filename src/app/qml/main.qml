@@ -4,6 +4,7 @@ import QtQuick.Controls 2.5
 import QtQuick.Controls.Material 2.12
 import QtQuick.Layouts 1.12
 import QtQuick.Dialogs 1.2 as D
+import Qt.labs.settings 1.0
 import PrintSet 1.0
 
 ApplicationWindow {
@@ -26,6 +27,36 @@ ApplicationWindow {
         }
         // Saved, discarded or nothing unsaved: the recovery copy has served.
         materials.endCleanly()
+        rememberSession()
+    }
+
+    // Where the user left off, kept in the configuration folder: the next start goes back there.
+    Settings {
+        id: lastSession
+        objectName: "lastSession"
+        category: "LastSession"
+        property int matID: -1
+        property int printer: -1000
+        property real nozzle: -1
+        property real layer: -1
+        property int quality: -1
+        property int page: 0
+    }
+    function rememberSession() {
+        var selection = materials.currentSelection()
+        lastSession.matID = selection.matID
+        lastSession.printer = selection.printer
+        lastSession.nozzle = selection.nozzle
+        lastSession.layer = selection.layer
+        lastSession.quality = selection.quality
+        lastSession.page = stackView.depth === 2 ? 1 : 0
+    }
+    function restoreSession() {
+        if (lastSession.matID === -1)
+            return
+        materials.restoreSelection(lastSession.matID, lastSession.printer, lastSession.nozzle, lastSession.layer,
+                                   lastSession.quality)
+        tryShowPage(lastSession.page)
     }
 
     Shortcut { sequence: StandardKey.Save; onActivated: saveLibrary() }
@@ -75,6 +106,7 @@ ApplicationWindow {
 
     // What the start-up loads found worth telling, once the window shows.
     Component.onCompleted: {
+        restoreSession()
         var notes = materials.startupNotes()
         if (notes.length > 0) {
             messageDialog.title = qsTr("Library loaded")
