@@ -86,7 +86,9 @@ public:
     QVector<ParamItem> *items() { return &m_items; }
     // For the material list: all rows, or one row without building the others.
     QVector<MaterialItem> materialItems() const;
-    int materialCount() const { return int(m_Materials.size()); }
+    Q_INVOKABLE int materialCount() const { return int(m_Materials.size()); }
+    // How many materials the last save or export wrote.
+    Q_INVOKABLE int lastWrittenCount() const { return m_nLastWritten; }
     MaterialItem materialItem(int row) const;
     // Read-only access to the library, in list order.
     const CPrintMaterial *materialAt(int row) const;
@@ -351,6 +353,7 @@ private:
     bool m_bRecoveryPending = false;
     bool m_bReadingVendorReference = false;
     QString m_strReadOnly;
+    int m_nLastWritten = 0;
     struct ImportReport
     {
         int added = 0;

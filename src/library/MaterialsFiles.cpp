@@ -321,6 +321,7 @@ bool Materials::WriteMaterials(const QString &path, bool bNoVendor, bool usersOn
     LogLine("exportMaterials") << "Export materials to file: " << path;
     MaterialFileWriter writer(path);
     bool ok = writer.Open();
+    m_nLastWritten = 0;
     for (auto it = m_Materials.begin(); ok && it != m_Materials.end(); ++it) {
         MaterialEntry &entry = **it;
         if ((entry.bVendor && bNoVendor) || (only && !only->count(entry.mat.m_nMatID)))
@@ -331,8 +332,10 @@ bool Materials::WriteMaterials(const QString &path, bool bNoVendor, bool usersOn
                 continue;
         }
         ok = writer.Write(entry.mat);
-        if (ok)
+        if (ok) {
+            ++m_nLastWritten;
             LogLine("exportMaterials") << "Export Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
+        }
     }
     if (ok)
         ok = writer.Commit();

@@ -93,7 +93,10 @@ Item {
             const nameDialog = child("namInputDialog")
             nameDialog.open()
             findChild(nameDialog.contentItem, "passwordField").text = "secret"
+            findChild(nameDialog.contentItem, "repeatField").text = "secret"
             nameDialog.accept()
+            child("messageDialog").close() // "Password set"
+            tryCompare(child("messageDialog"), "visible", false)
             materials.selectMaterial(pla) // selecting it again locks it
             compare(materials.bMatLocked, 1)
             compare(child("editButton_0").text, "⚔")

@@ -4,6 +4,44 @@ import QtQuick.Layouts 1.12
 import PrintSet 1.0
 
 Frame {
+    id: list
+    // The materials chosen with Ctrl and Shift, by ID, for an export of several.
+    property var chosenIDs: []
+    property int anchorRow: -1
+
+    function chosen(matID) {
+        return chosenIDs.indexOf(matID) >= 0
+    }
+    // A press on a row: alone it makes the material current; Ctrl adds it to the chosen ones or
+    // takes it out, Shift chooses the rows from the last one pressed.
+    function pressRow(row, matID, modifiers) {
+        var ids = chosenIDs.slice()
+        if (modifiers & Qt.ShiftModifier && anchorRow >= 0) {
+            ids = []
+            for (var r = Math.min(anchorRow, row); r <= Math.max(anchorRow, row); ++r)
+                ids.push(filter.data(filter.index(r, 0), 259))
+        } else if (modifiers & Qt.ControlModifier) {
+            var at = ids.indexOf(matID)
+            if (at >= 0)
+                ids.splice(at, 1)
+            else
+                ids.push(matID)
+            anchorRow = row
+        } else {
+            chosenIDs = []
+            anchorRow = row
+            chooseMaterial(matID)
+            return
+        }
+        chosenIDs = ids
+        materialList.currentIndex = row
+    }
+    // The keyboard starts in the search field; the arrows move through the list and Return picks.
+    function focusSearch() {
+        searchField.forceActiveFocus()
+        searchField.selectAll()
+    }
+
     TextField {
         id: searchField
         objectName: "searchField"
@@ -12,6 +50,15 @@ Frame {
         anchors.right: changedOnly.left
         placeholderText: qsTr("Search name, manufacturer or ID")
         selectByMouse: true
+        onTextChanged: materialList.currentIndex = 0
+        Keys.onDownPressed: materialList.incrementCurrentIndex()
+        Keys.onUpPressed: materialList.decrementCurrentIndex()
+        Keys.onReturnPressed: pickCurrent()
+        Keys.onEnterPressed: pickCurrent()
+        function pickCurrent() {
+            if (materialList.currentIndex >= 0 && materialList.count > 0)
+                chooseMaterial(filter.data(filter.index(materialList.currentIndex, 0), 259))
+        }
     }
     // Only what is the user's: materials changed from the vendor's, and the user's own.
     ToolButton {
@@ -35,7 +82,14 @@ Frame {
         anchors.right: parent.right
         anchors.bottom: parent.bottom
         clip: true
+        keyNavigationEnabled: true
+        highlightMoveDuration: 0
+        highlight: Rectangle {
+            color: "#E8EAF6"
+            radius: 3
+        }
         model: MaterialFilterModel {
+            id: filter
             objectName: "materialFilter"
             mats: materials
             filterText: searchField.text
@@ -44,6 +98,14 @@ Frame {
         delegate: RowLayout {
             width: materialList.width
             spacing: 1
+            // A chosen row is tinted.
+            Rectangle {
+                parent: materialField
+                anchors.fill: parent
+                z: -1
+                color: "#C5CAE9"
+                visible: list.chosen(matID)
+            }
             Button {
                 Layout.preferredWidth: 44
                 flat: true
@@ -62,8 +124,10 @@ Frame {
                 HoverHandler { id: stateHover }
             }
             TextField {
+                id: materialField
                 objectName: "materialField_" + matID
                 Layout.fillWidth: true
+                activeFocusOnPress: false
                 readOnly: true
                 maximumLength: 24
                 placeholderText: "Duplicate"
@@ -71,7 +135,7 @@ Frame {
                 // Show the beginning of the name, not the end where the cursor was left.
                 onTextChanged: cursorPosition = 0
                 Component.onCompleted: cursorPosition = 0
-                onPressed: chooseMaterial(matID)
+                onPressed: list.pressRow(index, matID, event ? event.modifiers : 0)
             }
             Button {
                 objectName: "copyMaterial_" + matID

@@ -61,7 +61,7 @@ ApplicationWindow {
 
     Shortcut { sequence: StandardKey.Save; onActivated: saveLibrary() }
     Shortcut { sequence: "Ctrl+O"; onActivated: importDialog.open() }
-    Shortcut { sequence: "Ctrl+E"; onActivated: exportDialog.open() }
+    Shortcut { sequence: "Ctrl+E"; onActivated: exportChoice.open() }
     Shortcut { sequence: "Ctrl+Q"; onActivated: window.close() }
     Shortcut { sequences: [StandardKey.Undo]; onActivated: materials.undo() }
     Shortcut { sequences: ["Ctrl+Shift+Z", "Ctrl+Y"]; onActivated: materials.redo() }
@@ -248,8 +248,10 @@ ApplicationWindow {
 
     // Returns whether the library was saved; a failure is always shown.
     function saveLibrary() {
-        if (materials.exportUserMaterials())
+        if (materials.exportUserMaterials()) {
+            showToast(qsTr("Saved %1 materials of your own to %2").arg(materials.lastWrittenCount()).arg(materials.userLibraryPath()))
             return true
+        }
         messageDialog.title = qsTr("Warning")
         messageDialog.prompt = qsTr("The library could not be saved to\n%1\n%2")
             .arg(materials.userLibraryPath()).arg(materials.lastExportError())
@@ -439,7 +441,7 @@ ApplicationWindow {
                     }
                     MenuSeparator {}
                     MenuItem { objectName: "importItem"; text: "Import"; onTriggered: importDialog.open() }
-                    MenuItem { objectName: "exportItem"; text: "Export"; onTriggered: exportDialog.open() }
+                    MenuItem { objectName: "exportItem"; text: "Export"; onTriggered: exportChoice.open() }
                     MenuItem { objectName: "saveItem"; text: "Save"; onTriggered: saveLibrary() }
                     MenuItem { objectName: "aboutItem"; text: "About"; onTriggered: { aboutDialog.open() } }
                 }
@@ -453,7 +455,9 @@ ApplicationWindow {
         width: 360
         height: window.height
         edge: Qt.LeftEdge
+        onOpened: materialList.focusSearch()
         MaterialList {
+            id: materialList
             anchors.fill: parent
         }
     }
@@ -478,35 +482,149 @@ ApplicationWindow {
         id: importDialog
         objectName: "importDialog"
         title: "Please choose material file"
-        folder: shortcuts.home
+        folder: fileSettings.folder.toString() !== "" ? fileSettings.folder : shortcuts.home
+        width: 900
+        height: 600
         nameFilters: ["fila corvane files (*.cvx)", "All files (*.*)"]
         selectExisting: true
         onAccepted: {
             console.log("You chose: " + importDialog.fileUrl)
+            fileSettings.folder = importDialog.folder
             materials.importMaterials(importDialog.fileUrl.toString(), false)
             reportImport(importDialog.fileUrl.toString().replace(/^file:\/\//, ""))
         }
         onRejected: console.log("Canceled")
     }
 
+    // Export: the current material, the materials chosen in the drawer, or the whole library.
+    Dialog {
+        id: exportChoice
+        objectName: "exportChoice"
+        anchors.centerIn: Overlay.overlay
+        modal: true
+        title: qsTr("Export")
+        standardButtons: Dialog.Ok | Dialog.Cancel
+        property int choice: 0
+        property string current
+        property int chosen: 0
+        property int all: 0
+        onAboutToShow: {
+            current = materials.curMatName
+            chosen = materialList.chosenIDs.length
+            all = materials.materialCount()
+            choice = chosen > 0 ? 1 : 0
+        }
+        function ids() {
+            return choice === 0 ? [materials.curMatID] : choice === 1 ? materialList.chosenIDs : []
+        }
+        onAccepted: exportDialog.open()
+        Column {
+            spacing: 4
+            RadioButton {
+                objectName: "exportCurrent"
+                text: qsTr("The current material, %1").arg(exportChoice.current)
+                checked: exportChoice.choice === 0
+                onClicked: exportChoice.choice = 0
+            }
+            RadioButton {
+                objectName: "exportChosen"
+                text: qsTr("The %1 materials chosen in the list (Ctrl or Shift and a press)").arg(exportChoice.chosen)
+                enabled: exportChoice.chosen > 0
+                checked: exportChoice.choice === 1
+                onClicked: exportChoice.choice = 1
+            }
+            RadioButton {
+                objectName: "exportAll"
+                text: qsTr("The whole library, %1 materials").arg(exportChoice.all)
+                checked: exportChoice.choice === 2
+                onClicked: exportChoice.choice = 2
+            }
+        }
+    }
+
+    // The file dialogs open where the last one was left, large enough to read the names.
+    Settings {
+        id: fileSettings
+        category: "Files"
+        property url folder: ""
+    }
+
     D.FileDialog {
         id: exportDialog
         objectName: "exportDialog"
         title: "Please choose material file"
-        folder: shortcuts.home
+        folder: fileSettings.folder.toString() !== "" ? fileSettings.folder : shortcuts.home
+        width: 900
+        height: 600
         nameFilters: ["fila corvane files (*.cvx)", "All files (*.*)"]
         selectExisting: false
         selectMultiple: false
         onAccepted: {
             console.log("You choose: " + exportDialog.fileUrl)
-            if (!materials.exportMaterials(exportDialog.fileUrl.toString(), false)) {
-                messageDialog.title = qsTr("Warning")
-                messageDialog.prompt = qsTr("The materials could not be exported to\n%1\n%2")
-                    .arg(exportDialog.fileUrl.toString()).arg(materials.lastExportError())
-                messageDialog.open()
+            fileSettings.folder = exportDialog.folder
+            var path = exportDialog.fileUrl.toString().replace(/^file:\/\//, "")
+            if (materials.isFileExist(decodeURIComponent(path))) {
+                overwriteDialog.path = decodeURIComponent(path)
+                overwriteDialog.open()
+            } else {
+                exportTo(exportDialog.fileUrl.toString())
             }
         }
         onRejected: console.log("Canceled")
+    }
+
+    function exportTo(url) {
+        var path = decodeURIComponent(url.replace(/^file:\/\//, ""))
+        if (materials.exportMaterialIDs(url, exportChoice.ids())) {
+            showToast(qsTr("Exported %1 materials to %2").arg(materials.lastWrittenCount()).arg(path))
+            return
+        }
+        messageDialog.title = qsTr("Warning")
+        messageDialog.prompt = qsTr("The materials could not be exported to\n%1\n%2").arg(path).arg(materials.lastExportError())
+        messageDialog.open()
+    }
+
+    Dialog {
+        id: overwriteDialog
+        objectName: "overwriteDialog"
+        property string path
+        anchors.centerIn: Overlay.overlay
+        width: Math.min(window.width - 40, fontP * 36)
+        modal: true
+        title: qsTr("Replace the file?")
+        standardButtons: Dialog.Yes | Dialog.No
+        Label {
+            width: parent.width
+            wrapMode: Text.WrapAnywhere
+            text: qsTr("%1 exists already. Replace it with the exported materials?").arg(overwriteDialog.path)
+        }
+        onAccepted: exportTo(exportDialog.fileUrl.toString())
+    }
+
+    // A short note of what Save or Export did, which fades by itself.
+    Popup {
+        id: toast
+        objectName: "toast"
+        property alias text: toastLabel.text
+        x: (parent.width - width) / 2
+        y: parent.height - height - fontP * 4
+        closePolicy: Popup.NoAutoClose
+        padding: fontP
+        enter: Transition { NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 150 } }
+        exit: Transition { NumberAnimation { property: "opacity"; from: 1; to: 0; duration: 800 } }
+        background: Rectangle { color: "#323232"; radius: 4 }
+        Label {
+            id: toastLabel
+            color: "white"
+            width: Math.min(implicitWidth, window.width * 0.7)
+            wrapMode: Text.WrapAnywhere
+        }
+        Timer { id: toastTimer; interval: 3500; onTriggered: toast.close() }
+    }
+    function showToast(text) {
+        toast.text = text
+        toast.open()
+        toastTimer.restart()
     }
 
     Dialog {
