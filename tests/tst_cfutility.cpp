@@ -207,13 +207,20 @@ void TstCfutility::createPathAndCopyFileReplace()
     QVERIFY(writeAll(dir.filePath(QStringLiteral("a/file")), "new\n"));
     QVERIFY(!CreatePath(dir.filePath(QStringLiteral("a/file/sub"))));
 
-    // A missing source leaves the destination as it was.
+    // A missing source leaves the destination as it was. A file of the user's that looks like a
+    // temporary one beside the destination is left alone, and nothing is left behind.
     const QString destination = dir.filePath(QStringLiteral("destination"));
     QVERIFY(writeAll(destination, "a longer old content\n"));
+    QVERIFY(writeAll(destination + QStringLiteral(".part"), "the user's\n"));
     QVERIFY(!CopyFileReplace(dir.filePath(QStringLiteral("missing")), destination));
+    QCOMPARE(readAll(destination), QByteArray("a longer old content\n"));
+    QVERIFY(!CopyFileReplace(dir.filePath(QStringLiteral("a")), destination)); // a folder
     QCOMPARE(readAll(destination), QByteArray("a longer old content\n"));
     QVERIFY(CopyFileReplace(dir.filePath(QStringLiteral("a/file")), destination));
     QCOMPARE(readAll(destination), QByteArray("new\n"));
+    QCOMPARE(readAll(destination + QStringLiteral(".part")), QByteArray("the user's\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("destination"), QStringLiteral("destination.part")}));
 }
 
 // The snapshot keeps the old content when the source is replaced by renaming, as a save does.
@@ -223,6 +230,7 @@ void TstCfutility::snapshotFile()
     QVERIFY(dir.isValid());
     const QString source = dir.filePath(QStringLiteral("user.cvx"));
     const QString snapshot = source + QStringLiteral(".bak");
+    QVERIFY(writeAll(snapshot + QStringLiteral(".part"), "the user's\n")); // left alone
     const auto replaceSource = [&](const QByteArray &content) {
         return writeAll(source + QStringLiteral(".new"), content)
                && std::rename(QFile::encodeName(source + QStringLiteral(".new")).constData(),
@@ -235,7 +243,10 @@ void TstCfutility::snapshotFile()
     QVERIFY(SnapshotFile(source, snapshot));
     QVERIFY(SnapshotFile(source, snapshot)); // already the same file
     QCOMPARE(readAll(snapshot), QByteArray("two\n"));
-    QVERIFY(!QFile::exists(snapshot + QStringLiteral(".part")));
+    QCOMPARE(readAll(snapshot + QStringLiteral(".part")), QByteArray("the user's\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("user.cvx"), QStringLiteral("user.cvx.bak"),
+                          QStringLiteral("user.cvx.bak.part")}));
 
     // Through a symbolic link the file may be written in place: it is copied.
     const QString link = dir.filePath(QStringLiteral("link.cvx"));

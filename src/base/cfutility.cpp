@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
 #include <QStringList>
 #include <QTextCodec>
 
@@ -262,19 +264,24 @@ bool CreatePath(const QString &path)
 
 bool CopyFileReplace(const QString &source, const QString &destination)
 {
-    // Copy beside the destination first and rename over it, so that a missing or unreadable
-    // source, or a full disk, never leaves the destination removed.
-    const QString partial = destination + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (!QFile::copy(source, partial)) {
-        QFile::remove(partial);
+    // The copy goes to a temporary file of its own beside the destination and replaces it only
+    // when whole, so that a missing or unreadable source, or a full disk, never leaves the
+    // destination removed, and no other file is touched.
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
         return false;
-    }
-    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(destination).constData()) != 0) {
-        QFile::remove(partial);
+    QSaveFile out(destination);
+    if (!out.open(QIODevice::WriteOnly))
         return false;
+    std::vector<char> buffer(kReadChunk);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), qint64(buffer.size()));
+        if (got == 0)
+            break;
+        if (got < 0 || out.write(buffer.data(), got) != got)
+            return false; // the temporary file goes with the QSaveFile
     }
-    return true;
+    return out.commit();
 }
 
 bool SnapshotFile(const QString &source, const QString &destination)
@@ -282,16 +289,24 @@ bool SnapshotFile(const QString &source, const QString &destination)
 #ifdef Q_OS_UNIX
     // A hard link copies nothing, and keeps the old content when the source is later replaced by
     // renaming, as every save replaces it. A symbolic link's target would be written in place.
+    // The link is made under a fresh name, which link() refuses to take from an existing file.
     if (!QFileInfo(source).isSymLink()) {
-        const QString partial = destination + QStringLiteral(".part");
-        QFile::remove(partial);
-        if (::link(QFile::encodeName(source).constData(), QFile::encodeName(partial).constData()) == 0) {
-            const bool renamed =
-                std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(destination).constData()) == 0;
+        const QByteArray from = QFile::encodeName(source);
+        const QByteArray to = QFile::encodeName(destination);
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const QByteArray partial =
+                to + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
+            if (::link(from.constData(), partial.constData()) != 0) {
+                if (errno == EEXIST)
+                    continue;
+                break;
+            }
+            const bool renamed = std::rename(partial.constData(), to.constData()) == 0;
             // Renaming onto another link of the same file succeeds and leaves both names.
-            QFile::remove(partial);
+            ::unlink(partial.constData());
             if (renamed)
                 return true;
+            break;
         }
     }
 #endif

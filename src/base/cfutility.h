@@ -90,8 +90,11 @@ int CompareVersion(const QString &a, const QString &b);
 
 // Creates the directory with its missing parents; logs the outcome.
 bool CreatePath(const QString &path);
-// Removes the destination if it exists, then copies the source to it.
+// Copies the source over the destination, which is replaced only once the copy is whole: a missing
+// source or a full disk leaves it as it was. The copy is made under a temporary name of its own
+// beside the destination, so that no other file is touched.
 bool CopyFileReplace(const QString &source, const QString &destination);
 // Makes the destination hold what the source holds now, linked where the file system allows it
-// (for a file that is only ever replaced, never written in place), otherwise copied.
+// (for a file that is only ever replaced, never written in place), otherwise copied; like the
+// copy, the link is made under a temporary name of its own and then renamed.
 bool SnapshotFile(const QString &source, const QString &destination);
