@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 std::vector<CPrintMaterial> readMaterials(const QString &path)
@@ -229,13 +230,22 @@ private slots:
 
     void failedSaveKeepsTheOldLibrary_data()
     {
-        QTest::addColumn<bool>("diskFull");
-        QTest::addRow("folder that cannot hold the file") << false;
-        QTest::addRow("disk full while writing") << true;
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("message"); // what the error says, "{dir}" the data folder
+        QTest::addRow("folder that cannot hold the file") << "plain file as folder" << QString();
+        QTest::addRow("disk full while writing") << "disk full" << QString();
+        // The file itself is writable; the save writes beside it.
+        QTest::addRow("writable library in a read-only folder: the message names the folder")
+            << "read-only folder"
+            << "cannot make a file in the folder {dir} (Permission denied): a save writes the new file there "
+               "first and then puts it in the old one's place, so the folder must be writable";
     }
     void failedSaveKeepsTheOldLibrary()
     {
-        QFETCH(bool, diskFull);
+        QFETCH(QString, cause);
+        QFETCH(QString, message);
+        if (cause == "read-only folder" && ::geteuid() == 0)
+            QSKIP("root may write into a read-only folder: permissions cannot make this case for root");
         LibraryFixture fx;
         const QString path = fx.dataDir() + "/lib.cvx";
         std::vector<CPrintMaterial> many;
@@ -246,15 +256,22 @@ private slots:
         QVERIFY(writeAll(fx.mats().UserPath(), "previous library\n"));
         LogCapture log;
         bool saved = true;
-        if (diskFull) {
+        if (cause == "disk full") {
             FileSizeLimit limit(4096);
             saved = fx.mats().exportUserMaterials();
+        } else if (cause == "read-only folder") {
+            QFile::Permissions permissions = QFile::permissions(fx.dataDir());
+            QVERIFY(QFile::setPermissions(fx.dataDir(), QFile::ReadOwner | QFile::ExeOwner));
+            saved = fx.mats().exportUserMaterials();
+            QVERIFY(QFile::setPermissions(fx.dataDir(), permissions));
         } else {
             QVERIFY(writeAll(fx.dataDir() + "/plain-file", "x"));
             saved = fx.mats().exportMaterials(fx.dataDir() + "/plain-file/user.cvx", false);
         }
         QVERIFY(!saved);
         QVERIFY(!fx.mats().lastExportError().isEmpty());
+        if (!message.isEmpty())
+            QCOMPARE(fx.mats().lastExportError(), QString(message).replace("{dir}", fx.dataDir()));
         QVERIFY(log.contains("the file is unchanged"));
         QCOMPARE(readAll(fx.mats().UserPath()), QByteArray("previous library\n"));
     }
