@@ -42,6 +42,14 @@ QByteArray nestedTenThousandDeep()
            goodLine("PETG Clear", 11002);
 }
 
+// A print set of quality -1 after one of quality 2 with the same printer, nozzle and layer.
+QByteArray negativeQuality()
+{
+    const QByteArray json = R"({"b1":11063,"b2":"Qualities","b3":"Fixture","group":[)"
+                            R"({"p1":10102,"p4":2,"p6":180},{"p1":10102,"p4":-1,"p6":190}]})";
+    return json.toHex() + '\n' + goodLine("PETG Clear", 11002);
+}
+
 QByteArray fiftyMegabyteLine()
 {
     const QByteArray head = R"({"b1":11062,"b2":"Huge Line","b3":"Fixture","group":[],"pad":")";
@@ -184,6 +192,10 @@ private slots:
             << "vendor_newer_version.cvx" << none << good << 2 << 3 << QStringList();
         QTest::addRow("vendor library with a garbage version text")
             << "vendor_garbage_version.cvx" << none << good << 2 << 3 << QStringList{skip(1, "not JSON")};
+        QTest::addRow("a negative quality is refused, not a wildcard that replaces a set")
+            << "negative_quality.cvx" << negativeQuality() << QStringList{"Qualities", kPetg} << 2 << 2
+            << QStringList{"Skipped on line 1: print set 2 (printer 10102, nozzle 0.4, layer 0.2, quality -1): "
+                           "quality -1 is negative, which would stand for every quality"};
         QTest::addRow("print sets the catalogue refuses are logged, the material kept")
             << "print_sets_refused_by_catalogue.cvx" << none << QStringList{"Sets Refused", kPetg} << 2 << 2
             << QStringList{

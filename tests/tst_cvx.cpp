@@ -37,6 +37,15 @@ const QByteArray kNozzleRefused = "print set 2 (printer 10112, nozzle 0.6, layer
                                   "nozzle 0.6 is not offered for printer type 10112\n";
 const QByteArray kLayerRefused = "print set 3 (printer 10102, nozzle 0.4, layer 0.12, quality 1): "
                                  "layer 0.12 is not offered for nozzle 0.4 on printer type 10102\n";
+// kQualities' material as the editor writes it: the set of quality 2 kept, the one of -1 dropped.
+const QByteArray kQualitiesKept = QByteArrayLiteral(
+    R"json({"m1":"","m2":0,"b1":105,"b2":"Q","b3":"K","b4":210,"b5":50,"b6":50,"b7":1.7000000476837158,)json"
+    R"json("b8":1.0499999523162842,"b9":[0,0,0],"b10":10,"b11":100,"b12":0,"b13":0,"b14":0,"group":[{"p1":10112,)json"
+    R"json("p2":0.40000000596046448,"p3":0.20000000298023224,"p4":2,"p5":1,"p6":210,"p7":220,"p8":50,"p9":20,)json"
+    R"json("p10":10,"p11":[0.5,0.5,0.5],"p12":[30,40,50],"p13":[1,1,1],"p14":[0,0,0],"p15":[1000,1500,2000],)json"
+    R"json("p16":0.20000000298023224,"p17":150,"p18":0.10000000149011612,"p19":30,"p20":0.800000011920929,)json"
+    R"json("p21":0.800000011920929,"p22":1.5,"p23":0.25,"p24":0.62999999523162842,"p25":1.1024999618530273,)json"
+    R"json("p26":1,"p27":0.019999999552965164,"p28":15}]})json");
 // What out.cvx holds before every run: a failed run must leave it so.
 const QByteArray kOld = "old content\n";
 const QString kComma = QStringLiteral("de_DE.UTF-8");
@@ -223,6 +232,17 @@ void TestCvx::commands_data()
     const QByteArray tpu = hexLine(kTpu) + petg;
     add("check gives the reasons of refused print sets", {{"check", "{in}"}, tpu, 1, tpuChecked});
     add("check under a comma locale", {{"check", "{in}"}, tpu, 1, tpuChecked, "", kOld, kComma});
+
+    // A print set of quality -1 would stand for every quality of its nozzle and layer.
+    const QByteArray qualities = R"({"b1":105,"b2":"Q","b3":"K","group":[{"p1":10112,"p4":2},{"p1":10112,"p4":-1}]})";
+    const QByteArray negativeQuality = "print set 2 (printer 10112, nozzle 0.4, layer 0.2, quality -1): "
+                                       "quality -1 is negative, which would stand for every quality\n";
+    add("check refuses a negative quality",
+        {{"check", "{in}"}, hexLine(qualities), 1,
+         "line 1: " + negativeQuality + "1 materials, 0 lines not materials, 1 print sets refused, 0 duplicate IDs\n"});
+    add("decode keeps the material of a negative quality without that set",
+        {{"decode", "--compact", "{in}"}, hexLine(qualities), 1,
+         kQualitiesKept + "\n", "line 1: " + negativeQuality});
 
     add("no arguments", {{}, "", 2, "", "corvane-cvx: no command given" + usage});
     add("unknown command", {{"frob"}, "", 2, "", "corvane-cvx: unknown command 'frob'" + usage});

@@ -423,12 +423,15 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
     int index = 0;
     for (const cJSON *element = group->child; element; element = element->next, ++index) {
         PrintSetData set = readSet(element);
-        // Every set kept must read back as it is once saved. So a key that the catalogue refuses is
-        // dropped even where it would replace a set (a negative nozzle or layer is a wildcard
-        // there), and the layer is rounded as the writer rounds it, so that sets pair up now as
-        // they will when the saved file is read.
+        // Every set kept must read back as it is once saved. So a key that the catalogue refuses, or
+        // a negative quality, is dropped even where it would replace a set (a negative nozzle,
+        // layer or quality is a wildcard there), and the layer is rounded as the writer rounds it,
+        // so that sets pair up now as they will when the saved file is read.
+        SetValidity validity = CheckSet(set);
+        if (validity == SetValidity::Valid && set.nQuality < 0)
+            validity = SetValidity::QualityNegative;
         int result = -2;
-        if (IsValidSet(set)) {
+        if (validity == SetValidity::Valid) {
             set.fLayerThick = RoundLayerThick(set.fLayerThick);
             result = AddOrReplaceSet(set, m_szPwMD5);
         }
@@ -440,12 +443,12 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
                 const bool sameKey = it->nPrinterType == set.nPrinterType
                                      && IsSameNozzle(set.fNozzleDia, it->fNozzleDia)
                                      && IsSameLayer(set.fLayerThick, it->fLayerThick)
-                                     && (it->nQuality < 0 || it->nQuality == set.nQuality);
+                                     && it->nQuality == set.nQuality;
                 it = sameKey ? m_lstSets.erase(it) : std::next(it);
             }
         }
         if (result < 0 && report)
-            r.droppedSets.push_back({index, result, CheckSet(set), set});
+            r.droppedSets.push_back({index, result, validity, set});
     }
     if (!named) {
         r.refusal = MaterialDecodeReport::Refusal::NoNameOrManu;
@@ -484,6 +487,8 @@ std::string MaterialDecodeReport::DescribeDroppedSet(const DroppedSet &dropped)
          << ", layer " << s.fLayerThick << ", quality " << s.nQuality << "): ";
     if (dropped.result == -1)
         text << "the lock text does not match";
+    else if (dropped.validity == SetValidity::QualityNegative)
+        text << "quality " << s.nQuality << " is negative, which would stand for every quality";
     else if (dropped.validity == SetValidity::NozzleNotOffered)
         text << "nozzle " << s.fNozzleDia << " is not offered for printer type " << s.nPrinterType;
     else

@@ -53,8 +53,9 @@ bool IsSameLayer(float a, float b);
 // The order of print sets in a material: type, nozzle, layer (with tolerances), then quality.
 bool LessPrintSet(const PrintSetData &a, const PrintSetData &b);
 
-// Why the catalogue refuses a key, if it does.
-enum class SetValidity { Valid, NozzleNotOffered, LayerNotOffered };
+// Why the catalogue refuses a key, if it does; and, for a set read from a file, a negative quality,
+// which would act as a wildcard.
+enum class SetValidity { Valid, NozzleNotOffered, LayerNotOffered, QualityNegative };
 
 // The record of one filament material: identity, basic information and its print sets.
 class CPrintMaterial
