@@ -251,7 +251,10 @@ void TstMaterialFormat::decodeLine_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QByteArray>("text");
     QTest::addRow("CR LF skipped") << QByteArray(kExampleJson).toHex() + "\r\n" << QByteArray(kExampleJson);
-    QTest::addRow("odd length loses its last digit") << QByteArray("7b7d7") << QByteArray("{}");
+    // Digits pair from the end: an odd count leaves the first digit a byte of its own.
+    QTest::addRow("odd length keeps a last hex digit") << QByteArray("7b7d7") << QByteArray("\x07\xb7\xd7");
+    QTest::addRow("odd length loses its line feed") << QByteArray("7b7d\n") << QByteArray("{}");
+    QTest::addRow("odd length loses a lone CR") << QByteArray("7b7d\r") << QByteArray("{}");
     QTest::addRow("empty line") << QByteArray("\n") << QByteArray();
 }
 

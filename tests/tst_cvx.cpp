@@ -65,7 +65,7 @@ struct Run
 };
 
 Run cvx(const QStringList &args, const QByteArray &input = {}, const QString &outputFile = {},
-        const QString &locale = QStringLiteral("C.UTF-8"))
+        const QString &locale = QStringLiteral("C.UTF-8"), const QString &inputFile = {}, int memoryLimitKb = 0)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -73,11 +73,19 @@ Run cvx(const QStringList &args, const QByteArray &input = {}, const QString &ou
     process.setProcessEnvironment(environment);
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
-    process.start(kTool, args);
+    if (!inputFile.isEmpty())
+        process.setStandardInputFile(inputFile);
+    if (memoryLimitKb > 0) {
+        const QString limited = QStringLiteral("ulimit -v %1 && exec \"$0\" \"$@\"").arg(memoryLimitKb);
+        process.start(QStringLiteral("/bin/sh"), QStringList{QStringLiteral("-c"), limited, kTool} + args);
+    } else {
+        process.start(kTool, args);
+    }
     Run run;
     if (!process.waitForStarted())
         return run;
-    process.write(input);
+    if (inputFile.isEmpty())
+        process.write(input);
     process.closeWriteChannel();
     run.finished = process.waitForFinished(120000);
     if (!run.finished) {
@@ -108,6 +116,8 @@ struct Case
     QByteArray err = {}; // without a final line feed: the start of its one line, the rest is the system's
     QByteArray written = kOld; // out.cvx afterwards
     QString locale = QStringLiteral("C.UTF-8");
+    QString stdinFile = {}; // standard input from this path ("{dir}" the folder) instead of the content
+    int memoryLimitKb = 0;  // the address space the tool may use; 0 for no limit
 };
 } // namespace
 
@@ -243,6 +253,25 @@ void TestCvx::commands_data()
     add("decode keeps the material of a negative quality without that set",
         {{"decode", "--compact", "{in}"}, hexLine(qualities), 1,
          kQualitiesKept + "\n", "line 1: " + negativeQuality});
+    add("check counts a line of many values as one line, with one report",
+        {{"check", "{in}"}, pla + QByteArray("0 ").repeated(1000).toHex() + "\n", 1,
+         "line 2: 1000 values that are not materials, the first: not a JSON object\n"
+         "1 materials, 1 lines not materials, 0 print sets refused, 0 duplicate IDs\n"});
+    add("list of two materials split by a lone CR, without a last line feed",
+        {{"list", "{in}"}, kPla.toHex() + "\r" + kPetg.toHex(), 0, kListed});
+    const QByteArray folderRead = "corvane-cvx: -: cannot read: Is a directory\n";
+    add("check of a folder as standard input is a read error",
+        {{"check", "-"}, "", 2, "", folderRead, kOld, QStringLiteral("C.UTF-8"), "{dir}"});
+    add("encode of a folder as standard input keeps the old output",
+        {{"encode", "-", "-o", out}, "", 2, "", folderRead, kOld, QStringLiteral("C.UTF-8"), "{dir}"});
+
+    // Holding the line would take more than the tool may have: the line is refused, and the
+    // reading goes on.
+    add("check of a 40 MB line under a 100 MB memory limit refuses that line alone",
+        {{"check", "{in}"}, pla + QByteArray("7b").repeated(20 << 20) + "\n" + petg, 1,
+         "line 2: too large for the memory available\n"
+         "2 materials, 1 lines not materials, 0 print sets refused, 0 duplicate IDs\n",
+         "", kOld, QStringLiteral("C.UTF-8"), {}, 100000});
 
     add("no arguments", {{}, "", 2, "", "corvane-cvx: no command given" + usage});
     add("unknown command", {{"frob"}, "", 2, "", "corvane-cvx: unknown command 'frob'" + usage});
@@ -288,7 +317,12 @@ void TestCvx::commands()
     c.args.replaceInStrings("{in}", dir.filePath("in")).replaceInStrings("{dir}", dir.path());
     c.err.replace("{dir}", QFile::encodeName(dir.path()));
 
-    const Run run = cvx(c.args, c.content, {}, c.locale);
+#if defined(__SANITIZE_ADDRESS__)
+    if (c.memoryLimitKb)
+        QSKIP("AddressSanitizer reserves more address space than the limit allows");
+#endif
+    c.stdinFile.replace("{dir}", dir.path());
+    const Run run = cvx(c.args, c.content, {}, c.locale, c.stdinFile, c.memoryLimitKb);
     VERIFY_RAN(run);
     QCOMPARE(run.out, c.out);
     if (c.err.isEmpty() || c.err.endsWith('\n')) {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <sstream>
 #include <strings.h>
 
@@ -249,6 +250,11 @@ private:
     std::string &m_out;
 };
 
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+}
+
 PrintSetData readSet(const cJSON *element)
 {
     PrintSetData set;
@@ -378,6 +384,11 @@ int CPrintMaterial::ToJson(std::string &out)
 
 int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
 {
+    return FromJson(text, text ? std::strlen(text) : 0, report);
+}
+
+int CPrintMaterial::FromJson(const char *text, size_t length, MaterialDecodeReport *report)
+{
     MaterialDecodeReport local;
     MaterialDecodeReport &r = report ? *report : local;
     r = MaterialDecodeReport();
@@ -386,11 +397,14 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
         return 0;
     }
     const char *start = text;
-    if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0)
+    if (length >= 3 && std::strncmp(text, "\xEF\xBB\xBF", 3) == 0) {
         text += 3;
+        length -= 3;
+    }
     const char *end = nullptr;
     const JsonArena::Scope arena; // the tree is released with it
-    const cJSON *const root = cJSON_ParseWithOpts(text, &end, false);
+    // The length counts the NUL after the text, as cJSON_ParseWithOpts counts it.
+    const cJSON *const root = cJSON_ParseWithLengthOpts(text, length + 1, &end, false);
     if (!root) {
         r.refusal = MaterialDecodeReport::Refusal::NotJson;
         return 0;
@@ -499,7 +513,12 @@ std::string MaterialDecodeReport::DescribeDroppedSet(const DroppedSet &dropped)
 
 bool DecodeMaterial(const char *text, CPrintMaterial &out, MaterialDecodeReport *report)
 {
-    if (out.FromJson(text, report) != 1)
+    return DecodeMaterial(text, text ? std::strlen(text) : 0, out, report);
+}
+
+bool DecodeMaterial(const char *text, size_t length, CPrintMaterial &out, MaterialDecodeReport *report)
+{
+    if (out.FromJson(text, length, report) != 1)
         return false;
     if (out.m_nCreateDay == -1000)
         out.m_nCreateDay = 0;
@@ -522,24 +541,83 @@ int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMate
 void DecodeMaterialsOfLine(const std::string &line, const MaterialOfLine &each)
 {
     const std::string text = DecodeMaterialLine(line);
+    // The text ends at its first NUL, as a C string would; each value is parsed within what is left
+    // of it, so nothing is measured twice and a line of many values is read in linear time.
+    const size_t end = std::strlen(text.c_str());
     size_t at = 0;
     do {
         CPrintMaterial mat;
         MaterialDecodeReport report;
-        const bool accepted = DecodeMaterial(text.c_str() + at, mat, &report);
+        const bool accepted = DecodeMaterial(text.c_str() + at, end - at, mat, &report);
         each(mat, report, accepted);
         if (report.parsedLength == 0)
             break; // not JSON: where a next value would start is unknown
         at += report.parsedLength;
         // The whitespace that the parser skips; what is left is the next material's text.
-        while (at < text.size() && text[at] != '\0' && static_cast<unsigned char>(text[at]) <= ' ')
+        while (at < end && static_cast<unsigned char>(text[at]) <= ' ')
             ++at;
-    } while (at < text.size() && text[at] != '\0');
+    } while (at < end);
 }
 
 std::string DecodeMaterialLine(const std::string &line)
 {
-    return HexToString(line.data(), line.size() - line.size() % 2);
+    // The line end and any other character that is not a hex digit would be skipped anyway; the
+    // last hex digit stays, whatever the length. Without them, most lines decode on the fast path.
+    size_t size = line.size();
+    while (size > 0 && !isHexDigit(line[size - 1]))
+        --size;
+    return HexToString(line.data(), size);
+}
+
+std::string RefusedLine::Describe(const std::string &reason) const
+{
+    if (oversized)
+        return "longer than " + std::to_string(kMaxMaterialLineLength >> 20) + " MB";
+    if (outOfMemory)
+        return "too large for the memory available";
+    if (values <= 1)
+        return reason;
+    return std::to_string(values) + " values that are not materials, the first: " + reason;
+}
+
+MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialFileVisitor &visit)
+{
+    LineReader::Options options;
+    options.loneCarriageReturnEndsLine = true;
+    options.maxLineLength = kMaxMaterialLineLength;
+    LineReader reader(path, options);
+    MaterialFileReadResult result;
+    result.opened = reader.IsOpen();
+    std::string line;
+    while (reader.Next(line)) {
+        RefusedLine refused;
+        refused.number = ++result.lines;
+        if (reader.Oversized()) {
+            refused.oversized = !reader.OutOfMemory();
+            refused.outOfMemory = reader.OutOfMemory();
+            refused.values = 1;
+            visit.onRefusedLine(refused, line);
+            continue;
+        }
+        if (refused.number == 1 && IsVersionLine(line))
+            continue; // a vendor library's head: nothing was lost
+        // What the line holds that is not a material is said once for the whole line, however
+        // many values it holds.
+        try {
+            DecodeMaterialsOfLine(line, [&](CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted) {
+                if (accepted)
+                    visit.onMaterial(refused.number, mat, report);
+                else if (refused.values++ == 0)
+                    refused.reason = report.Reason();
+            });
+        } catch (const std::bad_alloc &) {
+            refused.outOfMemory = true;
+        }
+        if (refused.values > 0 || refused.outOfMemory)
+            visit.onRefusedLine(refused, line);
+    }
+    result.error = reader.Error();
+    return result;
 }
 
 std::string EncodeMaterialLine(CPrintMaterial &mat)

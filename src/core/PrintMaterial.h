@@ -100,6 +100,9 @@ public:
     // Fills a newly constructed record from one JSON text; 1 accepted, 0 refused. The report,
     // when given, says why a text was refused and which print sets were dropped.
     int FromJson(const char *text, MaterialDecodeReport *report = nullptr);
+    // The same for a text of known length, followed by a NUL byte: nothing beyond the value is
+    // measured, so texts that hold many values are decoded one after another in linear time.
+    int FromJson(const char *text, size_t length, MaterialDecodeReport *report = nullptr);
 
     // Material ID from the clock, the name and the manufacturer; stored and returned.
     int32_t GenerateID();

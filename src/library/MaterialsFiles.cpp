@@ -148,24 +148,21 @@ void Materials::importMaterials(QString fileName, bool bVendor)
     // logged with its line number: the user never sees it otherwise.
     m_lastImport = ImportReport();
     std::vector<CPrintMaterial> records;
-    size_t lineCount = 0;
-    const bool opened = ReadFileLines(localPath, [&](std::string &line) {
-        const size_t number = ++lineCount;
-        if (number == 1 && IsVersionLine(line))
-            return; // a vendor library's head: nothing was lost
-        DecodeMaterialsOfLine(line, [&](CPrintMaterial &record, const MaterialDecodeReport &report, bool accepted) {
-            if (!accepted) {
-                ++m_lastImport.skipped;
-                LogLine("importMaterials") << "Skipped line " << number << ": " << report.Reason();
-                return;
-            }
-            for (const MaterialDecodeReport::DroppedSet &dropped : report.droppedSets)
-                LogLine("importMaterials") << "Skipped on line " << number << ": "
-                                           << MaterialDecodeReport::DescribeDroppedSet(dropped);
-            records.push_back(std::move(record));
-        });
-    });
-    LogLine(nullptr) << "ReadFileToString() nRet: " << (opened ? 1 : 0) << " vecList size: " << lineCount;
+    MaterialFileVisitor visit;
+    visit.onMaterial = [&](size_t number, CPrintMaterial &record, const MaterialDecodeReport &report) {
+        for (const MaterialDecodeReport::DroppedSet &dropped : report.droppedSets)
+            LogLine("importMaterials") << "Skipped on line " << number << ": "
+                                       << MaterialDecodeReport::DescribeDroppedSet(dropped);
+        records.push_back(std::move(record));
+    };
+    visit.onRefusedLine = [&](const RefusedLine &refused, const std::string &) {
+        ++m_lastImport.skipped;
+        LogLine("importMaterials") << "Skipped line " << refused.number << ": "
+                                   << refused.Describe(refused.reason);
+    };
+    const MaterialFileReadResult read = ReadMaterialFile(localPath, visit);
+    LogLine(nullptr) << "ReadFileToString() nRet: " << (read.opened ? 1 : 0)
+                     << " vecList size: " << read.lines;
 
     PositionIndex<std::string> byName;
     PositionIndex<int32_t> byID;
