@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <set>
@@ -373,14 +374,23 @@ private slots:
         QCOMPARE(readAll(blocker), QByteArray("a file, not a folder"));
     }
 
+    // A user library that cannot be read completely is remembered as such until it is read again
+    // or saved over; what was read is kept.
     void userLibraryThatIsAFolderIsNeverReplaced()
     {
         LibraryFixture fx;
         Materials &m = fx.mats();
         QVERIFY(QDir().mkpath(m.UserPath()));
         QVERIFY(writeAll(m.UserPath() + "/keep.txt", "kept"));
+        QSignalSpy reason(&m, &Materials::userLibraryReadErrorChanged);
+        LogCapture log;
         m.importUserMaterials();
         QCOMPARE(m.materialCount(), 0);
+        QCOMPARE(m.userLibraryReadError(), QStringLiteral("Is a directory"));
+        QCOMPARE(reason.count(), 1);
+        QCOMPARE(m.lastImportReport().value("readError").toString(), m.userLibraryReadError());
+        QVERIFY(!m.lastImportReport().value("missing").toBool());
+        QVERIFY(log.contains("importMaterials() Could not read " + m.UserPath() + " completely: Is a directory"));
         m.importMaterials(fixture("vendor_newer_version.cvx"), false);
         QVERIFY(!m.exportUserMaterials());
         QVERIFY(!m.lastExportError().isEmpty());
@@ -389,6 +399,23 @@ private slots:
                  QStringList{"keep.txt"});
         QCOMPARE(readAll(m.UserPath() + "/keep.txt"), QByteArray("kept"));
         QCOMPARE(namesOf(m), QStringList({kPla, kPetg}));
+        QCOMPARE(m.userLibraryReadError(), QStringLiteral("Is a directory")); // not saved over
+
+        // Read again whole: the reason goes.
+        QVERIFY(QDir(m.UserPath()).removeRecursively());
+        QVERIFY(writeMaterialFile(m.UserPath(), {makeMaterial("Home Blend", "User", 900001)}));
+        m.importUserMaterials();
+        QCOMPARE(m.userLibraryReadError(), QString());
+        QCOMPARE(reason.count(), 2);
+        // Saved over by choice: the reason goes too.
+        QVERIFY(QFile::remove(m.UserPath()) && QDir().mkpath(m.UserPath()));
+        m.importUserMaterials();
+        QCOMPARE(reason.count(), 3);
+        QVERIFY(QDir(m.UserPath()).removeRecursively());
+        QVERIFY(m.exportUserMaterials());
+        QCOMPARE(m.userLibraryReadError(), QString());
+        QCOMPARE(reason.count(), 4);
+        QCOMPARE(namesOf(m), QStringList({kPla, kPetg, kHome}));
     }
 
     void languageAndSettingFiles_data()

@@ -3,6 +3,7 @@
 #include "base/cfutility.h"
 #include "core/MaterialFormat.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QUrl>
 #include <QtTest>
@@ -111,13 +112,38 @@ private slots:
                  replaced ? readAll(fx.shippedDir() + "/DB/vendor.cvx") : before);
     }
 
-    void missingShippedLibraryLeavesAnEmptyInstalledOne()
+    // Only the data folder's own user library is made when missing; an import of a missing file,
+    // the installed vendor library among them, makes nothing and says the file is missing. A file
+    // URL is a path before anything looks at it.
+    void importOfAMissingFileMakesNothing()
     {
         LibraryFixture fx;
-        fx.mats().checkVendorMaterials();
-        fx.mats().importVendorMaterials();
-        QVERIFY(QFile::exists(fx.mats().VendorPath()));
-        QCOMPARE(fx.mats().materialCount(), 0);
+        Materials &m = fx.mats();
+        LogCapture log;
+        m.checkVendorMaterials(); // nothing shipped: nothing installed
+        m.importVendorMaterials();
+        QVERIFY(!QFile::exists(m.VendorPath()));
+        QVERIFY(m.lastImportReport().value("missing").toBool());
+        const QString missing = fx.dataDir() + "/missing.cvx";
+        m.importMaterials(QUrl::fromLocalFile(missing).toString(), false);
+        QVERIFY(!QFile::exists(missing));
+        const QVariantMap report = m.lastImportReport();
+        QVERIFY(report.value("missing").toBool());
+        QCOMPARE(report.value("readError").toString(), QString());
+        QVERIFY(log.contains("importMaterials() No such file: " + missing));
+        QVERIFY(log.lines().filter("file://").isEmpty());
+        QVERIFY(log.lines().filter("Could not open file for ReadWrite").isEmpty());
+        QCOMPARE(QDir(fx.dataDir()).entryList(QDir::Files), QStringList());
+        m.importUserMaterials(); // the first start makes the user library
+        QCOMPARE(readAll(m.UserPath()), QByteArray());
+        QVERIFY(!m.lastImportReport().value("missing").toBool());
+        QCOMPARE(m.userLibraryReadError(), QString());
+        QCOMPARE(m.materialCount(), 0);
+
+        // With no empty stand-in in the way, a vendor library shipped later is installed.
+        QVERIFY(writeMaterialFile(fx.shippedDir() + "/DB/vendor.cvx", {makeMaterial("PLA", "Orvik", 101)}, "1.0.0\n"));
+        m.checkVendorMaterials();
+        QCOMPARE(readAll(m.VendorPath()), readAll(fx.shippedDir() + "/DB/vendor.cvx"));
     }
 
     void importMergesByNameAndManufacturerThenById()

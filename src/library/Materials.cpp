@@ -117,7 +117,18 @@ QVariantMap Materials::lastImportReport() const
     return {{QStringLiteral("added"), m_lastImport.added},
             {QStringLiteral("replaced"), m_lastImport.replaced},
             {QStringLiteral("renumbered"), m_lastImport.renumbered},
-            {QStringLiteral("skipped"), m_lastImport.skipped}};
+            {QStringLiteral("skipped"), m_lastImport.skipped},
+            {QStringLiteral("refusedSets"), m_lastImport.refusedSets},
+            {QStringLiteral("missing"), m_lastImport.missing},
+            {QStringLiteral("readError"), m_lastImport.readError}};
+}
+
+void Materials::SetUserLibraryReadError(const QString &reason)
+{
+    if (m_strUserReadError == reason)
+        return;
+    m_strUserReadError = reason;
+    emit userLibraryReadErrorChanged(reason);
 }
 
 void Materials::appendItem()

@@ -48,6 +48,9 @@ class Materials : public QObject
     Q_PROPERTY(int curLanguage READ curLanguage WRITE setCurLanguage)
     // Whether the library holds changes that the user library does not have yet.
     Q_PROPERTY(bool modified READ isModified NOTIFY modifiedChanged)
+    // Why the user library was not read completely at its last reading (empty when it was, and
+    // after a save that replaced it): a save then replaces content the library does not hold.
+    Q_PROPERTY(QString userLibraryReadError READ userLibraryReadError NOTIFY userLibraryReadErrorChanged)
 
 public:
     explicit Materials(QObject *parent = nullptr);
@@ -105,6 +108,7 @@ signals:
     void bMatLockedChanged(int block);
     void curMatIDChanged(int nID);
     void modifiedChanged(bool modified);
+    void userLibraryReadErrorChanged(QString reason);
 
 public slots:
     void appendItem();
@@ -137,11 +141,14 @@ public:
     Q_INVOKABLE QString userLibraryPath() const { return UserPath(); }
     Q_INVOKABLE QString lastExportError() const { return m_strExportError; }
     // What the last importMaterials did: "added", "replaced" (merged into a material of the
-    // library), "renumbered" (given a fresh ID to stay unique) and "skipped" (lines that were not
-    // materials).
+    // library), "renumbered" (given a fresh ID to stay unique), "skipped" (lines that were not
+    // materials), "refusedSets" (print sets dropped from the materials read), "missing" (the file
+    // does not exist) and "readError" (why the file could not be read completely; empty when it
+    // was, or when it is missing).
     Q_INVOKABLE QVariantMap lastImportReport() const;
 
     bool isModified() const { return m_bModified; }
+    QString userLibraryReadError() const { return m_strUserReadError; }
 
     // The paths of the library files.
     QString ShippedVendorPath() const;
@@ -177,7 +184,9 @@ private:
     // A material ID that no entry but the excluded one has, drawn like every new ID.
     int32_t DrawUnusedID(CPrintMaterial &target, const MaterialEntry *excluded);
     static QString LocalPath(const QString &fileName);
+    bool IsUserLibrary(const QString &path) const;
     void SetModified(bool modified);
+    void SetUserLibraryReadError(const QString &reason);
 
     QVector<ParamItem> m_items;
     int m_nLanguage = 0;
@@ -196,6 +205,7 @@ private:
     std::vector<PrintSetData *> m_CurSets;
     QString m_strDataPath;
     QString m_strExportError;
+    QString m_strUserReadError;
     bool m_bModified = false;
     struct ImportReport
     {
@@ -203,5 +213,8 @@ private:
         int replaced = 0;
         int renumbered = 0;
         int skipped = 0;
+        int refusedSets = 0;
+        bool missing = false;
+        QString readError;
     } m_lastImport;
 };

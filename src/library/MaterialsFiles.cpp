@@ -10,9 +10,11 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <algorithm>
+#include <cerrno>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -73,6 +75,11 @@ QString Materials::LocalPath(const QString &fileName)
 {
     const QUrl url(fileName);
     return url.isLocalFile() ? url.toLocalFile() : fileName;
+}
+
+bool Materials::IsUserLibrary(const QString &path) const
+{
+    return QFileInfo(path).absoluteFilePath() == QFileInfo(UserPath()).absoluteFilePath();
 }
 
 QString Materials::ShippedVendorPath() const
@@ -138,10 +145,13 @@ void Materials::importMaterials(QString fileName, bool bVendor)
     const std::string localPath = QStringToStdString(path);
     CVLOG << "Load materials from file: " << path << "   bVendor: " << (bVendor ? 1 : 0);
 
-    {
-        QFile probe(fileName);
+    // Only the data folder's own user library is made when it is missing (at the first start); an
+    // import of a file that does not exist makes nothing and says so.
+    const bool userLibrary = IsUserLibrary(path);
+    if (userLibrary && !QFileInfo::exists(path)) {
+        QFile probe(path);
         if (!probe.open(QIODevice::ReadWrite))
-            qDebug() << "Could not open file for ReadWrite " << fileName;
+            qDebug() << "Could not open file for ReadWrite " << path;
     }
 
     // Lines are decoded as they are read, so a large file is never held whole. What is skipped is
@@ -153,6 +163,7 @@ void Materials::importMaterials(QString fileName, bool bVendor)
         for (const MaterialDecodeReport::DroppedSet &dropped : report.droppedSets)
             LogLine("importMaterials") << "Skipped on line " << number << ": "
                                        << MaterialDecodeReport::DescribeDroppedSet(dropped);
+        m_lastImport.refusedSets += int(report.droppedSets.size());
         records.push_back(std::move(record));
     };
     visit.onRefusedLine = [&](const RefusedLine &refused, const std::string &) {
@@ -163,6 +174,19 @@ void Materials::importMaterials(QString fileName, bool bVendor)
     const MaterialFileReadResult read = ReadMaterialFile(localPath, visit);
     LogLine(nullptr) << "ReadFileToString() nRet: " << (read.opened ? 1 : 0)
                      << " vecList size: " << read.lines;
+    // What was read is kept either way; a file that was there but not read to its end is reported,
+    // and for the user library remembered, since a save would replace what was not read.
+    if (!read.opened && (read.error == ENOENT || read.error == ENOTDIR)) {
+        m_lastImport.missing = true;
+        CVLOG << "No such file: " << path;
+    } else if (!read.opened) {
+        m_lastImport.readError = QString::fromStdString("cannot open it: " + ErrorText(read.error));
+    } else if (read.error) {
+        m_lastImport.readError = QString::fromStdString(ErrorText(read.error)) +
+                                 (read.lines ? QStringLiteral(" after line %1").arg(read.lines) : QString());
+    }
+    if (!m_lastImport.readError.isEmpty())
+        CVLOG << "Could not read " << path << " completely: " << m_lastImport.readError;
 
     PositionIndex<std::string> byName;
     PositionIndex<int32_t> byID;
@@ -206,6 +230,8 @@ void Materials::importMaterials(QString fileName, bool bVendor)
         CVLOG << "Add Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
     }
     std::vector<CPrintMaterial>().swap(records);
+    if (userLibrary)
+        SetUserLibraryReadError(m_lastImport.readError);
 
     CVLOG << "Current materials is " << m_Materials.size();
     if (m_lastImport.added + m_lastImport.replaced > 0)
@@ -235,6 +261,8 @@ bool Materials::exportMaterials(QString fileName, bool bNoVendor)
     }
     if (ok)
         ok = writer.Commit();
+    if (ok && IsUserLibrary(path))
+        SetUserLibraryReadError(QString()); // what it held unread is now replaced by choice
     if (!ok) {
         m_strExportError = writer.ErrorString();
         CVLOG << "Could not write " << path << ": " << m_strExportError << "; the file is unchanged";

@@ -139,6 +139,33 @@ Item {
             tryCompare(message, "visible", false)
         }
 
+        // A user library that was not read completely is replaced only when the user says so.
+        function test_saveOverAnUnreadLibraryAsksFirst() {
+            makeChange()
+            const path = materials.userLibraryPath()
+            verify(testFiles.blockWithFolder(path))
+            materials.importUserMaterials() // a folder cannot be read
+            compare(materials.userLibraryReadError, "Is a directory")
+            verify(testFiles.unblock(path))
+            const dialog = child("unreadLibraryDialog")
+            verify(!window.item.saveLibrary())
+            tryCompare(dialog, "opened", true)
+            verify(dialog.prompt.indexOf(path) >= 0, dialog.prompt)
+            verify(dialog.prompt.indexOf("Is a directory") >= 0, dialog.prompt)
+            child("cancelSaveButton").clicked()
+            tryCompare(dialog, "visible", false)
+            verify(!materials.isFileExist(path))
+            verify(materials.modified)
+
+            keySequence("Ctrl+S")
+            tryCompare(dialog, "opened", true)
+            child("saveAnywayButton").clicked()
+            tryVerify(function() { return !materials.modified })
+            compare(materials.userLibraryReadError, "")
+            verify(testFiles.decodeFile(path).indexOf('"b4":230') >= 0)
+            tryCompare(dialog, "visible", false)
+        }
+
         function test_ctrlSSaves() {
             makeChange()
             tryCompare(window.item, "active", true)

@@ -105,8 +105,17 @@ ApplicationWindow {
         materials.selectMaterial(matID)
     }
 
-    // Returns whether the library was saved; a failure is always shown.
+    // Returns whether the library was saved; a failure is always shown. A user library that was
+    // not read completely is replaced only when the user says so.
     function saveLibrary() {
+        if (materials.userLibraryReadError !== "") {
+            unreadLibraryDialog.open()
+            return false
+        }
+        return writeLibrary()
+    }
+
+    function writeLibrary() {
         if (materials.exportUserMaterials())
             return true
         messageDialog.title = qsTr("Warning")
@@ -119,11 +128,18 @@ ApplicationWindow {
     function reportImport(file) {
         var r = materials.lastImportReport()
         messageDialog.title = qsTr("Import")
-        if (r.added + r.replaced === 0)
+        if (r.missing)
+            messageDialog.prompt = qsTr("%1 does not exist.").arg(file)
+        else if (r.added + r.replaced === 0)
             messageDialog.prompt = qsTr("%1 holds no material.").arg(file)
         else
             messageDialog.prompt = qsTr("%1 materials added, %2 replaced existing ones, %3 renumbered, %4 lines skipped as not materials.")
                 .arg(r.added).arg(r.replaced).arg(r.renumbered).arg(r.skipped)
+        if (r.refusedSets > 0)
+            messageDialog.prompt += " " + qsTr("%1 print sets refused.").arg(r.refusedSets)
+        if (r.readError !== "")
+            messageDialog.prompt = qsTr("%1 could not be read completely (%2); what was read is kept.")
+                .arg(file).arg(r.readError) + "\n" + messageDialog.prompt
         messageDialog.open()
     }
 
@@ -373,6 +389,37 @@ ApplicationWindow {
             unsavedDialog.close()
             window.close()
         }
+    }
+
+    Dialog {
+        id: unreadLibraryDialog
+        objectName: "unreadLibraryDialog"
+        property alias prompt: unreadLabel.text
+        anchors.centerIn: Overlay.overlay
+        width: 560
+        modal: true
+        title: qsTr("Replace the user library?")
+        Label {
+            id: unreadLabel
+            width: parent.width
+            text: qsTr("The user library\n%1\nwas not read completely: %2.\nSaving replaces it with what the editor holds; what could not be read is lost.")
+                .arg(materials.userLibraryPath()).arg(materials.userLibraryReadError)
+            font.pixelSize: fontP * 1.1
+            wrapMode: Text.Wrap
+        }
+        footer: DialogButtonBox {
+            Button {
+                objectName: "saveAnywayButton"
+                text: qsTr("Save anyway")
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+            }
+            Button {
+                objectName: "cancelSaveButton"
+                text: qsTr("Cancel")
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+        }
+        onAccepted: writeLibrary()
     }
 
     IntInputDlg { id: intInputDialog; objectName: "intInputDialog" }
