@@ -66,6 +66,17 @@ QByteArray negativeQuality()
     return json.toHex() + '\n' + goodLine("PETG Clear", 11002);
 }
 
+// One material of 250,000 print sets, each of its own printer type: each set once walked the
+// whole list for the one it replaces.
+QByteArray quarterMillionPrintSets()
+{
+    QByteArray json = R"({"b1":11064,"b2":"Many Sets","b3":"Fixture","group":[)";
+    for (int type = 0; type < 250000; ++type)
+        json += (type ? ",{\"p1\":" : "{\"p1\":") + QByteArray::number(type) + '}';
+    json += "]}";
+    return json.toHex() + '\n' + goodLine("PETG Clear", 11002);
+}
+
 // A line longer than the reader holds, between two good ones.
 QByteArray eightyMegabyteLine()
 {
@@ -240,6 +251,9 @@ private slots:
             << QStringList{skip(2, "not JSON"), skip(3, "not JSON")};
         QTest::addRow("a single line of 50 MB") << "single_line_50_mb.cvx" << fiftyMegabyteLine()
                                                 << QStringList{kPla, "Huge Line"} << 2 << 2 << QStringList();
+        QTest::addRow("a material of 250,000 print sets")
+            << "quarter_million_print_sets.cvx" << quarterMillionPrintSets() << QStringList{"Many Sets", kPetg}
+            << 2 << 2 << QStringList();
         QTest::addRow("a line of 80 MB refused unheld, the next one read")
             << "line_over_64_mb.cvx" << eightyMegabyteLine() << good << 2 << 3
             << QStringList{skip(2, "longer than 64 MB")};

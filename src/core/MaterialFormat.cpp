@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <list>
 #include <new>
 #include <sstream>
 #include <strings.h>
+#include <unordered_map>
 
 namespace {
 enum class Kind { Int, Float, FloatArray, IntArray, Text };
@@ -250,6 +252,122 @@ private:
     std::string &m_out;
 };
 
+// Where the print sets of a record being read lie by their key, so that each set read finds the
+// one it replaces without walking the list, and a material of many sets is read in linear time.
+// Two keys match only within 0.01 of nozzle and 0.001 of layer, so a match lies in one of the
+// cells around a key; the match chosen is still the first in list order.
+class SetKeyIndex
+{
+public:
+    using Position = std::list<PrintSetData>::iterator;
+
+    explicit SetKeyIndex(std::list<PrintSetData> &sets) : m_sets(sets)
+    {
+        for (auto it = sets.begin(); it != sets.end(); ++it)
+            add(it, m_next++);
+    }
+
+    // The first set that a new set of this key replaces, or the end of the list.
+    Position firstMatch(const PrintSetData &key)
+    {
+        Entry best{m_sets.end(), 0};
+        visit(key, [&](const Entry &entry) {
+            if ((best.position == m_sets.end() || entry.order < best.order) && matches(*entry.position, key))
+                best = entry;
+        });
+        return best.position;
+    }
+
+    // Overwrites the set with a new one of a matching key, then removes the later sets that the
+    // new key matches.
+    void replace(Position position, const PrintSetData &set)
+    {
+        const size_t order = remove(position);
+        *position = set;
+        add(position, order);
+        std::vector<Position> later;
+        visit(set, [&](const Entry &entry) {
+            if (entry.order > order && matches(*entry.position, set))
+                later.push_back(entry.position);
+        });
+        for (const Position &it : later) {
+            remove(it);
+            m_sets.erase(it);
+        }
+    }
+
+    void append(const PrintSetData &set)
+    {
+        m_sets.push_back(set);
+        add(std::prev(m_sets.end()), m_next++);
+    }
+
+private:
+    struct Entry
+    {
+        Position position;
+        size_t order; // place in the list
+    };
+    struct Cell
+    {
+        int32_t type;
+        int32_t quality;
+        int64_t nozzle;
+        int64_t layer;
+        bool operator==(const Cell &o) const
+        {
+            return type == o.type && quality == o.quality && nozzle == o.nozzle && layer == o.layer;
+        }
+    };
+    struct CellHash
+    {
+        size_t operator()(const Cell &c) const
+        {
+            return std::hash<int64_t>()((int64_t(c.type) * 31 + c.quality) * 1000003 + c.nozzle * 7919 + c.layer);
+        }
+    };
+
+    // The same key by the reader's rule: printer type, nozzle, layer and quality.
+    static bool matches(const PrintSetData &a, const PrintSetData &b)
+    {
+        return a.nPrinterType == b.nPrinterType && IsSameNozzle(a.fNozzleDia, b.fNozzleDia)
+               && IsSameLayer(a.fLayerThick, b.fLayerThick) && a.nQuality == b.nQuality;
+    }
+    static Cell cellOf(const PrintSetData &s)
+    {
+        return {s.nPrinterType, s.nQuality, int64_t(std::floor(double(s.fNozzleDia) / 0.01)),
+                int64_t(std::floor(double(s.fLayerThick) / 0.001))};
+    }
+    // Every entry in the cells around the key: two on each side, which a match within the
+    // tolerance cannot leave even where rounding puts it on a cell's edge.
+    template <typename Visit> void visit(const PrintSetData &key, Visit each)
+    {
+        const Cell centre = cellOf(key);
+        for (int64_t n = -2; n <= 2; ++n) {
+            for (int64_t l = -2; l <= 2; ++l) {
+                const auto found = m_cells.find({centre.type, centre.quality, centre.nozzle + n, centre.layer + l});
+                if (found == m_cells.end())
+                    continue;
+                for (const Entry &entry : found->second)
+                    each(entry);
+            }
+        }
+    }
+    void add(Position position, size_t order) { m_cells[cellOf(*position)].push_back({position, order}); }
+    size_t remove(Position position)
+    {
+        std::vector<Entry> &cell = m_cells[cellOf(*position)];
+        const auto at = std::find_if(cell.begin(), cell.end(), [&](const Entry &e) { return e.position == position; });
+        const size_t order = at->order;
+        cell.erase(at);
+        return order;
+    }
+
+    std::list<PrintSetData> &m_sets;
+    std::unordered_map<Cell, std::vector<Entry>, CellHash> m_cells;
+    size_t m_next = 0;
+};
+
 bool isHexDigit(char c)
 {
     return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
@@ -434,6 +552,7 @@ int CPrintMaterial::FromJson(const char *text, size_t length, MaterialDecodeRepo
             r.refusal = group ? MaterialDecodeReport::Refusal::GroupNotArray : MaterialDecodeReport::Refusal::NoGroup;
         return 0;
     }
+    SetKeyIndex keys(m_lstSets);
     int index = 0;
     for (const cJSON *element = group->child; element; element = element->next, ++index) {
         PrintSetData set = readSet(element);
@@ -444,21 +563,19 @@ int CPrintMaterial::FromJson(const char *text, size_t length, MaterialDecodeRepo
         SetValidity validity = CheckSet(set);
         if (validity == SetValidity::Valid && set.nQuality < 0)
             validity = SetValidity::QualityNegative;
+        // As AddOrReplaceSet would, with the record's own lock text; the replaced set may then have
+        // the key of a later one, which would replace it when the saved file is read: the set read
+        // last wins already now.
         int result = -2;
         if (validity == SetValidity::Valid) {
             set.fLayerThick = RoundLayerThick(set.fLayerThick);
-            result = AddOrReplaceSet(set, m_szPwMD5);
-        }
-        if (result == 0) {
-            // The replaced set may now have the key of a later one, which would replace it when the
-            // saved file is read: the set read last wins already now.
-            auto it = std::next(std::find(m_lstSets.begin(), m_lstSets.end(), set));
-            while (it != m_lstSets.end()) {
-                const bool sameKey = it->nPrinterType == set.nPrinterType
-                                     && IsSameNozzle(set.fNozzleDia, it->fNozzleDia)
-                                     && IsSameLayer(set.fLayerThick, it->fLayerThick)
-                                     && it->nQuality == set.nQuality;
-                it = sameKey ? m_lstSets.erase(it) : std::next(it);
+            const SetKeyIndex::Position match = keys.firstMatch(set);
+            if (match != m_lstSets.end()) {
+                keys.replace(match, set);
+                result = 0;
+            } else {
+                keys.append(set);
+                result = 1;
             }
         }
         if (result < 0 && report)
