@@ -1,20 +1,26 @@
 // bench_format: how fast a material library is read and written, against the floor that hex
-// decoding and JSON parsing alone cost.
+// decoding and JSON parsing alone cost; then a line of 500,000 values that are not materials,
+// checked and imported, against an ordinary library of the same size.
 //
 //   bench_format [MATERIALS]      (default 2000 materials of 40 print sets each)
 //
-// Prints a table; build it in Release for figures worth comparing.
+// Prints a table; build it in Release for figures worth comparing. corvane-cvx is run from the
+// build's bin/ folder.
 
 #include "GeneratedLibrary.h"
+#include "base/PlatformPaths.h"
+#include "base/TLanguage.h"
 #include "base/cfutility.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
 #include "core/PrinterCatalogue.h"
+#include "library/Materials.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -26,10 +32,120 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int kSetsPerMaterial = 40;
 constexpr int kRuns = 3;
+// Longer than this, a check is reported as not finished.
+constexpr int kCheckLimitMs = 600000;
+
+// Sends standard output nowhere while it lives (the library logs a line per material) and gives
+// the table a stream of its own.
+class QuietOutput
+{
+public:
+    QuietOutput()
+    {
+        std::fflush(stdout);
+        m_saved = dup(STDOUT_FILENO);
+        table = fdopen(dup(m_saved), "w");
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, STDOUT_FILENO);
+        close(devNull);
+    }
+    ~QuietOutput()
+    {
+        std::fflush(stdout);
+        std::fclose(table);
+        dup2(m_saved, STDOUT_FILENO);
+        close(m_saved);
+    }
+    FILE *table;
+
+private:
+    int m_saved;
+};
+
+// corvane-cvx check of the file, in milliseconds; negative when it did not finish in time.
+double cvxCheck(const QString &file)
+{
+    const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/corvane-cvx");
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    const double ms = bestOf(1, [&] {
+        process.start(tool, {QStringLiteral("check"), file});
+        if (!process.waitForFinished(kCheckLimitMs)) {
+            process.kill();
+            process.waitForFinished();
+        }
+    });
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() <= 1 ? ms : -1;
+}
+
+// An import into a fresh library, in milliseconds, with the number of materials it added.
+double importInto(const QString &file, int &added)
+{
+    LangTrans::DestroyInstance();
+    Materials mats;
+    const double ms = bestOf(1, [&] { mats.importMaterials(file, false); });
+    added = mats.lastImportReport().value(QStringLiteral("added")).toInt();
+    return ms;
+}
+
+// A line of 500,000 values that are not materials against an ordinary library of the same size:
+// each is checked with corvane-cvx and imported, best of the runs.
+void manyValuesOnALine(const QTemporaryDir &dir, int runs)
+{
+    const QString many = dir.filePath(QStringLiteral("many-values.cvx"));
+    const QByteArray line = QByteArray("{}").repeated(500000).toHex() + '\n';
+    QFile file(many);
+    if (!file.open(QIODevice::WriteOnly) || file.write(line) != line.size())
+        return;
+    file.close();
+    // An ordinary library: the shipped one holds some 30 print sets per material.
+    const QString ordinary = dir.filePath(QStringLiteral("ordinary.cvx"));
+    std::vector<CPrintMaterial> library = makeLibrary(36, kSetsPerMaterial);
+    if (!writeLibrary(ordinary, library))
+        return;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
+    PlatformPaths::SetShippedDataDir(dir.filePath(QStringLiteral("shipped")));
+
+    QuietOutput quiet;
+    FILE *const out = quiet.table;
+    std::fprintf(out,
+                 "\na 2 MB line of 500,000 values \"{}\" (%.2f MB) against an ordinary library of %zu "
+                 "materials (%.2f MB), best of %d runs\n\n",
+                 double(QFileInfo(many).size()) / 1e6, library.size(), double(QFileInfo(ordinary).size()) / 1e6,
+                 runs);
+    std::fprintf(out, "%-44s %10s %10s %10s\n", "step (ms)", "ordinary", "one line", "ratio");
+    const auto row = [out](const char *step, double ordinaryMs, double manyMs) {
+        if (manyMs < 0)
+            std::fprintf(out, "%-44s %10.1f %10s\n", step, ordinaryMs, "> 600 s");
+        else
+            std::fprintf(out, "%-44s %10.1f %10.1f %10.1f\n", step, ordinaryMs, manyMs, manyMs / ordinaryMs);
+    };
+    double checkOrdinary = 1e300, checkMany = 1e300, importOrdinary = 1e300, importMany = 1e300;
+    int added = 0;
+    for (int run = 0; run < runs; ++run) {
+        checkOrdinary = std::min(checkOrdinary, cvxCheck(ordinary));
+        const double ms = cvxCheck(many);
+        checkMany = ms < 0 ? -1 : std::min(checkMany, ms);
+        importOrdinary = std::min(importOrdinary, importInto(ordinary, added));
+        if (added != int(library.size()))
+            std::fprintf(stderr, "bench_format: the ordinary library did not import whole\n");
+        importMany = std::min(importMany, importInto(many, added));
+        if (added != 0)
+            std::fprintf(stderr, "bench_format: the line of values gave materials\n");
+        if (checkMany < 0)
+            break; // once is enough to know
+    }
+    row("corvane-cvx check (a process each)", checkOrdinary, checkMany);
+    row("import into the library (importMaterials)", importOrdinary, importMany);
+    LangTrans::DestroyInstance();
+}
 
 } // namespace
 
@@ -108,5 +224,7 @@ int main(int argc, char **argv)
     std::printf("%-44s %10.1f %10.1f\n", "write: encode records, write the file", writeMs,
                 mb / (writeMs / 1e3));
     std::printf("\nread/floor %.2f   write/read %.2f\n", readMs / floorMs, writeMs / readMs);
+
+    manyValuesOnALine(dir, kRuns);
     return 0;
 }

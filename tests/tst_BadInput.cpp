@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <set>
@@ -42,6 +44,46 @@ QByteArray nestedTenThousandDeep()
            goodLine("PETG Clear", 11002);
 }
 
+// A line of JSON values that are not materials, 80,000 of them: each was once parsed again over
+// the whole rest of the line.
+QByteArray eightyThousandValuesOnALine()
+{
+    return goodLine("PLA Basic", 11001) + QByteArray("0 ").repeated(80000).toHex() + '\n';
+}
+
+// Two materials split by a lone carriage return, the file without a last line feed: odd in length,
+// and the last character a hex digit.
+QByteArray loneCarriageReturnWithoutFinalLineFeed()
+{
+    return goodLine("PLA Basic", 11001).chopped(1) + '\r' + goodLine("PETG Clear", 11002).chopped(1);
+}
+
+// A print set of quality -1 after one of quality 2 with the same printer, nozzle and layer.
+QByteArray negativeQuality()
+{
+    const QByteArray json = R"({"b1":11063,"b2":"Qualities","b3":"Fixture","group":[)"
+                            R"({"p1":10102,"p4":2,"p6":180},{"p1":10102,"p4":-1,"p6":190}]})";
+    return json.toHex() + '\n' + goodLine("PETG Clear", 11002);
+}
+
+// One material of 250,000 print sets, each of its own printer type: each set once walked the
+// whole list for the one it replaces.
+QByteArray quarterMillionPrintSets()
+{
+    QByteArray json = R"({"b1":11064,"b2":"Many Sets","b3":"Fixture","group":[)";
+    for (int type = 0; type < 250000; ++type)
+        json += (type ? ",{\"p1\":" : "{\"p1\":") + QByteArray::number(type) + '}';
+    json += "]}";
+    return json.toHex() + '\n' + goodLine("PETG Clear", 11002);
+}
+
+// A line longer than the reader holds, between two good ones.
+QByteArray eightyMegabyteLine()
+{
+    return goodLine("PLA Basic", 11001) + QByteArray("7b").repeated(40 * 1000 * 1000) + '\n' +
+           goodLine("PETG Clear", 11002);
+}
+
 QByteArray fiftyMegabyteLine()
 {
     const QByteArray head = R"({"b1":11062,"b2":"Huge Line","b3":"Fixture","group":[],"pad":")";
@@ -57,10 +99,18 @@ struct CheckRun
     QByteArray summary; // the last line of standard output
 };
 
+// corvane-cvx check, with its address space limited to 240 MB: room for a line of 64 MB and its
+// decoding, and not for holding a longer line. AddressSanitizer reserves far more than that for
+// itself, so a sanitized build runs without the limit.
 CheckRun cvxCheck(const QString &path)
 {
     QProcess process;
+#if defined(__SANITIZE_ADDRESS__)
     process.start(kTool, {QStringLiteral("check"), path});
+#else
+    const QString limited = QStringLiteral("ulimit -v 240000 && exec \"$0\" check \"$1\"");
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), limited, kTool, path});
+#endif
     CheckRun run;
     run.finished = process.waitForFinished(int(kTimeLimitMs));
     if (!run.finished) {
@@ -106,15 +156,18 @@ private slots:
         };
 
         QTest::addRow("empty file") << "empty_file.cvx" << none << QStringList() << 0 << 0 << QStringList();
-        QTest::addRow("binary garbage between good lines")
-            << "binary_garbage.cvx" << none << good << 2 << 5
-            << QStringList{skip(2, "not JSON"), skip(3, "not JSON"), skip(4, "not JSON")};
+        QTest::addRow("binary garbage between good lines, a CR byte in it ending a line")
+            << "binary_garbage.cvx" << none << good << 2 << 6
+            << QStringList{skip(2, "not JSON"), skip(3, "not JSON"), skip(4, "not JSON"), skip(5, "not JSON")};
         QTest::addRow("last line cut short without line feed")
             << "truncated_last_line.cvx" << none << QStringList{kPla} << 1 << 2
             << QStringList{skip(2, "not JSON")};
-        QTest::addRow("CR LF, blank and lone CR line ends keep every material")
-            << "crlf_and_mixed_line_ends.cvx" << none << QStringList{kPla, kPetg, kAbs, kTpu} << 4 << 4
-            << QStringList{skip(2, "not JSON")};
+        QTest::addRow("CR LF, blank and lone CR line ends keep every material; a lone CR ends a line")
+            << "crlf_and_mixed_line_ends.cvx" << none << QStringList{kPla, kPetg, kAbs, kTpu} << 4 << 6
+            << QStringList{skip(2, "not JSON"), skip(5, "not JSON")};
+        QTest::addRow("two materials split by a lone CR, no line feed at the end: both read")
+            << "lone_cr_without_final_line_feed.cvx" << loneCarriageReturnWithoutFinalLineFeed() << good << 2
+            << 2 << QStringList();
         QTest::addRow("materials joined on one line are all read")
             << "two_materials_on_one_line.cvx" << none << QStringList{kPla, kPetg, kAbs, kTpu} << 4 << 2
             << QStringList();
@@ -122,9 +175,9 @@ private slots:
             << "byte_order_mark.cvx" << none << good << 2 << 2 << QStringList();
         QTest::addRow("UTF-16 with byte-order mark")
             << "utf16_with_byte_order_mark.cvx" << none << good << 2 << 3 << QStringList{skip(3, "not JSON")};
-        QTest::addRow("odd digit counts: misaligned lines skipped, a last odd line read")
-            << "odd_length_line.cvx" << none << good << 2 << 4
-            << QStringList{skip(1, "not JSON"), skip(3, "not JSON")};
+        QTest::addRow("odd digit counts: misaligned lines skipped, a last hex digit never dropped")
+            << "odd_length_line.cvx" << none << QStringList{kPla} << 1 << 4
+            << QStringList{skip(1, "not JSON"), skip(3, "not JSON"), skip(4, "not JSON")};
         QTest::addRow("upper-case hex digits")
             << "uppercase_hex.cvx" << none << good << 2 << 2 << QStringList();
         QTest::addRow("blank and whitespace lines")
@@ -186,6 +239,10 @@ private slots:
             << "vendor_newer_version.cvx" << none << good << 2 << 3 << QStringList();
         QTest::addRow("vendor library with a garbage version text")
             << "vendor_garbage_version.cvx" << none << good << 2 << 3 << QStringList{skip(1, "not JSON")};
+        QTest::addRow("a negative quality is refused, not a wildcard that replaces a set")
+            << "negative_quality.cvx" << negativeQuality() << QStringList{"Qualities", kPetg} << 2 << 2
+            << QStringList{"Skipped on line 1: print set 2 (printer 10102, nozzle 0.4, layer 0.2, quality -1): "
+                           "quality -1 is negative, which would stand for every quality"};
         QTest::addRow("print sets the catalogue refuses are logged, the material kept")
             << "print_sets_refused_by_catalogue.cvx" << none << QStringList{"Sets Refused", kPetg} << 2 << 2
             << QStringList{
@@ -196,6 +253,15 @@ private slots:
             << QStringList{skip(2, "not JSON"), skip(3, "not JSON")};
         QTest::addRow("a single line of 50 MB") << "single_line_50_mb.cvx" << fiftyMegabyteLine()
                                                 << QStringList{kPla, "Huge Line"} << 2 << 2 << QStringList();
+        QTest::addRow("a material of 250,000 print sets")
+            << "quarter_million_print_sets.cvx" << quarterMillionPrintSets() << QStringList{"Many Sets", kPetg}
+            << 2 << 2 << QStringList();
+        QTest::addRow("a line of 80 MB refused unheld, the next one read")
+            << "line_over_64_mb.cvx" << eightyMegabyteLine() << good << 2 << 3
+            << QStringList{skip(2, "longer than 64 MB")};
+        QTest::addRow("80,000 values on one line that are not materials: one line skipped, with the count")
+            << "eighty_thousand_values.cvx" << eightyThousandValuesOnALine() << QStringList{kPla} << 1 << 2
+            << QStringList{skip(2, "80000 values that are not materials, the first: not a JSON object")};
     }
 
     void materialFile()
@@ -237,7 +303,12 @@ private slots:
         QVERIFY2(check.finished, "corvane-cvx check did not finish in time");
         QVERIFY2(check.status == QProcess::NormalExit, "corvane-cvx check ended by a signal");
         QVERIFY2(check.exitCode == 0 || check.exitCode == 1, qPrintable(QString::number(check.exitCode)));
-        QVERIFY2(check.summary.startsWith(QByteArray::number(accepted) + " materials, "), check.summary);
+        // Both count lines as lines, however many values a line holds.
+        const int skippedLines = skipped.filter(QRegularExpression("^Skipped line ")).size();
+        QVERIFY2(check.summary.startsWith(QByteArray::number(accepted) + " materials, " +
+                                          QByteArray::number(skippedLines) + " lines not materials, "),
+                 check.summary);
+        QCOMPARE(m.lastImportReport().value("skipped").toInt(), skippedLines);
     }
 
     void duplicateIdsAcrossTwoImportsStayDistinct()
@@ -320,14 +391,23 @@ private slots:
         QCOMPARE(readAll(blocker), QByteArray("a file, not a folder"));
     }
 
+    // A user library that cannot be read completely is remembered as such until it is read again
+    // or saved over; what was read is kept.
     void userLibraryThatIsAFolderIsNeverReplaced()
     {
         LibraryFixture fx;
         Materials &m = fx.mats();
         QVERIFY(QDir().mkpath(m.UserPath()));
         QVERIFY(writeAll(m.UserPath() + "/keep.txt", "kept"));
+        QSignalSpy reason(&m, &Materials::userLibraryReadErrorChanged);
+        LogCapture log;
         m.importUserMaterials();
         QCOMPARE(m.materialCount(), 0);
+        QCOMPARE(m.userLibraryReadError(), QStringLiteral("Is a directory"));
+        QCOMPARE(reason.count(), 1);
+        QCOMPARE(m.lastImportReport().value("readError").toString(), m.userLibraryReadError());
+        QVERIFY(!m.lastImportReport().value("missing").toBool());
+        QVERIFY(log.contains("importMaterials() Could not read " + m.UserPath() + " completely: Is a directory"));
         m.importMaterials(fixture("vendor_newer_version.cvx"), false);
         QVERIFY(!m.exportUserMaterials());
         QVERIFY(!m.lastExportError().isEmpty());
@@ -336,6 +416,23 @@ private slots:
                  QStringList{"keep.txt"});
         QCOMPARE(readAll(m.UserPath() + "/keep.txt"), QByteArray("kept"));
         QCOMPARE(namesOf(m), QStringList({kPla, kPetg}));
+        QCOMPARE(m.userLibraryReadError(), QStringLiteral("Is a directory")); // not saved over
+
+        // Read again whole: the reason goes.
+        QVERIFY(QDir(m.UserPath()).removeRecursively());
+        QVERIFY(writeMaterialFile(m.UserPath(), {makeMaterial("Home Blend", "User", 900001)}));
+        m.importUserMaterials();
+        QCOMPARE(m.userLibraryReadError(), QString());
+        QCOMPARE(reason.count(), 2);
+        // Saved over by choice: the reason goes too.
+        QVERIFY(QFile::remove(m.UserPath()) && QDir().mkpath(m.UserPath()));
+        m.importUserMaterials();
+        QCOMPARE(reason.count(), 3);
+        QVERIFY(QDir(m.UserPath()).removeRecursively());
+        QVERIFY(m.exportUserMaterials());
+        QCOMPARE(m.userLibraryReadError(), QString());
+        QCOMPARE(reason.count(), 4);
+        QCOMPARE(namesOf(m), QStringList({kPla, kPetg, kHome}));
     }
 
     void languageAndSettingFiles_data()

@@ -186,9 +186,10 @@ void TstMaterialFormat::decode_data()
                  m.m_lstSets.back().nBasicTemp = 190;
              });
     // Every set kept reads back as it is once saved.
-    accepted("negative nozzle and layer refused, not taken as a wildcard that replaces a set",
-             R"("group":[{"p1":10102,"p2":0.6,"p3":0.3},{"p1":10102,"p2":-1,"p3":-0.256,"p4":-3}])",
-             [](M m) { m.m_lstSets.push_back({10102, 0.6f, 0.3f, 0}); });
+    accepted("negative nozzle, layer or quality refused, none taken as a wildcard that replaces a set",
+             R"("group":[{"p1":10102,"p2":0.6,"p3":0.3,"p4":2},{"p1":10102,"p2":-1,"p3":-0.256,"p4":-3},)"
+             R"({"p1":10102,"p2":0.6,"p3":-0.3,"p4":2},{"p1":10102,"p2":0.6,"p3":0.3,"p4":-1,"p6":190}])",
+             [](M m) { m.m_lstSets.push_back({10102, 0.6f, 0.3f, 2}); });
     accepted("nozzle within 0.01 of a set but not offered refused",
              R"("group":[{"p1":10102,"p2":0.405},{"p1":10102,"p2":0.414,"p6":190}])",
              [](M m) { m.m_lstSets.push_back({10102, 0.405f, 0.2f, 0}); });
@@ -250,7 +251,10 @@ void TstMaterialFormat::decodeLine_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QByteArray>("text");
     QTest::addRow("CR LF skipped") << QByteArray(kExampleJson).toHex() + "\r\n" << QByteArray(kExampleJson);
-    QTest::addRow("odd length loses its last digit") << QByteArray("7b7d7") << QByteArray("{}");
+    // Digits pair from the end: an odd count leaves the first digit a byte of its own.
+    QTest::addRow("odd length keeps a last hex digit") << QByteArray("7b7d7") << QByteArray("\x07\xb7\xd7");
+    QTest::addRow("odd length loses its line feed") << QByteArray("7b7d\n") << QByteArray("{}");
+    QTest::addRow("odd length loses a lone CR") << QByteArray("7b7d\r") << QByteArray("{}");
     QTest::addRow("empty line") << QByteArray("\n") << QByteArray();
 }
 

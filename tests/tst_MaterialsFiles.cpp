@@ -3,6 +3,7 @@
 #include "base/cfutility.h"
 #include "core/MaterialFormat.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QUrl>
 #include <QtTest>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <functional>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 std::vector<CPrintMaterial> readMaterials(const QString &path)
@@ -116,13 +118,38 @@ private slots:
                  replaced ? readAll(fx.shippedDir() + "/DB/vendor.cvx") : before);
     }
 
-    void missingShippedLibraryLeavesAnEmptyInstalledOne()
+    // Only the data folder's own user library is made when missing; an import of a missing file,
+    // the installed vendor library among them, makes nothing and says the file is missing. A file
+    // URL is a path before anything looks at it.
+    void importOfAMissingFileMakesNothing()
     {
         LibraryFixture fx;
-        fx.mats().checkVendorMaterials();
-        fx.mats().importVendorMaterials();
-        QVERIFY(QFile::exists(fx.mats().VendorPath()));
-        QCOMPARE(fx.mats().materialCount(), 0);
+        Materials &m = fx.mats();
+        LogCapture log;
+        m.checkVendorMaterials(); // nothing shipped: nothing installed
+        m.importVendorMaterials();
+        QVERIFY(!QFile::exists(m.VendorPath()));
+        QVERIFY(m.lastImportReport().value("missing").toBool());
+        const QString missing = fx.dataDir() + "/missing.cvx";
+        m.importMaterials(QUrl::fromLocalFile(missing).toString(), false);
+        QVERIFY(!QFile::exists(missing));
+        const QVariantMap report = m.lastImportReport();
+        QVERIFY(report.value("missing").toBool());
+        QCOMPARE(report.value("readError").toString(), QString());
+        QVERIFY(log.contains("importMaterials() No such file: " + missing));
+        QVERIFY(log.lines().filter("file://").isEmpty());
+        QVERIFY(log.lines().filter("Could not open file for ReadWrite").isEmpty());
+        QCOMPARE(QDir(fx.dataDir()).entryList(QDir::Files), QStringList());
+        m.importUserMaterials(); // the first start makes the user library
+        QCOMPARE(readAll(m.UserPath()), QByteArray());
+        QVERIFY(!m.lastImportReport().value("missing").toBool());
+        QCOMPARE(m.userLibraryReadError(), QString());
+        QCOMPARE(m.materialCount(), 0);
+
+        // With no empty stand-in in the way, a vendor library shipped later is installed.
+        QVERIFY(writeMaterialFile(fx.shippedDir() + "/DB/vendor.cvx", {makeMaterial("PLA", "Orvik", 101)}, "1.0.0\n"));
+        m.checkVendorMaterials();
+        QCOMPARE(readAll(m.VendorPath()), readAll(fx.shippedDir() + "/DB/vendor.cvx"));
     }
 
     void importMergesByNameAndManufacturerThenById()
@@ -235,13 +262,22 @@ private slots:
 
     void failedSaveKeepsTheOldLibrary_data()
     {
-        QTest::addColumn<bool>("diskFull");
-        QTest::addRow("folder that cannot hold the file") << false;
-        QTest::addRow("disk full while writing") << true;
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("message"); // what the error says, "{dir}" the data folder
+        QTest::addRow("folder that cannot hold the file") << "plain file as folder" << QString();
+        QTest::addRow("disk full while writing") << "disk full" << QString();
+        // The file itself is writable; the save writes beside it.
+        QTest::addRow("writable library in a read-only folder: the message names the folder")
+            << "read-only folder"
+            << "cannot make a file in the folder {dir} (Permission denied): a save writes the new file there "
+               "first and then puts it in the old one's place, so the folder must be writable";
     }
     void failedSaveKeepsTheOldLibrary()
     {
-        QFETCH(bool, diskFull);
+        QFETCH(QString, cause);
+        QFETCH(QString, message);
+        if (cause == "read-only folder" && ::geteuid() == 0)
+            QSKIP("root may write into a read-only folder: permissions cannot make this case for root");
         LibraryFixture fx;
         const QString path = fx.dataDir() + "/lib.cvx";
         std::vector<CPrintMaterial> many;
@@ -252,15 +288,22 @@ private slots:
         QVERIFY(writeAll(fx.mats().UserPath(), "previous library\n"));
         LogCapture log;
         bool saved = true;
-        if (diskFull) {
+        if (cause == "disk full") {
             FileSizeLimit limit(4096);
             saved = fx.mats().exportUserMaterials();
+        } else if (cause == "read-only folder") {
+            QFile::Permissions permissions = QFile::permissions(fx.dataDir());
+            QVERIFY(QFile::setPermissions(fx.dataDir(), QFile::ReadOwner | QFile::ExeOwner));
+            saved = fx.mats().exportUserMaterials();
+            QVERIFY(QFile::setPermissions(fx.dataDir(), permissions));
         } else {
             QVERIFY(writeAll(fx.dataDir() + "/plain-file", "x"));
             saved = fx.mats().exportMaterials(fx.dataDir() + "/plain-file/user.cvx", false);
         }
         QVERIFY(!saved);
         QVERIFY(!fx.mats().lastExportError().isEmpty());
+        if (!message.isEmpty())
+            QCOMPARE(fx.mats().lastExportError(), QString(message).replace("{dir}", fx.dataDir()));
         QVERIFY(log.contains("the file is unchanged"));
         QCOMPARE(readAll(fx.mats().UserPath()), QByteArray("previous library\n"));
     }
@@ -451,6 +494,39 @@ private slots:
         QVERIFY(!m.isModified());
         m.undo();
         QVERIFY(m.isModified()); // away from what was saved
+    }
+
+    // Save asks when another program changed user.cvx since it was loaded or saved; taking its
+    // materials in first keeps both.
+    void userLibraryChangedOnDisk_data()
+    {
+        QTest::addColumn<QByteArray>("written"); // by another program; "-" removes the file
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QStringList>("names");  // after importing it and saving
+        QTest::addRow("untouched") << QByteArray() << false << QStringList{"PLA"};
+        QTest::addRow("written by another program") << QByteArray("TPU") << true << QStringList{"PLA", "TPU"};
+        QTest::addRow("removed") << QByteArray("-") << true << QStringList{"PLA"};
+    }
+    void userLibraryChangedOnDisk()
+    {
+        QFETCH(QByteArray, written);
+        QFETCH(bool, changed);
+        QFETCH(QStringList, names);
+        LibraryFixture fx;
+        Materials &m = fx.mats();
+        QVERIFY(writeMaterialFile(m.UserPath(), {makeMaterial("PLA", "A", 7)}));
+        m.importUserMaterials();
+        QVERIFY(!m.userLibraryChangedOnDisk());
+        if (written == "-")
+            QVERIFY(QFile::remove(m.UserPath()));
+        else if (!written.isEmpty())
+            QVERIFY(writeMaterialFile(m.UserPath(), {makeMaterial(written.constData(), "B", 8)}));
+        QCOMPARE(m.userLibraryChangedOnDisk(), changed);
+        if (changed)
+            m.importMaterials(m.UserPath(), false);
+        QVERIFY(m.exportUserMaterials());
+        QVERIFY(!m.userLibraryChangedOnDisk());
+        QCOMPARE(namesOf(m), names);
     }
 
     // Unsaved work outlives an end without Save or Discard (here: the library object destroyed):

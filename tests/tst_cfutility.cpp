@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QtTest>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -66,22 +68,97 @@ void TstCfutility::hex()
 void TstCfutility::readFileToString_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QList<QByteArray>>("lines");
+    QTest::addColumn<bool>("loneCr");     // LineReader: a lone CR ends a line
+    QTest::addColumn<int>("maxLength");   // LineReader: the longest line held, -1 for no limit
+    QTest::addColumn<int>("failAfter");   // the stream fails with EIO after this many bytes, -1 never
+    QTest::addColumn<QList<QByteArray>>("lines"); // "<N bytes>" for a line too long to hold
+    QTest::addColumn<int>("error");
 
     const QByteArray longLine = QByteArray(10000, 'x') + '\n';
-    QTest::addRow("empty file") << QByteArray() << QList<QByteArray>();
-    QTest::addRow("10,000-byte line read whole") << longLine << QList<QByteArray>{longLine};
-    QTest::addRow("last line without line feed") << QByteArray("a\nb") << QList<QByteArray>{"a\n", "b"};
-    QTest::addRow("CR LF kept") << QByteArray("ab\r\ncd\r\n") << QList<QByteArray>{"ab\r\n", "cd\r\n"};
-    QTest::addRow("embedded NUL bytes kept") << QByteArray("a\0b\nc\0", 6)
-                                             << QList<QByteArray>{QByteArray("a\0b\n", 4), QByteArray("c\0", 2)};
+    const auto plain = [](const char *name, const QByteArray &content, const QList<QByteArray> &lines) {
+        QTest::addRow("%s", name) << content << false << -1 << -1 << lines << 0;
+    };
+    plain("empty file", QByteArray(), {});
+    plain("10,000-byte line read whole", longLine, {longLine});
+    plain("last line without line feed", "a\nb", {"a\n", "b"});
+    plain("CR LF kept", "ab\r\ncd\r\n", {"ab\r\n", "cd\r\n"});
+    plain("embedded NUL bytes kept", QByteArray("a\0b\nc\0", 6), {QByteArray("a\0b\n", 4), QByteArray("c\0", 2)});
+    plain("a lone CR is no line end unless asked", "a\rb\n", {"a\rb\n"});
+
+    const QByteArray chunk(64 * 1024, 'y'); // the reader's own buffer
+    QTest::addRow("a lone CR ends a line, CR LF one line across two reads")
+        << "a\rb\r\n\r" + chunk.left(chunk.size() - 7) + "\r\nc\r" << true << -1 << -1
+        << QList<QByteArray>{"a\r", "b\r\n", "\r", chunk.left(chunk.size() - 7) + "\r\n", "c\r"} << 0;
+    QTest::addRow("a line over the limit is not held; the next is read")
+        << "ab\n" + chunk + chunk + "\nlast" << false << 70000 << -1
+        << QList<QByteArray>{"ab\n", "<131073 bytes>", "last"} << 0;
+    QTest::addRow("a line at the limit is held") << QByteArray("abcd\nabcde\n") << false << 5 << -1
+                                                 << QList<QByteArray>{"abcd\n", "<6 bytes>"} << 0;
+    QTest::addRow("a read error part-way: the whole lines before it, then the error")
+        << QByteArray("one\ntwo\nthr") << false << -1 << 10 << QList<QByteArray>{"one\n", "two\n"} << EIO;
+    QTest::addRow("a read error at once") << QByteArray("one\n") << false << -1 << 0 << QList<QByteArray>() << EIO;
 }
+
+namespace {
+// A stream that gives the bytes and then fails with EIO after failAfter of them (or never).
+struct FailingStream
+{
+    QByteArray bytes;
+    int failAfter;
+    int at = 0;
+
+    static ssize_t read(void *cookie, char *buffer, size_t size)
+    {
+        FailingStream &s = *static_cast<FailingStream *>(cookie);
+        const int end = s.failAfter < 0 ? s.bytes.size() : qMin(s.failAfter, s.bytes.size());
+        if (s.at >= end && s.failAfter >= 0) {
+            errno = EIO;
+            return -1;
+        }
+        const int count = qMin(int(size), end - s.at);
+        std::memcpy(buffer, s.bytes.constData() + s.at, size_t(count));
+        s.at += count;
+        return count;
+    }
+};
+} // namespace
 
 void TstCfutility::readFileToString()
 {
     QFETCH(QByteArray, content);
+    QFETCH(bool, loneCr);
+    QFETCH(int, maxLength);
+    QFETCH(int, failAfter);
     QFETCH(QList<QByteArray>, lines);
+    QFETCH(int, error);
 
+    // Through a stream that can fail, with every option of the reader.
+    FailingStream stream{content, failAfter};
+    cookie_io_functions_t functions{&FailingStream::read, nullptr, nullptr, nullptr};
+    FILE *file = fopencookie(&stream, "r", functions);
+    QVERIFY(file);
+    LineReader::Options options;
+    options.loneCarriageReturnEndsLine = loneCr;
+    if (maxLength >= 0)
+        options.maxLineLength = size_t(maxLength);
+    QList<QByteArray> read;
+    {
+        LineReader reader(file, options);
+        QVERIFY(reader.IsOpen());
+        std::string line;
+        while (reader.Next(line)) {
+            QCOMPARE(reader.Length(), reader.Oversized() ? reader.Length() : line.size());
+            read << (reader.Oversized() ? QByteArray("<") + QByteArray::number(qulonglong(reader.Length())) + " bytes>"
+                                        : qbytes(line));
+        }
+        QCOMPARE(reader.Error(), error);
+    }
+    std::fclose(file);
+    QCOMPARE(read, lines);
+    if (loneCr || maxLength >= 0 || failAfter >= 0)
+        return;
+
+    // Through a file, as ReadFileToString reads it.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("lines.cvx"));
@@ -89,6 +166,7 @@ void TstCfutility::readFileToString()
     std::vector<std::string> got = {"kept"}; // the list is appended to
     QVERIFY(ReadFileToString(QFile::encodeName(path).toStdString(), got));
     QVERIFY(!ReadFileToString(QFile::encodeName(path + "-missing").toStdString(), got));
+    QVERIFY(!ReadFileToString(QFile::encodeName(dir.path()).toStdString(), got)); // opened, not readable
     QList<QByteArray> gotLines;
     for (const std::string &line : got)
         gotLines << qbytes(line);
@@ -129,13 +207,20 @@ void TstCfutility::createPathAndCopyFileReplace()
     QVERIFY(writeAll(dir.filePath(QStringLiteral("a/file")), "new\n"));
     QVERIFY(!CreatePath(dir.filePath(QStringLiteral("a/file/sub"))));
 
-    // A missing source leaves the destination as it was.
+    // A missing source leaves the destination as it was. A file of the user's that looks like a
+    // temporary one beside the destination is left alone, and nothing is left behind.
     const QString destination = dir.filePath(QStringLiteral("destination"));
     QVERIFY(writeAll(destination, "a longer old content\n"));
+    QVERIFY(writeAll(destination + QStringLiteral(".part"), "the user's\n"));
     QVERIFY(!CopyFileReplace(dir.filePath(QStringLiteral("missing")), destination));
+    QCOMPARE(readAll(destination), QByteArray("a longer old content\n"));
+    QVERIFY(!CopyFileReplace(dir.filePath(QStringLiteral("a")), destination)); // a folder
     QCOMPARE(readAll(destination), QByteArray("a longer old content\n"));
     QVERIFY(CopyFileReplace(dir.filePath(QStringLiteral("a/file")), destination));
     QCOMPARE(readAll(destination), QByteArray("new\n"));
+    QCOMPARE(readAll(destination + QStringLiteral(".part")), QByteArray("the user's\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("destination"), QStringLiteral("destination.part")}));
 }
 
 // The snapshot keeps the old content when the source is replaced by renaming, as a save does.
@@ -145,6 +230,7 @@ void TstCfutility::snapshotFile()
     QVERIFY(dir.isValid());
     const QString source = dir.filePath(QStringLiteral("user.cvx"));
     const QString snapshot = source + QStringLiteral(".bak");
+    QVERIFY(writeAll(snapshot + QStringLiteral(".part"), "the user's\n")); // left alone
     const auto replaceSource = [&](const QByteArray &content) {
         return writeAll(source + QStringLiteral(".new"), content)
                && std::rename(QFile::encodeName(source + QStringLiteral(".new")).constData(),
@@ -157,7 +243,10 @@ void TstCfutility::snapshotFile()
     QVERIFY(SnapshotFile(source, snapshot));
     QVERIFY(SnapshotFile(source, snapshot)); // already the same file
     QCOMPARE(readAll(snapshot), QByteArray("two\n"));
-    QVERIFY(!QFile::exists(snapshot + QStringLiteral(".part")));
+    QCOMPARE(readAll(snapshot + QStringLiteral(".part")), QByteArray("the user's\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("user.cvx"), QStringLiteral("user.cvx.bak"),
+                          QStringLiteral("user.cvx.bak.part")}));
 
     // Through a symbolic link the file may be written in place: it is copied.
     const QString link = dir.filePath(QStringLiteral("link.cvx"));

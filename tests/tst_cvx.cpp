@@ -37,6 +37,15 @@ const QByteArray kNozzleRefused = "print set 2 (printer 10112, nozzle 0.6, layer
                                   "nozzle 0.6 is not offered for printer type 10112\n";
 const QByteArray kLayerRefused = "print set 3 (printer 10102, nozzle 0.4, layer 0.12, quality 1): "
                                  "layer 0.12 is not offered for nozzle 0.4 on printer type 10102\n";
+// kQualities' material as the editor writes it: the set of quality 2 kept, the one of -1 dropped.
+const QByteArray kQualitiesKept = QByteArrayLiteral(
+    R"json({"m1":"","m2":0,"b1":105,"b2":"Q","b3":"K","b4":210,"b5":50,"b6":50,"b7":1.7000000476837158,)json"
+    R"json("b8":1.0499999523162842,"b9":[0,0,0],"b10":10,"b11":100,"b12":0,"b13":0,"b14":0,"group":[{"p1":10112,)json"
+    R"json("p2":0.40000000596046448,"p3":0.20000000298023224,"p4":2,"p5":1,"p6":210,"p7":220,"p8":50,"p9":20,)json"
+    R"json("p10":10,"p11":[0.5,0.5,0.5],"p12":[30,40,50],"p13":[1,1,1],"p14":[0,0,0],"p15":[1000,1500,2000],)json"
+    R"json("p16":0.20000000298023224,"p17":150,"p18":0.10000000149011612,"p19":30,"p20":0.800000011920929,)json"
+    R"json("p21":0.800000011920929,"p22":1.5,"p23":0.25,"p24":0.62999999523162842,"p25":1.1024999618530273,)json"
+    R"json("p26":1,"p27":0.019999999552965164,"p28":15}]})json");
 // What out.cvx holds before every run: a failed run must leave it so.
 const QByteArray kOld = "old content\n";
 const QString kComma = QStringLiteral("de_DE.UTF-8");
@@ -56,7 +65,7 @@ struct Run
 };
 
 Run cvx(const QStringList &args, const QByteArray &input = {}, const QString &outputFile = {},
-        const QString &locale = QStringLiteral("C.UTF-8"))
+        const QString &locale = QStringLiteral("C.UTF-8"), const QString &inputFile = {}, int memoryLimitKb = 0)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -64,11 +73,19 @@ Run cvx(const QStringList &args, const QByteArray &input = {}, const QString &ou
     process.setProcessEnvironment(environment);
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
-    process.start(kTool, args);
+    if (!inputFile.isEmpty())
+        process.setStandardInputFile(inputFile);
+    if (memoryLimitKb > 0) {
+        const QString limited = QStringLiteral("ulimit -v %1 && exec \"$0\" \"$@\"").arg(memoryLimitKb);
+        process.start(QStringLiteral("/bin/sh"), QStringList{QStringLiteral("-c"), limited, kTool} + args);
+    } else {
+        process.start(kTool, args);
+    }
     Run run;
     if (!process.waitForStarted())
         return run;
-    process.write(input);
+    if (inputFile.isEmpty())
+        process.write(input);
     process.closeWriteChannel();
     run.finished = process.waitForFinished(120000);
     if (!run.finished) {
@@ -99,6 +116,8 @@ struct Case
     QByteArray err = {}; // without a final line feed: the start of its one line, the rest is the system's
     QByteArray written = kOld; // out.cvx afterwards
     QString locale = QStringLiteral("C.UTF-8");
+    QString stdinFile = {}; // standard input from this path ("{dir}" the folder) instead of the content
+    int memoryLimitKb = 0;  // the address space the tool may use; 0 for no limit
 };
 } // namespace
 
@@ -224,6 +243,36 @@ void TestCvx::commands_data()
     add("check gives the reasons of refused print sets", {{"check", "{in}"}, tpu, 1, tpuChecked});
     add("check under a comma locale", {{"check", "{in}"}, tpu, 1, tpuChecked, "", kOld, kComma});
 
+    // A print set of quality -1 would stand for every quality of its nozzle and layer.
+    const QByteArray qualities = R"({"b1":105,"b2":"Q","b3":"K","group":[{"p1":10112,"p4":2},{"p1":10112,"p4":-1}]})";
+    const QByteArray negativeQuality = "print set 2 (printer 10112, nozzle 0.4, layer 0.2, quality -1): "
+                                       "quality -1 is negative, which would stand for every quality\n";
+    add("check refuses a negative quality",
+        {{"check", "{in}"}, hexLine(qualities), 1,
+         "line 1: " + negativeQuality + "1 materials, 0 lines not materials, 1 print sets refused, 0 duplicate IDs\n"});
+    add("decode keeps the material of a negative quality without that set",
+        {{"decode", "--compact", "{in}"}, hexLine(qualities), 1,
+         kQualitiesKept + "\n", "line 1: " + negativeQuality});
+    add("check counts a line of many values as one line, with one report",
+        {{"check", "{in}"}, pla + QByteArray("0 ").repeated(1000).toHex() + "\n", 1,
+         "line 2: 1000 values that are not materials, the first: not a JSON object\n"
+         "1 materials, 1 lines not materials, 0 print sets refused, 0 duplicate IDs\n"});
+    add("list of two materials split by a lone CR, without a last line feed",
+        {{"list", "{in}"}, kPla.toHex() + "\r" + kPetg.toHex(), 0, kListed});
+    const QByteArray folderRead = "corvane-cvx: -: cannot read: Is a directory\n";
+    add("check of a folder as standard input is a read error",
+        {{"check", "-"}, "", 2, "", folderRead, kOld, QStringLiteral("C.UTF-8"), "{dir}"});
+    add("encode of a folder as standard input keeps the old output",
+        {{"encode", "-", "-o", out}, "", 2, "", folderRead, kOld, QStringLiteral("C.UTF-8"), "{dir}"});
+
+    // Holding the line would take more than the tool may have: the line is refused, and the
+    // reading goes on.
+    add("check of a 40 MB line under a 100 MB memory limit refuses that line alone",
+        {{"check", "{in}"}, pla + QByteArray("7b").repeated(20 << 20) + "\n" + petg, 1,
+         "line 2: too large for the memory available\n"
+         "2 materials, 1 lines not materials, 0 print sets refused, 0 duplicate IDs\n",
+         "", kOld, QStringLiteral("C.UTF-8"), {}, 100000});
+
     add("no arguments", {{}, "", 2, "", "corvane-cvx: no command given" + usage});
     add("unknown command", {{"frob"}, "", 2, "", "corvane-cvx: unknown command 'frob'" + usage});
     add("list with two files", {{"list", "{in}", "{in}"}, "", 2, "", "corvane-cvx: list takes one FILE" + usage});
@@ -268,7 +317,12 @@ void TestCvx::commands()
     c.args.replaceInStrings("{in}", dir.filePath("in")).replaceInStrings("{dir}", dir.path());
     c.err.replace("{dir}", QFile::encodeName(dir.path()));
 
-    const Run run = cvx(c.args, c.content, {}, c.locale);
+#if defined(__SANITIZE_ADDRESS__)
+    if (c.memoryLimitKb)
+        QSKIP("AddressSanitizer reserves more address space than the limit allows");
+#endif
+    c.stdinFile.replace("{dir}", dir.path());
+    const Run run = cvx(c.args, c.content, {}, c.locale, c.stdinFile, c.memoryLimitKb);
     VERIFY_RAN(run);
     QCOMPARE(run.out, c.out);
     if (c.err.isEmpty() || c.err.endsWith('\n')) {

@@ -5,11 +5,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
 #include <QStringList>
 #include <QTextCodec>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -105,28 +111,125 @@ std::string HexToString(const char *hex, size_t size)
     return bytes;
 }
 
+namespace {
+constexpr size_t kReadChunk = 64 * 1024;
+} // namespace
+
+LineReader::LineReader(const std::string &path, Options options) : m_options(options)
+{
+    m_file = std::fopen(path.c_str(), "r");
+    m_owned = m_file != nullptr;
+    if (!m_file)
+        m_error = errno ? errno : EIO;
+}
+
+LineReader::LineReader(std::FILE *file, Options options) : m_file(file), m_options(options) {}
+
+LineReader::~LineReader()
+{
+    if (m_owned)
+        std::fclose(m_file);
+}
+
+bool LineReader::Fill()
+{
+    if (!m_file || m_error)
+        return false;
+    if (m_buffer.empty())
+        m_buffer.resize(kReadChunk);
+    // A read that fails part-way still gives what came before the failure; the error ends the
+    // lines at the next read.
+    errno = 0;
+    const size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
+    if (std::ferror(m_file))
+        m_error = errno ? errno : EIO;
+    m_pos = 0;
+    m_end = got;
+    return got > 0;
+}
+
+bool LineReader::Next(std::string &line)
+{
+    line.clear();
+    m_oversized = false;
+    m_outOfMemory = false;
+    m_length = 0;
+    bool any = false;
+    const auto take = [&](const char *from, size_t count) {
+        m_length += count;
+        if (m_oversized)
+            return;
+        if (m_length > m_options.maxLineLength) {
+            // Nothing more of this line is kept, and what was is given back.
+            m_oversized = true;
+            std::string().swap(line);
+            return;
+        }
+        // A string grows to at least twice its capacity; sizes that halve the longest line held
+        // double up to it exactly, never beyond.
+        try {
+            if (line.capacity() < m_length) {
+                size_t target = m_options.maxLineLength;
+                while (target / 2 >= std::max(m_length, 2 * line.capacity()))
+                    target /= 2;
+                line.reserve(target);
+            }
+            line.append(from, count);
+        } catch (const std::bad_alloc &) {
+            // Memory ran out before the limit: the line is not held either.
+            m_oversized = true;
+            m_outOfMemory = true;
+            std::string().swap(line);
+        }
+    };
+    for (;;) {
+        if (m_pos == m_end && !Fill())
+            return any && !m_error;
+        any = true;
+        const char *begin = m_buffer.data() + m_pos;
+        const size_t available = m_end - m_pos;
+        const char *stop = static_cast<const char *>(std::memchr(begin, '\n', available));
+        if (m_options.loneCarriageReturnEndsLine) {
+            const size_t before = stop ? size_t(stop - begin) : available;
+            const char *cr = static_cast<const char *>(std::memchr(begin, '\r', before));
+            if (cr)
+                stop = cr;
+        }
+        const size_t count = stop ? size_t(stop - begin) + 1 : available;
+        take(begin, count);
+        m_pos += count;
+        if (!stop)
+            continue;
+        // A carriage return and the line feed after it end one line, even across two reads.
+        if (*stop == '\r') {
+            if (m_pos == m_end && !Fill())
+                return true; // the line is whole; a read error shows at the next one
+            if (m_buffer[m_pos] == '\n') {
+                take(m_buffer.data() + m_pos, 1);
+                ++m_pos;
+            }
+        }
+        return true;
+    }
+}
+
 bool ReadFileLines(const std::string &path, const std::function<void(std::string &line)> &onLine)
 {
-    FILE *file = std::fopen(path.c_str(), "r");
-    if (!file)
-        return false;
-    char *buffer = nullptr;
-    size_t capacity = 0;
-    ssize_t length;
+    LineReader reader(path, LineReader::Options());
     std::string line;
-    // getline keeps NUL bytes and reads lines of any length in one piece.
-    while ((length = ::getline(&buffer, &capacity, file)) > 0) {
-        line.assign(buffer, size_t(length));
+    while (reader.Next(line))
         onLine(line);
-    }
-    std::free(buffer);
-    std::fclose(file);
-    return true;
+    return reader.IsOpen() && reader.Error() == 0;
 }
 
 bool ReadFileToString(const std::string &path, std::vector<std::string> &lines)
 {
     return ReadFileLines(path, [&lines](std::string &line) { lines.push_back(std::move(line)); });
+}
+
+std::string ErrorText(int error)
+{
+    return std::strerror(error);
 }
 
 QString ReadFileLen(const QString &fileName, qint64 maxLen)
@@ -171,19 +274,24 @@ bool CreatePath(const QString &path)
 
 bool CopyFileReplace(const QString &source, const QString &destination)
 {
-    // Copy beside the destination first and rename over it, so that a missing or unreadable
-    // source, or a full disk, never leaves the destination removed.
-    const QString partial = destination + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (!QFile::copy(source, partial)) {
-        QFile::remove(partial);
+    // The copy goes to a temporary file of its own beside the destination and replaces it only
+    // when whole, so that a missing or unreadable source, or a full disk, never leaves the
+    // destination removed, and no other file is touched.
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
         return false;
-    }
-    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(destination).constData()) != 0) {
-        QFile::remove(partial);
+    QSaveFile out(destination);
+    if (!out.open(QIODevice::WriteOnly))
         return false;
+    std::vector<char> buffer(kReadChunk);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), qint64(buffer.size()));
+        if (got == 0)
+            break;
+        if (got < 0 || out.write(buffer.data(), got) != got)
+            return false; // the temporary file goes with the QSaveFile
     }
-    return true;
+    return out.commit();
 }
 
 bool SnapshotFile(const QString &source, const QString &destination)
@@ -191,16 +299,24 @@ bool SnapshotFile(const QString &source, const QString &destination)
 #ifdef Q_OS_UNIX
     // A hard link copies nothing, and keeps the old content when the source is later replaced by
     // renaming, as every save replaces it. A symbolic link's target would be written in place.
+    // The link is made under a fresh name, which link() refuses to take from an existing file.
     if (!QFileInfo(source).isSymLink()) {
-        const QString partial = destination + QStringLiteral(".part");
-        QFile::remove(partial);
-        if (::link(QFile::encodeName(source).constData(), QFile::encodeName(partial).constData()) == 0) {
-            const bool renamed =
-                std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(destination).constData()) == 0;
+        const QByteArray from = QFile::encodeName(source);
+        const QByteArray to = QFile::encodeName(destination);
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const QByteArray partial =
+                to + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
+            if (::link(from.constData(), partial.constData()) != 0) {
+                if (errno == EEXIST)
+                    continue;
+                break;
+            }
+            const bool renamed = std::rename(partial.constData(), to.constData()) == 0;
             // Renaming onto another link of the same file succeeds and leaves both names.
-            QFile::remove(partial);
+            ::unlink(partial.constData());
             if (renamed)
                 return true;
+            break;
         }
     }
 #endif

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,14 +22,67 @@ std::string StringToHex(const std::string &bytes);
 std::string HexToString(const std::string &hex);
 std::string HexToString(const char *hex, size_t size);
 
+// Reads a file line by line in bounded memory. A line ends at a line feed, and with
+// loneCarriageReturnEndsLine also at a carriage return that no line feed follows; each line comes
+// with its line end. A line longer than maxLineLength, or longer than the memory there is, is not
+// held: it comes back empty and marked oversized, and reading goes on after its end. A read error
+// ends the lines as the end of the file would, and Error() then says why.
+class LineReader
+{
+public:
+    struct Options
+    {
+        bool loneCarriageReturnEndsLine = false;
+        size_t maxLineLength = size_t(-1);
+    };
+
+    LineReader(const std::string &path, Options options);
+    // Reads from an open stream, which stays the caller's.
+    LineReader(std::FILE *file, Options options);
+    ~LineReader();
+    LineReader(const LineReader &) = delete;
+    LineReader &operator=(const LineReader &) = delete;
+
+    bool IsOpen() const { return m_file != nullptr; }
+    // The next line, or false at the end of the file or at a read error; a line cut short by a read
+    // error is not handed over.
+    bool Next(std::string &line);
+    // About the line that Next gave: whether it was too long to hold, whether that was for want of
+    // memory before the limit, and its length in bytes.
+    bool Oversized() const { return m_oversized; }
+    bool OutOfMemory() const { return m_outOfMemory; }
+    size_t Length() const { return m_length; }
+    // errno of a failed open or read; 0 while there is none.
+    int Error() const { return m_error; }
+
+private:
+    bool Fill();
+
+    std::FILE *m_file = nullptr;
+    bool m_owned = false;
+    Options m_options;
+    std::vector<char> m_buffer;
+    size_t m_pos = 0;
+    size_t m_end = 0;
+    bool m_oversized = false;
+    bool m_outOfMemory = false;
+    size_t m_length = 0;
+    int m_error = 0;
+};
+
 // Hands every line of the file to the callback as it is read (with its line feed where it has
-// one; a last line without one when it is not empty). False when the file cannot be opened.
+// one; a last line without one when it is not empty). False when the file cannot be opened or a
+// read fails; the lines before a failed read have been handed over.
 bool ReadFileLines(const std::string &path, const std::function<void(std::string &line)> &onLine);
 
 // Appends every line of the file, each with its line feed where it has one; a last line without
 // a line feed is appended when it is not empty. Lines of any length are read whole.
-// False (and the list untouched) when the file cannot be opened.
+// False when the file cannot be opened (the list untouched) or a read fails (the lines before
+// it appended).
 bool ReadFileToString(const std::string &path, std::vector<std::string> &lines);
+
+// The system's text for an errno value.
+std::string ErrorText(int error);
 
 // At most maxLen bytes of the file as UTF-8 text up to the first NUL; empty when unreadable.
 // Writes one console line with what it read.
@@ -39,8 +93,11 @@ int CompareVersion(const QString &a, const QString &b);
 
 // Creates the directory with its missing parents; logs the outcome.
 bool CreatePath(const QString &path);
-// Removes the destination if it exists, then copies the source to it.
+// Copies the source over the destination, which is replaced only once the copy is whole: a missing
+// source or a full disk leaves it as it was. The copy is made under a temporary name of its own
+// beside the destination, so that no other file is touched.
 bool CopyFileReplace(const QString &source, const QString &destination);
 // Makes the destination hold what the source holds now, linked where the file system allows it
-// (for a file that is only ever replaced, never written in place), otherwise copied.
+// (for a file that is only ever replaced, never written in place), otherwise copied; like the
+// copy, the link is made under a temporary name of its own and then renamed.
 bool SnapshotFile(const QString &source, const QString &destination);

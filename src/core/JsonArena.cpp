@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #if defined(__has_feature)
@@ -68,8 +69,14 @@ struct ThreadArena
         size = (size + kAlign - 1) & ~(kAlign - 1);
         if (size == 0 || size > JsonArena::kBlockSize / 4) {
             void *pointer = std::malloc(size ? size : kAlign);
-            if (pointer)
-                large.push_back(pointer);
+            if (pointer) {
+                try {
+                    large.push_back(pointer);
+                } catch (...) {
+                    std::free(pointer);
+                    throw;
+                }
+            }
             return pointer;
         }
         if (blocks.empty() || used + size > JsonArena::kBlockSize) {
@@ -81,8 +88,14 @@ struct ThreadArena
                     current = blocks.empty() ? 0 : blocks.size() - 1;
                     return nullptr;
                 }
+                try {
+                    blocks.push_back(block);
+                } catch (...) {
+                    std::free(block);
+                    current = blocks.empty() ? 0 : blocks.size() - 1;
+                    throw;
+                }
                 POISON(block, JsonArena::kBlockSize);
-                blocks.push_back(block);
             }
             used = 0;
         }
@@ -139,7 +152,13 @@ void *JsonArena::Allocate(size_t size)
 {
     if (t_arena.depth == 0)
         return std::malloc(size);
-    return t_arena.allocate(size);
+    // cJSON, a C library, calls this: a failure must come back as null, which it handles, and
+    // never as an exception through its frames.
+    try {
+        return t_arena.allocate(size);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
 }
 
 void JsonArena::Release(void *pointer)

@@ -4,6 +4,10 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 MaterialFileWriter::MaterialFileWriter(const QString &path) : m_save(path), m_direct(path)
 {
     const QFileInfo info(path);
@@ -22,6 +26,17 @@ bool MaterialFileWriter::Open()
     if (Device().open(QIODevice::WriteOnly))
         return true;
     m_error = Device().errorString();
+    // The new content is written beside the target and renamed over it: the folder, not only the
+    // target, must let a file be made in it. Say so, since the target itself may well be writable.
+    if (!m_isDirect) {
+        const QString folder = QFileInfo(m_save.fileName()).absolutePath();
+        if (QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
+            m_error = QStringLiteral("cannot make a file in the folder %1 (%2): a save writes the new file "
+                                     "there first and then puts it in the old one's place, so the folder "
+                                     "must be writable")
+                          .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        }
+    }
     return false;
 }
 

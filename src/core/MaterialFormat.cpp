@@ -10,8 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <list>
+#include <new>
 #include <sstream>
 #include <strings.h>
+#include <unordered_map>
 
 namespace {
 enum class Kind { Int, Float, FloatArray, IntArray, Text };
@@ -249,6 +252,127 @@ private:
     std::string &m_out;
 };
 
+// Where the print sets of a record being read lie by their key, so that each set read finds the
+// one it replaces without walking the list, and a material of many sets is read in linear time.
+// Two keys match only within 0.01 of nozzle and 0.001 of layer, so a match lies in one of the
+// cells around a key; the match chosen is still the first in list order.
+class SetKeyIndex
+{
+public:
+    using Position = std::list<PrintSetData>::iterator;
+
+    explicit SetKeyIndex(std::list<PrintSetData> &sets) : m_sets(sets)
+    {
+        for (auto it = sets.begin(); it != sets.end(); ++it)
+            add(it, m_next++);
+    }
+
+    // The first set that a new set of this key replaces, or the end of the list.
+    Position firstMatch(const PrintSetData &key)
+    {
+        Entry best{m_sets.end(), 0};
+        visit(key, [&](const Entry &entry) {
+            if ((best.position == m_sets.end() || entry.order < best.order) && matches(*entry.position, key))
+                best = entry;
+        });
+        return best.position;
+    }
+
+    // Overwrites the set with a new one of a matching key, then removes the later sets that the
+    // new key matches.
+    void replace(Position position, const PrintSetData &set)
+    {
+        const size_t order = remove(position);
+        *position = set;
+        add(position, order);
+        std::vector<Position> later;
+        visit(set, [&](const Entry &entry) {
+            if (entry.order > order && matches(*entry.position, set))
+                later.push_back(entry.position);
+        });
+        for (const Position &it : later) {
+            remove(it);
+            m_sets.erase(it);
+        }
+    }
+
+    void append(const PrintSetData &set)
+    {
+        m_sets.push_back(set);
+        add(std::prev(m_sets.end()), m_next++);
+    }
+
+private:
+    struct Entry
+    {
+        Position position;
+        size_t order; // place in the list
+    };
+    struct Cell
+    {
+        int32_t type;
+        int32_t quality;
+        int64_t nozzle;
+        int64_t layer;
+        bool operator==(const Cell &o) const
+        {
+            return type == o.type && quality == o.quality && nozzle == o.nozzle && layer == o.layer;
+        }
+    };
+    struct CellHash
+    {
+        size_t operator()(const Cell &c) const
+        {
+            return std::hash<int64_t>()((int64_t(c.type) * 31 + c.quality) * 1000003 + c.nozzle * 7919 + c.layer);
+        }
+    };
+
+    // The same key by the reader's rule: printer type, nozzle, layer and quality.
+    static bool matches(const PrintSetData &a, const PrintSetData &b)
+    {
+        return a.nPrinterType == b.nPrinterType && IsSameNozzle(a.fNozzleDia, b.fNozzleDia)
+               && IsSameLayer(a.fLayerThick, b.fLayerThick) && a.nQuality == b.nQuality;
+    }
+    static Cell cellOf(const PrintSetData &s)
+    {
+        return {s.nPrinterType, s.nQuality, int64_t(std::floor(double(s.fNozzleDia) / 0.01)),
+                int64_t(std::floor(double(s.fLayerThick) / 0.001))};
+    }
+    // Every entry in the cells around the key: two on each side, which a match within the
+    // tolerance cannot leave even where rounding puts it on a cell's edge.
+    template <typename Visit> void visit(const PrintSetData &key, Visit each)
+    {
+        const Cell centre = cellOf(key);
+        for (int64_t n = -2; n <= 2; ++n) {
+            for (int64_t l = -2; l <= 2; ++l) {
+                const auto found = m_cells.find({centre.type, centre.quality, centre.nozzle + n, centre.layer + l});
+                if (found == m_cells.end())
+                    continue;
+                for (const Entry &entry : found->second)
+                    each(entry);
+            }
+        }
+    }
+    void add(Position position, size_t order) { m_cells[cellOf(*position)].push_back({position, order}); }
+    size_t remove(Position position)
+    {
+        std::vector<Entry> &cell = m_cells[cellOf(*position)];
+        const auto at = std::find_if(cell.begin(), cell.end(), [&](const Entry &e) { return e.position == position; });
+        const size_t order = at->order;
+        cell.erase(at);
+        return order;
+    }
+
+    std::list<PrintSetData> &m_sets;
+    std::unordered_map<Cell, std::vector<Entry>, CellHash> m_cells;
+    size_t m_next = 0;
+};
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+}
+
 PrintSetData readSet(const cJSON *element)
 {
     PrintSetData set;
@@ -378,6 +502,11 @@ int CPrintMaterial::ToJson(std::string &out)
 
 int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
 {
+    return FromJson(text, text ? std::strlen(text) : 0, report);
+}
+
+int CPrintMaterial::FromJson(const char *text, size_t length, MaterialDecodeReport *report)
+{
     MaterialDecodeReport local;
     MaterialDecodeReport &r = report ? *report : local;
     r = MaterialDecodeReport();
@@ -386,11 +515,14 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
         return 0;
     }
     const char *start = text;
-    if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0)
+    if (length >= 3 && std::strncmp(text, "\xEF\xBB\xBF", 3) == 0) {
         text += 3;
+        length -= 3;
+    }
     const char *end = nullptr;
     const JsonArena::Scope arena; // the tree is released with it
-    const cJSON *const root = cJSON_ParseWithOpts(text, &end, false);
+    // The length counts the NUL after the text, as cJSON_ParseWithOpts counts it.
+    const cJSON *const root = cJSON_ParseWithLengthOpts(text, length + 1, &end, false);
     if (!root) {
         r.refusal = MaterialDecodeReport::Refusal::NotJson;
         return 0;
@@ -420,32 +552,34 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
             r.refusal = group ? MaterialDecodeReport::Refusal::GroupNotArray : MaterialDecodeReport::Refusal::NoGroup;
         return 0;
     }
+    SetKeyIndex keys(m_lstSets);
     int index = 0;
     for (const cJSON *element = group->child; element; element = element->next, ++index) {
         PrintSetData set = readSet(element);
-        // Every set kept must read back as it is once saved. So a key that the catalogue refuses is
-        // dropped even where it would replace a set (a negative nozzle or layer is a wildcard
-        // there), and the layer is rounded as the writer rounds it, so that sets pair up now as
-        // they will when the saved file is read.
+        // Every set kept must read back as it is once saved. So a key that the catalogue refuses, or
+        // a negative quality, is dropped even where it would replace a set (a negative nozzle,
+        // layer or quality is a wildcard there), and the layer is rounded as the writer rounds it,
+        // so that sets pair up now as they will when the saved file is read.
+        SetValidity validity = CheckSet(set);
+        if (validity == SetValidity::Valid && set.nQuality < 0)
+            validity = SetValidity::QualityNegative;
+        // As AddOrReplaceSet would, with the record's own lock text; the replaced set may then have
+        // the key of a later one, which would replace it when the saved file is read: the set read
+        // last wins already now.
         int result = -2;
-        if (IsValidSet(set)) {
+        if (validity == SetValidity::Valid) {
             set.fLayerThick = RoundLayerThick(set.fLayerThick);
-            result = AddOrReplaceSet(set, m_szPwMD5);
-        }
-        if (result == 0) {
-            // The replaced set may now have the key of a later one, which would replace it when the
-            // saved file is read: the set read last wins already now.
-            auto it = std::next(std::find(m_lstSets.begin(), m_lstSets.end(), set));
-            while (it != m_lstSets.end()) {
-                const bool sameKey = it->nPrinterType == set.nPrinterType
-                                     && IsSameNozzle(set.fNozzleDia, it->fNozzleDia)
-                                     && IsSameLayer(set.fLayerThick, it->fLayerThick)
-                                     && (it->nQuality < 0 || it->nQuality == set.nQuality);
-                it = sameKey ? m_lstSets.erase(it) : std::next(it);
+            const SetKeyIndex::Position match = keys.firstMatch(set);
+            if (match != m_lstSets.end()) {
+                keys.replace(match, set);
+                result = 0;
+            } else {
+                keys.append(set);
+                result = 1;
             }
         }
         if (result < 0 && report)
-            r.droppedSets.push_back({index, result, CheckSet(set), set});
+            r.droppedSets.push_back({index, result, validity, set});
     }
     if (!named) {
         r.refusal = MaterialDecodeReport::Refusal::NoNameOrManu;
@@ -484,6 +618,8 @@ std::string MaterialDecodeReport::DescribeDroppedSet(const DroppedSet &dropped)
          << ", layer " << s.fLayerThick << ", quality " << s.nQuality << "): ";
     if (dropped.result == -1)
         text << "the lock text does not match";
+    else if (dropped.validity == SetValidity::QualityNegative)
+        text << "quality " << s.nQuality << " is negative, which would stand for every quality";
     else if (dropped.validity == SetValidity::NozzleNotOffered)
         text << "nozzle " << s.fNozzleDia << " is not offered for printer type " << s.nPrinterType;
     else
@@ -494,7 +630,12 @@ std::string MaterialDecodeReport::DescribeDroppedSet(const DroppedSet &dropped)
 
 bool DecodeMaterial(const char *text, CPrintMaterial &out, MaterialDecodeReport *report)
 {
-    if (out.FromJson(text, report) != 1)
+    return DecodeMaterial(text, text ? std::strlen(text) : 0, out, report);
+}
+
+bool DecodeMaterial(const char *text, size_t length, CPrintMaterial &out, MaterialDecodeReport *report)
+{
+    if (out.FromJson(text, length, report) != 1)
         return false;
     if (out.m_nCreateDay == -1000)
         out.m_nCreateDay = 0;
@@ -517,24 +658,83 @@ int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMate
 void DecodeMaterialsOfLine(const std::string &line, const MaterialOfLine &each)
 {
     const std::string text = DecodeMaterialLine(line);
+    // The text ends at its first NUL, as a C string would; each value is parsed within what is left
+    // of it, so nothing is measured twice and a line of many values is read in linear time.
+    const size_t end = std::strlen(text.c_str());
     size_t at = 0;
     do {
         CPrintMaterial mat;
         MaterialDecodeReport report;
-        const bool accepted = DecodeMaterial(text.c_str() + at, mat, &report);
+        const bool accepted = DecodeMaterial(text.c_str() + at, end - at, mat, &report);
         each(mat, report, accepted);
         if (report.parsedLength == 0)
             break; // not JSON: where a next value would start is unknown
         at += report.parsedLength;
         // The whitespace that the parser skips; what is left is the next material's text.
-        while (at < text.size() && text[at] != '\0' && static_cast<unsigned char>(text[at]) <= ' ')
+        while (at < end && static_cast<unsigned char>(text[at]) <= ' ')
             ++at;
-    } while (at < text.size() && text[at] != '\0');
+    } while (at < end);
 }
 
 std::string DecodeMaterialLine(const std::string &line)
 {
-    return HexToString(line.data(), line.size() - line.size() % 2);
+    // The line end and any other character that is not a hex digit would be skipped anyway; the
+    // last hex digit stays, whatever the length. Without them, most lines decode on the fast path.
+    size_t size = line.size();
+    while (size > 0 && !isHexDigit(line[size - 1]))
+        --size;
+    return HexToString(line.data(), size);
+}
+
+std::string RefusedLine::Describe(const std::string &reason) const
+{
+    if (oversized)
+        return "longer than " + std::to_string(kMaxMaterialLineLength >> 20) + " MB";
+    if (outOfMemory)
+        return "too large for the memory available";
+    if (values <= 1)
+        return reason;
+    return std::to_string(values) + " values that are not materials, the first: " + reason;
+}
+
+MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialFileVisitor &visit)
+{
+    LineReader::Options options;
+    options.loneCarriageReturnEndsLine = true;
+    options.maxLineLength = kMaxMaterialLineLength;
+    LineReader reader(path, options);
+    MaterialFileReadResult result;
+    result.opened = reader.IsOpen();
+    std::string line;
+    while (reader.Next(line)) {
+        RefusedLine refused;
+        refused.number = ++result.lines;
+        if (reader.Oversized()) {
+            refused.oversized = !reader.OutOfMemory();
+            refused.outOfMemory = reader.OutOfMemory();
+            refused.values = 1;
+            visit.onRefusedLine(refused, line);
+            continue;
+        }
+        if (refused.number == 1 && IsVersionLine(line))
+            continue; // a vendor library's head: nothing was lost
+        // What the line holds that is not a material is said once for the whole line, however
+        // many values it holds.
+        try {
+            DecodeMaterialsOfLine(line, [&](CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted) {
+                if (accepted)
+                    visit.onMaterial(refused.number, mat, report);
+                else if (refused.values++ == 0)
+                    refused.reason = report.Reason();
+            });
+        } catch (const std::bad_alloc &) {
+            refused.outOfMemory = true;
+        }
+        if (refused.values > 0 || refused.outOfMemory)
+            visit.onRefusedLine(refused, line);
+    }
+    result.error = reader.Error();
+    return result;
 }
 
 std::string EncodeMaterialLine(CPrintMaterial &mat)

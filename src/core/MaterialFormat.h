@@ -57,6 +57,8 @@ std::string PrettyJson(const std::string &compact);
 // Decodes one JSON text into a fresh record as a list reader does: FromJson, then a creation
 // day of -1000 reads as 0. True when the material is accepted.
 bool DecodeMaterial(const char *text, CPrintMaterial &out, MaterialDecodeReport *report = nullptr);
+// The same for a text of known length, followed by a NUL byte.
+bool DecodeMaterial(const char *text, size_t length, CPrintMaterial &out, MaterialDecodeReport *report = nullptr);
 
 // Decodes each text in order and appends the accepted records; returns the number appended.
 int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMaterial> &out);
@@ -68,9 +70,50 @@ int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMate
 using MaterialOfLine = std::function<void(CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted)>;
 void DecodeMaterialsOfLine(const std::string &line, const MaterialOfLine &each);
 
-// One line as read from a file (with or without its line end) to the JSON text it holds: a line
-// of odd length loses its last character, then non-hex characters are skipped.
+// One line as read from a file (with or without its line end) to the JSON text it holds: characters
+// that are not hex digits (the line end among them) are skipped, and the digits are paired from the
+// end as HexToString pairs them. No hex digit is dropped, whatever the length of the line.
 std::string DecodeMaterialLine(const std::string &line);
+
+// Lines longer than this are refused unread: no material comes near it, and holding one would
+// take memory without bound.
+constexpr size_t kMaxMaterialLineLength = size_t(64) << 20;
+
+// A line of a material file that held something other than materials.
+struct RefusedLine
+{
+    size_t number = 0;        // from 1
+    size_t values = 0;        // the values on it that are not materials
+    std::string reason;       // why the first of them is not (MaterialDecodeReport::Reason)
+    bool oversized = false;   // longer than kMaxMaterialLineLength: not read
+    bool outOfMemory = false; // could not be held or decoded in the memory available
+
+    // What a report says of the line, given the reason of its first value ("not JSON"); a count
+    // where it held several.
+    std::string Describe(const std::string &firstReason) const;
+};
+
+struct MaterialFileVisitor
+{
+    // Each accepted material, with the print sets it lost.
+    std::function<void(size_t lineNumber, CPrintMaterial &mat, const MaterialDecodeReport &report)> onMaterial;
+    // Each line with something that is not a material, once per line, with the line as read.
+    std::function<void(const RefusedLine &refused, const std::string &line)> onRefusedLine;
+};
+
+struct MaterialFileReadResult
+{
+    bool opened = false;
+    int error = 0;    // errno of a failed open or read, 0 when the file was read to its end
+    size_t lines = 0; // lines read, a version text included
+};
+
+// Reads a material file as the editor and the tool read it: a line ends at a line feed, a carriage
+// return and line feed, or a lone carriage return; a version text on line 1 is skipped; each line
+// is decoded as DecodeMaterialsOfLine does. Memory is bounded by the longest line that is read
+// (at most kMaxMaterialLineLength); a line that cannot be held or decoded in the memory there is
+// is refused, not fatal.
+MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialFileVisitor &visit);
 
 // The line that a writer puts in a file for this record: hex of ToJson, then a line feed.
 // Brings the record's derived fields up to date.

@@ -53,8 +53,9 @@ bool IsSameLayer(float a, float b);
 // The order of print sets in a material: type, nozzle, layer (with tolerances), then quality.
 bool LessPrintSet(const PrintSetData &a, const PrintSetData &b);
 
-// Why the catalogue refuses a key, if it does.
-enum class SetValidity { Valid, NozzleNotOffered, LayerNotOffered };
+// Why the catalogue refuses a key, if it does; and, for a set read from a file, a negative quality,
+// which would act as a wildcard.
+enum class SetValidity { Valid, NozzleNotOffered, LayerNotOffered, QualityNegative };
 
 // The record of one filament material: identity, basic information and its print sets.
 class CPrintMaterial
@@ -102,6 +103,9 @@ public:
     // Fills a newly constructed record from one JSON text; 1 accepted, 0 refused. The report,
     // when given, says why a text was refused and which print sets were dropped.
     int FromJson(const char *text, MaterialDecodeReport *report = nullptr);
+    // The same for a text of known length, followed by a NUL byte: nothing beyond the value is
+    // measured, so texts that hold many values are decoded one after another in linear time.
+    int FromJson(const char *text, size_t length, MaterialDecodeReport *report = nullptr);
 
     // Material ID from the clock, the name and the manufacturer; stored and returned.
     int32_t GenerateID();

@@ -134,7 +134,18 @@ QVariantMap Materials::lastImportReport() const
             {QStringLiteral("replaced"), m_lastImport.replaced},
             {QStringLiteral("renumbered"), m_lastImport.renumbered},
             {QStringLiteral("skipped"), m_lastImport.skipped},
-            {QStringLiteral("renamed"), m_lastImport.renamed}};
+            {QStringLiteral("renamed"), m_lastImport.renamed},
+            {QStringLiteral("refusedSets"), m_lastImport.refusedSets},
+            {QStringLiteral("missing"), m_lastImport.missing},
+            {QStringLiteral("readError"), m_lastImport.readError}};
+}
+
+void Materials::SetUserLibraryReadError(const QString &reason)
+{
+    if (m_strUserReadError == reason)
+        return;
+    m_strUserReadError = reason;
+    emit userLibraryReadErrorChanged(reason);
 }
 
 void Materials::appendItem()

@@ -61,6 +61,9 @@ class Materials : public QObject
     // The current material's print sets by printer and nozzle, for the start page's map:
     // {nozzles: [diameter], printers: [{type, name, counts: [sets per nozzle], changed: [bool]}]}.
     Q_PROPERTY(QVariantMap setMap READ setMap NOTIFY matChanged)
+    // Why the user library was not read completely at its last reading (empty when it was, and
+    // after a save that replaced it): a save then replaces content the library does not hold.
+    Q_PROPERTY(QString userLibraryReadError READ userLibraryReadError NOTIFY userLibraryReadErrorChanged)
 
 public:
     explicit Materials(QObject *parent = nullptr);
@@ -131,6 +134,7 @@ signals:
     void historyApplied(int page);
     // An undo or redo was refused, and why (a locked material), for a message.
     void historyRefused(QString reason);
+    void userLibraryReadErrorChanged(QString reason);
 
 public slots:
     void appendItem();
@@ -201,8 +205,10 @@ public:
     Q_INVOKABLE QString lastExportError() const { return m_strExportError; }
     // What the last importMaterials did: "added", "replaced" (merged into a material of the
     // library), "renumbered" (given a fresh ID to stay unique), "renamed" (a second material of
-    // the file with one name and manufacturer, kept under a new name) and "skipped" (lines that
-    // were not materials).
+    // the file with one name and manufacturer, kept under a new name), "skipped" (lines that were
+    // not materials), "refusedSets" (print sets dropped from the materials read), "missing" (the
+    // file does not exist) and "readError" (why the file could not be read completely; empty when
+    // it was, or when it is missing).
     Q_INVOKABLE QVariantMap lastImportReport() const;
     // Why writing this value to curMatID would change nothing (locked, held by another material,
     // not of the form an ID is entered in); empty when it would be taken.
@@ -249,6 +255,9 @@ public:
     QVariantMap setMap() const;
     // The installed vendor library, read once at start; never edited or saved.
     void SetVendorReference(std::vector<FlatMaterial> reference);
+    QString userLibraryReadError() const { return m_strUserReadError; }
+    // Whether user.cvx changed on disk (another program wrote it) since it was loaded or saved.
+    Q_INVOKABLE bool userLibraryChangedOnDisk() const;
 
     // The paths of the library files.
     QString ShippedVendorPath() const;
@@ -321,6 +330,8 @@ private:
     // A copy of the current entry and its position, or nothing without a current material.
     std::optional<MaterialEntry> CurrentEntryCopy(long *position);
     QString HistoryRefusal(const LibraryStep &step, bool undo) const;
+    bool IsUserLibrary(const QString &path) const;
+    void SetUserLibraryReadError(const QString &reason);
 
     QVector<ParamItem> m_items;
     int m_nLanguage = 0;
@@ -354,6 +365,9 @@ private:
     bool m_bReadingVendorReference = false;
     QString m_strReadOnly;
     int m_nLastWritten = 0;
+    QString m_strUserReadError;
+    // user.cvx as it was when it was loaded or saved (file, size and time of change).
+    QString m_strUserStamp;
     struct ImportReport
     {
         int added = 0;
@@ -361,6 +375,9 @@ private:
         int renumbered = 0;
         int skipped = 0;
         int renamed = 0;
+        int refusedSets = 0;
+        bool missing = false;
+        QString readError;
     } m_lastImport;
     QStringList m_startupNotes;
 };

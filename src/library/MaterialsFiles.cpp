@@ -15,6 +15,11 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -77,6 +82,11 @@ QString Materials::LocalPath(const QString &fileName)
     return url.isLocalFile() ? url.toLocalFile() : fileName;
 }
 
+bool Materials::IsUserLibrary(const QString &path) const
+{
+    return QFileInfo(path).absoluteFilePath() == QFileInfo(UserPath()).absoluteFilePath();
+}
+
 QString Materials::ShippedVendorPath() const
 {
     return PlatformPaths::ShippedDataDir() + QStringLiteral("DB/") + QStringLiteral("/vendor.cvx");
@@ -93,6 +103,25 @@ QString Materials::UserPath() const
 }
 
 namespace {
+// What tells one version of a file from another: which file it is (a save replaces it by a new
+// one), its size and the time it was last written, to the nanosecond.
+QString fileStamp(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QString();
+    return QStringLiteral("%1 %2 %3.%4")
+        .arg(info.st_ino)
+        .arg(info.st_size)
+        .arg(info.st_mtim.tv_sec)
+        .arg(info.st_mtim.tv_nsec);
+#else
+    const QFileInfo info(path);
+    return info.exists() ? QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch()) : QString();
+#endif
+}
+
 bool startsWithVersionLine(const QString &path)
 {
     QFile file(path);
@@ -178,34 +207,48 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
     const std::string localPath = QStringToStdString(path);
     CVLOG << "Load materials from file: " << path << "   bVendor: " << (bVendor ? 1 : 0);
 
-    {
-        QFile probe(fileName);
+    // Only the data folder's own user library is made when it is missing (at the first start); an
+    // import of a file that does not exist makes nothing and says so.
+    const bool userLibrary = IsUserLibrary(path);
+    if (userLibrary && !QFileInfo::exists(path)) {
+        QFile probe(path);
         if (!probe.open(QIODevice::ReadWrite))
-            qDebug() << "Could not open file for ReadWrite " << fileName;
+            qDebug() << "Could not open file for ReadWrite " << path;
     }
 
     // Lines are decoded as they are read, so a large file is never held whole. What is skipped is
     // logged with its line number: the user never sees it otherwise.
     m_lastImport = ImportReport();
     std::vector<CPrintMaterial> records;
-    size_t lineCount = 0;
-    const bool opened = ReadFileLines(localPath, [&](std::string &line) {
-        const size_t number = ++lineCount;
-        if (number == 1 && IsVersionLine(line))
-            return; // a vendor library's head: nothing was lost
-        DecodeMaterialsOfLine(line, [&](CPrintMaterial &record, const MaterialDecodeReport &report, bool accepted) {
-            if (!accepted) {
-                ++m_lastImport.skipped;
-                LogLine("importMaterials") << "Skipped line " << number << ": " << report.Reason();
-                return;
-            }
-            for (const MaterialDecodeReport::DroppedSet &dropped : report.droppedSets)
-                LogLine("importMaterials") << "Skipped on line " << number << ": "
-                                           << MaterialDecodeReport::DescribeDroppedSet(dropped);
-            records.push_back(std::move(record));
-        });
-    });
-    LogLine(nullptr) << "ReadFileToString() nRet: " << (opened ? 1 : 0) << " vecList size: " << lineCount;
+    MaterialFileVisitor visit;
+    visit.onMaterial = [&](size_t number, CPrintMaterial &record, const MaterialDecodeReport &report) {
+        for (const MaterialDecodeReport::DroppedSet &dropped : report.droppedSets)
+            LogLine("importMaterials") << "Skipped on line " << number << ": "
+                                       << MaterialDecodeReport::DescribeDroppedSet(dropped);
+        m_lastImport.refusedSets += int(report.droppedSets.size());
+        records.push_back(std::move(record));
+    };
+    visit.onRefusedLine = [&](const RefusedLine &refused, const std::string &) {
+        ++m_lastImport.skipped;
+        LogLine("importMaterials") << "Skipped line " << refused.number << ": "
+                                   << refused.Describe(refused.reason);
+    };
+    const MaterialFileReadResult read = ReadMaterialFile(localPath, visit);
+    LogLine(nullptr) << "ReadFileToString() nRet: " << (read.opened ? 1 : 0)
+                     << " vecList size: " << read.lines;
+    // What was read is kept either way; a file that was there but not read to its end is reported,
+    // and for the user library remembered, since a save would replace what was not read.
+    if (!read.opened && (read.error == ENOENT || read.error == ENOTDIR)) {
+        m_lastImport.missing = true;
+        CVLOG << "No such file: " << path;
+    } else if (!read.opened) {
+        m_lastImport.readError = QString::fromStdString("cannot open it: " + ErrorText(read.error));
+    } else if (read.error) {
+        m_lastImport.readError = QString::fromStdString(ErrorText(read.error)) +
+                                 (read.lines ? QStringLiteral(" after line %1").arg(read.lines) : QString());
+    }
+    if (!m_lastImport.readError.isEmpty())
+        CVLOG << "Could not read " << path << " completely: " << m_lastImport.readError;
 
     if (m_bReadingVendorReference) {
         std::vector<FlatMaterial> reference;
@@ -284,6 +327,10 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
         CVLOG << "Add Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
     }
     std::vector<CPrintMaterial>().swap(records);
+    if (userLibrary) {
+        SetUserLibraryReadError(m_lastImport.readError);
+        m_strUserStamp = fileStamp(path);
+    }
 
     CVLOG << "Current materials is " << m_Materials.size();
     const bool duplicates = IsHaveSameID();
@@ -340,12 +387,21 @@ bool Materials::WriteMaterials(const QString &path, bool bNoVendor, bool usersOn
     if (ok)
         ok = writer.Commit();
     ForgetVendorStates(); // writing brought derived values up to date
+    if (ok && IsUserLibrary(path)) {
+        SetUserLibraryReadError(QString()); // what it held unread is now replaced by choice
+        m_strUserStamp = fileStamp(path);
+    }
     if (!ok) {
         m_strExportError = writer.ErrorString();
         LogLine("exportMaterials") << "Could not write " << path << ": " << m_strExportError
                                    << "; the file is unchanged";
     }
     return ok;
+}
+
+bool Materials::userLibraryChangedOnDisk() const
+{
+    return fileStamp(UserPath()) != m_strUserStamp;
 }
 
 bool Materials::IsHaveSameID()

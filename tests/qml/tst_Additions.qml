@@ -64,17 +64,22 @@ Item {
             verify(materials.modified)
         }
 
+        // The folder where the library was is a change on disk: asked first, then the failure.
         function test_saveThatFailsKeepsTheWindowOpen() {
             makeChange()
             verify(testFiles.blockWithFolder(materials.userLibraryPath()))
             window.item.close()
             answer(Dialog.Save)
+            tryCompare(child("diskChangedDialog"), "opened", true)
+            child("overwriteButton").clicked()
             tryCompare(child("messageDialog"), "opened", true)
             verify(child("messageDialog").prompt.indexOf("could not be saved") >= 0)
             verify(window.item.visible)
             verify(materials.modified)
             child("messageDialog").close()
             verify(testFiles.unblock(materials.userLibraryPath()))
+            materials.importUserMaterials() // the library in its folder again
+            verify(!materials.userLibraryChangedOnDisk())
         }
 
         function test_saveThenClose() {
@@ -138,6 +143,33 @@ Item {
             compare(message.prompt, "junk.cvx holds no material.")
             message.close()
             tryCompare(message, "visible", false)
+        }
+
+        // A user library that was not read completely is replaced only when the user says so.
+        function test_saveOverAnUnreadLibraryAsksFirst() {
+            makeChange()
+            const path = materials.userLibraryPath()
+            verify(testFiles.blockWithFolder(path))
+            materials.importUserMaterials() // a folder cannot be read
+            compare(materials.userLibraryReadError, "Is a directory")
+            verify(testFiles.unblock(path))
+            const dialog = child("unreadLibraryDialog")
+            verify(!window.item.saveLibrary())
+            tryCompare(dialog, "opened", true)
+            verify(dialog.prompt.indexOf(path) >= 0, dialog.prompt)
+            verify(dialog.prompt.indexOf("Is a directory") >= 0, dialog.prompt)
+            child("cancelSaveButton").clicked()
+            tryCompare(dialog, "visible", false)
+            verify(!materials.isFileExist(path))
+            verify(materials.modified)
+
+            keySequence("Ctrl+S")
+            tryCompare(dialog, "opened", true)
+            child("saveAnywayButton").clicked()
+            tryVerify(function() { return !materials.modified })
+            compare(materials.userLibraryReadError, "")
+            verify(testFiles.decodeFile(path).indexOf('"b4":230') >= 0)
+            tryCompare(dialog, "visible", false)
         }
 
         function test_ctrlSSaves() {

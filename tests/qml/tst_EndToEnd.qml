@@ -121,6 +121,8 @@ Item {
             verify(testFiles.blockWithFolder(materials.userLibraryPath()))
             child("optionsButton").clicked()
             child("saveItem").triggered()
+            tryCompare(child("diskChangedDialog"), "opened", true) // a folder where the library was
+            child("overwriteButton").clicked()
             const message = child("messageDialog")
             tryCompare(message, "opened", true)
             compare(message.title, "Warning")

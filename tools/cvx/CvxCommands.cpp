@@ -64,40 +64,38 @@ std::string printable(const char *text)
     return out;
 }
 
-// Why a line of a material file is not a material.
-std::string refusalReason(const std::string &line, const MaterialDecodeReport &report)
+// Why a line of a material file is not a material, given why its first value is not.
+std::string refusalReason(const std::string &line, const std::string &reason)
 {
     if (IsBlankLine(line))
         return "empty line";
     if (!IsHexLine(line))
         return "not hexadecimal";
-    return report.Reason();
+    return reason;
 }
 
 // Reads a material file line by line the way the library does, handing each accepted material
-// (with the print sets it lost) and each refused line to the callbacks. Nothing is kept per line,
-// so a file of any length is read in the memory of its longest line.
+// (with the print sets it lost) and each line that is not, or not only, materials to the
+// callbacks. Nothing is kept per line, so a file of any length is read in the memory of its
+// longest line. A file that cannot be read to its end is an error: false, with a message.
 bool readMaterialFile(const std::string &file,
                       const std::function<void(size_t number, CPrintMaterial &mat, const MaterialDecodeReport &)> &onMaterial,
                       const std::function<void(size_t number, const std::string &reason)> &onRefused)
 {
     if (!checkInput(file))
         return false;
-    size_t index = 0;
-    const bool opened = ReadFileLines(inputPath(file), [&](std::string &line) {
-        const size_t number = ++index;
-        if (number == 1 && IsVersionLine(line))
-            return;
-        DecodeMaterialsOfLine(line, [&](CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted) {
-            if (accepted)
-                onMaterial(number, mat, report);
-            else
-                onRefused(number, refusalReason(line, report));
-        });
-    });
-    if (!opened)
-        fail(file + ": cannot open: " + std::strerror(errno));
-    return opened;
+    MaterialFileVisitor visit;
+    visit.onMaterial = onMaterial;
+    // The line is classified once, however many values it holds.
+    visit.onRefusedLine = [&](const RefusedLine &refused, const std::string &line) {
+        onRefused(refused.number, refused.Describe(refusalReason(line, refused.reason)));
+    };
+    const MaterialFileReadResult read = ReadMaterialFile(inputPath(file), visit);
+    if (!read.opened)
+        fail(file + ": cannot open: " + ErrorText(read.error));
+    else if (read.error)
+        fail(file + ": cannot read: " + ErrorText(read.error));
+    return read.opened && !read.error;
 }
 
 // Refusals of list and decode go to standard error, one line each.
@@ -167,8 +165,11 @@ int Encode(const std::string &input, const std::string &output)
     if (!checkInput(input))
         return Failed;
     std::string whole;
-    if (!ReadFileLines(inputPath(input), [&whole](std::string &line) { whole += line; })) {
-        fail(input + ": cannot open: " + std::strerror(errno));
+    LineReader reader(inputPath(input), LineReader::Options());
+    for (std::string line; reader.Next(line);)
+        whole += line;
+    if (!reader.IsOpen() || reader.Error()) {
+        fail(input + (reader.IsOpen() ? ": cannot read: " : ": cannot open: ") + ErrorText(reader.Error()));
         return Failed;
     }
 

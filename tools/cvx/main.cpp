@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,9 @@ const char kHelp[] =
     "  encode INPUT -o OUTPUT    INPUT is a JSON array of material objects or JSON Lines (one\n"
     "                            object per line); writes the accepted materials as a material\n"
     "                            file; refused inputs are listed on standard error\n"
-    "  check FILE                reports every line that is not a material and why, every print\n"
-    "                            set the printer catalogue refuses, and duplicate material IDs\n"
+    "  check FILE                reports every line that is not a material and why (once a\n"
+    "                            line, with a count where it holds several values), every print\n"
+    "                            set that is refused, and duplicate material IDs\n"
     "  diff A B [--values]       materials only in A, only in B, and changed (matched by ID):\n"
     "                            changed basic fields and, per print-set key, sets added,\n"
     "                            removed and fields changed with old and new values;\n"
@@ -34,19 +36,20 @@ const char kHelp[] =
     "                            (\"Contour Speed\"), per print set, old and new\n"
     "  --help                    this text\n"
     "\n"
-    "Exit status: 0 clean, 1 something was refused or reported, 2 usage or I/O error.\n";
+    "Lines end at a line feed, a carriage return and line feed, or a lone carriage return;\n"
+    "lines longer than 64 MB are refused unread.\n"
+    "\n"
+    "Exit status: 0 clean, 1 something was refused or reported, 2 usage or I/O error (a file\n"
+    "that cannot be read to its end is an error).\n";
 
 int usage(const std::string &message)
 {
     std::cerr << "corvane-cvx: " << message << " (see corvane-cvx --help)" << std::endl;
     return cvx::Failed;
 }
-} // namespace
 
-int main(int argc, char **argv)
+int run(const std::vector<std::string> &args)
 {
-    QCoreApplication app(argc, argv); // locale codec and file names as the editor sees them
-    std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return usage("no command given");
     const std::string command = args[0];
@@ -108,4 +111,17 @@ int main(int argc, char **argv)
         return cvx::Diff(files[0], files[1], values);
     }
     return usage("unknown command '" + command + "'");
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv); // locale codec and file names as the editor sees them
+    // Memory running out is an error like any other, not an abort.
+    try {
+        return run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc &) {
+        std::cerr << "corvane-cvx: not enough memory" << std::endl;
+        return cvx::Failed;
+    }
 }

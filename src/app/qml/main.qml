@@ -246,8 +246,28 @@ ApplicationWindow {
         materials.selectMaterial(matID)
     }
 
-    // Returns whether the library was saved; a failure is always shown.
+    // Returns whether the library was saved; a failure is always shown. A user library that was
+    // not read completely, or that changed on disk since it was loaded or saved, is replaced only
+    // when the user says so; a window that must not write it says why.
     function saveLibrary() {
+        if (materials.readOnlyReason !== "") {
+            messageDialog.title = qsTr("Warning")
+            messageDialog.prompt = qsTr("This window does not save the library: %1.").arg(materials.readOnlyReason)
+            messageDialog.open()
+            return false
+        }
+        if (materials.userLibraryReadError !== "") {
+            unreadLibraryDialog.open()
+            return false
+        }
+        if (materials.userLibraryChangedOnDisk()) {
+            diskChangedDialog.open()
+            return false
+        }
+        return writeLibrary()
+    }
+
+    function writeLibrary() {
         if (materials.exportUserMaterials()) {
             showToast(qsTr("Saved %1 materials of your own to %2").arg(materials.lastWrittenCount()).arg(materials.userLibraryPath()))
             return true
@@ -262,11 +282,18 @@ ApplicationWindow {
     function reportImport(file) {
         var r = materials.lastImportReport()
         messageDialog.title = qsTr("Import")
-        if (r.added + r.replaced === 0)
+        if (r.missing)
+            messageDialog.prompt = qsTr("%1 does not exist.").arg(file)
+        else if (r.added + r.replaced === 0)
             messageDialog.prompt = qsTr("%1 holds no material.").arg(file)
         else
             messageDialog.prompt = qsTr("%1 materials added, %2 replaced existing ones, %3 renumbered, %4 lines skipped as not materials.")
                 .arg(r.added).arg(r.replaced).arg(r.renumbered).arg(r.skipped)
+        if (r.refusedSets > 0)
+            messageDialog.prompt += " " + qsTr("%1 print sets refused.").arg(r.refusedSets)
+        if (r.readError !== "")
+            messageDialog.prompt = qsTr("%1 could not be read completely (%2); what was read is kept.")
+                .arg(file).arg(r.readError) + "\n" + messageDialog.prompt
         messageDialog.open()
     }
 
@@ -688,6 +715,77 @@ ApplicationWindow {
             unsavedDialog.close()
             window.close()
         }
+    }
+
+    Dialog {
+        id: unreadLibraryDialog
+        objectName: "unreadLibraryDialog"
+        property alias prompt: unreadLabel.text
+        anchors.centerIn: Overlay.overlay
+        width: 560
+        modal: true
+        title: qsTr("Replace the user library?")
+        Label {
+            id: unreadLabel
+            width: parent.width
+            text: qsTr("The user library\n%1\nwas not read completely: %2.\nSaving replaces it with what the editor holds; what could not be read is lost.")
+                .arg(materials.userLibraryPath()).arg(materials.userLibraryReadError)
+            font.pixelSize: fontP * 1.1
+            wrapMode: Text.Wrap
+        }
+        footer: DialogButtonBox {
+            Button {
+                objectName: "saveAnywayButton"
+                text: qsTr("Save anyway")
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+            }
+            Button {
+                objectName: "cancelSaveButton"
+                text: qsTr("Cancel")
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+        }
+        onAccepted: writeLibrary()
+    }
+
+    // Someone else wrote the user library meanwhile (corvane-cvx, another program): overwrite it,
+    // take its materials in first (one step that can be undone), or leave it.
+    Dialog {
+        id: diskChangedDialog
+        objectName: "diskChangedDialog"
+        anchors.centerIn: Overlay.overlay
+        width: Math.min(window.width - 40, fontP * 40)
+        modal: true
+        title: qsTr("The user library changed on disk")
+        Label {
+            width: parent.width
+            wrapMode: Text.Wrap
+            text: qsTr("%1 was changed by another program since it was loaded or saved here. Saving now would replace those changes.")
+                .arg(materials.userLibraryPath())
+        }
+        footer: DialogButtonBox {
+            Button {
+                objectName: "overwriteButton"
+                text: qsTr("Overwrite")
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+            }
+            Button {
+                objectName: "importFirstButton"
+                text: qsTr("Import its materials first")
+                DialogButtonBox.buttonRole: DialogButtonBox.ApplyRole
+            }
+            Button {
+                objectName: "cancelDiskButton"
+                text: qsTr("Cancel")
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+            onApplied: {
+                materials.importMaterials(materials.userLibraryPath(), false)
+                diskChangedDialog.close()
+                writeLibrary()
+            }
+        }
+        onAccepted: writeLibrary()
     }
 
     IntInputDlg { id: intInputDialog; objectName: "intInputDialog" }
