@@ -496,6 +496,56 @@ private slots:
         QVERIFY(m.isModified()); // away from what was saved
     }
 
+    // An import shows first what each material of the file is to the library, and takes each as
+    // the user chooses: new ones added, the same skipped, a different one beside the library's
+    // own, in its place, or not at all. One step.
+    void importPreviewAndChoices_data()
+    {
+        QTest::addColumn<QVariantList>("choices");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("temperature"); // of the library's PLA afterwards
+        QTest::addColumn<int>("kept");
+        QTest::addRow("defaults: new added, same skipped, different beside")
+            << QVariantList() << QStringList{"PLA", "ABS", "PLA_Copy1", "TPU"} << 210 << 1;
+        QTest::addRow("theirs in place of mine") << QVariantList{"take"} << QStringList{"PLA", "ABS", "TPU"} << 215
+                                                 << 1;
+        QTest::addRow("mine kept") << QVariantList{"keep", "skip", "skip"} << QStringList{"PLA", "ABS"} << 210 << 3;
+    }
+    void importPreviewAndChoices()
+    {
+        QFETCH(QVariantList, choices);
+        QFETCH(QStringList, names);
+        QFETCH(int, temperature);
+        QFETCH(int, kept);
+        LibraryFixture fx;
+        Materials &m = fx.mats();
+        QVERIFY(writeMaterialFile(m.UserPath(), {makeMaterial("PLA", "A", 1), makeMaterial("ABS", "A", 2)}));
+        m.importUserMaterials();
+        CPrintMaterial theirs = makeMaterial("PLA", "A", 1);
+        theirs.m_nPrintTemp = 215;
+        const QString file = fx.dataDir() + "/colleague.cvx";
+        QVERIFY(writeMaterialFile(file, {theirs, makeMaterial("ABS", "A", 2), makeMaterial("TPU", "A", 4)}));
+
+        const QVariantList preview = m.previewImport(QUrl::fromLocalFile(file).toString());
+        QCOMPARE(namesOf(m), QStringList({"PLA", "ABS"})); // nothing changes before the choice
+        QStringList states, defaults;
+        for (const QVariant &item : preview) {
+            states << item.toMap().value("state").toString();
+            defaults << item.toMap().value("choice").toString();
+        }
+        QCOMPARE(states, QStringList({"different", "same", "new"}));
+        QCOMPARE(defaults, QStringList({"both", "skip", "add"}));
+        QCOMPARE(preview[0].toMap().value("differences").toStringList(), QStringList{"Print Temp: 210 ℃ -> 215 ℃"});
+
+        QVERIFY(m.applyImport(choices));
+        QCOMPARE(namesOf(m), names);
+        QCOMPARE(m.materialAt(0)->m_nPrintTemp, temperature);
+        QCOMPARE(m.lastImportReport().value("kept").toInt(), kept);
+        m.undo();
+        QCOMPARE(namesOf(m), QStringList({"PLA", "ABS"}));
+        QVERIFY(!m.applyImport({})); // the preview is used up
+    }
+
     // Save asks when another program changed user.cvx since it was loaded or saved; taking its
     // materials in first keeps both.
     void userLibraryChangedOnDisk_data()

@@ -135,6 +135,7 @@ QVariantMap Materials::lastImportReport() const
             {QStringLiteral("renumbered"), m_lastImport.renumbered},
             {QStringLiteral("skipped"), m_lastImport.skipped},
             {QStringLiteral("renamed"), m_lastImport.renamed},
+            {QStringLiteral("kept"), m_lastImport.kept},
             {QStringLiteral("refusedSets"), m_lastImport.refusedSets},
             {QStringLiteral("missing"), m_lastImport.missing},
             {QStringLiteral("readError"), m_lastImport.readError}};

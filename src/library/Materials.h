@@ -14,6 +14,7 @@
 #include <QVector>
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -210,6 +211,15 @@ public:
     // file does not exist) and "readError" (why the file could not be read completely; empty when
     // it was, or when it is missing).
     Q_INVOKABLE QVariantMap lastImportReport() const;
+    // The materials of a file as an import would take them, before anything changes: for each,
+    // {name, manu, matID, state: "new", "same" (as the library has it) or "different", and for a
+    // different one the library's material ("mine") and the differing values by name}. The file
+    // stays read until applyImport or the next preview.
+    Q_INVOKABLE QVariantList previewImport(QString fileName);
+    // Imports the previewed file as chosen, one entry per material in the preview's order: "add",
+    // "skip", "take" (theirs replaces mine), "keep" (mine stays) or "both" (theirs beside mine
+    // under a new name and ID); missing entries take the default (add, skip, both). One step.
+    Q_INVOKABLE bool applyImport(QVariantList choices);
     // Why writing this value to curMatID would change nothing (locked, held by another material,
     // not of the form an ID is entered in); empty when it would be taken.
     Q_INVOKABLE QString matIDRefusal(int nID) const;
@@ -331,6 +341,10 @@ private:
     std::optional<MaterialEntry> CurrentEntryCopy(long *position);
     QString HistoryRefusal(const LibraryStep &step, bool undo) const;
     bool IsUserLibrary(const QString &path) const;
+    // The accepted materials of a file, with what was skipped in the import report.
+    std::vector<CPrintMaterial> ReadRecords(const QString &path);
+    // Merges materials read from the file into the library: by name and manufacturer, else by ID.
+    void MergeRecords(std::vector<CPrintMaterial> records, const QString &path, bool bVendor, bool asStep);
     void SetUserLibraryReadError(const QString &reason);
 
     QVector<ParamItem> m_items;
@@ -375,9 +389,18 @@ private:
         int renumbered = 0;
         int skipped = 0;
         int renamed = 0;
+        int kept = 0; // left as the library had them, by the user's choice or as the same
         int refusedSets = 0;
         bool missing = false;
         QString readError;
     } m_lastImport;
     QStringList m_startupNotes;
+    struct PendingImport
+    {
+        QString path;
+        std::vector<CPrintMaterial> records;
+        ImportReport report;
+        std::vector<QString> defaults;
+    };
+    std::optional<PendingImport> m_pendingImport;
 };

@@ -202,11 +202,22 @@ bool Materials::exportUserMaterials()
 
 void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
 {
-    const Selection selection = CurrentSelection();
     const QString path = LocalPath(fileName);
-    const std::string localPath = QStringToStdString(path);
     CVLOG << "Load materials from file: " << path << "   bVendor: " << (bVendor ? 1 : 0);
+    std::vector<CPrintMaterial> records = ReadRecords(path);
+    if (m_bReadingVendorReference) {
+        std::vector<FlatMaterial> reference;
+        reference.reserve(records.size());
+        for (const CPrintMaterial &record : records)
+            reference.push_back(FlatMaterial::From(record));
+        SetVendorReference(std::move(reference));
+    }
+    MergeRecords(std::move(records), path, bVendor, asStep);
+}
 
+std::vector<CPrintMaterial> Materials::ReadRecords(const QString &path)
+{
+    const std::string localPath = QStringToStdString(path);
     // Only the data folder's own user library is made when it is missing (at the first start); an
     // import of a file that does not exist makes nothing and says so.
     const bool userLibrary = IsUserLibrary(path);
@@ -240,7 +251,7 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
     // and for the user library remembered, since a save would replace what was not read.
     if (!read.opened && (read.error == ENOENT || read.error == ENOTDIR)) {
         m_lastImport.missing = true;
-        CVLOG << "No such file: " << path;
+        LogLine("importMaterials") << "No such file: " << path;
     } else if (!read.opened) {
         m_lastImport.readError = QString::fromStdString("cannot open it: " + ErrorText(read.error));
     } else if (read.error) {
@@ -248,17 +259,16 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
                                  (read.lines ? QStringLiteral(" after line %1").arg(read.lines) : QString());
     }
     if (!m_lastImport.readError.isEmpty())
-        CVLOG << "Could not read " << path << " completely: " << m_lastImport.readError;
+        LogLine("importMaterials") << "Could not read " << path << " completely: " << m_lastImport.readError;
 
-    if (m_bReadingVendorReference) {
-        std::vector<FlatMaterial> reference;
-        reference.reserve(records.size());
-        for (const CPrintMaterial &record : records)
-            reference.push_back(FlatMaterial::From(record));
-        SetVendorReference(std::move(reference));
-    }
+    return records;
+}
+
+void Materials::MergeRecords(std::vector<CPrintMaterial> records, const QString &path, bool bVendor, bool asStep)
+{
+    const Selection selection = CurrentSelection();
+    const bool userLibrary = IsUserLibrary(path);
     ForgetVendorStates();
-
     PositionIndex<std::string> byName;
     PositionIndex<int32_t> byID;
     for (size_t i = 0; i < m_Materials.size(); ++i) {
@@ -280,7 +290,7 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
             if (byName.contains(key)) {
                 const std::string manu = record.m_szManu;
                 const std::string name = UniqueCopyName(record.m_szName, manu, nullptr);
-                CVLOG << "Material " << record.m_szName << " / " << manu << " is in the file more than once: kept as "
+                LogLine("importMaterials") << "Material " << record.m_szName << " / " << manu << " is in the file more than once: kept as "
                       << name;
                 record.SetNameAndManu(name.c_str(), manu.c_str());
                 key = nameManuKey(record);
@@ -311,7 +321,7 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
             const CPrintMaterial &holder = m_Materials[size_t(byID.first(oldID))]->mat;
             const int32_t newID = DrawUnusedID(entry.mat, &entry);
             ++m_lastImport.renumbered;
-            CVLOG << "Material " << entry.mat.m_szName << " / " << entry.mat.m_szManu << " renumbered from "
+            LogLine("importMaterials") << "Material " << entry.mat.m_szName << " / " << entry.mat.m_szManu << " renumbered from "
                   << oldID << " to " << newID << ": " << oldID << " is the ID of " << holder.m_szName << " / "
                   << holder.m_szManu;
         }
@@ -324,7 +334,7 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
             change.after = entry;
             changes.push_back(std::move(change));
         }
-        CVLOG << "Add Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
+        LogLine("importMaterials") << "Add Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
     }
     std::vector<CPrintMaterial>().swap(records);
     if (userLibrary) {
@@ -332,7 +342,7 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
         m_strUserStamp = fileStamp(path);
     }
 
-    CVLOG << "Current materials is " << m_Materials.size();
+    LogLine("importMaterials") << "Current materials is " << m_Materials.size();
     const bool duplicates = IsHaveSameID();
     Q_ASSERT(!duplicates);
     Q_UNUSED(duplicates);
@@ -343,6 +353,94 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
                   changes.end());
     PushStep(std::move(changes), selection, StepPage::Start,
              StepText{"import %1", {QFileInfo(path).fileName()}}, false);
+}
+
+namespace {
+// The same stored content, whatever the order of the print sets.
+bool sameContent(const CPrintMaterial &a, const CPrintMaterial &b)
+{
+    FlatMaterial fa = FlatMaterial::From(a);
+    FlatMaterial fb = FlatMaterial::From(b);
+    std::sort(fa.sets.begin(), fa.sets.end(), LessPrintSet);
+    std::sort(fb.sets.begin(), fb.sets.end(), LessPrintSet);
+    return fa.fields.SameStoredContent(fb.fields) && fa.sets == fb.sets;
+}
+} // namespace
+
+QVariantList Materials::previewImport(QString fileName)
+{
+    const QString path = LocalPath(fileName);
+    CVLOG << "Preview the import of " << path;
+    PendingImport pending;
+    pending.path = path;
+    pending.records = ReadRecords(path);
+    pending.report = m_lastImport;
+    std::unordered_map<std::string, size_t> byName;
+    std::unordered_map<int32_t, size_t> byID;
+    for (size_t i = m_Materials.size(); i-- > 0;) { // the first of two with one key counts
+        byName[nameManuKey(m_Materials[i]->mat)] = i;
+        byID[m_Materials[i]->mat.m_nMatID] = i;
+    }
+    QVariantList preview;
+    for (const CPrintMaterial &record : pending.records) {
+        QVariantMap item{{QStringLiteral("name"), QString::fromUtf8(record.m_szName)},
+                         {QStringLiteral("manu"), QString::fromUtf8(record.m_szManu)},
+                         {QStringLiteral("matID"), record.m_nMatID}};
+        auto found = byName.find(nameManuKey(record));
+        const size_t *position = found != byName.end() ? &found->second : nullptr;
+        auto foundID = byID.find(record.m_nMatID);
+        if (!position && foundID != byID.end())
+            position = &foundID->second;
+        QString state = QStringLiteral("new");
+        if (position) {
+            const CPrintMaterial &mine = m_Materials[*position]->mat;
+            state = sameContent(mine, record) ? QStringLiteral("same") : QStringLiteral("different");
+            QStringList differences;
+            for (const ValueDifference &d : DescribeValueDifferences(mine, record))
+                differences << QString::fromStdString(FormatDifference(d));
+            item.insert(QStringLiteral("mine"), QStringLiteral("%1 / %2").arg(QString::fromUtf8(mine.m_szName),
+                                                                                QString::fromUtf8(mine.m_szManu)));
+            item.insert(QStringLiteral("differences"), differences);
+        }
+        item.insert(QStringLiteral("state"), state);
+        pending.defaults.push_back(state == QLatin1String("new") ? QStringLiteral("add")
+                                   : state == QLatin1String("same") ? QStringLiteral("skip") : QStringLiteral("both"));
+        item.insert(QStringLiteral("choice"), pending.defaults.back());
+        preview << item;
+    }
+    m_pendingImport = std::move(pending);
+    return preview;
+}
+
+bool Materials::applyImport(QVariantList choices)
+{
+    if (!m_pendingImport)
+        return false;
+    PendingImport pending = std::move(*m_pendingImport);
+    m_pendingImport.reset();
+    std::vector<CPrintMaterial> taken;
+    int kept = 0;
+    for (size_t i = 0; i < pending.records.size(); ++i) {
+        const QString choice = int(i) < choices.size() ? choices[int(i)].toString() : pending.defaults[i];
+        CPrintMaterial &record = pending.records[i];
+        if (choice == QLatin1String("skip") || choice == QLatin1String("keep")) {
+            ++kept;
+            continue;
+        }
+        if (choice == QLatin1String("both")) {
+            // Beside the library's own: a name and an ID of its own, so that neither merges.
+            const std::string manu = record.m_szManu;
+            record.SetNameAndManu(UniqueCopyName(record.m_szName, manu, nullptr).c_str(), manu.c_str());
+            DrawUnusedID(record, nullptr);
+            ++pending.report.renamed;
+        }
+        taken.push_back(std::move(record));
+    }
+    LogLine("importMaterials") << "Load materials from file: " << pending.path << "   bVendor: 0";
+    m_lastImport = pending.report;
+    m_lastImport.kept = kept;
+    MergeRecords(std::move(taken), pending.path, false, true);
+    return true;
 }
 
 bool Materials::exportMaterials(QString fileName, bool bNoVendor)

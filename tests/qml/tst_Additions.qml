@@ -128,21 +128,27 @@ Item {
             tryCompare(child("drawer"), "position", 0)
         }
 
-        function test_importReport() {
-            materials.importMaterials(fixtureLibrary, false)
-            window.item.reportImport("fixture.cvx")
+        // Files to import are previewed one after another, as chosen, then reported once.
+        function test_importPreviewThenOneReport() {
+            makeChange() // the library's PLA now differs from the fixture's
+            const junk = testFiles.writeText("junk.cvx", "nothing here\n")
+            window.item.importFiles([fixtureLibrary, junk])
+            const preview = child("importPreview")
+            tryCompare(preview, "opened", true)
+            compare(child("previewSummary").text, "0 new, 1 the same as in your library, 1 different from it.")
+            const choice = findChild(preview.contentItem, "choice_0")
+            compare(choice.currentText, "Keep both")
+            choice.currentIndex = 1
+            choice.activated(1) // take theirs
+            preview.accept()
             const message = child("messageDialog")
             tryCompare(message, "opened", true)
             compare(message.title, "Import")
-            compare(message.prompt, "0 materials added, 2 replaced existing ones, 0 renumbered, 0 lines skipped as not materials.")
+            compare(message.prompt, junk + " holds no material.\n"
+                    + "0 materials added, 1 replaced existing ones, 1 kept as they were, 0 renumbered, 1 lines skipped as not materials.")
             message.close()
             tryCompare(message, "visible", false)
-            materials.importMaterials(testFiles.writeText("junk.cvx", "nothing here\n"), false)
-            window.item.reportImport("junk.cvx")
-            tryCompare(message, "opened", true)
-            compare(message.prompt, "junk.cvx holds no material.")
-            message.close()
-            tryCompare(message, "visible", false)
+            compare(materials.valueSpread(0).min, 210) // the fixture's print temperature, taken
         }
 
         // A user library that was not read completely is replaced only when the user says so.

@@ -118,6 +118,52 @@ ApplicationWindow {
             recoveryDialog.time = recovered
             recoveryDialog.open()
         }
+        if (typeof instanceNote !== "undefined" && instanceNote !== "")
+            readOnlyDialog.open()
+        if (typeof startupFiles !== "undefined" && startupFiles.length > 0)
+            importFiles(startupFiles)
+    }
+
+    // Files that a later editor handed over: imported here, with the window brought forward.
+    Connections {
+        target: typeof editorInstance !== "undefined" ? editorInstance : null
+        function onFilesReceived(files) {
+            window.show()
+            window.raise()
+            window.requestActivate()
+            if (files.length > 0)
+                importFiles(files)
+        }
+    }
+
+    // Another editor holds the library and does not answer: go on without saving, or leave.
+    Dialog {
+        id: readOnlyDialog
+        objectName: "readOnlyDialog"
+        anchors.centerIn: Overlay.overlay
+        width: Math.min(window.width - 40, fontP * 40)
+        modal: true
+        closePolicy: Popup.NoAutoClose
+        title: qsTr("The library is open elsewhere")
+        Label {
+            width: parent.width
+            wrapMode: Text.Wrap
+            text: (typeof instanceNote !== "undefined" ? instanceNote : "") + "\n\n"
+                  + qsTr("This window can open it read-only: you can look and export, but Save is off, so that two editors never save one library.")
+        }
+        footer: DialogButtonBox {
+            Button {
+                objectName: "openReadOnlyButton"
+                text: qsTr("Open read-only")
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+            }
+            Button {
+                objectName: "quitButton"
+                text: qsTr("Quit")
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+        }
+        onRejected: Qt.quit()
     }
 
     // A recovery copy means the last run ended without saving or discarding.
@@ -279,22 +325,68 @@ ApplicationWindow {
         return false
     }
 
-    function reportImport(file) {
-        var r = materials.lastImportReport()
+    // Files to import go one preview after another; one report tells what all of them did.
+    property var importQueue: []
+    property var importTotals: null
+    function importFiles(files) {
+        importQueue = importQueue.concat(files)
+        if (importTotals === null) {
+            importTotals = { added: 0, replaced: 0, kept: 0, renumbered: 0, skipped: 0, refusedSets: 0, notes: [] }
+            importNext()
+        }
+    }
+    function fileNameOf(file) {
+        var path = decodeURIComponent(String(file).replace(/^file:\/\//, ""))
+        return path.substring(path.lastIndexOf("/") + 1)
+    }
+    function importNext() {
+        if (importQueue.length === 0) {
+            reportImports(importTotals)
+            importTotals = null
+            return
+        }
+        var file = importQueue.shift()
+        var items = materials.previewImport(file)
+        var read = materials.lastImportReport()
+        var path = decodeURIComponent(String(file).replace(/^file:\/\//, ""))
+        importTotals.skipped += read.skipped
+        importTotals.refusedSets += read.refusedSets
+        if (read.missing)
+            importTotals.notes.push(qsTr("%1 does not exist.").arg(path))
+        else if (read.readError !== "")
+            importTotals.notes.push(qsTr("%1 could not be read completely (%2); what was read is offered.").arg(path).arg(read.readError))
+        else if (items.length === 0)
+            importTotals.notes.push(qsTr("%1 holds no material.").arg(path))
+        if (items.length === 0) {
+            importNext()
+            return
+        }
+        importPreview.show(fileNameOf(file), items)
+    }
+    function reportImports(totals) {
+        var text = qsTr("%1 materials added, %2 replaced existing ones, %3 kept as they were, %4 renumbered, %5 lines skipped as not materials.")
+            .arg(totals.added).arg(totals.replaced).arg(totals.kept).arg(totals.renumbered).arg(totals.skipped)
+        if (totals.refusedSets > 0)
+            text += " " + qsTr("%1 print sets refused.").arg(totals.refusedSets)
         messageDialog.title = qsTr("Import")
-        if (r.missing)
-            messageDialog.prompt = qsTr("%1 does not exist.").arg(file)
-        else if (r.added + r.replaced === 0)
-            messageDialog.prompt = qsTr("%1 holds no material.").arg(file)
-        else
-            messageDialog.prompt = qsTr("%1 materials added, %2 replaced existing ones, %3 renumbered, %4 lines skipped as not materials.")
-                .arg(r.added).arg(r.replaced).arg(r.renumbered).arg(r.skipped)
-        if (r.refusedSets > 0)
-            messageDialog.prompt += " " + qsTr("%1 print sets refused.").arg(r.refusedSets)
-        if (r.readError !== "")
-            messageDialog.prompt = qsTr("%1 could not be read completely (%2); what was read is kept.")
-                .arg(file).arg(r.readError) + "\n" + messageDialog.prompt
+        messageDialog.prompt = totals.notes.concat([text]).join("\n")
         messageDialog.open()
+    }
+
+    ImportPreviewDlg {
+        id: importPreview
+        onFinished: {
+            if (imported) {
+                var r = materials.lastImportReport()
+                importTotals.added += r.added
+                importTotals.replaced += r.replaced
+                importTotals.kept += r.kept
+                importTotals.renumbered += r.renumbered
+            } else {
+                importTotals.notes.push(qsTr("%1 was not imported.").arg(fileName))
+            }
+            importNext()
+        }
     }
 
     header: ToolBar {
@@ -469,7 +561,12 @@ ApplicationWindow {
                     MenuSeparator {}
                     MenuItem { objectName: "importItem"; text: "Import"; onTriggered: importDialog.open() }
                     MenuItem { objectName: "exportItem"; text: "Export"; onTriggered: exportChoice.open() }
-                    MenuItem { objectName: "saveItem"; text: "Save"; onTriggered: saveLibrary() }
+                    MenuItem {
+                        objectName: "saveItem"
+                        text: materials.readOnlyReason === "" ? "Save" : "Save — " + qsTr("off: %1").arg(materials.readOnlyReason)
+                        enabled: materials.readOnlyReason === ""
+                        onTriggered: saveLibrary()
+                    }
                     MenuItem { objectName: "aboutItem"; text: "About"; onTriggered: { aboutDialog.open() } }
                 }
             }
@@ -517,8 +614,7 @@ ApplicationWindow {
         onAccepted: {
             console.log("You chose: " + importDialog.fileUrl)
             fileSettings.folder = importDialog.folder
-            materials.importMaterials(importDialog.fileUrl.toString(), false)
-            reportImport(importDialog.fileUrl.toString().replace(/^file:\/\//, ""))
+            importFiles([importDialog.fileUrl.toString()])
         }
         onRejected: console.log("Canceled")
     }

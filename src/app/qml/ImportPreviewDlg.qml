@@ -1,0 +1,115 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.5
+import QtQuick.Layouts 1.12
+
+// Before an import changes anything: each material of the file as new, the same as the library's,
+// or different from it (with its differing values by name). A different one is kept beside the
+// library's own, takes its place, or is left out, as the user chooses.
+Dialog {
+    id: preview
+    objectName: "importPreview"
+    property string fileName
+    // Whether the last closing imported (OK) or not (Cancel).
+    signal finished(bool imported)
+
+    anchors.centerIn: Overlay.overlay
+    width: Math.min(window.width - 40, fontP * 56)
+    height: Math.min(window.height - 40, fontP * 42)
+    modal: true
+    title: qsTr("Import %1").arg(fileName)
+    standardButtons: Dialog.Ok | Dialog.Cancel
+
+    readonly property var choiceValues: ["both", "take", "keep"]
+
+    function show(file, items) {
+        fileName = file
+        rows.clear()
+        var counts = { "new": 0, "same": 0, "different": 0 }
+        for (var i = 0; i < items.length; ++i) {
+            var item = items[i]
+            counts[item.state] += 1
+            rows.append({ "name": item.name, "manu": item.manu, "state": item.state, "choice": item.choice,
+                           "mine": item.mine || "", "differences": (item.differences || []).join("\n") })
+        }
+        summary.text = qsTr("%1 new, %2 the same as in your library, %3 different from it.")
+            .arg(counts["new"]).arg(counts["same"]).arg(counts["different"])
+        standardButton(Dialog.Ok).text = qsTr("Import")
+        open()
+    }
+
+    function choices() {
+        var list = []
+        for (var i = 0; i < rows.count; ++i)
+            list.push(rows.get(i).choice)
+        return list
+    }
+
+    onAccepted: {
+        materials.applyImport(choices())
+        finished(true)
+    }
+    onRejected: finished(false)
+
+    ListModel { id: rows }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 8
+        Label {
+            id: summary
+            objectName: "previewSummary"
+            Layout.fillWidth: true
+            wrapMode: Text.WordWrap
+        }
+        ListView {
+            id: list
+            objectName: "previewList"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            spacing: 6
+            model: rows
+            ScrollBar.vertical: ScrollBar {}
+            delegate: Column {
+                id: row
+                // "index" inside the combo box's handler is the signal's own argument.
+                readonly property int rowIndex: index
+                width: list.width - 12
+                spacing: 2
+                RowLayout {
+                    width: parent.width
+                    Label {
+                        Layout.preferredWidth: fontP * 7
+                        text: state === "new" ? qsTr("New") : state === "same" ? qsTr("The same") : qsTr("Different")
+                        color: state === "different" ? "#E65100" : state === "new" ? "#2E7D32" : "#757575"
+                        font.bold: true
+                    }
+                    Label {
+                        Layout.fillWidth: true
+                        text: name + " / " + manu
+                        elide: Text.ElideRight
+                    }
+                    ComboBox {
+                        objectName: "choice_" + index
+                        visible: state === "different"
+                        Layout.preferredWidth: fontP * 14
+                        model: [qsTr("Keep both"), qsTr("Take theirs"), qsTr("Keep mine")]
+                        currentIndex: Math.max(0, preview.choiceValues.indexOf(choice))
+                        onActivated: rows.setProperty(row.rowIndex, "choice", preview.choiceValues[currentIndex])
+                    }
+                }
+                Label {
+                    width: parent.width
+                    visible: differences !== ""
+                    leftPadding: fontP * 7
+                    text: qsTr("Yours: %1").arg(mine) + "\n" + differences
+                    color: "#616161"
+                    font.pixelSize: fontP * 0.9
+                    wrapMode: Text.Wrap
+                    maximumLineCount: 8
+                    elide: Text.ElideRight
+                }
+            }
+        }
+    }
+}
