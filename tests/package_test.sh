@@ -212,7 +212,7 @@ while IFS='|' read -r line expected; do
 done <<'EOF'
 corvane-cvx ''|--help check decode diff encode list
 corvane-cvx d|decode diff
-corvane-cvx decode --|--compact
+corvane-cvx decode --|--compact --readable
 corvane-cvx encode in.json -|-o
 corvane-cvx check ''|a.cvx folder
 corvane-cvx diff a.cvx ''|a.cvx folder

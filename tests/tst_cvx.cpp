@@ -193,6 +193,11 @@ void TestCvx::commands_data()
 
     add("decode --compact gives the written text",
         {{"decode", "-", "--compact"}, ref, 0, kReferenceJson + "\n"});
+    add("decode --readable names the values as the editor does",
+        {{"decode", "--readable", "--compact", "-"}, hexLine(R"({"b1":7,"b2":"ABS","b3":"K","b4":240,"group":[]})"), 0,
+         R"x({"ID":7,"Name":"ABS","Manufacturer":"K","Password":"none","Print Temp (℃)":240,)x"
+         R"x("Platfrom Temp (℃)":50,"Fila Dia (mm)":1.7,"Fila Density (g/㎤)":1.05,"Shrink of X (%)":0,)x"
+         R"x("Shrink of Y (%)":0,"Shrink of Z (%)":0,"Print sets":[]})x" "\n"});
     add("decode reports refused lines",
         {{"decode", "--compact", "{in}"}, "zz\n" + ref + hexLine(R"({"b2":"x","group":[]})"), 1,
          kReferenceJson + "\n", "line 1: not hexadecimal\nline 3: \"b3\" missing\n"});
@@ -388,12 +393,13 @@ void TestCvx::diff_data()
     QTest::addColumn<QByteArray>("b");
     QTest::addColumn<QByteArray>("out");
     QTest::addColumn<int>("exit");
+    QTest::addColumn<bool>("values");
     const QByteArray abs = R"({"b1":7,"b2":"ABS","b3":"K","b4":240,"group":[{"p1":10102,"p6":240},{"p1":-1}]})";
     QTest::addRow("equal, whatever the line ends and order of members")
         << hexLine(abs) << hexLine(R"({"b3":"K","b2":"ABS","b1":7,"b4":240,"group":[{"p6":240,"p1":10102},{}]})")
-        << QByteArray() << 0;
+        << QByteArray() << 0 << false;
     QTest::addRow("only in one of them, by ID") << hexLine(abs) << hexLine(QByteArray(abs).replace("\"b1\":7", "\"b1\":8"))
-                                                << QByteArray("only in A: 7 ABS / K\nonly in B: 8 ABS / K\n") << 1;
+                                                << QByteArray("only in A: 7 ABS / K\nonly in B: 8 ABS / K\n") << 1 << false;
     QTest::addRow("a changed basic field and print set fields, sets added and removed")
         << hexLine(abs)
         << hexLine(R"({"b1":7,"b2":"ABS","b3":"K","b4":245,"group":[{"p1":10102,"p6":250},{"p1":10110}]})")
@@ -401,7 +407,14 @@ void TestCvx::diff_data()
                       "  print set printer 10102, nozzle 0.4, layer 0.2, quality 0: p6: 240 -> 250\n"
                       "  print set printer -1, nozzle 0.4, layer 0.2, quality 0: removed\n"
                       "  print set printer 10110, nozzle 0.4, layer 0.2, quality 0: added\n")
-        << 1;
+        << 1 << false;
+    QTest::addRow("--values: by the names the editor shows")
+        << hexLine(abs)
+        << hexLine(R"({"b1":7,"b2":"ABS","b3":"K","b4":245,"group":[{"p1":10102,"p6":250},{"p1":-1}]})")
+        << QByteArray("changed: 7 ABS / K\n  Print Temp: 240 ℃ -> 245 ℃\n"
+                      "  print set printer 10102 (Orvik Solo), nozzle 0.40, layer 0.20, quality 0 (Normal): "
+                      "Basic Temp: 240 ℃ -> 250 ℃\n")
+        << 1 << true;
 }
 
 void TestCvx::diff()
@@ -410,9 +423,13 @@ void TestCvx::diff()
     QFETCH(QByteArray, b);
     QFETCH(QByteArray, out);
     QFETCH(int, exit);
+    QFETCH(bool, values);
     QTemporaryDir dir;
     QVERIFY(writeAll(dir.filePath("a.cvx"), a) && writeAll(dir.filePath("b.cvx"), b));
-    const Run run = cvx({"diff", dir.filePath("a.cvx"), dir.filePath("b.cvx")});
+    QStringList arguments{"diff", dir.filePath("a.cvx"), dir.filePath("b.cvx")};
+    if (values)
+        arguments << "--values";
+    const Run run = cvx(arguments);
     VERIFY_RAN(run);
     QCOMPARE(run.out, out);
     QCOMPARE(run.exitCode, exit);

@@ -1,5 +1,6 @@
 #include "MaterialDiff.h"
 
+#include "MaterialFormat.h"
 #include "ParamItem.h"
 #include "PrintMaterial.h"
 #include "PrinterCatalogue.h"
@@ -108,4 +109,66 @@ std::string FormatDifference(const ValueDifference &d)
     if (d.name == "print set")
         return line + (d.after.empty() ? "removed" : "added");
     return line + d.name + ": " + (d.before.empty() ? "-" : d.before) + " -> " + (d.after.empty() ? "-" : d.after);
+}
+
+namespace {
+void jsonString(std::string &out, const std::string &text)
+{
+    out += '"';
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        if (static_cast<unsigned char>(c) >= 0x20)
+            out += c;
+    }
+    out += '"';
+}
+
+void member(std::string &out, const std::string &name, const std::string &value, bool quoted)
+{
+    out += out.back() == '{' ? "" : ",";
+    jsonString(out, name);
+    out += ':';
+    if (quoted)
+        jsonString(out, value);
+    else
+        out += value;
+}
+
+std::string nameWithUnit(const ParamItem &row)
+{
+    const std::string unit = row.paramUnit.toStdString();
+    return row.paramDesc.toStdString() + (unit.empty() ? std::string() : " (" + unit + ")");
+}
+} // namespace
+
+std::string ReadableMaterialJson(const CPrintMaterial &mat)
+{
+    std::string out = "{";
+    member(out, "ID", std::to_string(mat.m_nMatID), false);
+    member(out, "Name", mat.m_szName, true);
+    member(out, "Manufacturer", mat.m_szManu, true);
+    member(out, "Password", mat.m_szPwMD5[0] ? "set" : "none", true);
+    for (int id = 0; id <= kLastBasicParam; ++id) {
+        if (IsBoundParam(id))
+            member(out, nameWithUnit(catalogue()[id]), FormatJsonNumber(RoundShownValue(ShownBasicValue(mat, id))), false);
+    }
+    out += ",\"Print sets\":[";
+    bool first = true;
+    for (const PrintSetData &set : mat.m_lstSets) {
+        out += first ? "{" : ",{";
+        first = false;
+        member(out, "Printer", GetPrinterName(set.nPrinterType) + " (" + std::to_string(set.nPrinterType) + ")", true);
+        member(out, "Nozzle (mm)", FormatJsonNumber(RoundShownValue(double(set.fNozzleDia))), false);
+        member(out, "Layer (mm)", FormatJsonNumber(RoundShownValue(double(set.fLayerThick))), false);
+        member(out, "Quality", GetQualityName(set.nQuality) + " (" + std::to_string(set.nQuality) + ")", true);
+        for (int id = kLastBasicParam + 1; id < kParamCount; ++id) {
+            if (shownOnce(id))
+                member(out, nameWithUnit(catalogue()[id]), FormatJsonNumber(RoundShownValue(ShownPrintValue(set, id))),
+                       false);
+        }
+        out += '}';
+    }
+    out += "]}";
+    return out;
 }

@@ -134,7 +134,7 @@ int List(const std::string &file)
     return finish(errors.count ? Reported : Clean);
 }
 
-int Decode(const std::string &file, bool compact)
+int Decode(const std::string &file, bool compact, bool readable)
 {
     ErrorReport errors;
     std::string array = "[";
@@ -142,7 +142,10 @@ int Decode(const std::string &file, bool compact)
         file,
         [&](size_t number, CPrintMaterial &mat, const MaterialDecodeReport &report) {
             std::string json;
-            mat.ToJson(json);
+            if (readable)
+                json = ReadableMaterialJson(mat);
+            else
+                mat.ToJson(json);
             if (compact) {
                 json += '\n';
                 writeOut(json);

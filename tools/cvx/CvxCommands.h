@@ -10,7 +10,8 @@ namespace cvx {
 enum Status { Clean = 0, Reported = 1, Failed = 2 };
 
 int List(const std::string &file);
-int Decode(const std::string &file, bool compact);
+// Readable: the values by the names the editor shows instead of the file's keys.
+int Decode(const std::string &file, bool compact, bool readable = false);
 int Encode(const std::string &input, const std::string &output);
 int Check(const std::string &file);
 // Materials only in A, only in B, and changed (matched by material ID): 0 equal, 1 different.

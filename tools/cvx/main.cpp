@@ -20,8 +20,11 @@ const char kHelp[] =
     "Commands:\n"
     "  list FILE                 one line per material: ID, name, manufacturer, locked or\n"
     "                            unlocked, number of print sets (tab-separated)\n"
-    "  decode FILE [--compact]   the materials of FILE as JSON: a pretty-printed array, or with\n"
-    "                            --compact the JSON text the editor writes, one material per line\n"
+    "  decode FILE [--compact] [--readable]\n"
+    "                            the materials of FILE as JSON: a pretty-printed array, or with\n"
+    "                            --compact the JSON text the editor writes, one material per line;\n"
+    "                            with --readable, the values by the names the editor shows\n"
+    "                            (\"Contour Speed (mm/s)\") instead of the file's keys\n"
     "  encode INPUT -o OUTPUT    INPUT is a JSON array of material objects or JSON Lines (one\n"
     "                            object per line); writes the accepted materials as a material\n"
     "                            file; refused inputs are listed on standard error\n"
@@ -64,10 +67,13 @@ int run(const std::vector<std::string> &args)
     }
     if (command == "decode") {
         bool compact = false;
+        bool readable = false;
         std::string file;
         for (size_t i = 1; i < args.size(); ++i) {
             if (args[i] == "--compact")
                 compact = true;
+            else if (args[i] == "--readable")
+                readable = true;
             else if (file.empty())
                 file = args[i];
             else
@@ -75,7 +81,7 @@ int run(const std::vector<std::string> &args)
         }
         if (file.empty())
             return usage("decode takes one FILE");
-        return cvx::Decode(file, compact);
+        return cvx::Decode(file, compact, readable);
     }
     if (command == "encode") {
         std::string input;
