@@ -47,7 +47,7 @@ class Materials : public QObject
     Q_PROPERTY(int bMatLocked READ bMatLocked NOTIFY bMatLockedChanged)
     Q_PROPERTY(QString availNewSet READ availNewSet)
     Q_PROPERTY(int curMatID READ curMatID WRITE modifyMatID NOTIFY curMatIDChanged)
-    Q_PROPERTY(int curLanguage READ curLanguage WRITE setCurLanguage)
+    Q_PROPERTY(int curLanguage READ curLanguage WRITE setCurLanguage NOTIFY languageChanged)
     // Whether the current material has a password (locked or not).
     Q_PROPERTY(bool hasPassword READ hasPassword NOTIFY bMatLockedChanged)
     // Whether the library holds changes that the user library does not have yet.

@@ -208,7 +208,8 @@ int Materials::changePassword(QString oldMD5, QString newMD5)
     emit matChanged();
     emit bMatLockedChanged(bMatLocked());
     RecordEdit(size_t(position), std::move(*before), selection, StepPage::Start,
-               StepText{lock.isEmpty() ? "remove the password of %1" : "change the password of %1", {nameOf(*mat)}});
+               lock.isEmpty() ? StepText{"remove the password of %1", {nameOf(*mat)}}
+                              : StepText{"change the password of %1", {nameOf(*mat)}});
     return 0;
 }
 

@@ -140,6 +140,21 @@ Item {
             child("drawer").close()
         }
 
+        // A language switch reads every text on screen again at once: the scene's, the library's
+        // and the models'.
+        function test_languageSwitchReadsEveryTextAgain() {
+            choosePrinter(10102)
+            materials.curLanguage = 10
+            compare(child("nozzleButton").text, "⩢ -喷嘴-")
+            compare(child("backButton").text, "◀ 基本信息")
+            compare(child("importItem").text, "导入")
+            compare(child("paramField_15").placeholderText, "多个值")
+            tryVerify(function() { return lookUp("paramField_15").parent.children[0].text === "轮廓速度: " })
+            materials.curLanguage = 0
+            compare(child("importItem").text, "Import")
+            compare(child("nozzleButton").text, "⩢ -Nozzle-")
+        }
+
         // The next start goes back to where the user left off, as far as it still exists.
         function test_lastSessionIsRestored_data() {
             return [

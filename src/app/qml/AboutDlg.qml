@@ -3,7 +3,7 @@ import QtQuick.Controls 2.5
 
 // Version and user-interface language.
 Dialog {
-    title: "About"
+    title: qsTr("About")
     modal: true
     focus: true
     anchors.centerIn: Overlay.overlay
@@ -40,7 +40,7 @@ Dialog {
             objectName: "versionField"
             width: parent.width
             enabled: false
-            text: "Version: 1.02"
+            text: qsTr("Version: 1.02")
             placeholderText: "version"
         }
         ComboBox {

@@ -58,7 +58,7 @@ Page {
                 objectName: "idFooter"
                 width: parent.width
                 wrapMode: Text.Wrap
-                text: "   --- This is basic infomation about " + materials.curMaterial + "  ID: " + materials.curMatID + "  ----"
+                text: qsTr("   --- This is basic infomation about ") + materials.curMaterial + qsTr("  ID: ") + materials.curMatID + "  ----"
                 font.pixelSize: fontP * 1.2
                 MouseArea {
                     width: 30

@@ -3,7 +3,7 @@ import QtQuick.Controls 2.5
 
 // Copies the current print sets to a key that the material does not have yet.
 Dialog {
-    title: "Copy print set"
+    title: qsTr("Copy print set")
     modal: false
     anchors.centerIn: Overlay.overlay
     standardButtons: Dialog.Ok | Dialog.Cancel
@@ -32,11 +32,11 @@ Dialog {
                 entries.append({ "text": pieces[i] })
             availNumber = pieces.length
         } else {
-            entries.append({ "text": "Can't insert new sets" })
+            entries.append({ "text": qsTr("Can't insert new sets") })
             availNumber = 0
         }
         setCombo.currentIndex = 0
-        printer = materials.curPrinter.charAt(0) !== "-" ? materials.curPrinter : "Unknow printer"
+        printer = materials.curPrinter.charAt(0) !== "-" ? materials.curPrinter : qsTr("Unknow printer")
         nozzle = levelText(materials.curNozzle)
         thick = levelText(materials.curLayerThick)
         quality = levelText(materials.curQuality)
@@ -50,8 +50,8 @@ Dialog {
         console.log("Copy sets with selected index: " + index)
         var n = materials.copyCurSets(index)
         console.log("Add print set: " + n)
-        messageDialog.title = "Copy print set"
-        messageDialog.prompt = "Add " + n + " print sets"
+        messageDialog.title = qsTr("Copy print set")
+        messageDialog.prompt = qsTr("Add %1 print sets").arg(n)
         messageDialog.open()
     }
 
@@ -67,7 +67,7 @@ Dialog {
             Label {
                 id: newSetLabel
                 anchors.verticalCenter: parent.verticalCenter
-                text: "New set:"
+                text: qsTr("New set:")
             }
             ComboBox {
                 id: setCombo
@@ -86,7 +86,7 @@ Dialog {
             wrapMode: Text.WordWrap
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
-            text: "Copy from: " + printer + nozzle + thick + quality + "\nTotal sets: " + setNumber
+            text: qsTr("Copy from: ") + printer + nozzle + thick + quality + "\n" + qsTr("Total sets: ") + setNumber
         }
     }
 }

@@ -4,7 +4,7 @@ import QtQuick.Controls 2.5
 // Changes the current material's ID; the library applies its own rules to the number.
 Dialog {
     id: idDialog
-    title: "Material ID"
+    title: qsTr("Material ID")
     modal: true
     focus: true
     anchors.centerIn: Overlay.overlay
@@ -26,7 +26,7 @@ Dialog {
     onAccepted: {
         var id = parseID(idField.text)
         if (id === null) {
-            messageDialog.title = "Warning"
+            messageDialog.title = qsTr("Warning")
             messageDialog.prompt = "\"" + idField.text + "\" is not a material ID.\nPlease input a whole number."
             messageDialog.open()
             return
@@ -34,7 +34,7 @@ Dialog {
         // The library refuses some IDs; say which rule, rather than seem to do nothing.
         var refusal = materials.matIDRefusal(id)
         if (refusal.length > 0) {
-            messageDialog.title = "Warning"
+            messageDialog.title = qsTr("Warning")
             messageDialog.prompt = refusal
             messageDialog.open()
             return
@@ -49,7 +49,7 @@ Dialog {
 
         Label {
             width: parent.width
-            text: "Please input the material ID:"
+            text: qsTr("Please input the material ID:")
             elide: Text.ElideRight
         }
         Label {

@@ -4,7 +4,7 @@ import QtQuick.Controls 2.5
 // Renames the current material and sets or proves its password.
 Dialog {
     id: nameDialog
-    title: "Material"
+    title: qsTr("Material")
     modal: true
     focus: true
     anchors.centerIn: Overlay.overlay
@@ -66,7 +66,7 @@ Dialog {
         // Neither the password nor its digest goes to the log.
         console.log("Set material name,manu,pw: " + name + " -" + manu + " -" + (password.length > 0 ? "********" : ""))
         if (settingPassword && password !== repeated) {
-            messageDialog.title = "Warning"
+            messageDialog.title = qsTr("Warning")
             messageDialog.prompt = qsTr("The two passwords differ. Nothing was changed.")
             messageDialog.open()
             return
@@ -80,13 +80,13 @@ Dialog {
             messageDialog.open()
         }
         if (result === -3) {
-            messageDialog.title = "Warning"
+            messageDialog.title = qsTr("Warning")
             messageDialog.prompt = qsTr("Another material is already called %1 / %2.\nNothing was changed: two materials with one name and manufacturer would become one at the next start.")
                 .arg(name).arg(manu)
             messageDialog.open()
         } else if (result < 0) {
-            messageDialog.title = "Warning"
-            messageDialog.prompt = "Password error!"
+            messageDialog.title = qsTr("Warning")
+            messageDialog.prompt = qsTr("Password error!")
             messageDialog.open()
         }
     }
@@ -99,14 +99,14 @@ Dialog {
 
         Label {
             width: parent.width
-            text: "Please enter the material name, \nmanufacturer, password:"
+            text: qsTr("Please enter the material name, \nmanufacturer, password:")
             elide: Text.ElideRight
         }
             TextField {
             id: nameField
             objectName: "nameField"
             width: parent.width
-            placeholderText: "Material Name"
+            placeholderText: qsTr("Material Name")
             selectByMouse: true
             rightPadding: nameBytes.width + 6
             onTextEdited: keepWithinBytes(nameField)
@@ -126,7 +126,7 @@ Dialog {
             id: manuField
             objectName: "manuField"
             width: parent.width
-            placeholderText: "Manufacturer"
+            placeholderText: qsTr("Manufacturer")
             selectByMouse: true
             rightPadding: manuBytes.width + 6
             onTextEdited: keepWithinBytes(manuField)
@@ -145,7 +145,7 @@ Dialog {
             id: passwordField
             objectName: "passwordField"
             width: parent.width
-            placeholderText: "Password"
+            placeholderText: qsTr("Password")
             echoMode: TextInput.Password
             onAccepted: nameDialog.accept()
         }
@@ -190,9 +190,9 @@ Dialog {
         onAccepted: {
             var same = newField.text === newRepeatField.text
             var result = same ? materials.changePassword(passwordDigest(oldField.text), passwordDigest(newField.text)) : 0
-            messageDialog.title = same && result === 0 ? qsTr("Password") : "Warning"
+            messageDialog.title = same && result === 0 ? qsTr("Password") : qsTr("Warning")
             messageDialog.prompt = !same ? qsTr("The two new passwords differ. Nothing was changed.")
-                                 : result < 0 ? "Password error!"
+                                 : result < 0 ? qsTr("Password error!")
                                  : newField.text.length > 0 ? qsTr("The password was changed.") : qsTr("The password was removed.")
             oldField.text = ""
             newField.text = ""

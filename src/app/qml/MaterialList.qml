@@ -130,7 +130,7 @@ Frame {
                 activeFocusOnPress: false
                 readOnly: true
                 maximumLength: 24
-                placeholderText: "Duplicate"
+                placeholderText: qsTr("Duplicate")
                 text: name + " - " + manu
                 // Show the beginning of the name, not the end where the cursor was left.
                 onTextChanged: cursorPosition = 0

@@ -94,7 +94,7 @@ Page {
                 activeFocusOnTab: true
                 horizontalAlignment: TextInput.AlignRight
                 color: "Red"
-                placeholderText: "manifold"
+                placeholderText: qsTr("manifold")
                 placeholderTextColor: "gray"
                 text: (paramFlag & 1) ? valueText(paramVal, 2, Qt.locale("en_US")) + " " + paramUnit : ""
                 onActiveFocusChanged: if (activeFocus) paramGrid.positionViewAtIndex(index, GridView.Contain)
@@ -114,19 +114,19 @@ Page {
     Dialog {
         id: removeSetDialog
         objectName: "removeSetDialog"
-        title: "Remove print sets"
+        title: qsTr("Remove print sets")
         width: 480
         height: 240
         anchors.centerIn: Overlay.overlay
         modal: true
         standardButtons: Dialog.Ok | Dialog.Cancel
-        onAboutToShow: removeLabel.text = "Remove " + materials.curSetNumber + " print sets\n" + materials.curPrinter
+        onAboutToShow: removeLabel.text = qsTr("Remove %1 print sets").arg(materials.curSetNumber) + "\n" + materials.curPrinter
                        + " > " + materials.curNozzle + " > " + materials.curLayerThick + " > " + materials.curQuality
         onAccepted: {
             var n = materials.removeCurSets()
             console.log("Remove print set: " + n)
-            messageDialog.title = "Remove print set"
-            messageDialog.prompt = "Removed " + n + " print sets"
+            messageDialog.title = qsTr("Remove print set")
+            messageDialog.prompt = qsTr("Removed %1 print sets").arg(n)
             messageDialog.open()
         }
         Column {

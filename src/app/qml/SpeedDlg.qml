@@ -8,7 +8,7 @@ ValueDlg {
     id: dialog
     width: setCount > 1 ? 560 : 480
     height: 500 + extraHeight
-    title: "Speed setting"
+    title: qsTr("Speed setting")
     numberBox: spinBox
     controlValue: slider.value
 

@@ -8,7 +8,7 @@ ValueDlg {
     id: dialog
     width: 560
     height: 340 + extraHeight
-    title: "Temperature setting"
+    title: qsTr("Temperature setting")
     numberBox: spinBox
     controlValue: slider.value
 

@@ -9,7 +9,7 @@ ValueDlg {
     id: dialog
     width: 640
     height: 420 + extraHeight
-    title: "Width setting"
+    title: qsTr("Width setting")
     numberBox: spinBox
     controlValue: slider.value
 

@@ -559,15 +559,30 @@ ApplicationWindow {
                         onTriggered: materials.bringBackRemovedVendor()
                     }
                     MenuSeparator {}
-                    MenuItem { objectName: "importItem"; text: "Import"; onTriggered: importDialog.open() }
-                    MenuItem { objectName: "exportItem"; text: "Export"; onTriggered: exportChoice.open() }
+                    MenuItem { objectName: "importItem"; text: qsTr("Import"); onTriggered: importDialog.open() }
+                    MenuItem { objectName: "exportItem"; text: qsTr("Export"); onTriggered: exportChoice.open() }
                     MenuItem {
                         objectName: "saveItem"
-                        text: materials.readOnlyReason === "" ? "Save" : "Save — " + qsTr("off: %1").arg(materials.readOnlyReason)
+                        text: materials.readOnlyReason === "" ? qsTr("Save") : qsTr("Save") + " — " + qsTr("off: %1").arg(materials.readOnlyReason)
                         enabled: materials.readOnlyReason === ""
                         onTriggered: saveLibrary()
                     }
-                    MenuItem { objectName: "aboutItem"; text: "About"; onTriggered: { aboutDialog.open() } }
+                    // Where a user looks for it, besides About.
+                    Menu {
+                        objectName: "languageMenu"
+                        title: qsTr("Language")
+                        MenuItem {
+                            objectName: "englishItem"
+                            text: (materials.curLanguage !== 10 && materials.curLanguage !== 11 ? "✔ " : "    ") + "English"
+                            onTriggered: materials.curLanguage = 0
+                        }
+                        MenuItem {
+                            objectName: "chineseItem"
+                            text: (materials.curLanguage === 10 || materials.curLanguage === 11 ? "✔ " : "    ") + "中文"
+                            onTriggered: materials.curLanguage = 10
+                        }
+                    }
+                    MenuItem { objectName: "aboutItem"; text: qsTr("About"); onTriggered: { aboutDialog.open() } }
                 }
             }
         }
@@ -605,11 +620,11 @@ ApplicationWindow {
     D.FileDialog {
         id: importDialog
         objectName: "importDialog"
-        title: "Please choose material file"
+        title: qsTr("Please choose material file")
         folder: fileSettings.folder.toString() !== "" ? fileSettings.folder : shortcuts.home
         width: 900
         height: 600
-        nameFilters: ["fila corvane files (*.cvx)", "All files (*.*)"]
+        nameFilters: [qsTr("fila corvane files (*.cvx)"), qsTr("All files (*.*)")]
         selectExisting: true
         onAccepted: {
             console.log("You chose: " + importDialog.fileUrl)
@@ -675,11 +690,11 @@ ApplicationWindow {
     D.FileDialog {
         id: exportDialog
         objectName: "exportDialog"
-        title: "Please choose material file"
+        title: qsTr("Please choose material file")
         folder: fileSettings.folder.toString() !== "" ? fileSettings.folder : shortcuts.home
         width: 900
         height: 600
-        nameFilters: ["fila corvane files (*.cvx)", "All files (*.*)"]
+        nameFilters: [qsTr("fila corvane files (*.cvx)"), qsTr("All files (*.*)")]
         selectExisting: false
         selectMultiple: false
         onAccepted: {
