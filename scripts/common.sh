@@ -9,7 +9,7 @@ CORVANE_PACKAGES=(
     qml-module-qtquick-privatewidgets qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings
     qml-module-qtgraphicaleffects qml-module-qttest
     xvfb xauth imagemagick fonts-dejavu-core fonts-symbola fonts-noto-core fonts-noto-cjk
-    binutils desktop-file-utils shared-mime-info man-db appstream lintian bash-completion
+    binutils desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin man-db appstream lintian bash-completion
 )
 
 as_root() {

@@ -268,4 +268,50 @@ grep -oE 'loaded "/[^"]*/qmldir"' "$work/editor.err" | sed 's/^loaded "\(.*\)"$/
 check_owners "the scene" "$work/qmldirs"
 echo "$(wc -l <"$work/qmldirs") module folders, each from a package that comes with corvane"
 
+step "one editor per library"
+# A second editor hands its file to the first and ends without loading or saving anything; when
+# the first does not answer (stopped), the second says so and waits to open read-only.
+export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
+"$cvx" decode --compact "$vendor" >"$work/vendor.jsonl"
+sed -n '1s/"b2":"[^"]*"/"b2":"Handed Over"/p' "$work/vendor.jsonl" | "$cvx" encode - -o "$work/colleague.cvx" ||
+    fail "cannot make a material file"
+stamp() { stat -c '%i %Y %s' "$XDG_DATA_HOME/Kestrona/DB/user.cvx"; }
+wait_for() { # file text
+    for _ in $(seq 100); do grep -qF "$2" "$1" && return 0; sleep 0.1; done
+    echo "-- $1:" >&2; tail -n 20 "$1" >&2; fail "no '$2' in $1"
+}
+"$root/usr/bin/corvane" >"$work/first.out" 2>&1 &
+first=$!
+wait_for "$work/first.out" "Current materials is"
+before=$(stamp)
+timeout 20 "$root/usr/bin/corvane" "$work/colleague.cvx" >"$work/second.out" 2>&1 || fail "the second editor ended with $?"
+wait_for "$work/second.out" "Handed 1 files to the running editor"
+wait_for "$work/first.out" "Preview the import of $work/colleague.cvx"
+! grep -q "Load materials\|Export materials" "$work/second.out" || fail "the second editor loaded or saved the library"
+kill -STOP "$first"
+timeout -k 5 8 "$root/usr/bin/corvane" "$work/colleague.cvx" >"$work/third.out" 2>&1 && fail "the third editor did not wait"
+wait_for "$work/third.out" "The running editor does not answer"
+! grep -q "Export materials" "$work/third.out" || fail "the third editor saved the library"
+kill -CONT "$first"
+kill "$first"
+wait "$first" 2>/dev/null || true
+[ "$(stamp)" = "$before" ] || fail "user.cvx changed"
+echo "the file reached the running editor; an editor beside it never saved"
+
+step "a .cvx opened from the desktop, under Xvfb"
+# The desktop entry registered as the handler of the MIME type, as installing the package does,
+# then the file opened the way a file manager opens it.
+mkdir -p "$XDG_DATA_HOME/applications"
+cp "$root/usr/share/applications/com.kestrona.corvane.desktop" "$XDG_DATA_HOME/applications/"
+update-desktop-database "$XDG_DATA_HOME/applications" 2>/dev/null || true
+xdg-mime default com.kestrona.corvane.desktop application/x-corvane-material
+gio info -a standard::content-type "$work/colleague.cvx" | grep -q 'application/x-corvane-material$' ||
+    fail "the file is not a material file to the desktop"
+unset QT_QPA_PLATFORM QT_QUICK_BACKEND
+PATH=$root/usr/bin:$PATH timeout -k 5 20 xvfb-run -a -s '-screen 0 1280x800x24' \
+    sh -c "gio open '$work/colleague.cvx'; sleep 8" >"$work/opened.out" 2>&1 || true
+grep -qF "Preview the import of $work/colleague.cvx" "$work/opened.out" || { tail -n 30 "$work/opened.out" >&2; fail "gio open did not bring the file to the editor"; }
+pkill -f "$root/usr/bin/corvane" || true
+echo "gio open started the editor with the file, as a file manager does"
+
 echo "PASS"
