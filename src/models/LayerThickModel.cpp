@@ -1,31 +1,17 @@
 #include "LayerThickModel.h"
 
-#include "ModelBinding.h"
-#include "core/PrinterCatalogue.h"
 #include "library/Materials.h"
 
-LayerThickModel::LayerThickModel(QObject *parent) : QAbstractListModel(parent) {}
+LayerThickModel::LayerThickModel(QObject *parent) : SelectionListModel(&Materials::layerThickChanged, parent) {}
 
-void LayerThickModel::setMats(Materials *mats)
+int LayerThickModel::Count() const
 {
-    beginResetModel();
-    RebindMats(this, m_mats, mats, &Materials::layerThickChanged, [this]() {
-        beginResetModel();
-        endResetModel();
-    });
-    endResetModel();
-}
-
-int LayerThickModel::rowCount(const QModelIndex &parent) const
-{
-    if (parent.isValid() || !m_mats)
-        return 0;
     return int(m_mats->m_LayerThicks.size());
 }
 
 QVariant LayerThickModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || !m_mats || index.row() >= rowCount())
+    if (!IsRow(index))
         return QVariant();
     const float thick = m_mats->m_LayerThicks[size_t(index.row())];
     switch (role) {
@@ -35,11 +21,6 @@ QVariant LayerThickModel::data(const QModelIndex &index, int role) const
         return thick;
     }
     return QVariant();
-}
-
-Qt::ItemFlags LayerThickModel::flags(const QModelIndex &index) const
-{
-    return index.isValid() ? Qt::ItemIsEditable : Qt::NoItemFlags;
 }
 
 QHash<int, QByteArray> LayerThickModel::roleNames() const

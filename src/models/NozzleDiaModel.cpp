@@ -1,31 +1,17 @@
 #include "NozzleDiaModel.h"
 
-#include "ModelBinding.h"
-#include "core/PrinterCatalogue.h"
 #include "library/Materials.h"
 
-NozzleDiaModel::NozzleDiaModel(QObject *parent) : QAbstractListModel(parent) {}
+NozzleDiaModel::NozzleDiaModel(QObject *parent) : SelectionListModel(&Materials::nozzleChanged, parent) {}
 
-void NozzleDiaModel::setMats(Materials *mats)
+int NozzleDiaModel::Count() const
 {
-    beginResetModel();
-    RebindMats(this, m_mats, mats, &Materials::nozzleChanged, [this]() {
-        beginResetModel();
-        endResetModel();
-    });
-    endResetModel();
-}
-
-int NozzleDiaModel::rowCount(const QModelIndex &parent) const
-{
-    if (parent.isValid() || !m_mats)
-        return 0;
     return int(m_mats->m_NozzleDias.size());
 }
 
 QVariant NozzleDiaModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || !m_mats || index.row() >= rowCount())
+    if (!IsRow(index))
         return QVariant();
     const float dia = m_mats->m_NozzleDias[size_t(index.row())];
     switch (role) {
@@ -35,11 +21,6 @@ QVariant NozzleDiaModel::data(const QModelIndex &index, int role) const
         return dia;
     }
     return QVariant();
-}
-
-Qt::ItemFlags NozzleDiaModel::flags(const QModelIndex &index) const
-{
-    return index.isValid() ? Qt::ItemIsEditable : Qt::NoItemFlags;
 }
 
 QHash<int, QByteArray> NozzleDiaModel::roleNames() const

@@ -1,32 +1,19 @@
 #include "QualityModel.h"
 
-#include "ModelBinding.h"
 #include "base/TLanguage.h"
 #include "core/PrinterCatalogue.h"
 #include "library/Materials.h"
 
-QualityModel::QualityModel(QObject *parent) : QAbstractListModel(parent) {}
+QualityModel::QualityModel(QObject *parent) : SelectionListModel(&Materials::qualityChanged, parent) {}
 
-void QualityModel::setMats(Materials *mats)
+int QualityModel::Count() const
 {
-    beginResetModel();
-    RebindMats(this, m_mats, mats, &Materials::qualityChanged, [this]() {
-        beginResetModel();
-        endResetModel();
-    });
-    endResetModel();
-}
-
-int QualityModel::rowCount(const QModelIndex &parent) const
-{
-    if (parent.isValid() || !m_mats)
-        return 0;
     return int(m_mats->m_Qualities.size());
 }
 
 QVariant QualityModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || !m_mats || index.row() >= rowCount())
+    if (!IsRow(index))
         return QVariant();
     const int quality = m_mats->m_Qualities[size_t(index.row())];
     switch (role) {
@@ -36,11 +23,6 @@ QVariant QualityModel::data(const QModelIndex &index, int role) const
         return quality;
     }
     return QVariant();
-}
-
-Qt::ItemFlags QualityModel::flags(const QModelIndex &index) const
-{
-    return index.isValid() ? Qt::ItemIsEditable : Qt::NoItemFlags;
 }
 
 QHash<int, QByteArray> QualityModel::roleNames() const
