@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """A sample of small faults planted in the code, one at a time, to see which the tests catch.
 
-    scripts/mutants.py [--tree DIR] [--only N,N...] [--check]
+    scripts/mutants.py [--tree DIR] [--scratch DIR] [--only N,N...] [--tests REGEX] [--check]
 
 Each mutant replaces one text of one file by another (the text must stand there exactly once).
 The tree (default: this checkout) is copied to a scratch folder once; for each mutant the file is
-changed there, the scratch build is brought up to date, and ctest runs until the first failure. A
-mutant that fails to build, or that some test fails on, is caught. The table goes to standard
-output as Markdown. Not run by CI: it takes about an hour.
+changed there, the scratch build is brought up to date, and the tests run: every quick one, then the
+scene and package tests only if none of those failed. A mutant that fails to build, or that some
+test fails on, is caught. A scratch folder used before is built again only where files changed.
+The table goes to standard output as Markdown. Not run by CI: it takes an hour or two.
 """
 
 import argparse
@@ -153,6 +154,7 @@ def main():
     parser.add_argument("--scratch", default="/tmp/corvane-mutants")
     parser.add_argument("--only", default="")
     parser.add_argument("--check", action="store_true", help="only check that every text stands once")
+    parser.add_argument("--tests", default="", help="run only the tests whose names match this expression")
     args = parser.parse_args()
     tree = os.path.abspath(args.tree)
     chosen = [int(n) for n in args.only.split(",") if n] or range(1, len(MUTANTS) + 1)
@@ -190,9 +192,13 @@ def main():
         started = time.time()
         result = "build fails" if run(["cmake", "--build", build, "-j2"], source, log) else None
         if result is None:
-            # The quick tests first; the scene and package tests (minutes) only for what those miss.
-            for stage in (["-E", SLOW], ["-R", SLOW]):
-                tests = subprocess.run(["ctest", "--stop-on-failure", "-j2", "--timeout", "600"] + stage,
+            # Every quick test (so the table shows all that catch it); the scene and package tests
+            # (minutes) only for what those miss.
+            stages = [["-E", SLOW], ["--stop-on-failure", "-R", SLOW]]
+            if args.tests:
+                stages = [["-R", args.tests]]
+            for stage in stages:
+                tests = subprocess.run(["ctest", "-j2", "--timeout", "600"] + stage,
                                        cwd=build, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
                 log.write(tests.stdout)
                 # The summary's lines: "  3 - tst_ParamItem (Failed)".
