@@ -19,8 +19,11 @@ TestCase {
         tryVerify(function() { return lookUp(name) !== null }, 3000, "no " + name)
         return lookUp(name)
     }
+    // Pressed where it is once the layouts around it have settled (a new text moves the buttons).
     function press(item) {
         item = typeof item === "string" ? child(item) : item
+        for (var p = item; p; p = p.parent)
+            waitForItemPolished(p)
         mouseClick(item)
         return item
     }
@@ -48,13 +51,15 @@ TestCase {
     }
     function openDrawer() {
         press("materialButton")
-        tryCompare(child("drawer"), "position", 1)
+        opened("drawer")
     }
-    // The parameter page through the printer menu, then the rest of the selection.
+    // The parameter page through the printer menu, a quality through its menu.
     function showParams(matID, printer, nozzle, layer, quality) {
         materials.selectMaterial(matID)
         choose("printerButton", "printerMenu", "printerItem_" + printer)
-        materials.restoreSelection(matID, printer, nozzle, layer, quality)
+        materials.restoreSelection(matID, printer, nozzle, layer, -1)
+        if (quality >= 0)
+            choose("qualityButton", "qualityMenu", "qualityItem_" + quality)
         compare(child("stackView").depth, 2)
     }
     function message() {
