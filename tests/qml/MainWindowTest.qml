@@ -31,6 +31,14 @@ TestCase {
         for (var i = 0; i < text.length; ++i)
             keyClick(text.charAt(i))
     }
+    // Presses the field; what is typed replaces its text.
+    function retype(name, text) {
+        var field = press(name)
+        keySequence(StandardKey.SelectAll)
+        keyClick(Qt.Key_Backspace)
+        type(text)
+        return field
+    }
     function opened(name) {
         tryCompare(child(name), "opened", true)
         return child(name)

@@ -74,8 +74,6 @@ MainWindowTest {
               keys: [Qt.Key_Down, Qt.Key_Return], stored: 40 },
             { tag: "width typed with a comma, Space on the field", id: 24, key: Qt.Key_Space, dialog: "width",
               text: "0.425 mm", typed: "0,5", stored: 0.5 },
-            { tag: "differing speeds set alike", id: 15, dialog: "speed", text: "40 – 55mm/s",
-              note: "2 print sets", typed: "45", stored: 45 },
             { tag: "differing speeds each raised by 5", id: 15, dialog: "speed", text: "40 – 55mm/s",
               note: "2 print sets", mode: "modeAdd", typed: "5", stored: 45, max: 60 },
             { tag: "differing speeds each less 10 percent", id: 15, dialog: "speed", text: "40 – 55mm/s",
