@@ -36,40 +36,43 @@ MainWindowTest {
             compare(retype(name, fields[name]).echoMode === TextInput.Password, /ssword|epeat/.test(name))
     }
 
-    // The start page's ✍ and ID dialogs send what was typed; a refusal says why and changes nothing.
+    // The start page's ✍, password and ID dialogs send what was typed; a refusal says why and changes
+    // nothing. The dialog is the one of the first field; "pw" gives the copy the password "secret".
     function test_basicDialogs_data() {
-        function notAnID(text) { return "Warning: \"" + text + "\" is not a material ID.\nPlease input a whole number." }
+        function notAnID(t) {
+            return "Warning: \"" + t + "\" is not a material ID.\nPlease input a whole number."
+        }
+        var wrong = "Warning: Password error!"
         return [
-            { tag: "OK renames", fields: { nameField: "PLA Pro", manuField: "Acme" }, material: "PLA Pro ( Acme )" },
+            { tag: "OK renames", fields: { nameField: "PLA Pro", manuField: "Acme" },
+              material: "PLA Pro ( Acme )" },
             { tag: "Cancel keeps the name", fields: { nameField: "PLA Pro" }, cancel: true },
             { tag: "no password, no lock", fields: { passwordField: "" }, relocked: 0 },
-            { tag: "a password typed twice locks from the next selection",
-              fields: { passwordField: "secret", repeatField: "secret" }, relocked: 1,
+            { tag: "a password typed twice locks from the next selection", relocked: 1,
+              fields: { passwordField: "secret", repeatField: "secret" },
               message: "Password set: PLA_Copy1 now has a password. It stays open until you choose another "
                        + "material; from then on it asks for the password before any change." },
-            { tag: "passwords that differ change nothing", fields: { passwordField: "secret", repeatField: "secrte" },
-              message: "Warning: The two passwords differ. Nothing was changed.", relocked: 0 },
-            { tag: "locked: a wrong password", matID: 1002, fields: { nameField: "Changed", passwordField: "Secret" },
-              message: "Warning: Password error!", locked: 1 },
+            { tag: "passwords that differ change nothing", relocked: 0,
+              fields: { passwordField: "secret", repeatField: "secrte" },
+              message: "Warning: The two passwords differ. Nothing was changed." },
+            { tag: "locked: a wrong password", matID: 1002, message: wrong, locked: 1,
+              fields: { nameField: "Changed", passwordField: "Secret" } },
             { tag: "locked: the right password unlocks", matID: 1002, fields: { passwordField: "secret" } },
-            { tag: "password changed", pw: true, dialog: "passwordDialog", relocked: 1,
-              fields: { oldPasswordField: "secret", newPasswordField: "new", newRepeatField: "new" },
-              message: "Password: The password was changed." },
-            { tag: "password removed", pw: true, dialog: "passwordDialog", relocked: 0,
-              fields: { oldPasswordField: "secret", newPasswordField: "" },
-              message: "Password: The password was removed." },
-            { tag: "password not changed: a wrong one", pw: true, dialog: "passwordDialog", relocked: 1,
-              fields: { oldPasswordField: "Secret", newPasswordField: "" }, message: "Warning: Password error!" },
-            { tag: "password not changed: new ones differ", pw: true, dialog: "passwordDialog", relocked: 1,
+            { tag: "password changed", pw: true, relocked: 1, message: "Password: The password was changed.",
+              fields: { oldPasswordField: "secret", newPasswordField: "new", newRepeatField: "new" } },
+            { tag: "password removed", pw: true, relocked: 0, message: "Password: The password was removed.",
+              fields: { oldPasswordField: "secret", newPasswordField: "" } },
+            { tag: "password kept: a wrong one", pw: true, relocked: 1, message: wrong,
+              fields: { oldPasswordField: "Secret", newPasswordField: "" } },
+            { tag: "password kept: new ones differ", pw: true, relocked: 1,
               fields: { oldPasswordField: "secret", newPasswordField: "new", newRepeatField: "wen" },
               message: "Warning: The two new passwords differ. Nothing was changed." },
-            { tag: "ID typed negative", dialog: "setIDDialog", fields: { idField: "-700" }, id: 700 },
-            { tag: "ID typed positive: the library's reason", dialog: "setIDDialog", fields: { idField: "702" },
+            { tag: "ID typed negative", fields: { idField: "-700" }, id: 700 },
+            { tag: "ID typed positive: the library's reason", fields: { idField: "702" },
               message: "Warning: A new ID is entered as a negative number: type -702 for the ID 702." },
-            { tag: "no ID", dialog: "setIDDialog", fields: { idField: "" }, message: notAnID("") },
-            { tag: "ID with an exponent", dialog: "setIDDialog", fields: { idField: "-1e3" }, message: notAnID("-1e3") },
-            { tag: "ID beyond 32 bits", dialog: "setIDDialog", fields: { idField: "-4294967996" },
-              message: notAnID("-4294967996") }
+            { tag: "no ID", fields: { idField: "" }, message: notAnID("") },
+            { tag: "ID with an exponent", fields: { idField: "-1e3" }, message: notAnID("-1e3") },
+            { tag: "ID beyond 32 bits", fields: { idField: "-4294967996" }, message: notAnID("-4294967996") }
         ]
     }
     function test_basicDialogs(data) {
@@ -77,16 +80,17 @@ MainWindowTest {
         if (data.pw)
             materials.setMatNameAndManu(materials.curMatName, materials.curManu, Qt.md5("secret"))
         var before = materials.curMaterial
-        if (data.dialog === "setIDDialog")
+        var byID = "idField" in data.fields
+        if (byID)
             mouseClick(child("idFooter"), 10, 10)
         else
             press("nameSymbol")
-        var dialog = opened(data.dialog === "setIDDialog" ? data.dialog : "namInputDialog")
+        var dialog = opened(byID ? "setIDDialog" : "namInputDialog")
         // Every opening starts from the library, with no password.
         compare([child("nameField").text, child("passwordField").text], [materials.curMatName, ""])
         if (data.pw) {
             press("changePasswordButton")
-            dialog = opened(data.dialog)
+            dialog = opened("passwordDialog")
         }
         fill(data.fields)
         mouseClick(dialog.standardButton(data.cancel ? Dialog.Cancel : Dialog.Ok))
@@ -101,21 +105,23 @@ MainWindowTest {
         }
     }
 
-    // ➕ and ➖ on the parameter page say what they copy or remove, then what they did.
+    // ➕ and ➖ on the parameter page say what they copy (rows with an entry to choose) or remove,
+    // then what they did.
     function test_printSetDialogs_data() {
         return [
             // Qualities 2 to 6 are offered.
-            { tag: "copy a quality to the second one offered", sel: [10102, 0.4, 0.2, 0], copy: true, entries: 5,
-              text: "Copy from: Orvik Solo > Dia: 0.40  > Layer: 0.20  > Normal\nTotal sets: 1",
-              pick: 1, entry: "Turbo",
-              message: "Copy print set: Add 1 print sets", after: { curQuality: "Turbo" }, sets: 4 },
+            { tag: "copy a quality to the second one offered", sel: [10102, 0.4, 0.2, 0], entries: 5,
+              text: "Copy from: Orvik Solo > Dia: 0.40  > Layer: 0.20  > Normal\nTotal sets: 1", pick: 1,
+              entry: "Turbo", message: "Copy print set: Add 1 print sets", after: { curQuality: "Turbo" },
+              sets: 4 },
             // Nozzles 0.2, 0.3, 0.5, 0.8 and 1.0 are offered: both 0.4 sets get 0.3.
-            { tag: "copy a nozzle's sets", sel: [10102, 0.4, -1, -1], copy: true, entries: 5,
-              text: "Copy from: Orvik Solo > Dia: 0.40 \nTotal sets: 2", pick: 1, entry: "Dia: 0.30mm",
-              message: "Copy print set: Add 2 print sets", after: { curNozzle: "Dia: 0.30 " }, sets: 5 },
+            { tag: "copy a nozzle's sets", sel: [10102, 0.4, -1, -1], entries: 5, pick: 1,
+              entry: "Dia: 0.30mm",
+              text: "Copy from: Orvik Solo > Dia: 0.40 \nTotal sets: 2", sets: 5,
+              message: "Copy print set: Add 2 print sets", after: { curNozzle: "Dia: 0.30 " } },
             // On the small printer, whose only nozzle is 0.4, the copied sets leave nothing to add.
-            { tag: "nothing to copy to", pico: true, sel: [10104, 0.4, -1, -1], copy: true, entries: 1,
-              text: "Copy from: Orvik pico > Dia: 0.40 \nTotal sets: 2", entry: "Can't insert new sets", sets: 2 },
+            { tag: "nothing to copy to", pico: true, sel: [10104, 0.4, -1, -1], entries: 1, sets: 2,
+              text: "Copy from: Orvik pico > Dia: 0.40 \nTotal sets: 2", entry: "Can't insert new sets" },
             { tag: "remove a nozzle's sets", sel: [10102, 0.4, -1, -1],
               text: "Remove 2 print sets\nOrvik Solo > Dia: 0.40  > -Layer Thick- > ----",
               message: "Remove print set: Removed 2 print sets", sets: 1 }
@@ -127,10 +133,11 @@ MainWindowTest {
             verify(materials.copyCurSets(materials.availNewSet.split("|").indexOf("Orvik pico")) > 0)
         }
         showParams(copyID, data.sel[0], data.sel[1], data.sel[2], data.sel[3])
-        press(data.copy ? "copySetsButton" : "removeSetsButton")
-        var dialog = opened(data.copy ? "copyDialog" : "removeSetDialog")
-        compare(findChild(dialog, data.copy ? "copyFromLabel" : "removeLabel").text, data.text)
-        if (data.copy) {
+        var copy = data.entry !== undefined
+        press(copy ? "copySetsButton" : "removeSetsButton")
+        var dialog = opened(copy ? "copyDialog" : "removeSetDialog")
+        compare(findChild(dialog, copy ? "copyFromLabel" : "removeLabel").text, data.text)
+        if (copy) {
             var combo = findChild(dialog, "setCombo")
             compare([combo.count, combo.currentIndex], [data.entries, 0])
             combo.forceActiveFocus()
