@@ -24,10 +24,12 @@ MainWindowTest {
         verify(materials.modified)
     }
     function savedTheChange() {
-        verify(testFiles.decodeFile(materials.userLibraryPath()).indexOf('"b4":' + materials.valueSpread(0).min) >= 0)
+        var saved = testFiles.decodeFile(materials.userLibraryPath())
+        verify(saved.indexOf('"b4":' + materials.valueSpread(0).min) >= 0)
     }
 
-    // The printer menu shows the parameters once; a printer text with a dash goes back to the start page.
+    // The printer menu shows the parameters once; a printer text with a dash goes back to the start
+    // page.
     function test_printerMenuShowsTheParametersOnce() {
         showParams(1001, 10102, -1, -1, -1)
         choose("printerButton", "printerMenu", "printerItem_10102")
@@ -83,8 +85,10 @@ MainWindowTest {
               texts: ["⩢ -喷嘴-", "◀ 基本信息", "导入", "多个值"] },
             { tag: "☰ English", language: 11, item: "englishItem", written: 0,
               texts: ["⩢ -Nozzle-", "◀ Basic information", "Import", "manifold"] },
-            { tag: "About: zh shows 中文, English writes 0", language: 10, shown: "中文", key: Qt.Key_Up, written: 0 },
-            { tag: "About: English, 中文 writes 10", language: 0, shown: "English", key: Qt.Key_Down, written: 10 },
+            { tag: "About: zh shows 中文, English writes 0", language: 10, shown: "中文", key: Qt.Key_Up,
+              written: 0 },
+            { tag: "About: English, 中文 writes 10", language: 0, shown: "English", key: Qt.Key_Down,
+              written: 10 },
             { tag: "About: zh_tw shows 中文 and is kept", language: 11, shown: "中文", written: 11 },
             { tag: "About: another language is kept", language: 3, shown: "English", written: 3 }
         ]
@@ -168,7 +172,8 @@ MainWindowTest {
             opened("diskChangedDialog")
             press("overwriteButton")
             opened("messageDialog")
-            compare(message(), "Warning: The library could not be saved to\n" + path + "\nFilename refers to a directory")
+            compare(message(), "Warning: The library could not be saved to\n" + path
+                    + "\nFilename refers to a directory")
             child("messageDialog").close()
             closed("messageDialog")
             verify(testFiles.unblock(path))
@@ -208,8 +213,9 @@ MainWindowTest {
         materials.importUserMaterials() // a folder cannot be read
         verify(testFiles.unblock(path))
         keySequence("Ctrl+S")
-        compare(opened("unreadLibraryDialog").prompt, "The user library\n" + path + "\nwas not read completely: "
-                + "Is a directory.\nSaving replaces it with what the editor holds; what could not be read is lost.")
+        compare(opened("unreadLibraryDialog").prompt, "The user library\n" + path
+                + "\nwas not read completely: Is a directory.\nSaving replaces it with what the editor "
+                + "holds; what could not be read is lost.")
         press("cancelSaveButton")
         closed("unreadLibraryDialog")
         compare([materials.isFileExist(path), materials.modified], [false, true])
@@ -238,7 +244,8 @@ MainWindowTest {
         press("mapCell_-1_40")
         tryCompare(child("stackView"), "depth", 2)
         tryCompare(child("stackView"), "busy", false)
-        compare([materials.curMatID, materials.curPrinter, materials.curNozzle], [989791271, "Default", "Dia: 0.40 "])
+        compare([materials.curMatID, materials.curPrinter, materials.curNozzle],
+                [989791271, "Default", "Dia: 0.40 "])
         materials.selectLayerThick(0.2)
         materials.selectQuality(0)
         var vendorSpeed = materials.valueSpread(15).min
