@@ -1,211 +1,260 @@
 import QtQuick 2.12
+import QtQuick.Controls 2.5
 import QtTest 1.2
 
-// The real main window, loaded from the resources as start-up loads it, driven through its
-// controls: navigation between the pages, the drawer and the lock.
-Item {
-    id: root
-    width: 1280
-    height: 800
+// The window around the pages, on the fixture library: navigation, the drawer, the lock, the
+// language, the last session, closing, saving and importing; last, a vendor material edited from
+// the drawer to the saved user library.
+MainWindowTest {
+    name: "Window"
 
-    Loader {
-        id: window
-        source: "qrc:/main.qml"
+    function initTestCase() { materials.importMaterials(fixtureLibrary, false) }
+    function init() {
+        materials.curLanguage = 0
+        window.closeAnswered = false
+        showWindow()
+        // A drawer still closing takes the presses meant for the window.
+        child("drawer").close()
+        closed("drawer")
+    }
+    // A value that differs from the stored one: storing the same value is no change.
+    function makeChange() {
+        materials.selectMaterial(1001)
+        materials.setParameter(0, materials.valueSpread(0).min === 230 ? 231 : 230)
+        verify(materials.modified)
+    }
+    function savedTheChange() {
+        var saved = testFiles.decodeFile(materials.userLibraryPath())
+        verify(saved.indexOf('"b4":' + materials.valueSpread(0).min) >= 0)
     }
 
-    TestCase {
-        id: test
-        name: "Window"
-        when: window.status !== Loader.Loading
+    // The printer menu shows the parameters once; a printer text with a dash goes back to the start
+    // page.
+    function test_printerMenuShowsTheParametersOnce() {
+        showParams(1001, 10102, -1, -1, -1)
+        choose("printerButton", "printerMenu", "printerItem_10102")
+        compare(child("stackView").depth, 2)
+        materials.selectPrinter(-1000)
+        compare(child("stackView").depth, 1)
+    }
 
-        property var stack
+    // The search finds by manufacturer or ID in any letter case, the arrows and Return pick a row,
+    // ➕ and ➖ act at once on the rows found, which are cut to 24 characters. Ctrl and Shift with a
+    // press choose rows, which the export offers.
+    function test_drawer() {
+        openDrawer()
+        var list = child("materialList")
+        type("tAlLoW")
+        tryCompare(list, "count", 1)
+        retype("searchField", "100")
+        tryCompare(list, "count", 2)
+        keyClick(Qt.Key_Down)
+        keyClick(Qt.Key_Return)
+        closed("drawer")
+        compare(materials.curMatID, 1002)
+        openDrawer()
+        retype("searchField", "1001")
+        press("copyMaterial_1001")
+        materials.setMatNameAndManu("A name long enough to cut", "Maker", "")
+        retype("searchField", "LONG enough")
+        tryCompare(list, "count", 1)
+        var copyID = materials.curMatID
+        compare(child("materialField_" + copyID).text, "A name long enough to cu")
+        press("removeMaterial_" + copyID)
+        tryCompare(list, "count", 0)
+        retype("searchField", "")
+        tryCompare(list, "count", 2)
+        mouseClick(child("materialField_1002"), 5, 5, Qt.LeftButton, Qt.ControlModifier)
+        mouseClick(child("materialField_1001"), 5, 5, Qt.LeftButton, Qt.ShiftModifier)
+        mouseClick(child("materialField_1002"), 5, 5, Qt.LeftButton, Qt.ControlModifier)
+        keyClick(Qt.Key_Escape)
+        closed("drawer")
+        keySequence("Ctrl+E")
+        var choice = opened("exportChoice")
+        compare([child("exportChosen").checked, child("exportChosen").text],
+                [true, "The 1 materials chosen in the list (Ctrl or Shift and a press)"])
+        compare(choice.ids(), [1001])
+        choice.close()
+    }
 
-        // The window's root item holds the header, the pages and the popups; views make their
-        // delegates when they next lay out, so look until it is there.
-        function lookUp(name) {
-            return findChild(window.item.contentItem.parent, name) || findChild(window.item, name)
+    // A switch from the ☰ menu reads every text on screen again at once: the scene's, the
+    // library's and the models'. About shows the language, and writes it only when changed.
+    function test_language_data() {
+        return [
+            { tag: "☰ 中文", language: 0, item: "chineseItem", written: 10,
+              texts: ["⩢ -喷嘴-", "◀ 基本信息", "导入", "多个值"] },
+            { tag: "☰ English", language: 11, item: "englishItem", written: 0,
+              texts: ["⩢ -Nozzle-", "◀ Basic information", "Import", "manifold"] },
+            { tag: "About: zh shows 中文, English writes 0", language: 10, shown: "中文", key: Qt.Key_Up,
+              written: 0 },
+            { tag: "About: English, 中文 writes 10", language: 0, shown: "English", key: Qt.Key_Down,
+              written: 10 },
+            { tag: "About: zh_tw shows 中文 and is kept", language: 11, shown: "中文", written: 11 },
+            { tag: "About: another language is kept", language: 3, shown: "English", written: 3 }
+        ]
+    }
+    function test_language(data) {
+        showParams(1001, 10102, -1, -1, -1)
+        materials.curLanguage = data.language
+        press("optionsButton")
+        var menu = opened("optionsMenu")
+        if (data.item) {
+            press(menu.itemAt(menu.count - 2)) // the language's submenu, above About
+            press(data.item)
+        } else {
+            press("aboutItem")
+            var combo = child("languageCombo")
+            compare(combo.currentText, data.shown)
+            combo.forceActiveFocus()
+            if (data.key)
+                keyClick(data.key)
+            mouseClick(opened("aboutDialog").standardButton(Dialog.Ok))
+            closed("aboutDialog")
         }
-        function child(name) {
-            tryVerify(function() { return lookUp(name) !== null }, 3000, "no " + name)
-            return lookUp(name)
+        closed("optionsMenu")
+        compare(materials.curLanguage, data.written)
+        if (data.texts) {
+            compare([child("nozzleButton").text, child("backButton").text, child("importItem").text,
+                     child("paramField_15").placeholderText], data.texts)
         }
-
-        // The controls' own signals, as a click or a press emits them.
-        function click(name) {
-            child(name).clicked()
-        }
-        function press(name) {
-            child(name).pressed(null)
-        }
-
-        function choosePrinter(typeID) {
-            click("printerButton")
-            tryCompare(child("printerMenu"), "opened", true)
-            child("printerItem_" + typeID).triggered()
-            child("printerMenu").close()
-            tryCompare(child("printerMenu"), "visible", false)
-        }
-
-        function openDrawer() {
-            child("drawer").open()
-            tryCompare(child("drawer"), "position", 1)
-        }
-
-        function chooseMaterialFromDrawer(matID) {
-            openDrawer()
-            press("materialField_" + matID)
-        }
-
-        function initTestCase() {
-            compare(window.status, Loader.Ready)
-            // A window made by a Loader is not shown by itself.
-            window.item.show()
-            tryCompare(window.item, "visible", true)
-            window.item.width = 1280
-            window.item.height = 800
-            stack = child("stackView")
-            materials.importMaterials(fixtureLibrary, false)
-        }
-
-        function init() {
-            child("drawer").close()
-            tryCompare(child("drawer"), "position", 0)
-            materials.selectMaterial(1001)
-            while (stack.depth > 1)
-                stack.pop(null)
-        }
-
-        function test_getColorByValue_data() {
-            return [
-                { tag: "middle rounds up", val: 50, min: 0, max: 100, color: "#AAFB82" },
-                { tag: "above max", val: 150, min: 0, max: 100, color: "#FC2B1D" },
-                { tag: "min equals max", val: -7, min: 20, max: 20, color: "#FC2B1D" },
-                { tag: "below min", val: -5, min: 0, max: 100, color: "#000E89" }
-            ]
-        }
-        function test_getColorByValue(data) {
-            compare(String(window.item.getColorByValue(data.val, data.min, data.max)).toUpperCase(), data.color)
-        }
-
-        function test_printerMenuShowsTheParameterPageOnce() {
-            compare(stack.depth, 1)
-            choosePrinter(10102)
-            compare(stack.depth, 2)
-            choosePrinter(10102)
-            compare(stack.depth, 2)
-            verify(child("paramField_15") !== null)
-        }
-
-        function test_aPrinterTextWithADashLeavesTheParameterPage() {
-            choosePrinter(10102)
-            compare(stack.depth, 2)
-            materials.selectPrinter(-1000)
-            compare(stack.depth, 1)
-        }
-
-        function test_choosingAMaterialReturnsToTheStartPage() {
-            choosePrinter(10102)
-            chooseMaterialFromDrawer(1002)
-            compare(stack.depth, 1)
-            compare(materials.curMatID, 1002)
-            tryCompare(child("drawer"), "position", 0)
-        }
-
-        function test_drawerRowsAreCutTo24Characters() {
-            materials.setMatNameAndManu("A name long enough to cut", "Maker", "")
-            openDrawer()
-            compare(child("materialField_1001").text, "A name long enough to cu")
-        }
-
-        function test_lockedRowsOpenNoDialog() {
-            materials.selectMaterial(1002) // locked with a password
-            compare(materials.bMatLocked, 1)
-            compare(child("editButton_0").text, "⚔")
-            press("basicField_0")
-            compare(child("temperatureDialog").opened, false)
-            materials.selectMaterial(1001)
-            compare(child("editButton_0").text, "✎")
-            press("basicField_0")
-            tryCompare(child("temperatureDialog"), "opened", true)
-            child("temperatureDialog").reject()
-            tryCompare(child("temperatureDialog"), "opened", false)
-        }
-
-        function test_removingFromTheDrawerIsImmediate() {
-            materials.addCopyMaterial(1001)
-            var copyID = materials.curMatID
-            openDrawer()
-            click("removeMaterial_" + copyID)
-            tryVerify(function() { return lookUp("materialField_" + copyID) === null })
-            child("drawer").close()
-        }
-
-        // A language switch reads every text on screen again at once: the scene's, the library's
-        // and the models'.
-        function test_languageSwitchReadsEveryTextAgain() {
-            choosePrinter(10102)
-            materials.curLanguage = 10
-            compare(child("nozzleButton").text, "⩢ -喷嘴-")
-            compare(child("backButton").text, "◀ 基本信息")
-            compare(child("importItem").text, "导入")
-            compare(child("paramField_15").placeholderText, "多个值")
+        if (data.written === 10)
             tryVerify(function() { return lookUp("paramField_15").parent.children[0].text === "轮廓速度: " })
-            materials.curLanguage = 0
-            compare(child("importItem").text, "Import")
-            compare(child("nozzleButton").text, "⩢ -Nozzle-")
-        }
+    }
 
-        // The next start goes back to where the user left off, as far as it still exists.
-        function test_lastSessionIsRestored_data() {
-            return [
-                { tag: "the whole selection and its page", matID: 1001, quality: "Fine", depth: 2 },
-                { tag: "a material that is gone", matID: 999, quality: "----", depth: 1 }
-            ]
-        }
-        function test_lastSessionIsRestored(data) {
-            choosePrinter(10102)
-            materials.selectNozzle(0.4)
-            materials.selectLayerThick(0.2)
-            materials.selectQuality(1)
-            window.item.rememberSession()
-            chooseMaterialFromDrawer(1002)
-            tryCompare(stack, "depth", 1)
-            if (data.matID === 999)
-                findChild(window.item, "lastSession").matID = 999
-            window.item.restoreSession()
-            compare(materials.curMatID, data.matID === 999 ? 1002 : 1001)
-            compare(materials.curQuality, data.quality)
-            tryCompare(stack, "depth", data.depth)
-        }
+    // A material chosen in the drawer goes back to the start page, where a locked material's rows
+    // open no dialog; the next start goes back to where the user left off, as far as it still exists.
+    function test_lastSessionIsRestored_data() {
+        return [
+            { tag: "the whole selection and its page", matID: 1001, quality: "Fine", depth: 2 },
+            { tag: "a material that is gone", matID: 999, quality: "----", depth: 1 }
+        ]
+    }
+    function test_lastSessionIsRestored(data) {
+        showParams(1001, 10102, 0.4, 0.2, 1)
+        window.rememberSession()
+        openDrawer()
+        press("materialField_1002")
+        closed("drawer")
+        compare([child("stackView").depth, materials.curMatID, child("editButton_0").text], [1, 1002, "⚔"])
+        press("basicField_0")
+        verify(!child("temperatureDialog").visible)
+        findChild(window, "lastSession").matID = data.matID
+        window.restoreSession()
+        compare([materials.curMatID, materials.curQuality], [data.matID === 999 ? 1002 : 1001, data.quality])
+        tryCompare(child("stackView"), "depth", data.depth)
+    }
 
-        // The start page's map goes into the cascade as the menus do; a value changed from the
-        // vendor's is marked, and its mark puts the vendor's value back. Named to run last: it
-        // loads the vendor library, whose "PLA" takes the place of the fixture's.
-        function test_zVendorMarkAndMapCell() {
-            materials.checkVendorMaterials()
-            materials.importVendorMaterials()
-            chooseMaterialFromDrawer(989791271) // the vendor's "PETG"
-            tryCompare(child("drawer"), "visible", false)
-            // The map of the material shown before is replaced as the view settles.
-            tryVerify(function() { var c = lookUp("mapCell_-1_40"); return c && c.count > 0 && materials.curMatID === 989791271 })
-            tryCompare(stack, "busy", false)
-            waitForRendering(stack)
-            mouseClick(child("mapCell_-1_40"))
-            tryCompare(stack, "depth", 2)
-            tryCompare(stack, "busy", false)
-            compare(materials.curPrinter, "Default")
-            compare(materials.curNozzle, "Dia: 0.40 ")
-            materials.selectLayerThick(0.2)
-            materials.selectQuality(0)
-            var vendorSpeed = materials.valueSpread(15).min
-            materials.setParameter(15, vendorSpeed + 9)
-            var mark = child("vendorMark_15")
-            tryCompare(mark, "opacity", 1)
-            compare(mark.tip, "Vendor: " + vendorSpeed + " mm/s")
-            mouseClick(mark)
-            compare(materials.valueSpread(15).min, vendorSpeed)
-            tryVerify(function() { var m = lookUp("vendorMark_15"); return m && m.opacity === 0 })
-            compare(materials.undoText, "Undo reset Contour Speed of PETG to the vendor's")
+    // Closing with unsaved changes asks first; a save that fails keeps the window and says why.
+    function test_closing_data() {
+        return [
+            { tag: "no changes: closes without asking", closes: true },
+            { tag: "Cancel keeps the window and the changes", answer: Dialog.Cancel, closes: false },
+            { tag: "Save writes, then closes", answer: Dialog.Save, closes: true, saved: true },
+            { tag: "Discard closes", answer: Dialog.Discard, closes: true },
+            // A folder where the library was is a change on disk: asked first, then the failure.
+            { tag: "a failed save keeps the window", answer: Dialog.Save, blocked: true, closes: false }
+        ]
+    }
+    function test_closing(data) {
+        var path = materials.userLibraryPath()
+        if (data.answer !== undefined)
+            makeChange()
+        else
+            verify(materials.exportUserMaterials())
+        if (data.blocked)
+            verify(testFiles.blockWithFolder(path))
+        keySequence("Ctrl+Q")
+        if (data.answer !== undefined) {
+            mouseClick(opened("unsavedDialog").standardButton(data.answer))
+            closed("unsavedDialog")
         }
+        if (data.blocked) {
+            opened("diskChangedDialog")
+            press("overwriteButton")
+            opened("messageDialog")
+            compare(message(), "Warning: The library could not be saved to\n" + path
+                    + "\nFilename refers to a directory")
+            child("messageDialog").close()
+            closed("messageDialog")
+            verify(testFiles.unblock(path))
+            materials.importUserMaterials() // the library in its folder again
+        }
+        tryCompare(window, "visible", !data.closes)
+        compare(materials.modified, data.answer !== undefined && !data.saved)
+        if (data.saved)
+            savedTheChange()
+    }
+
+    // Files to import are previewed one after another, as chosen, then reported once.
+    function test_importPreviewThenOneReport() {
+        makeChange() // the library's PLA now differs from the fixture's
+        var junk = testFiles.writeText("junk.cvx", "nothing here\n")
+        window.importFiles([fixtureLibrary, junk])
+        var preview = opened("importPreview")
+        compare(child("previewSummary").text, "0 new, 1 the same as in your library, 1 different from it.")
+        var choice = findChild(preview.contentItem, "choice_0")
+        compare(choice.currentText, "Keep both")
+        choice.forceActiveFocus()
+        keyClick(Qt.Key_Down) // take theirs
+        mouseClick(preview.standardButton(Dialog.Ok))
+        opened("messageDialog")
+        compare(message(), "Import: " + junk + " holds no material.\n0 materials added, 1 replaced existing "
+                + "ones, 1 kept as they were, 0 renumbered, 1 lines skipped as not materials.")
+        child("messageDialog").close()
+        closed("messageDialog")
+        compare(materials.valueSpread(0).min, 210) // the fixture's print temperature, taken
+    }
+
+    // A user library that was not read completely is replaced only when the user says so.
+    function test_saveOverAnUnreadLibraryAsksFirst() {
+        makeChange()
+        var path = materials.userLibraryPath()
+        verify(testFiles.blockWithFolder(path))
+        materials.importUserMaterials() // a folder cannot be read
+        verify(testFiles.unblock(path))
+        keySequence("Ctrl+S")
+        compare(opened("unreadLibraryDialog").prompt, "The user library\n" + path
+                + "\nwas not read completely: Is a directory.\nSaving replaces it with what the editor "
+                + "holds; what could not be read is lost.")
+        press("cancelSaveButton")
+        closed("unreadLibraryDialog")
+        compare([materials.isFileExist(path), materials.modified], [false, true])
+        choose("optionsButton", "optionsMenu", "saveItem")
+        opened("unreadLibraryDialog")
+        press("saveAnywayButton")
+        closed("unreadLibraryDialog")
+        compare([materials.modified, materials.userLibraryReadError], [false, ""])
+        savedTheChange()
+    }
+
+    // Last, over the shipped vendor library, whose "PLA" takes the place of the fixture's: its
+    // "PETG" from the drawer and a cell of the start page's map; a value changed from the vendor's
+    // is marked, and its mark puts the vendor's value back.
+    function test_zVendorMarkAndMapCell() {
+        materials.checkVendorMaterials()
+        materials.importVendorMaterials()
+        openDrawer()
+        type("989791271")
+        keyClick(Qt.Key_Return)
+        closed("drawer")
+        // The map of the material shown before is replaced as the view settles.
+        tryVerify(function() { var c = lookUp("mapCell_-1_40"); return c && c.count > 0 })
+        tryCompare(child("stackView"), "busy", false)
+        waitForRendering(child("stackView"))
+        press("mapCell_-1_40")
+        tryCompare(child("stackView"), "depth", 2)
+        tryCompare(child("stackView"), "busy", false)
+        compare([materials.curMatID, materials.curPrinter, materials.curNozzle],
+                [989791271, "Default", "Dia: 0.40 "])
+        materials.selectLayerThick(0.2)
+        materials.selectQuality(0)
+        var vendorSpeed = materials.valueSpread(15).min
+        materials.setParameter(15, vendorSpeed + 9)
+        tryCompare(child("vendorMark_15"), "opacity", 1)
+        compare(child("vendorMark_15").tip, "Vendor: " + vendorSpeed + " mm/s")
+        press("vendorMark_15")
+        compare(materials.valueSpread(15).min, vendorSpeed)
+        tryVerify(function() { var m = lookUp("vendorMark_15"); return m && m.opacity === 0 })
+        compare(materials.undoText, "Undo reset Contour Speed of PETG to the vendor's")
     }
 }
