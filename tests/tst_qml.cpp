@@ -8,7 +8,6 @@
 #include "core/MaterialFormat.h"
 #include "models/QmlTypes.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -33,13 +32,6 @@ public:
         });
         return QString::fromStdString(array + "]");
     }
-    // A folder where a file is expected makes every write of that file fail.
-    Q_INVOKABLE bool blockWithFolder(const QString &path) const
-    {
-        QFile::remove(path);
-        return QDir().mkpath(path);
-    }
-    Q_INVOKABLE bool unblock(const QString &path) const { return QDir(path).removeRecursively(); }
     // Writes a file in a private folder; returns its path.
     Q_INVOKABLE QString writeText(const QString &name, const QString &text) const
     {
