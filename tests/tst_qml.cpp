@@ -8,10 +8,9 @@
 #include "core/MaterialFormat.h"
 #include "models/QmlTypes.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QTemporaryDir>
 #include <QtQuickTest>
 
 #include <memory>
@@ -33,13 +32,6 @@ public:
         });
         return QString::fromStdString(array + "]");
     }
-    // A folder where a file is expected makes every write of that file fail.
-    Q_INVOKABLE bool blockWithFolder(const QString &path) const
-    {
-        QFile::remove(path);
-        return QDir().mkpath(path);
-    }
-    Q_INVOKABLE bool unblock(const QString &path) const { return QDir(path).removeRecursively(); }
     // Writes a file in a private folder; returns its path.
     Q_INVOKABLE QString writeText(const QString &name, const QString &text) const
     {
@@ -75,8 +67,9 @@ public slots:
         m_fixture = std::make_unique<LibraryFixture>();
         // A small library that the tests import when they need materials: one locked with the
         // password "secret".
-        CPrintMaterial pla = makeMaterial("PLA", "KestRona", 1001,
-                                          {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}, {10102, 0.6f, 0.3f, 0}});
+        CPrintMaterial pla =
+            makeMaterial("PLA", "KestRona", 1001,
+                         {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}, {10102, 0.6f, 0.3f, 0}});
         CPrintMaterial locked = makeMaterial("PETG", "Tallow", 1002, {{10102, 0.4f, 0.2f, 0}});
         qstrcpy(locked.m_szPwMD5, "5ebe2294ecd0e0f08eab7690d2a6ee69");
         const QString library = m_fixture->dataDir() + QStringLiteral("/fixture.cvx");
