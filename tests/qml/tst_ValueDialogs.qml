@@ -62,6 +62,8 @@ MainWindowTest {
             { tag: "untouched, sets differing", id: 15, dialog: "speed", text: "40 – 55mm/s",
               note: "2 print sets" },
             { tag: "untouched, integer off the grid", id: 21, dialog: "intInput", text: "105.5 %" },
+            { tag: "untouched, decimal off the grid, ✎", id: 4, button: true, dialog: "doubleInput",
+              text: "1.035 g/㎤" },
             { tag: "integer, arrow up from 105.5", id: 21, dialog: "intInput", text: "105.5 %",
               keys: [Qt.Key_Up, Qt.Key_Return], stored: 106 },
             { tag: "decimal typed with a comma", id: 4, dialog: "doubleInput", text: "1.035 g/㎤",
@@ -78,7 +80,7 @@ MainWindowTest {
               note: "2 print sets", mode: "modePercent", typed: "-10", stored: 36, max: 49.5 },
             { tag: "Escape stores nothing", id: 16, dialog: "speed", text: "40.5mm/s",
               keys: [Qt.Key_Up, Qt.Key_Escape] },
-            // Half way up the scale takes the colour above.
+            // Untouched on the grid; half way up the scale takes the colour above.
             { tag: "after another row: bar colour", id: 10, first: 9, values: { 9: 50, 10: 50 },
               dialog: "temperature", text: "50℃", colour: "#aafb82" }
         ]
