@@ -54,3 +54,52 @@ QString fixture(const QString &name)
 {
     return QStringLiteral(CORVANE_TEST_DATA "/") + name;
 }
+
+QByteArray exampleJson()
+{
+    return readAll(fixture(QStringLiteral("example_material.json"))).trimmed();
+}
+
+QByteArray hexLine(const QByteArray &json)
+{
+    return json.toHex() + '\n';
+}
+
+ToolRun runTool(const QString &program, const QStringList &args, const ToolOptions &options)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), options.locale);
+    process.setProcessEnvironment(environment);
+    if (!options.stdoutFile.isEmpty())
+        process.setStandardOutputFile(options.stdoutFile);
+    if (!options.stdinFile.isEmpty())
+        process.setStandardInputFile(options.stdinFile);
+    QString command = program;
+    QStringList arguments = args;
+#if !defined(__SANITIZE_ADDRESS__)
+    if (options.memoryLimitKb > 0) {
+        const QString limited =
+            QStringLiteral("ulimit -v %1 && exec \"$0\" \"$@\"").arg(options.memoryLimitKb);
+        command = QStringLiteral("/bin/sh");
+        arguments = QStringList{QStringLiteral("-c"), limited, program} + args;
+    }
+#endif
+    process.start(command, arguments);
+    ToolRun run;
+    if (!process.waitForStarted())
+        return run;
+    if (options.stdinFile.isEmpty())
+        process.write(options.input);
+    process.closeWriteChannel();
+    run.finished = process.waitForFinished(120000);
+    if (!run.finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    run.status = process.exitStatus();
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}

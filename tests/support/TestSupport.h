@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -42,3 +43,30 @@ bool writeAll(const QString &path, const QByteArray &bytes);
 
 // A fixture from tests/data.
 QString fixture(const QString &name);
+
+// The editor's worked example, "PLA" with one print set, as the compact JSON text it writes.
+QByteArray exampleJson();
+// The JSON text as a line of a material file.
+QByteArray hexLine(const QByteArray &json);
+
+// A program run to its end, or killed after two minutes, and what it wrote.
+struct ToolRun
+{
+    bool finished = false;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    bool ranWell() const { return finished && status == QProcess::NormalExit; }
+};
+
+struct ToolOptions
+{
+    QByteArray input;     // standard input, unless stdinFile names a file for it
+    QString stdinFile = {};
+    QString stdoutFile = {}; // empty: standard output is collected
+    QString locale = QStringLiteral("C.UTF-8"); // system messages in English
+    int memoryLimitKb = 0; // address space, 0 for no limit; none under AddressSanitizer, which
+                           // reserves far more for itself
+};
+ToolRun runTool(const QString &program, const QStringList &args, const ToolOptions &options = {});
