@@ -3,7 +3,6 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -45,78 +44,58 @@ class TstPrintMaterial : public QObject
 private slots:
     void addOrReplace_data();
     void addOrReplace();
-    void lockText_data();
-    void lockText();
     void listAndRemove_data();
     void listAndRemove();
-    void listNozzles_data();
-    void listNozzles();
-    void listLayersAndQualities();
+    void menus_data();
+    void menus();
     void sortIsStable();
     void updateDerived();
     void copyIsDeep();
-    void nameCutAt32Bytes();
 };
 
 void TstPrintMaterial::addOrReplace_data()
 {
     QTest::addColumn<PrintSetData>("added");
+    QTest::addColumn<QByteArray>("lock"); // null: none given
     QTest::addColumn<int>("result");
-
-    // The record holds one set of 10102, nozzle 0.4, layer 0.2, quality 0.
-    QTest::addRow("nozzle 0.405 within 0.01 replaces") << PrintSetData{10102, 0.405f, 0.2f, 0} << 0;
-    QTest::addRow("layer 0.2005 within 0.001 replaces") << PrintSetData{10102, 0.4f, 0.2005f, 0} << 0;
-    QTest::addRow("negative quality overwrites the first match") << PrintSetData{10102, 0.4f, 0.2f, -1} << 0;
-    QTest::addRow("other quality appends") << PrintSetData{10102, 0.4f, 0.2f, 1} << 1;
-    QTest::addRow("10112 with nozzle 0.6 is invalid") << PrintSetData{10112, 0.6f, 0.3f, 0} << -2;
-    QTest::addRow("10102 with nozzle 0.6 is valid") << PrintSetData{10102, 0.6f, 0.3f, 0} << 1;
-    QTest::addRow("layer 0.205 is not 0.2, and not offered") << PrintSetData{10102, 0.4f, 0.205f, 0} << -2;
-    QTest::addRow("layer 0.12 on nozzle 0.4 is invalid") << PrintSetData{10102, 0.4f, 0.12f, 0} << -2;
-    QTest::addRow("alias 10003 is checked with the generic lists") << PrintSetData{10003, 0.6f, 0.3f, 0} << 1;
+    // The record holds one set of 10102, nozzle 0.4, layer 0.2, quality 0, and is locked.
+    const QByteArray own(kLock);
+    const auto row = [&](const char *name, PrintSetData added, int result) {
+        QTest::newRow(name) << added << own << result;
+    };
+    row("nozzle 0.405 within 0.01 replaces", {10102, 0.405f, 0.2f, 0}, 0);
+    row("layer 0.2005 within 0.001 replaces", {10102, 0.4f, 0.2005f, 0}, 0);
+    row("negative quality overwrites the first match", {10102, 0.4f, 0.2f, -1}, 0);
+    row("other quality appends", {10102, 0.4f, 0.2f, 1}, 1);
+    row("10112 with nozzle 0.6 is invalid", {10112, 0.6f, 0.3f, 0}, -2);
+    row("10102 with nozzle 0.6 is valid", {10102, 0.6f, 0.3f, 0}, 1);
+    row("layer 0.205 is not 0.2, and not offered", {10102, 0.4f, 0.205f, 0}, -2);
+    row("layer 0.12 on nozzle 0.4 is invalid", {10102, 0.4f, 0.12f, 0}, -2);
+    row("alias 10003 is checked with the generic lists", {10003, 0.6f, 0.3f, 0}, 1);
+    const PrintSetData valid{10102, 0.4f, 0.3f, 0};
+    QTest::addRow("no lock text refused") << valid << QByteArray() << -1;
+    QTest::addRow("a prefix of the lock text refused") << valid << own.left(31) << -1;
+    QTest::addRow("the lock text in other case refused") << valid << own.toUpper() << -1;
 }
 
+// The whole set, key included, is stored; a refused lock text also removes nothing.
 void TstPrintMaterial::addOrReplace()
 {
     QFETCH(PrintSetData, added);
+    QFETCH(QByteArray, lock);
     QFETCH(int, result);
-
-    CPrintMaterial mat = withSets({{10102, 0.4f, 0.2f, 0}});
-    const std::list<PrintSetData> before = mat.m_lstSets;
-    PrintSetData set = added;
-    set.fSpeed[2] = 99.0f;
-
-    QCOMPARE(mat.AddOrReplaceSet(set, nullptr), result);
-    QCOMPARE(mat.m_lstSets.size(), before.size() + (result == 1 ? 1 : 0));
-    if (result == -2)
-        QVERIFY(mat.m_lstSets == before);
-    else // the whole set, key included, is stored
-        QVERIFY((result == 0 ? mat.m_lstSets.front() : mat.m_lstSets.back()) == set);
-}
-
-void TstPrintMaterial::lockText_data()
-{
-    QTest::addColumn<bool>("nullGiven");
-    QTest::addColumn<QByteArray>("given");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::addRow("null refused") << true << QByteArray() << false;
-    QTest::addRow("a prefix refused") << false << QByteArray(kLock).left(31) << false;
-    QTest::addRow("other case refused") << false << QByteArray(kLock).toUpper() << false;
-    QTest::addRow("its own text accepted") << false << QByteArray(kLock) << true;
-}
-
-void TstPrintMaterial::lockText()
-{
-    QFETCH(bool, nullGiven);
-    QFETCH(QByteArray, given);
-    QFETCH(bool, accepted);
-
     CPrintMaterial mat = withSets({{10102, 0.4f, 0.2f, 0}});
     std::strcpy(mat.m_szPwMD5, kLock);
-    const char *lock = nullGiven ? nullptr : given.constData();
-    QCOMPARE(mat.AddOrReplaceSet(PrintSetData{10102, 0.4f, 0.3f, 0}, lock), accepted ? 1 : -1);
-    QCOMPARE(mat.RemoveSets(10102, -1, lock, 0.4f, 0.2f), accepted ? 1 : 0);
-    QCOMPARE(int(mat.m_lstSets.size()), 1);
+    const std::list<PrintSetData> before = mat.m_lstSets;
+    added.fSpeed[2] = 99.0f;
+    const char *given = lock.isNull() ? nullptr : lock.constData();
+    QCOMPARE(mat.AddOrReplaceSet(added, given), result);
+    QCOMPARE(mat.m_lstSets.size(), before.size() + (result == 1 ? 1 : 0));
+    if (result < 0)
+        QVERIFY(mat.m_lstSets == before);
+    else
+        QVERIFY((result == 0 ? mat.m_lstSets.front() : mat.m_lstSets.back()) == added);
+    QCOMPARE(mat.RemoveSets(10102, -1, given, -1, -1) > 0, result != -1);
 }
 
 // A lookup stops at the first negative part of its pattern; a removal tests each part on its own.
@@ -125,27 +104,26 @@ void TstPrintMaterial::listAndRemove_data()
     QTest::addColumn<PrintSetData>("pattern");
     QTest::addColumn<QList<int>>("listed");
     QTest::addColumn<QList<int>>("remaining");
-
     using L = QList<int>;
-    QTest::addRow("nozzle within tolerance") << PrintSetData{10102, 0.405f, -1, -1} << L{0, 1, 2} << L{3, 4, 5};
+    QTest::addRow("nozzle within tolerance") << PrintSetData{10102, 0.405f, -1, -1} << L{0, 1, 2}
+                                             << L{3, 4, 5};
     QTest::addRow("full key") << PrintSetData{10102, 0.4f, 0.2f, 1} << L{1} << L{0, 2, 3, 4, 5};
-    QTest::addRow("wildcard nozzle") << PrintSetData{10102, -1, 0.3f, 1} << L{0, 1, 2, 3} << L{0, 1, 2, 3, 4, 5};
+    QTest::addRow("wildcard nozzle") << PrintSetData{10102, -1, 0.3f, 1} << L{0, 1, 2, 3}
+                                     << L{0, 1, 2, 3, 4, 5};
     QTest::addRow("wildcard layer") << PrintSetData{10102, 0.4f, -1, 0} << L{0, 1, 2} << L{1, 3, 4, 5};
-    QTest::addRow("type -1 is the generic type, not a wildcard") << PrintSetData{-1, -1, -1, -1} << L{5}
-                                                                 << L{0, 1, 2, 3, 4};
+    QTest::addRow("type -1 is the generic type, not a wildcard")
+        << PrintSetData{-1, -1, -1, -1} << L{5} << L{0, 1, 2, 3, 4};
     QTest::addRow("alias is not resolved") << PrintSetData{10007, -1, -1, -1} << L() << L{0, 1, 2, 3, 4, 5};
 }
 
 void TstPrintMaterial::listAndRemove()
 {
     QFETCH(PrintSetData, pattern);
+    const PrintSetData &p = pattern;
     QFETCH(QList<int>, listed);
     QFETCH(QList<int>, remaining);
-
     CPrintMaterial mat = withSets(kSample);
-    const int type = pattern.nPrinterType;
-    const int quality = pattern.nQuality;
-    const std::vector<PrintSetData *> sets = mat.ListSets(type, quality, pattern.fNozzleDia, pattern.fLayerThick);
+    const auto sets = mat.ListSets(p.nPrinterType, p.nQuality, p.fNozzleDia, p.fLayerThick);
     QList<int> found;
     for (const PrintSetData *s : sets)
         found << s->nBasicTemp;
@@ -157,72 +135,73 @@ void TstPrintMaterial::listAndRemove()
     QCOMPARE(int(std::count_if(mat.m_lstSets.begin(), mat.m_lstSets.end(),
                                [](const PrintSetData &s) { return s.fSpeed[0] == 12.5f; })),
              listed.size());
-
     mat.m_lstSets.pop_back();
-    QCOMPARE(mat.RemoveSets(type, quality, nullptr, pattern.fNozzleDia, pattern.fLayerThick),
+    QCOMPARE(mat.RemoveSets(p.nPrinterType, p.nQuality, nullptr, p.fNozzleDia, p.fLayerThick),
              int(kSample.size()) - remaining.size());
     QCOMPARE(markers(mat.m_lstSets), remaining);
 }
 
-void TstPrintMaterial::listNozzles_data()
+// What the menus offer: the nozzles of a type, the layers of a nozzle, or the qualities of a layer.
+void TstPrintMaterial::menus_data()
 {
     QTest::addColumn<Keys>("sets");
-    QTest::addColumn<int>("fallback");
+    QTest::addColumn<bool>("fallback");
     QTest::addColumn<int>("type");
-    QTest::addColumn<QList<float>>("nozzles");
-
+    QTest::addColumn<float>("nozzle"); // negative: the nozzles
+    QTest::addColumn<float>("layer");  // negative: the layers of the nozzle
+    QTest::addColumn<QList<float>>("offered");
+    using F = QList<float>;
     const Keys generic = {{-1, 0.4f, 0.2f, 0}, {-1, 0.2f, 0.1f, 0}};
+    const Keys own = {{10102, 0.4f, 0.3f, 0},  {10102, 0.6f, 0.4f, 0},    {10102, 0.4f, 0.2005f, 2},
+                      {10102, 0.2f, 0.05f, 0}, {10102, 0.405f, 0.2f, 0},  {10102, 0.4f, 0.205f, 3},
+                      {10110, 0.4f, 0.15f, 0}, {-1, 0.4f, 0.25f, 5}};
     QTest::addRow("alias 10007 lists the sets of 10110")
-        << Keys{{10110, 0.6f, 0.3f, 0}, {10102, 0.3f, 0.1f, 0}, {10110, 0.4f, 0.2f, 0}} << 1 << 10007
-        << QList<float>{0.4f, 0.6f};
-    QTest::addRow("fallback to the generic sets") << generic << 1 << 10102 << QList<float>{0.2f, 0.4f};
-    QTest::addRow("no fallback, no nozzles") << generic << 0 << 10102 << QList<float>();
-    QTest::addRow("own sets hide the generic ones") << Keys{{-1, 0.2f, 0.1f, 0}, {10102, 0.6f, 0.3f, 0}} << 1
-                                                    << 10102 << QList<float>{0.6f};
-    QTest::addRow("0.4 and 0.405 give one entry")
-        << Keys{{10102, 0.405f, 0.25f, 0}, {10102, 0.5f, 0.2f, 0}, {10102, 0.4f, 0.2f, 0}} << 1 << 10102
-        << QList<float>{0.4f, 0.5f};
+        << Keys{{10110, 0.6f, 0.3f, 0}, {10102, 0.3f, 0.1f, 0}, {10110, 0.4f, 0.2f, 0}} << true << 10007
+        << -1.f << -1.f << F{0.4f, 0.6f};
+    QTest::addRow("fallback to the generic sets") << generic << true << 10102 << -1.f << -1.f
+                                                  << F{0.2f, 0.4f};
+    QTest::addRow("no fallback, no nozzles") << generic << false << 10102 << -1.f << -1.f << F{};
+    QTest::addRow("own sets hide the generic ones")
+        << Keys{{-1, 0.2f, 0.1f, 0}, {10102, 0.6f, 0.3f, 0}} << true << 10102 << -1.f << -1.f << F{0.6f};
+    QTest::addRow("nozzles 0.4 and 0.405 give one entry")
+        << Keys{{10102, 0.405f, 0.25f, 0}, {10102, 0.5f, 0.2f, 0}, {10102, 0.4f, 0.2f, 0}} << true << 10102
+        << -1.f << -1.f << F{0.4f, 0.5f};
+    QTest::addRow("layers 0.2 and 0.2005 give one entry, 0.205 is another")
+        << own << true << 10102 << 0.4f << -1.f << F{0.2f, 0.205f, 0.3f};
+    QTest::addRow("qualities take layers within 0.01 as the same")
+        << own << true << 10102 << 0.4f << 0.2f << F{0, 2, 3};
+    QTest::addRow("qualities of a type without sets are the generic ones")
+        << own << true << 10113 << 0.4f << 0.25f << F{5};
 }
 
-void TstPrintMaterial::listNozzles()
+void TstPrintMaterial::menus()
 {
     QFETCH(Keys, sets);
-    QFETCH(int, fallback);
+    QFETCH(bool, fallback);
     QFETCH(int, type);
-    QFETCH(QList<float>, nozzles);
-
+    QFETCH(float, nozzle);
+    QFETCH(float, layer);
+    QFETCH(QList<float>, offered);
     CPrintMaterial mat = withSets(sets);
     mat.m_bDefaultFallback = fallback;
-    std::vector<float> out;
-    mat.ListNozzles(type, out);
-    QCOMPARE(QList<float>(out.begin(), out.end()), nozzles);
+    std::vector<float> values;
+    std::set<int32_t> qualities;
+    if (nozzle < 0)
+        mat.ListNozzles(type, values);
+    else if (layer < 0)
+        mat.ListLayerThicks(type, values, nozzle);
+    else
+        mat.ListQualities(type, qualities, nozzle, layer);
+    values.insert(values.end(), qualities.begin(), qualities.end());
+    QCOMPARE(QList<float>(values.begin(), values.end()), offered);
     // The list stays sorted: that is the order in which sets are written.
     QVERIFY(std::is_sorted(mat.m_lstSets.begin(), mat.m_lstSets.end(), LessPrintSet));
 }
 
-void TstPrintMaterial::listLayersAndQualities()
-{
-    CPrintMaterial mat = withSets({{10102, 0.4f, 0.3f, 0}, {10102, 0.6f, 0.4f, 0}, {10102, 0.4f, 0.2005f, 2},
-                                   {10102, 0.2f, 0.05f, 0}, {10102, 0.405f, 0.2f, 0}, {10102, 0.4f, 0.205f, 3},
-                                   {10110, 0.4f, 0.15f, 0}, {-1, 0.4f, 0.25f, 5}});
-    std::vector<float> layers;
-    mat.ListLayerThicks(10102, layers, 0.4f);
-    // 0.2 and 0.2005 give one entry; 0.205 is another layer here.
-    QCOMPARE(QList<float>(layers.begin(), layers.end()), QList<float>({0.2f, 0.205f, 0.3f}));
-    // Qualities take layers within 0.01 as the same.
-    std::set<int32_t> qualities;
-    mat.ListQualities(10102, qualities, 0.4f, 0.2f);
-    QCOMPARE(QList<int>(qualities.begin(), qualities.end()), QList<int>({0, 2, 3}));
-    // A type without sets of its own falls back to the generic ones.
-    qualities.clear();
-    mat.ListQualities(10113, qualities, 0.4f, 0.25f);
-    QCOMPARE(QList<int>(qualities.begin(), qualities.end()), QList<int>{5});
-}
-
+// Type first; a nozzle within 0.01 lets the layer decide, a layer within 0.001 the quality.
+// 1 and 3 have the same key within tolerance, so they keep their order.
 void TstPrintMaterial::sortIsStable()
 {
-    // Type first; a nozzle within 0.01 lets the layer decide, a layer within 0.001 the quality.
-    // 1 and 3 have the same key within tolerance, so they keep their order.
     CPrintMaterial mat = withSets({{10110, 0.2f, 0.05f, 0}, {10102, 0.4f, 0.2f, 0}, {10102, 0.405f, 0.1f, 0},
                                    {10102, 0.4f, 0.2005f, 0}, {-1, 1.0f, 0.8f, 0}, {10102, 0.4f, 0.2f, 2},
                                    {10102, 0.6f, 0.05f, 0}, {10102, 0.4f, 0.2004f, 1}});
@@ -241,16 +220,13 @@ void TstPrintMaterial::updateDerived()
     a.fAcc[2] = NAN;
     a.fP17 = 3.0f;
     QCOMPARE(mat.UpdateDerived(), 1);
-
-    QCOMPARE(a.fLayerThick, 0.2f);
-    QCOMPARE(mat.m_lstSets.back().fLayerThick, 0.26f);
-    QCOMPARE(QList<float>(std::begin(a.fAcc), std::end(a.fAcc)), QList<float>({1000.0f, 1200.0f, 1000.0f}));
-    QCOMPARE(a.fP17, 150.0f);
-    QCOMPARE(mat.m_nPrintTemp2, 233);
-    QCOMPARE(mat.m_nPlatTemp2, 61);
-    QCOMPARE(double(mat.m_fDiaFactor), 10.0); // of the 1.7 mm default, squared in single precision
+    // The factor is of the 1.7 mm default, squared in single precision.
+    QCOMPARE(QList<float>({a.fLayerThick, mat.m_lstSets.back().fLayerThick, a.fAcc[0], a.fAcc[1], a.fAcc[2],
+                           a.fP17, float(mat.m_nPrintTemp2), float(mat.m_nPlatTemp2), mat.m_fDiaFactor}),
+             QList<float>({0.2f, 0.26f, 1000.0f, 1200.0f, 1000.0f, 150.0f, 233.0f, 61.0f, 10.0f}));
 }
 
+// A copy owns its sets, and its cursor points into its own list (nowhere, at first).
 void TstPrintMaterial::copyIsDeep()
 {
     CPrintMaterial source = withSets({{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.3f, 0}});
@@ -258,27 +234,14 @@ void TstPrintMaterial::copyIsDeep()
     std::strcpy(source.m_szPwMD5, kLock);
     source.m_bDefaultFallback = 0;
     source.m_itCurSet = source.m_lstSets.begin();
-
     CPrintMaterial copy(source);
     CPrintMaterial assigned = withSets({{-1, 0.2f, 0.1f, 0}});
     assigned = source;
     for (CPrintMaterial *mat : {&copy, &assigned}) {
-        QVERIFY(*mat == source);
-        QVERIFY(mat->m_itCurSet == mat->m_lstSets.end());
+        QVERIFY(*mat == source && mat->m_itCurSet == mat->m_lstSets.end());
         mat->m_lstSets.front().nRaftTemp = 199;
         QCOMPARE(source.m_lstSets.front().nRaftTemp, 220);
     }
-}
-
-// Bytes, not letters: a two-byte letter may lose its second byte.
-void TstPrintMaterial::nameCutAt32Bytes()
-{
-    const QByteArray n32 = "0123456789abcdefghijklmnopqrstuv";
-    CPrintMaterial mat;
-    mat.SetNameAndManu(n32 + "wxyz", QByteArray(31, 'a') + "\xc3\xa9");
-    QCOMPARE(QByteArray(mat.m_szName), n32);
-    QCOMPARE(QByteArray(mat.m_szManu), QByteArray(31, 'a') + "\xc3");
-    QCOMPARE(QByteArray(mat.m_szName + 32, 2), QByteArray(2, '\0'));
 }
 
 QTEST_GUILESS_MAIN(TstPrintMaterial)
