@@ -130,7 +130,7 @@ private slots:
         QTest::addColumn<int>("speedFlag");
         QTest::addRow("no set: no values") << 0 << 0.0f << true << -1e10 << 3;
         QTest::addRow("40 and 40.0005 agree within 0.001") << 2 << 40.0005f << false << 40.0 << 1;
-        QTest::addRow("40 and 41 disagree, the first set's value stays") << 2 << 41.0f << false << 40.0 << 0;
+        QTest::addRow("40 and 40.01 disagree, the first value stays") << 2 << 40.01f << false << 40.0 << 0;
         QTest::addRow("locked and disagreeing keeps bit 1") << 2 << 39.0f << true << 40.0 << 2;
     }
 
