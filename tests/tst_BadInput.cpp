@@ -1,14 +1,12 @@
-// Damaged and odd input from disk: material files, the user library, language and setting files.
+// Damaged and odd input from disk: material files and the user library.
 // The good materials beside the bad lines survive, what was skipped is in the log, and nothing on
 // disk changes unless the user saves.
 
 #include "LibraryFixture.h"
-#include "base/TLanguage.h"
 #include "core/MaterialFormat.h"
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QSet>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -52,8 +50,6 @@ private slots:
     void materialFile();
     void dataFolderThatCannotBeMadeLeavesAnEmptyLibrary();
     void userLibraryThatIsAFolderIsNeverReplaced();
-    void languageAndSettingFiles_data();
-    void languageAndSettingFiles();
 };
 
 void TstBadInput::materialFile_data()
@@ -168,10 +164,7 @@ void TstBadInput::materialFile()
     LogCapture log;
     m.importMaterials(path, false);
     QCOMPARE(namesOf(m), QStringList{kHome} + names);
-    QSet<int> ids;
-    for (const MaterialItem &item : m.materialItems())
-        ids << item.matID;
-    QVERIFY(!m.IsHaveSameID() && ids.size() == m.materialCount());
+    QVERIFY(!m.IsHaveSameID());
     QVERIFY(log.contains(QStringLiteral("ReadFileToString() nRet: 1 vecList size: %1").arg(lines)));
     QVERIFY(log.contains(QStringLiteral("Current materials is %1").arg(1 + names.size())));
     const QStringList logged = log.lines().filter(QRegularExpression("Skipped |more than once|renumbered"));
@@ -246,44 +239,6 @@ void TstBadInput::userLibraryThatIsAFolderIsNeverReplaced()
     m.importUserMaterials();
     QCOMPARE(QPair(m.userLibraryReadError(), reason.count()), QPair(QString(), 2));
     QCOMPARE(namesOf(m), QStringList({kPla, kPetg, kHome})); // what was read is kept
-}
-
-void TstBadInput::languageAndSettingFiles_data()
-{
-    QTest::addColumn<QString>("langFile"); // a fixture as the language file of "zh", or a good one
-    QTest::addColumn<bool>("workingCopy"); // the language file lies in the data folder, none is built in
-    QTest::addColumn<QString>("setting");  // a fixture as the setting file, or "zh"
-    QTest::addColumn<QString>("logged");
-    QTest::addRow("empty language file") << "lang_empty.json" << false << QString() << "json doc is null";
-    QTest::addRow("empty working copy without a built-in file")
-        << "lang_empty.json" << true << QString() << "json doc is null";
-    QTest::addRow("language file not JSON")
-        << "lang_not_json.json" << false << QString() << "json doc is null";
-    QTest::addRow("language file an array") << "lang_array.json" << true << QString() << "json doc is array";
-    QTest::addRow("setting not a language code")
-        << QString() << false << "setting_not_a_code.cfg" << "Load language setting: en";
-    QTest::addRow("setting of binary bytes")
-        << QString() << false << "setting_binary.cfg" << "Load language setting: en";
-}
-
-// A broken language file leaves the texts untranslated, a broken setting English.
-void TstBadInput::languageAndSettingFiles()
-{
-    QFETCH(QString, langFile);
-    QFETCH(bool, workingCopy);
-    QFETCH(QString, setting);
-    QFETCH(QString, logged);
-    LibraryFixture fx;
-    const QByteArray good = R"({"--trans version--": 1, "-3D Printer-": "-3D 打印机-", "Fine": "精细"})";
-    const QString langPath = (workingCopy ? fx.dataDir() : fx.shippedDir()) + "/Lang/local_zh.json";
-    QVERIFY(writeAll(langPath, langFile.isEmpty() ? good : readAll(fixture(langFile))));
-    QVERIFY(writeAll(fx.dataDir() + "/lang.cfg", setting.isEmpty() ? "zh" : readAll(fixture(setting))));
-    LogCapture log;
-    fx.restart();
-    QVERIFY2(log.contains(logged), qPrintable(logged));
-    QCOMPARE(LangTrans::Instance()->GetLanguageIndex(), setting.isEmpty() ? 10 : 0);
-    QCOMPARE(LangTrans::Instance()->Translate("Fine"), QStringLiteral("Fine"));
-    QCOMPARE(fx.mats().curPrinter(), QStringLiteral("-3D Printer-"));
 }
 
 QTEST_GUILESS_MAIN(TstBadInput)
