@@ -56,15 +56,6 @@ class TestCvx : public QObject
 private slots:
     void initTestCase() { QVERIFY2(QFile::exists(kTool), qPrintable(kTool + " is not built")); }
 
-    void help()
-    {
-        const ToolRun run = cvx({"--help"});
-        QCOMPARE(QPair(run.exitCode, run.err), QPair(0, QByteArray()));
-        for (const char *usage :
-             {"list FILE", "decode FILE [--compact]", "encode INPUT -o OUTPUT", "check FILE", "diff A B"})
-            QVERIFY2(run.out.contains(usage), usage);
-    }
-
     void commands_data();
     void commands();
     void decodeThenEncodeGivesTheSameFile();
@@ -134,11 +125,6 @@ void TestCvx::commands_data()
     add("list shows control characters in names as ?",
         {{"list", "{in}"}, hexLine(R"({"b1":-7,"b2":"A\tB\nC","b3":"\r","group":[]})"), 0,
          "-7\tA?B?C\t?\tunlocked\t0\n"});
-    add("list of a 5 MB name shows its first 32 bytes",
-        {{"list", "{in}"},
-         hexLine(R"({"b1":9,"b2":"0123456789abcdefghijklmnopqrstuv)" + QByteArray(5 << 20, 'x') +
-                 R"(","b3":"M","group":[]})"),
-         0, "9\t0123456789abcdefghijklmnopqrstuv\tM\tunlocked\t0\n"});
 
     const QByteArray summary = " lines not materials, 0 print sets refused, ";
     add("check of a clean file",
@@ -153,14 +139,6 @@ void TestCvx::commands_data()
          "line 3: empty line\nline 4: not hexadecimal\nline 5: material ID 101 duplicates line 2\n"
          "line 6: \"group\" is not an array\nline 7: not hexadecimal\nline 8: not JSON\n"
          "2 materials, 5" + summary + "1 duplicate IDs\n"});
-    add("check gives the reasons of refused print sets",
-        {{"check", "{in}"}, hexLine(kTpu) + petg, 1,
-         "line 1: " + kNozzleRefused + "line 1: " + kLayerRefused +
-             "2 materials, 0 lines not materials, 2 print sets refused, 0 duplicate IDs\n"});
-    add("check counts a line of many values as one line, with one report",
-        {{"check", "{in}"}, pla + QByteArray("0 ").repeated(1000).toHex() + "\n", 1,
-         "line 2: 1000 values that are not materials, the first: not a JSON object\n"
-         "1 materials, 1" + summary + "0 duplicate IDs\n"});
     const QByteArray folderRead = "corvane-cvx: -: cannot read: Is a directory\n";
     add("check of a folder as standard input is a read error",
         {{"check", "-"}, "", 2, "", folderRead, kOld, "{dir}"});
@@ -176,26 +154,17 @@ void TestCvx::commands_data()
     add("no arguments", {{}, "", 2, "", usage("no command given")});
     add("unknown command", {{"frob"}, "", 2, "", usage("unknown command 'frob'")});
     add("list with two files", {{"list", "{in}", "{in}"}, "", 2, "", usage("list takes one FILE")});
-    const QByteArray oneFile = usage("decode takes one FILE");
-    add("decode without FILE", {{"decode", "--compact"}, "", 2, "", oneFile});
-    add("decode with two files", {{"decode", "{in}", "{in}"}, "", 2, "", oneFile});
-    const QByteArray needs = usage("encode needs INPUT and -o OUTPUT");
-    add("encode without -o", {{"encode", "{in}"}, kPla, 2, "", needs});
-    add("encode without INPUT", {{"encode", "-o", out}, kPla, 2, "", needs});
-    const QByteArray oneOutput = usage("-o needs one OUTPUT");
-    add("encode with -o last", {{"encode", "{in}", "-o"}, kPla, 2, "", oneOutput});
-    add("encode with two -o", {{"encode", "{in}", "-o", out, "-o", out}, kPla, 2, "", oneOutput});
+    add("decode without FILE", {{"decode", "--compact"}, "", 2, "", usage("decode takes one FILE")});
+    add("encode without -o", {{"encode", "{in}"}, kPla, 2, "", usage("encode needs INPUT and -o OUTPUT")});
+    add("encode with -o last", {{"encode", "{in}", "-o"}, kPla, 2, "", usage("-o needs one OUTPUT")});
     add("encode with two inputs",
         {{"encode", "{in}", "{in}", "-o", out}, kPla, 2, "", usage("encode takes one INPUT")});
     add("diff with one file", {{"diff", "{in}"}, "", 2, "", usage("diff takes two FILEs")});
 
     add("decode of a missing file", {{"decode", "{dir}/missing"}, "", 2, "", missing});
-    add("diff with a missing file", {{"diff", "{in}", "{dir}/missing"}, "", 2, "", missing});
     add("encode of a missing input keeps the old output",
         {{"encode", "{dir}/missing", "-o", out}, "", 2, "", missing});
-    const QByteArray folder = "corvane-cvx: {dir}: is a directory\n";
-    add("check of a folder", {{"check", "{dir}"}, "", 2, "", folder});
-    add("encode of a folder", {{"encode", "{dir}", "-o", out}, "", 2, "", folder});
+    add("check of a folder", {{"check", "{dir}"}, "", 2, "", "corvane-cvx: {dir}: is a directory\n"});
     add("encode into a folder",
         {{"encode", "{in}", "-o", "{dir}"}, kPla, 2, "", "corvane-cvx: {dir}: cannot write: "});
     add("encode into a missing folder makes no folder",
@@ -237,20 +206,18 @@ void TestCvx::commands()
 void TestCvx::decodeThenEncodeGivesTheSameFile()
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath("library.cvx");
+    const QString file = dir.filePath("library.cvx"), again = dir.filePath("again.cvx");
     const QByteArray awkward = "{\"b1\":3,\"b2\":\"Caf\xe9 \\\"Noir,[1]\\\" \\\\ 1\","
                                "\"b3\":\"\xc3\x89ti\\u0001\",\"b12\":0.1,"
                                "\"group\":[{\"p1\":-1,\"p2\":1,\"p3\":0.7,\"p4\":6}]}";
     const QByteArray input = "[" + kReference + "," + awkward + "," + kPetg + "]";
     QCOMPARE(cvx({"encode", "-", "-o", file}, {input}).exitCode, 0);
-    const ToolRun compact = cvx({"decode", "--compact", file});
-    const ToolRun pretty = cvx({"decode", file});
-    QCOMPARE(compact.out.count('\n'), 3);
-    QVERIFY2(pretty.out.count('\n') > 100 && pretty.out.endsWith("]\n"), "one member per line");
-    for (const ToolRun &decoded : {compact, pretty}) {
+    for (const QStringList &decode : {QStringList{"decode", "--compact", file}, QStringList{"decode", file}}) {
+        const ToolRun decoded = cvx(decode);
         QCOMPARE(QPair(decoded.exitCode, decoded.err), QPair(0, QByteArray()));
-        QCOMPARE(cvx({"encode", "-", "-o", dir.filePath("again.cvx")}, {decoded.out}).err, QByteArray());
-        QCOMPARE(readAll(dir.filePath("again.cvx")), readAll(file));
+        QCOMPARE(decoded.out.count('\n') == 3, decode.size() == 3); // compact: a line a material
+        QCOMPARE(cvx({"encode", "-", "-o", again}, {decoded.out}).err, QByteArray());
+        QCOMPARE(readAll(again), readAll(file));
     }
 }
 
