@@ -212,7 +212,7 @@ void TestCvx::decodeThenEncodeGivesTheSameFile()
                                "\"group\":[{\"p1\":-1,\"p2\":1,\"p3\":0.7,\"p4\":6}]}";
     const QByteArray input = "[" + kReference + "," + awkward + "," + kPetg + "]";
     QCOMPARE(cvx({"encode", "-", "-o", file}, {input}).exitCode, 0);
-    for (const QStringList &decode : {QStringList{"decode", "--compact", file}, QStringList{"decode", file}}) {
+    for (const QStringList &decode : {QStringList{"decode", "--compact", file}, {"decode", file}}) {
         const ToolRun decoded = cvx(decode);
         QCOMPARE(QPair(decoded.exitCode, decoded.err), QPair(0, QByteArray()));
         QCOMPARE(decoded.out.count('\n') == 3, decode.size() == 3); // compact: a line a material
