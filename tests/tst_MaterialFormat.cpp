@@ -1,6 +1,7 @@
+#include "base/cfutility.h"
+#include "core/JsonArena.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
-#include "base/cfutility.h"
 
 #include "TestSupport.h"
 
@@ -8,32 +9,25 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-#include <clocale>
+#include <cjson/cJSON.h>
+
 #include <cfloat>
 #include <climits>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <signal.h>
 #include <sys/resource.h>
 
 namespace {
 const char kLock[] = "0123456789abcdef0123456789abcdef";
 
+// The worked example; corvane-cvx's tests check that the writer makes its text from what a user states.
 CPrintMaterial exampleMaterial()
 {
     CPrintMaterial mat;
-    mat.SetNameAndManu("PLA", "KestRona");
-    mat.m_nMatID = 721355203;
-    mat.m_nCreateDay = 9100;
-    mat.m_fFilaDia = 1.75f;
-    mat.m_fDensity = 1.24f;
-    for (float &s : mat.m_fShrink)
-        s = 0.003f;
-    PrintSetData set;
-    set.nPrinterType = 10112;
-    mat.AddOrReplaceSet(set, nullptr);
+    DecodeMaterial(exampleJson().constData(), mat);
     return mat;
 }
 
@@ -90,6 +84,8 @@ class TstMaterialFormat : public QObject
 
 private slots:
     void formatJsonNumberMatchesPrintf();
+    void jsonArena_data();
+    void jsonArena();
     void decode_data();
     void decode();
     void hexLines_data();
@@ -102,31 +98,33 @@ private slots:
     void versionLine();
 };
 
-// The fast formatter must agree with the printf rule it stands for on any value.
+// The fast formatter must agree with the printf rule it stands for on any value: edge values,
+// then widened floats, short decimals and any bit pattern, in turn.
 void TstMaterialFormat::formatJsonNumberMatchesPrintf()
 {
     const auto format = [](double value) { return QByteArray::fromStdString(FormatJsonNumber(value)); };
-    QCOMPARE(format(std::numeric_limits<double>::infinity()), QByteArray("null"));
-    QCOMPARE(format(std::numeric_limits<double>::quiet_NaN()), QByteArray("null"));
+    QCOMPARE(format(INFINITY) + format(NAN), QByteArray("nullnull"));
     const auto reference = [](double value) {
-        char text[64];
-        std::snprintf(text, sizeof(text), "%1.15g", value);
-        if (std::strtod(text, nullptr) != value)
-            std::snprintf(text, sizeof(text), "%1.17g", value);
+        char text[32];
+        for (const char *form : {"%1.15g", "%1.17g"}) {
+            std::snprintf(text, sizeof(text), form, value);
+            if (std::strtod(text, nullptr) == value)
+                break;
+        }
         return QByteArray(text);
     };
-    for (double value : {-0.0, 0.0, 210.0, -5.0, 1e20, 1e-7, 1e15, 999999999999999.0, -999999999999999.0,
-                         4503599627370497.0, 123456789012345678.0, 1e16 + 2, 0.1, 1.0 / 3})
-        QCOMPARE(format(value), reference(value));
+    const double edges[] = {-0.0, 210.0, 1e20, 1e-7, 1e15, -999999999999999.0, 4503599627370497.0,
+                            123456789012345678.0, 1e16 + 2, 0.1, 1.0 / 3};
     QRandomGenerator random(42);
     for (int i = 0; i < 200000; ++i) {
-        // Widened floats, short decimals and any bit pattern, in turn.
         const quint64 bits = random.generate64();
         float f;
         double value;
         std::memcpy(&f, &bits, sizeof(f));
         std::memcpy(&value, &bits, sizeof(value));
-        if (i % 3 == 0)
+        if (i < int(std::size(edges)))
+            value = edges[i];
+        else if (i % 3 == 0)
             value = double(f);
         else if (i % 3 == 1)
             value = double(int(bits % 2000001) - 1000000) / std::pow(10.0, double(bits >> 60));
@@ -134,6 +132,43 @@ void TstMaterialFormat::formatJsonNumberMatchesPrintf()
             QFAIL(qPrintable(QString::number(value, 'g', 17) + ": got " + format(value) + ", printf gives " +
                              reference(value)));
     }
+}
+
+void TstMaterialFormat::jsonArena_data()
+{
+    QTest::addColumn<int>("members");
+    QTest::addColumn<int>("textLength");
+    QTest::addRow("one string larger than a block") << 1 << 3000000;
+    QTest::addRow("far more blocks than are kept") << 300000 << 1;
+}
+
+// The decoder's trees come from an arena: only the outermost scope releases, and gives back what
+// is beyond what the arena keeps; a tree made with malloc before it is still freed inside it.
+void TstMaterialFormat::jsonArena()
+{
+    QFETCH(int, members);
+    QFETCH(int, textLength);
+    std::string json = "[";
+    for (int i = 0; i < members; ++i)
+        json += (i ? ",\"" : "\"") + std::string(size_t(textLength), char('a' + i % 26)) + '"';
+    cJSON *outside = cJSON_Parse(R"({"b3":"KestRona"})");
+    {
+        const JsonArena::Scope outer;
+        const cJSON *first = cJSON_Parse(R"({"b2":"PLA"})");
+        {
+            const JsonArena::Scope inner;
+            const cJSON *root = cJSON_Parse((json + ']').c_str());
+            QCOMPARE(cJSON_GetArraySize(root), members);
+            QCOMPARE(std::string(cJSON_GetArrayItem(root, members - 1)->valuestring),
+                     std::string(size_t(textLength), char('a' + (members - 1) % 26)));
+        }
+        const cJSON *third = cJSON_Parse(R"({"b2":"ABS"})"); // must not reuse the first's memory
+        QCOMPARE(cJSON_GetObjectItem(first, "b2")->valuestring, "PLA");
+        QCOMPARE(cJSON_GetObjectItem(third, "b2")->valuestring, "ABS");
+        QCOMPARE(cJSON_GetObjectItem(outside, "b3")->valuestring, "KestRona");
+        cJSON_Delete(outside);
+    }
+    QVERIFY(JsonArena::RetainedBytes() <= JsonArena::kRetainBytes);
 }
 
 // Accepted texts: the record "N" by "M" with the change the text makes. Refusals and their
@@ -149,16 +184,15 @@ void TstMaterialFormat::decode_data()
         QTest::newRow(name) << R"({"b2":"N","b3":"M",)" + members + "}" << e;
     };
     using M = CPrintMaterial &;
-    row("B4 upper case is b4", R"("B4":215,"group":[])", [](M m) { m.m_nPrintTemp = 215; });
-    row("duplicate names differing in case: first counts", R"("b4":200,"B4":215,"group":[])",
-        [](M m) { m.m_nPrintTemp = 200; });
+    row("keys differing in case: B5 is b5, the first counts", R"("B5":60,"b4":200,"B4":215,"group":[])",
+        [](M m) { m.m_nPlatTemp = 60, m.m_nPrintTemp = 200; });
     row("m2 -1000 reads as 0", R"("m2":-1000,"group":[])", [](M) {});
     row("b4 210.9 truncates", R"("b4":210.9,"group":[])", [](M m) { m.m_nPrintTemp = 210; });
-    row("integers out of range saturate", R"("b4":1e12,"b5":-1e999,"group":[])",
-        [](M m) { m.m_nPrintTemp = INT_MAX, m.m_nPlatTemp = INT_MIN; });
-    row("numbers beyond the float range hold the largest float",
-        R"("b7":1e39,"b8":-1e999,"b9":[3.5e38],"group":[])",
-        [](M m) { m.m_fFilaDia = FLT_MAX, m.m_fDensity = -FLT_MAX, m.m_fShrink[0] = FLT_MAX; });
+    row("numbers beyond the int and float ranges saturate",
+        R"("b4":1e12,"b5":-1e999,"b7":1e39,"b8":-1e999,"b9":[3.5e38],"group":[])", [](M m) {
+            m.m_nPrintTemp = INT_MAX, m.m_nPlatTemp = INT_MIN;
+            m.m_fFilaDia = FLT_MAX, m.m_fDensity = -FLT_MAX, m.m_fShrink[0] = FLT_MAX;
+        });
     row("true reads 1 in an integer, 0 in a number; text and null read 0",
         R"("b4":true,"b7":true,"b5":"60","b8":null,"group":[])",
         [](M m) { m.m_nPrintTemp = 1, m.m_fFilaDia = 0.0f, m.m_nPlatTemp = 0, m.m_fDensity = 0.0f; });
@@ -194,12 +228,6 @@ void TstMaterialFormat::decode_data()
         std::strcpy(m.m_szPwMD5, kLock);
         m.m_lstSets.emplace_back();
     });
-    CPrintMaterial cut;
-    cut.SetNameAndManu("0123456789abcdefghijklmnopqrstuv", "KestRona");
-    QTest::newRow("byte-order mark skipped, 40-byte name cut to 32")
-        << QByteArray("\xEF\xBB\xBF" R"({"b2":"0123456789abcdefghijklmnopqrstuvwxyzWXYZ",)"
-                      R"("b3":"KestRona","group":[]})")
-        << cut;
 }
 
 void TstMaterialFormat::decode()
@@ -225,10 +253,8 @@ void TstMaterialFormat::hexLines_data()
     QTest::addRow("odd length keeps a last hex digit") << QByteArray("7b7d7") << QByteArray("\x07\xb7\xd7");
     QTest::addRow("odd length loses its line feed") << QByteArray("7b7d\n") << QByteArray("{}");
     QTest::addRow("odd length loses a lone CR") << QByteArray("7b7d\r") << QByteArray("{}");
-    QTest::addRow("non-hex inside a pair skipped") << QByteArray("4g1") << QByteArray("A");
     QTest::addRow("stray character in an even line") << QByteArray("7bx0a1") << QByteArray("\x07\xb0\xa1");
     QTest::addRow("NUL and high bytes kept") << QByteArray("00ff0000") << QByteArray("\x00\xff\x00\x00", 4);
-    QTest::addRow("empty line") << QByteArray("\n") << QByteArray();
 }
 
 // Writing is the other way: lowercase, two digits a byte.
@@ -292,50 +318,43 @@ void TstMaterialFormat::roundTrip()
 
 void TstMaterialFormat::writer_data()
 {
-    QTest::addColumn<QString>("target");
     QTest::addColumn<int>("sizeLimit"); // 0: none
     QTest::addColumn<bool>("commit");
-    QTest::addColumn<bool>("replaced");
-    QTest::addRow("commit replaces a longer file whole") << "user.cvx" << 0 << true << true;
-    QTest::addRow("target in a missing folder") << "absent/user.cvx" << 0 << true << false;
+    QTest::addRow("commit replaces a longer file whole") << 0 << true;
     // A full disk as far as the writer can tell; unlike folder permissions it binds root too.
-    QTest::addRow("file size limit reached while writing") << "user.cvx" << 4096 << true << false;
-    QTest::addRow("dropped without commit") << "user.cvx" << 0 << false << false;
+    QTest::addRow("file size limit reached while writing") << 4096 << true;
+    QTest::addRow("dropped without commit") << 0 << false;
 }
 
+// Only a whole commit replaces the file, and no temporary file is left either way.
 void TstMaterialFormat::writer()
 {
-    QFETCH(QString, target);
     QFETCH(int, sizeLimit);
     QFETCH(bool, commit);
-    QFETCH(bool, replaced);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("user.cvx"));
     const QByteArray old = QByteArray(80000, 'o') + '\n';
     QVERIFY(writeAll(path, old));
     CPrintMaterial mat = exampleMaterial();
-
     rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = rlim_t(sizeLimit);
+    const rlimit small{rlim_t(sizeLimit), saved.rlim_max};
     QCOMPARE(setrlimit(RLIMIT_FSIZE, sizeLimit ? &small : &saved), 0);
-    bool committed;
+    bool ok;
     QString error;
     {
-        MaterialFileWriter writer(dir.filePath(target));
-        bool ok = writer.Open();
+        MaterialFileWriter writer(path);
+        ok = writer.Open();
         for (int i = 0; ok && i < 40; ++i)
             ok = writer.Write(mat);
-        committed = ok && commit && writer.Commit();
+        ok = ok && commit && writer.Commit();
         error = writer.ErrorString();
     }
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, oldHandler);
-
-    QCOMPARE(committed, replaced);
-    QCOMPARE(error.isEmpty(), replaced || !commit);
+    const bool replaced = commit && !sizeLimit;
+    QCOMPARE(QPair(ok, error.isEmpty()), QPair(replaced, !sizeLimit));
     QCOMPARE(readAll(path), replaced ? hexLine(exampleJson()).repeated(40) : old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("user.cvx")});
@@ -347,11 +366,8 @@ void TstMaterialFormat::versionLine_data()
     QTest::addColumn<bool>("version");
     QTest::addRow("dotted, line feed") << QByteArray("1.0.0\n") << true;
     QTest::addRow("CR LF and spaces") << QByteArray(" 10.2.33 \r\n") << true;
-    QTest::addRow("one number") << QByteArray("7") << true;
     QTest::addRow("empty group") << QByteArray("1..2") << false;
-    QTest::addRow("trailing dot") << QByteArray("1.\n") << false;
     QTest::addRow("leading dot") << QByteArray(".1") << false;
-    QTest::addRow("blank") << QByteArray(" \n") << false;
     QTest::addRow("a material's hex") << QByteArray("7b2262") << false;
 }
 
