@@ -1,9 +1,12 @@
+#include "core/MaterialIdentity.h"
 #include "core/PrintMaterial.h"
+#include "core/PrinterCatalogue.h"
 
 #include <QtTest>
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 namespace {
 // Keys as {printer type, nozzle, layer, quality}; the other fields keep their defaults.
@@ -32,6 +35,15 @@ QList<int> markers(const std::list<PrintSetData> &sets)
 const Keys kSample = {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}, {10102, 0.4f, 0.3f, 0},
                       {10102, 0.6f, 0.3f, 0}, {10110, 0.4f, 0.2f, 0}, {-1, 0.4f, 0.2f, 0}};
 const char kLock[] = "0123456789abcdef0123456789abcdef";
+
+// A list as text, each value in its shortest exact form, so that failures show both lists.
+template <typename T> QString show(const std::vector<T> &values)
+{
+    QStringList parts;
+    for (T v : values)
+        parts << QString::number(v, 'g', QLocale::FloatingPointShortest);
+    return parts.join(QLatin1Char(' '));
+}
 } // namespace
 
 Q_DECLARE_METATYPE(PrintSetData)
@@ -42,6 +54,12 @@ class TstPrintMaterial : public QObject
     Q_OBJECT
 
 private slots:
+    void catalogue_data();
+    void catalogue();
+    void generatedId_data();
+    void generatedId();
+    void creationDay_data();
+    void creationDay();
     void addOrReplace_data();
     void addOrReplace();
     void listAndRemove_data();
@@ -52,6 +70,93 @@ private slots:
     void updateDerived();
     void copyIsDeep();
 };
+
+// The catalogue's rules: aliases, names out of range, the generic lists, the bounds of the bands.
+void TstPrintMaterial::catalogue_data()
+{
+    QTest::addColumn<QString>("what"); // printer, quality, nozzles or layers
+    QTest::addColumn<int>("id");
+    QTest::addColumn<double>("nozzle");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char *name, const char *what, int id, double nozzle, const char *expected) {
+        QTest::newRow(name) << QString(what) << id << nozzle << QString(expected);
+    };
+    row("old printer ID 10001 resolves to 10102", "printer", 10001, 0, "Orvik Solo");
+    row("gap in the alias table", "printer", 10009, 0, "Unknow printer");
+    row("quality one past the end", "quality", 7, 0, "Unknow Quality");
+    row("negative quality", "quality", -1, 0, "Unknow Quality");
+    row("alias 10003 of 10104 gets the generic nozzles", "nozzles", 10003, 0, "0.2 0.3 0.4 0.5 0.6 0.8 1");
+    row("0.21 starts the second band", "layers", 10102, 0.21, "0.07 0.1 0.15 0.2");
+    row("float 0.4 widened stays below 0.41", "layers", 10102, double(0.4f), "0.1 0.15 0.2 0.25 0.3 0.35");
+    row("0.41 is the bound of the 0.4 band", "layers", 10102, 0.41, "0.2 0.25 0.3 0.35 0.4 0.45");
+    row("0.81 takes the last band", "layers", 10102, 0.81, "0.4 0.5 0.6 0.7 0.8");
+    row("10112 ignores the nozzle", "layers", 10112, 0.2, "0.15 0.2 0.25 0.3 0.35");
+}
+
+void TstPrintMaterial::catalogue()
+{
+    QFETCH(QString, what);
+    QFETCH(int, id);
+    QFETCH(double, nozzle);
+    QFETCH(QString, expected);
+    const QString got = what == "printer"   ? QString::fromStdString(GetPrinterName(id))
+                        : what == "quality" ? QString::fromStdString(GetQualityName(id))
+                        : what == "nozzles" ? show(GetNozzleList(id))
+                                            : show(GetLayerThickList(id, nozzle));
+    QCOMPARE(got, expected);
+}
+
+void TstPrintMaterial::generatedId_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<int>("typeCode"); // -1: none, the ID's type byte is random from 64 to 255
+    QTest::addRow("lower case pla") << QByteArray("pla") << 1;
+    QTest::addRow("PCTG begins with PC") << QByteArray("PCTG") << 5;
+    QTest::addRow("PETG is 4, not PC") << QByteArray("PETG") << 4;
+    QTest::addRow("key later in the name") << QByteArray("Silk PLA") << -1;
+    QTest::addRow("non-ASCII name") << QByteArray("\xe4\xb8\xad\xe6\x96\x87") << -1;
+}
+
+// An ID is 1..100, 0xFF, the type byte, a random byte; the random parts vary from draw to draw.
+void TstPrintMaterial::generatedId()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(int, typeCode);
+    QCOMPARE(MaterialTypeCode(name.toStdString()), typeCode);
+    CPrintMaterial mat;
+    mat.SetNameAndManu(name.constData(), "\xff\xfe");
+    std::set<uint32_t> tops, types, lows;
+    for (int draw = 0; draw < 2000; ++draw) {
+        const uint32_t id = uint32_t(mat.GenerateID());
+        const uint32_t top = id >> 24, type = (id >> 8) & 0xFF;
+        QVERIFY2(uint32_t(mat.m_nMatID) == id && top >= 1 && top <= 100 && ((id >> 16) & 0xFF) == 0xFF &&
+                     (typeCode >= 0 ? type == uint32_t(typeCode) : type >= 64),
+                 qPrintable(QString::number(id, 16)));
+        tops.insert(top);
+        types.insert(type);
+        lows.insert(id & 0xFF);
+    }
+    QVERIFY(tops.size() > 50 && lows.size() > 50 && (typeCode >= 0 || types.size() > 50));
+}
+
+void TstPrintMaterial::creationDay_data()
+{
+    QTest::addColumn<QDateTime>("moment");
+    QTest::addColumn<int>("day");
+    const auto local = [](int y, int mo, int d, int h, int mi, int s) {
+        return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::LocalTime);
+    };
+    QTest::addRow("a second short of one day") << local(2000, 1, 1, 23, 59, 59) << 0;
+    QTest::addRow("exactly one day") << local(2000, 1, 2, 0, 0, 0) << 1;
+    QTest::addRow("before the reference counts its distance") << local(1999, 12, 30, 12, 0, 0) << 1;
+}
+
+void TstPrintMaterial::creationDay()
+{
+    QFETCH(QDateTime, moment);
+    QFETCH(int, day);
+    QCOMPARE(CreationDayNumber(moment), day);
+}
 
 void TstPrintMaterial::addOrReplace_data()
 {
