@@ -54,300 +54,293 @@ class TstPrintMaterial : public QObject
     Q_OBJECT
 
 private slots:
-    void catalogue_data();
-    void catalogue();
-    void generatedId_data();
-    void generatedId();
-    void creationDay_data();
-    void creationDay();
-    void addOrReplace_data();
-    void addOrReplace();
-    void listAndRemove_data();
-    void listAndRemove();
-    void menus_data();
-    void menus();
-    void sortIsStable();
-    void updateDerived();
-    void copyIsDeep();
+    // The catalogue's rules: aliases, names out of range, the generic lists, the bounds of the bands.
+    void catalogue_data()
+    {
+        QTest::addColumn<QString>("what"); // printer, quality, nozzles or layers
+        QTest::addColumn<int>("id");
+        QTest::addColumn<double>("nozzle");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *name, const char *what, int id, double nozzle, const char *expected) {
+            QTest::newRow(name) << QString(what) << id << nozzle << QString(expected);
+        };
+        row("old printer ID 10001 resolves to 10102", "printer", 10001, 0, "Orvik Solo");
+        row("gap in the alias table", "printer", 10009, 0, "Unknow printer");
+        row("quality one past the end", "quality", 7, 0, "Unknow Quality");
+        row("negative quality", "quality", -1, 0, "Unknow Quality");
+        row("alias 10003 of 10104 gets the generic nozzles", "nozzles", 10003, 0,
+            "0.2 0.3 0.4 0.5 0.6 0.8 1");
+        row("0.21 starts the second band", "layers", 10102, 0.21, "0.07 0.1 0.15 0.2");
+        row("float 0.4 widened stays below 0.41", "layers", 10102, double(0.4f),
+            "0.1 0.15 0.2 0.25 0.3 0.35");
+        row("0.41 is the bound of the 0.4 band", "layers", 10102, 0.41, "0.2 0.25 0.3 0.35 0.4 0.45");
+        row("0.81 takes the last band", "layers", 10102, 0.81, "0.4 0.5 0.6 0.7 0.8");
+        row("10112 ignores the nozzle", "layers", 10112, 0.2, "0.15 0.2 0.25 0.3 0.35");
+    }
+
+    void catalogue()
+    {
+        QFETCH(QString, what);
+        QFETCH(int, id);
+        QFETCH(double, nozzle);
+        QFETCH(QString, expected);
+        const QString got = what == "printer"   ? QString::fromStdString(GetPrinterName(id))
+                            : what == "quality" ? QString::fromStdString(GetQualityName(id))
+                            : what == "nozzles" ? show(GetNozzleList(id))
+                                                : show(GetLayerThickList(id, nozzle));
+        QCOMPARE(got, expected);
+    }
+
+    void generatedId_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("typeCode"); // -1: none, the ID's type byte is random from 64 to 255
+        QTest::addRow("lower case pla") << QByteArray("pla") << 1;
+        QTest::addRow("PCTG begins with PC") << QByteArray("PCTG") << 5;
+        QTest::addRow("PETG is 4, not PC") << QByteArray("PETG") << 4;
+        QTest::addRow("key later in the name") << QByteArray("Silk PLA") << -1;
+        QTest::addRow("non-ASCII name") << QByteArray("\xe4\xb8\xad\xe6\x96\x87") << -1;
+    }
+
+    // An ID is 1..100, 0xFF, the type byte, a random byte; the random parts vary from draw to draw.
+    void generatedId()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(int, typeCode);
+        QCOMPARE(MaterialTypeCode(name.toStdString()), typeCode);
+        CPrintMaterial mat;
+        mat.SetNameAndManu(name.constData(), "\xff\xfe");
+        std::set<uint32_t> tops, types, lows;
+        for (int draw = 0; draw < 2000; ++draw) {
+            const uint32_t id = uint32_t(mat.GenerateID());
+            const uint32_t top = id >> 24, type = (id >> 8) & 0xFF;
+            QVERIFY2(uint32_t(mat.m_nMatID) == id && top >= 1 && top <= 100 && ((id >> 16) & 0xFF) == 0xFF &&
+                         (typeCode >= 0 ? type == uint32_t(typeCode) : type >= 64),
+                     qPrintable(QString::number(id, 16)));
+            tops.insert(top);
+            types.insert(type);
+            lows.insert(id & 0xFF);
+        }
+        QVERIFY(tops.size() > 50 && lows.size() > 50 && (typeCode >= 0 || types.size() > 50));
+    }
+
+    void creationDay_data()
+    {
+        QTest::addColumn<QDateTime>("moment");
+        QTest::addColumn<int>("day");
+        const auto local = [](int y, int mo, int d, int h, int mi, int s) {
+            return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::LocalTime);
+        };
+        QTest::addRow("a second short of one day") << local(2000, 1, 1, 23, 59, 59) << 0;
+        QTest::addRow("exactly one day") << local(2000, 1, 2, 0, 0, 0) << 1;
+        QTest::addRow("before the reference counts its distance") << local(1999, 12, 30, 12, 0, 0) << 1;
+    }
+
+    void creationDay()
+    {
+        QFETCH(QDateTime, moment);
+        QFETCH(int, day);
+        QCOMPARE(CreationDayNumber(moment), day);
+    }
+
+    void addOrReplace_data()
+    {
+        QTest::addColumn<PrintSetData>("added");
+        QTest::addColumn<QByteArray>("lock"); // null: none given
+        QTest::addColumn<int>("result");
+        // The record holds one set of 10102, nozzle 0.4, layer 0.2, quality 0, and is locked.
+        const QByteArray own(kLock);
+        const auto row = [&](const char *name, PrintSetData added, int result) {
+            QTest::newRow(name) << added << own << result;
+        };
+        row("nozzle 0.405 within 0.01 replaces", {10102, 0.405f, 0.2f, 0}, 0);
+        row("layer 0.2005 within 0.001 replaces", {10102, 0.4f, 0.2005f, 0}, 0);
+        row("negative quality overwrites the first match", {10102, 0.4f, 0.2f, -1}, 0);
+        row("other quality appends", {10102, 0.4f, 0.2f, 1}, 1);
+        row("10112 with nozzle 0.6 is invalid", {10112, 0.6f, 0.3f, 0}, -2);
+        row("10102 with nozzle 0.6 is valid", {10102, 0.6f, 0.3f, 0}, 1);
+        row("layer 0.205 is not 0.2, and not offered", {10102, 0.4f, 0.205f, 0}, -2);
+        row("layer 0.12 on nozzle 0.4 is invalid", {10102, 0.4f, 0.12f, 0}, -2);
+        row("alias 10003 is checked with the generic lists", {10003, 0.6f, 0.3f, 0}, 1);
+        const PrintSetData valid{10102, 0.4f, 0.3f, 0};
+        QTest::addRow("no lock text refused") << valid << QByteArray() << -1;
+        QTest::addRow("a prefix of the lock text refused") << valid << own.left(31) << -1;
+        QTest::addRow("the lock text in other case refused") << valid << own.toUpper() << -1;
+    }
+
+    // The whole set, key included, is stored; a refused lock text also removes nothing.
+    void addOrReplace()
+    {
+        QFETCH(PrintSetData, added);
+        QFETCH(QByteArray, lock);
+        QFETCH(int, result);
+        CPrintMaterial mat = withSets({{10102, 0.4f, 0.2f, 0}});
+        std::strcpy(mat.m_szPwMD5, kLock);
+        const std::list<PrintSetData> before = mat.m_lstSets;
+        added.fSpeed[2] = 99.0f;
+        const char *given = lock.isNull() ? nullptr : lock.constData();
+        QCOMPARE(mat.AddOrReplaceSet(added, given), result);
+        QCOMPARE(mat.m_lstSets.size(), before.size() + (result == 1 ? 1 : 0));
+        if (result < 0)
+            QVERIFY(mat.m_lstSets == before);
+        else
+            QVERIFY((result == 0 ? mat.m_lstSets.front() : mat.m_lstSets.back()) == added);
+        QCOMPARE(mat.RemoveSets(10102, -1, given, -1, -1) > 0, result != -1);
+    }
+
+    // A lookup stops at the first negative part of its pattern; a removal tests each part on its own.
+    void listAndRemove_data()
+    {
+        QTest::addColumn<PrintSetData>("pattern");
+        QTest::addColumn<QList<int>>("listed");
+        QTest::addColumn<QList<int>>("remaining");
+        using L = QList<int>;
+        QTest::addRow("nozzle within tolerance") << PrintSetData{10102, 0.405f, -1, -1} << L{0, 1, 2}
+                                                 << L{3, 4, 5};
+        QTest::addRow("full key") << PrintSetData{10102, 0.4f, 0.2f, 1} << L{1} << L{0, 2, 3, 4, 5};
+        QTest::addRow("wildcard nozzle") << PrintSetData{10102, -1, 0.3f, 1} << L{0, 1, 2, 3}
+                                         << L{0, 1, 2, 3, 4, 5};
+        QTest::addRow("wildcard layer") << PrintSetData{10102, 0.4f, -1, 0} << L{0, 1, 2} << L{1, 3, 4, 5};
+        QTest::addRow("type -1 is the generic type, not a wildcard")
+            << PrintSetData{-1, -1, -1, -1} << L{5} << L{0, 1, 2, 3, 4};
+        QTest::addRow("alias is not resolved")
+            << PrintSetData{10007, -1, -1, -1} << L() << L{0, 1, 2, 3, 4, 5};
+    }
+
+    void listAndRemove()
+    {
+        QFETCH(PrintSetData, pattern);
+        const PrintSetData &p = pattern;
+        QFETCH(QList<int>, listed);
+        QFETCH(QList<int>, remaining);
+        CPrintMaterial mat = withSets(kSample);
+        const auto sets = mat.ListSets(p.nPrinterType, p.nQuality, p.fNozzleDia, p.fLayerThick);
+        QList<int> found;
+        for (const PrintSetData *s : sets)
+            found << s->nBasicTemp;
+        QCOMPARE(found, listed);
+        // The pointers reach into the record and survive appends.
+        QCOMPARE(mat.AddOrReplaceSet(PrintSetData{10102, 0.4f, 0.2f, 6}, nullptr), 1);
+        for (PrintSetData *s : sets)
+            s->fSpeed[0] = 12.5f;
+        QCOMPARE(int(std::count_if(mat.m_lstSets.begin(), mat.m_lstSets.end(),
+                                   [](const PrintSetData &s) { return s.fSpeed[0] == 12.5f; })),
+                 listed.size());
+        mat.m_lstSets.pop_back();
+        QCOMPARE(mat.RemoveSets(p.nPrinterType, p.nQuality, nullptr, p.fNozzleDia, p.fLayerThick),
+                 int(kSample.size()) - remaining.size());
+        QCOMPARE(markers(mat.m_lstSets), remaining);
+    }
+
+    // What the menus offer: the nozzles of a type, the layers of a nozzle, or the qualities of a layer.
+    void menus_data()
+    {
+        QTest::addColumn<Keys>("sets");
+        QTest::addColumn<bool>("fallback");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<float>("nozzle"); // negative: the nozzles
+        QTest::addColumn<float>("layer");  // negative: the layers of the nozzle
+        QTest::addColumn<QList<float>>("offered");
+        using F = QList<float>;
+        const Keys generic = {{-1, 0.4f, 0.2f, 0}, {-1, 0.2f, 0.1f, 0}};
+        const Keys own = {{10102, 0.4f, 0.3f, 0},  {10102, 0.6f, 0.4f, 0},    {10102, 0.4f, 0.2005f, 2},
+                          {10102, 0.2f, 0.05f, 0}, {10102, 0.405f, 0.2f, 0},  {10102, 0.4f, 0.205f, 3},
+                          {10110, 0.4f, 0.15f, 0}, {-1, 0.4f, 0.25f, 5}};
+        QTest::addRow("alias 10007 lists the sets of 10110")
+            << Keys{{10110, 0.6f, 0.3f, 0}, {10102, 0.3f, 0.1f, 0}, {10110, 0.4f, 0.2f, 0}} << true << 10007
+            << -1.f << -1.f << F{0.4f, 0.6f};
+        QTest::addRow("fallback to the generic sets") << generic << true << 10102 << -1.f << -1.f
+                                                      << F{0.2f, 0.4f};
+        QTest::addRow("no fallback, no nozzles") << generic << false << 10102 << -1.f << -1.f << F{};
+        QTest::addRow("own sets hide the generic ones")
+            << Keys{{-1, 0.2f, 0.1f, 0}, {10102, 0.6f, 0.3f, 0}} << true << 10102 << -1.f << -1.f << F{0.6f};
+        QTest::addRow("nozzles 0.4 and 0.405 give one entry")
+            << Keys{{10102, 0.405f, 0.25f, 0}, {10102, 0.5f, 0.2f, 0}, {10102, 0.4f, 0.2f, 0}} << true
+            << 10102 << -1.f << -1.f << F{0.4f, 0.5f};
+        QTest::addRow("layers 0.2 and 0.2005 give one entry, 0.205 is another")
+            << own << true << 10102 << 0.4f << -1.f << F{0.2f, 0.205f, 0.3f};
+        QTest::addRow("qualities take layers within 0.01 as the same")
+            << own << true << 10102 << 0.4f << 0.2f << F{0, 2, 3};
+        QTest::addRow("qualities of a type without sets are the generic ones")
+            << own << true << 10113 << 0.4f << 0.25f << F{5};
+    }
+
+    void menus()
+    {
+        QFETCH(Keys, sets);
+        QFETCH(bool, fallback);
+        QFETCH(int, type);
+        QFETCH(float, nozzle);
+        QFETCH(float, layer);
+        QFETCH(QList<float>, offered);
+        CPrintMaterial mat = withSets(sets);
+        mat.m_bDefaultFallback = fallback;
+        std::vector<float> values;
+        std::set<int32_t> qualities;
+        if (nozzle < 0)
+            mat.ListNozzles(type, values);
+        else if (layer < 0)
+            mat.ListLayerThicks(type, values, nozzle);
+        else
+            mat.ListQualities(type, qualities, nozzle, layer);
+        values.insert(values.end(), qualities.begin(), qualities.end());
+        QCOMPARE(QList<float>(values.begin(), values.end()), offered);
+        // The list stays sorted: that is the order in which sets are written.
+        QVERIFY(std::is_sorted(mat.m_lstSets.begin(), mat.m_lstSets.end(), LessPrintSet));
+    }
+
+    // Type first; a nozzle within 0.01 lets the layer decide, a layer within 0.001 the quality.
+    // 1 and 3 have the same key within tolerance, so they keep their order.
+    void sortIsStable()
+    {
+        CPrintMaterial mat = withSets({{10110, 0.2f, 0.05f, 0},
+                                       {10102, 0.4f, 0.2f, 0},
+                                       {10102, 0.405f, 0.1f, 0},
+                                       {10102, 0.4f, 0.2005f, 0},
+                                       {-1, 1.0f, 0.8f, 0},
+                                       {10102, 0.4f, 0.2f, 2},
+                                       {10102, 0.6f, 0.05f, 0},
+                                       {10102, 0.4f, 0.2004f, 1}});
+        mat.SortSets();
+        QCOMPARE(markers(mat.m_lstSets), QList<int>({4, 2, 1, 3, 7, 5, 6, 0}));
+    }
+
+    void updateDerived()
+    {
+        CPrintMaterial mat = withSets({{10102, 0.4f, 0.199f, 0}, {10102, 0.4f, 0.256f, 1}});
+        mat.m_nPrintTemp = 233;
+        mat.m_nPlatTemp = 61;
+        PrintSetData &a = mat.m_lstSets.front();
+        a.fAcc[0] = 800.0f;
+        a.fAcc[1] = 1200.0f;
+        a.fAcc[2] = NAN;
+        a.fP17 = 3.0f;
+        QCOMPARE(mat.UpdateDerived(), 1);
+        // The factor is of the 1.7 mm default, squared in single precision.
+        QCOMPARE(
+            QList<float>({a.fLayerThick, mat.m_lstSets.back().fLayerThick, a.fAcc[0], a.fAcc[1], a.fAcc[2],
+                          a.fP17, float(mat.m_nPrintTemp2), float(mat.m_nPlatTemp2), mat.m_fDiaFactor}),
+            QList<float>({0.2f, 0.26f, 1000.0f, 1200.0f, 1000.0f, 150.0f, 233.0f, 61.0f, 10.0f}));
+    }
+
+    // A copy owns its sets, and its cursor points into its own list (nowhere, at first).
+    void copyIsDeep()
+    {
+        CPrintMaterial source = withSets({{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.3f, 0}});
+        source.SetNameAndManu("PETG", "Maker");
+        std::strcpy(source.m_szPwMD5, kLock);
+        source.m_bDefaultFallback = 0;
+        source.m_itCurSet = source.m_lstSets.begin();
+        CPrintMaterial copy(source);
+        CPrintMaterial assigned = withSets({{-1, 0.2f, 0.1f, 0}});
+        assigned = source;
+        for (CPrintMaterial *mat : {&copy, &assigned}) {
+            QVERIFY(*mat == source && mat->m_itCurSet == mat->m_lstSets.end());
+            mat->m_lstSets.front().nRaftTemp = 199;
+            QCOMPARE(source.m_lstSets.front().nRaftTemp, 220);
+        }
+    }
 };
-
-// The catalogue's rules: aliases, names out of range, the generic lists, the bounds of the bands.
-void TstPrintMaterial::catalogue_data()
-{
-    QTest::addColumn<QString>("what"); // printer, quality, nozzles or layers
-    QTest::addColumn<int>("id");
-    QTest::addColumn<double>("nozzle");
-    QTest::addColumn<QString>("expected");
-    const auto row = [](const char *name, const char *what, int id, double nozzle, const char *expected) {
-        QTest::newRow(name) << QString(what) << id << nozzle << QString(expected);
-    };
-    row("old printer ID 10001 resolves to 10102", "printer", 10001, 0, "Orvik Solo");
-    row("gap in the alias table", "printer", 10009, 0, "Unknow printer");
-    row("quality one past the end", "quality", 7, 0, "Unknow Quality");
-    row("negative quality", "quality", -1, 0, "Unknow Quality");
-    row("alias 10003 of 10104 gets the generic nozzles", "nozzles", 10003, 0, "0.2 0.3 0.4 0.5 0.6 0.8 1");
-    row("0.21 starts the second band", "layers", 10102, 0.21, "0.07 0.1 0.15 0.2");
-    row("float 0.4 widened stays below 0.41", "layers", 10102, double(0.4f), "0.1 0.15 0.2 0.25 0.3 0.35");
-    row("0.41 is the bound of the 0.4 band", "layers", 10102, 0.41, "0.2 0.25 0.3 0.35 0.4 0.45");
-    row("0.81 takes the last band", "layers", 10102, 0.81, "0.4 0.5 0.6 0.7 0.8");
-    row("10112 ignores the nozzle", "layers", 10112, 0.2, "0.15 0.2 0.25 0.3 0.35");
-}
-
-void TstPrintMaterial::catalogue()
-{
-    QFETCH(QString, what);
-    QFETCH(int, id);
-    QFETCH(double, nozzle);
-    QFETCH(QString, expected);
-    const QString got = what == "printer"   ? QString::fromStdString(GetPrinterName(id))
-                        : what == "quality" ? QString::fromStdString(GetQualityName(id))
-                        : what == "nozzles" ? show(GetNozzleList(id))
-                                            : show(GetLayerThickList(id, nozzle));
-    QCOMPARE(got, expected);
-}
-
-void TstPrintMaterial::generatedId_data()
-{
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<int>("typeCode"); // -1: none, the ID's type byte is random from 64 to 255
-    QTest::addRow("lower case pla") << QByteArray("pla") << 1;
-    QTest::addRow("PCTG begins with PC") << QByteArray("PCTG") << 5;
-    QTest::addRow("PETG is 4, not PC") << QByteArray("PETG") << 4;
-    QTest::addRow("key later in the name") << QByteArray("Silk PLA") << -1;
-    QTest::addRow("non-ASCII name") << QByteArray("\xe4\xb8\xad\xe6\x96\x87") << -1;
-}
-
-// An ID is 1..100, 0xFF, the type byte, a random byte; the random parts vary from draw to draw.
-void TstPrintMaterial::generatedId()
-{
-    QFETCH(QByteArray, name);
-    QFETCH(int, typeCode);
-    QCOMPARE(MaterialTypeCode(name.toStdString()), typeCode);
-    CPrintMaterial mat;
-    mat.SetNameAndManu(name.constData(), "\xff\xfe");
-    std::set<uint32_t> tops, types, lows;
-    for (int draw = 0; draw < 2000; ++draw) {
-        const uint32_t id = uint32_t(mat.GenerateID());
-        const uint32_t top = id >> 24, type = (id >> 8) & 0xFF;
-        QVERIFY2(uint32_t(mat.m_nMatID) == id && top >= 1 && top <= 100 && ((id >> 16) & 0xFF) == 0xFF &&
-                     (typeCode >= 0 ? type == uint32_t(typeCode) : type >= 64),
-                 qPrintable(QString::number(id, 16)));
-        tops.insert(top);
-        types.insert(type);
-        lows.insert(id & 0xFF);
-    }
-    QVERIFY(tops.size() > 50 && lows.size() > 50 && (typeCode >= 0 || types.size() > 50));
-}
-
-void TstPrintMaterial::creationDay_data()
-{
-    QTest::addColumn<QDateTime>("moment");
-    QTest::addColumn<int>("day");
-    const auto local = [](int y, int mo, int d, int h, int mi, int s) {
-        return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::LocalTime);
-    };
-    QTest::addRow("a second short of one day") << local(2000, 1, 1, 23, 59, 59) << 0;
-    QTest::addRow("exactly one day") << local(2000, 1, 2, 0, 0, 0) << 1;
-    QTest::addRow("before the reference counts its distance") << local(1999, 12, 30, 12, 0, 0) << 1;
-}
-
-void TstPrintMaterial::creationDay()
-{
-    QFETCH(QDateTime, moment);
-    QFETCH(int, day);
-    QCOMPARE(CreationDayNumber(moment), day);
-}
-
-void TstPrintMaterial::addOrReplace_data()
-{
-    QTest::addColumn<PrintSetData>("added");
-    QTest::addColumn<QByteArray>("lock"); // null: none given
-    QTest::addColumn<int>("result");
-    // The record holds one set of 10102, nozzle 0.4, layer 0.2, quality 0, and is locked.
-    const QByteArray own(kLock);
-    const auto row = [&](const char *name, PrintSetData added, int result) {
-        QTest::newRow(name) << added << own << result;
-    };
-    row("nozzle 0.405 within 0.01 replaces", {10102, 0.405f, 0.2f, 0}, 0);
-    row("layer 0.2005 within 0.001 replaces", {10102, 0.4f, 0.2005f, 0}, 0);
-    row("negative quality overwrites the first match", {10102, 0.4f, 0.2f, -1}, 0);
-    row("other quality appends", {10102, 0.4f, 0.2f, 1}, 1);
-    row("10112 with nozzle 0.6 is invalid", {10112, 0.6f, 0.3f, 0}, -2);
-    row("10102 with nozzle 0.6 is valid", {10102, 0.6f, 0.3f, 0}, 1);
-    row("layer 0.205 is not 0.2, and not offered", {10102, 0.4f, 0.205f, 0}, -2);
-    row("layer 0.12 on nozzle 0.4 is invalid", {10102, 0.4f, 0.12f, 0}, -2);
-    row("alias 10003 is checked with the generic lists", {10003, 0.6f, 0.3f, 0}, 1);
-    const PrintSetData valid{10102, 0.4f, 0.3f, 0};
-    QTest::addRow("no lock text refused") << valid << QByteArray() << -1;
-    QTest::addRow("a prefix of the lock text refused") << valid << own.left(31) << -1;
-    QTest::addRow("the lock text in other case refused") << valid << own.toUpper() << -1;
-}
-
-// The whole set, key included, is stored; a refused lock text also removes nothing.
-void TstPrintMaterial::addOrReplace()
-{
-    QFETCH(PrintSetData, added);
-    QFETCH(QByteArray, lock);
-    QFETCH(int, result);
-    CPrintMaterial mat = withSets({{10102, 0.4f, 0.2f, 0}});
-    std::strcpy(mat.m_szPwMD5, kLock);
-    const std::list<PrintSetData> before = mat.m_lstSets;
-    added.fSpeed[2] = 99.0f;
-    const char *given = lock.isNull() ? nullptr : lock.constData();
-    QCOMPARE(mat.AddOrReplaceSet(added, given), result);
-    QCOMPARE(mat.m_lstSets.size(), before.size() + (result == 1 ? 1 : 0));
-    if (result < 0)
-        QVERIFY(mat.m_lstSets == before);
-    else
-        QVERIFY((result == 0 ? mat.m_lstSets.front() : mat.m_lstSets.back()) == added);
-    QCOMPARE(mat.RemoveSets(10102, -1, given, -1, -1) > 0, result != -1);
-}
-
-// A lookup stops at the first negative part of its pattern; a removal tests each part on its own.
-void TstPrintMaterial::listAndRemove_data()
-{
-    QTest::addColumn<PrintSetData>("pattern");
-    QTest::addColumn<QList<int>>("listed");
-    QTest::addColumn<QList<int>>("remaining");
-    using L = QList<int>;
-    QTest::addRow("nozzle within tolerance") << PrintSetData{10102, 0.405f, -1, -1} << L{0, 1, 2}
-                                             << L{3, 4, 5};
-    QTest::addRow("full key") << PrintSetData{10102, 0.4f, 0.2f, 1} << L{1} << L{0, 2, 3, 4, 5};
-    QTest::addRow("wildcard nozzle") << PrintSetData{10102, -1, 0.3f, 1} << L{0, 1, 2, 3}
-                                     << L{0, 1, 2, 3, 4, 5};
-    QTest::addRow("wildcard layer") << PrintSetData{10102, 0.4f, -1, 0} << L{0, 1, 2} << L{1, 3, 4, 5};
-    QTest::addRow("type -1 is the generic type, not a wildcard")
-        << PrintSetData{-1, -1, -1, -1} << L{5} << L{0, 1, 2, 3, 4};
-    QTest::addRow("alias is not resolved") << PrintSetData{10007, -1, -1, -1} << L() << L{0, 1, 2, 3, 4, 5};
-}
-
-void TstPrintMaterial::listAndRemove()
-{
-    QFETCH(PrintSetData, pattern);
-    const PrintSetData &p = pattern;
-    QFETCH(QList<int>, listed);
-    QFETCH(QList<int>, remaining);
-    CPrintMaterial mat = withSets(kSample);
-    const auto sets = mat.ListSets(p.nPrinterType, p.nQuality, p.fNozzleDia, p.fLayerThick);
-    QList<int> found;
-    for (const PrintSetData *s : sets)
-        found << s->nBasicTemp;
-    QCOMPARE(found, listed);
-    // The pointers reach into the record and survive appends.
-    QCOMPARE(mat.AddOrReplaceSet(PrintSetData{10102, 0.4f, 0.2f, 6}, nullptr), 1);
-    for (PrintSetData *s : sets)
-        s->fSpeed[0] = 12.5f;
-    QCOMPARE(int(std::count_if(mat.m_lstSets.begin(), mat.m_lstSets.end(),
-                               [](const PrintSetData &s) { return s.fSpeed[0] == 12.5f; })),
-             listed.size());
-    mat.m_lstSets.pop_back();
-    QCOMPARE(mat.RemoveSets(p.nPrinterType, p.nQuality, nullptr, p.fNozzleDia, p.fLayerThick),
-             int(kSample.size()) - remaining.size());
-    QCOMPARE(markers(mat.m_lstSets), remaining);
-}
-
-// What the menus offer: the nozzles of a type, the layers of a nozzle, or the qualities of a layer.
-void TstPrintMaterial::menus_data()
-{
-    QTest::addColumn<Keys>("sets");
-    QTest::addColumn<bool>("fallback");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<float>("nozzle"); // negative: the nozzles
-    QTest::addColumn<float>("layer");  // negative: the layers of the nozzle
-    QTest::addColumn<QList<float>>("offered");
-    using F = QList<float>;
-    const Keys generic = {{-1, 0.4f, 0.2f, 0}, {-1, 0.2f, 0.1f, 0}};
-    const Keys own = {{10102, 0.4f, 0.3f, 0},  {10102, 0.6f, 0.4f, 0},    {10102, 0.4f, 0.2005f, 2},
-                      {10102, 0.2f, 0.05f, 0}, {10102, 0.405f, 0.2f, 0},  {10102, 0.4f, 0.205f, 3},
-                      {10110, 0.4f, 0.15f, 0}, {-1, 0.4f, 0.25f, 5}};
-    QTest::addRow("alias 10007 lists the sets of 10110")
-        << Keys{{10110, 0.6f, 0.3f, 0}, {10102, 0.3f, 0.1f, 0}, {10110, 0.4f, 0.2f, 0}} << true << 10007
-        << -1.f << -1.f << F{0.4f, 0.6f};
-    QTest::addRow("fallback to the generic sets") << generic << true << 10102 << -1.f << -1.f
-                                                  << F{0.2f, 0.4f};
-    QTest::addRow("no fallback, no nozzles") << generic << false << 10102 << -1.f << -1.f << F{};
-    QTest::addRow("own sets hide the generic ones")
-        << Keys{{-1, 0.2f, 0.1f, 0}, {10102, 0.6f, 0.3f, 0}} << true << 10102 << -1.f << -1.f << F{0.6f};
-    QTest::addRow("nozzles 0.4 and 0.405 give one entry")
-        << Keys{{10102, 0.405f, 0.25f, 0}, {10102, 0.5f, 0.2f, 0}, {10102, 0.4f, 0.2f, 0}} << true << 10102
-        << -1.f << -1.f << F{0.4f, 0.5f};
-    QTest::addRow("layers 0.2 and 0.2005 give one entry, 0.205 is another")
-        << own << true << 10102 << 0.4f << -1.f << F{0.2f, 0.205f, 0.3f};
-    QTest::addRow("qualities take layers within 0.01 as the same")
-        << own << true << 10102 << 0.4f << 0.2f << F{0, 2, 3};
-    QTest::addRow("qualities of a type without sets are the generic ones")
-        << own << true << 10113 << 0.4f << 0.25f << F{5};
-}
-
-void TstPrintMaterial::menus()
-{
-    QFETCH(Keys, sets);
-    QFETCH(bool, fallback);
-    QFETCH(int, type);
-    QFETCH(float, nozzle);
-    QFETCH(float, layer);
-    QFETCH(QList<float>, offered);
-    CPrintMaterial mat = withSets(sets);
-    mat.m_bDefaultFallback = fallback;
-    std::vector<float> values;
-    std::set<int32_t> qualities;
-    if (nozzle < 0)
-        mat.ListNozzles(type, values);
-    else if (layer < 0)
-        mat.ListLayerThicks(type, values, nozzle);
-    else
-        mat.ListQualities(type, qualities, nozzle, layer);
-    values.insert(values.end(), qualities.begin(), qualities.end());
-    QCOMPARE(QList<float>(values.begin(), values.end()), offered);
-    // The list stays sorted: that is the order in which sets are written.
-    QVERIFY(std::is_sorted(mat.m_lstSets.begin(), mat.m_lstSets.end(), LessPrintSet));
-}
-
-// Type first; a nozzle within 0.01 lets the layer decide, a layer within 0.001 the quality.
-// 1 and 3 have the same key within tolerance, so they keep their order.
-void TstPrintMaterial::sortIsStable()
-{
-    CPrintMaterial mat = withSets({{10110, 0.2f, 0.05f, 0}, {10102, 0.4f, 0.2f, 0}, {10102, 0.405f, 0.1f, 0},
-                                   {10102, 0.4f, 0.2005f, 0}, {-1, 1.0f, 0.8f, 0}, {10102, 0.4f, 0.2f, 2},
-                                   {10102, 0.6f, 0.05f, 0}, {10102, 0.4f, 0.2004f, 1}});
-    mat.SortSets();
-    QCOMPARE(markers(mat.m_lstSets), QList<int>({4, 2, 1, 3, 7, 5, 6, 0}));
-}
-
-void TstPrintMaterial::updateDerived()
-{
-    CPrintMaterial mat = withSets({{10102, 0.4f, 0.199f, 0}, {10102, 0.4f, 0.256f, 1}});
-    mat.m_nPrintTemp = 233;
-    mat.m_nPlatTemp = 61;
-    PrintSetData &a = mat.m_lstSets.front();
-    a.fAcc[0] = 800.0f;
-    a.fAcc[1] = 1200.0f;
-    a.fAcc[2] = NAN;
-    a.fP17 = 3.0f;
-    QCOMPARE(mat.UpdateDerived(), 1);
-    // The factor is of the 1.7 mm default, squared in single precision.
-    QCOMPARE(QList<float>({a.fLayerThick, mat.m_lstSets.back().fLayerThick, a.fAcc[0], a.fAcc[1], a.fAcc[2],
-                           a.fP17, float(mat.m_nPrintTemp2), float(mat.m_nPlatTemp2), mat.m_fDiaFactor}),
-             QList<float>({0.2f, 0.26f, 1000.0f, 1200.0f, 1000.0f, 150.0f, 233.0f, 61.0f, 10.0f}));
-}
-
-// A copy owns its sets, and its cursor points into its own list (nowhere, at first).
-void TstPrintMaterial::copyIsDeep()
-{
-    CPrintMaterial source = withSets({{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.3f, 0}});
-    source.SetNameAndManu("PETG", "Maker");
-    std::strcpy(source.m_szPwMD5, kLock);
-    source.m_bDefaultFallback = 0;
-    source.m_itCurSet = source.m_lstSets.begin();
-    CPrintMaterial copy(source);
-    CPrintMaterial assigned = withSets({{-1, 0.2f, 0.1f, 0}});
-    assigned = source;
-    for (CPrintMaterial *mat : {&copy, &assigned}) {
-        QVERIFY(*mat == source && mat->m_itCurSet == mat->m_lstSets.end());
-        mat->m_lstSets.front().nRaftTemp = 199;
-        QCOMPARE(source.m_lstSets.front().nRaftTemp, 220);
-    }
-}
 
 QTEST_GUILESS_MAIN(TstPrintMaterial)
 #include "tst_PrintMaterial.moc"
