@@ -29,15 +29,6 @@ LogCapture::~LogCapture()
     LogLine::SetObserver(nullptr);
 }
 
-bool LogCapture::contains(const QString &text) const
-{
-    for (const QString &line : m_lines) {
-        if (line.contains(text))
-            return true;
-    }
-    return false;
-}
-
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -69,7 +60,7 @@ ToolRun runTool(const QString &program, const QStringList &args, const ToolOptio
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), options.locale);
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     process.setProcessEnvironment(environment);
     if (!options.stdoutFile.isEmpty())
         process.setStandardOutputFile(options.stdoutFile);

@@ -31,7 +31,7 @@ public:
     LogCapture();
     ~LogCapture();
     QStringList lines() const { return m_lines; }
-    bool contains(const QString &text) const; // some line contains the text
+    bool contains(const QString &text) const { return !m_lines.filter(text).isEmpty(); } // in some line
 
 private:
     QStringList m_lines;
@@ -49,7 +49,7 @@ QByteArray exampleJson();
 // The JSON text as a line of a material file.
 QByteArray hexLine(const QByteArray &json);
 
-// A program run to its end, or killed after two minutes, and what it wrote.
+// A program run to its end, or killed after two minutes, and what it wrote; system messages in English.
 struct ToolRun
 {
     bool finished = false;
@@ -65,7 +65,6 @@ struct ToolOptions
     QByteArray input;     // standard input, unless stdinFile names a file for it
     QString stdinFile = {};
     QString stdoutFile = {}; // empty: standard output is collected
-    QString locale = QStringLiteral("C.UTF-8"); // system messages in English
     int memoryLimitKb = 0; // address space, 0 for no limit; none under AddressSanitizer, which
                            // reserves far more for itself
 };
