@@ -72,9 +72,6 @@ void TstBadInput::materialFile_data()
     row("last line cut short without line feed", "truncated_last_line.cvx", {kPla}, 2, skips({2}));
     row("CR LF, blank and lone CR line ends keep every material; a lone CR ends a line",
         "crlf_and_mixed_line_ends.cvx", {kPla, kPetg, "ABS Grey", "TPU Soft"}, 6, skips({2, 5}));
-    // Odd in length, and the last character a hex digit.
-    row("two materials split by a lone CR, no line feed at the end: both read", "lone_cr.cvx", good, 2, {},
-        goodLine("PLA Basic", 11001).chopped(1) + '\r' + goodLine("PETG Clear", 11002).chopped(1));
     row("materials joined on one line are all read", "two_materials_on_one_line.cvx",
         {kPla, kPetg, "ABS Grey", "TPU Soft"}, 2);
     row("UTF-8 byte-order marks before and inside the hex", "byte_order_mark.cvx", good, 2);
@@ -112,7 +109,6 @@ void TstBadInput::materialFile_data()
         "duplicate_ids_in_one_file.cvx", {kPla, kPetg, kPla + "_Copy1", "Nylon Twin", "Nylon Other"}, 5,
         {"Material PLA Basic / Fixture is in the file more than once", "Material PLA Basic_Copy1 / Fixture "
          "renumbered from 11002 to", "Material Nylon Other / Fixture renumbered from"});
-    row("version line alone: nothing skipped", "version_line_alone.cvx", {}, 1);
     row("a negative quality is refused, not a wildcard that replaces a set", "negative_quality.cvx",
         {kPla, "Qualities", kPetg}, 3,
         {set("2: print set 2 (printer 10102, nozzle 0.4, layer 0.2, quality -1): "
@@ -166,7 +162,6 @@ void TstBadInput::materialFile()
     QCOMPARE(namesOf(m), QStringList{kHome} + names);
     QVERIFY(!m.IsHaveSameID());
     QVERIFY(log.contains(QStringLiteral("ReadFileToString() nRet: 1 vecList size: %1").arg(lines)));
-    QVERIFY(log.contains(QStringLiteral("Current materials is %1").arg(1 + names.size())));
     const QStringList logged = log.lines().filter(QRegularExpression("Skipped |more than once|renumbered"));
     QCOMPARE(logged.size(), notes.size());
     for (int i = 0; i < logged.size(); ++i)
@@ -175,9 +170,7 @@ void TstBadInput::materialFile()
     QVERIFY(readAll(path) == input);              // the imported file is only read
 
     // Room for a line of 64 MB and its decoding, and not for holding a longer line.
-    ToolOptions limited;
-    limited.memoryLimitKb = 240000;
-    const ToolRun check = runTool(kTool, {"check", path}, limited);
+    const ToolRun check = runTool(kTool, {"check", path}, {{}, {}, {}, 240000});
     QVERIFY2(check.ranWell() && (check.exitCode == 0 || check.exitCode == 1), qPrintable(check.err));
     const int skippedLines = notes.filter(QRegularExpression("^Skipped line ")).size();
     const QString summary = QStringLiteral("%1 materials, %2 lines not materials, %3 print sets refused, ")

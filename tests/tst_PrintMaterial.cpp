@@ -158,7 +158,6 @@ private slots:
         row("negative quality overwrites the first match", {10102, 0.4f, 0.2f, -1}, 0);
         row("other quality appends", {10102, 0.4f, 0.2f, 1}, 1);
         row("10112 with nozzle 0.6 is invalid", {10112, 0.6f, 0.3f, 0}, -2);
-        row("10102 with nozzle 0.6 is valid", {10102, 0.6f, 0.3f, 0}, 1);
         row("layer 0.205 is not 0.2, and not offered", {10102, 0.4f, 0.205f, 0}, -2);
         row("layer 0.12 on nozzle 0.4 is invalid", {10102, 0.4f, 0.12f, 0}, -2);
         row("alias 10003 is checked with the generic lists", {10003, 0.6f, 0.3f, 0}, 1);

@@ -111,7 +111,6 @@ void TestCvx::commands_data()
          kReference + "\n", "line 1: not hexadecimal\nline 3: \"b3\" missing\n"});
 
     add("list skips the version text on line 1", {{"list", "{in}"}, "1.0.2\n" + pla + petg, 0, kListed});
-    add("list of an empty file", {{"list", "{in}"}, "", 0, ""});
     add("list reports a line that is not a material and goes on",
         {{"list", "{in}"}, pla + hexLine("PLA, KestRona, 210") + petg, 1, kListed, "line 2: not JSON\n"});
     add("list reports refused print sets and does not count them",
@@ -153,12 +152,9 @@ void TestCvx::commands_data()
 
     add("no arguments", {{}, "", 2, "", usage("no command given")});
     add("unknown command", {{"frob"}, "", 2, "", usage("unknown command 'frob'")});
-    add("list with two files", {{"list", "{in}", "{in}"}, "", 2, "", usage("list takes one FILE")});
     add("decode without FILE", {{"decode", "--compact"}, "", 2, "", usage("decode takes one FILE")});
     add("encode without -o", {{"encode", "{in}"}, kPla, 2, "", usage("encode needs INPUT and -o OUTPUT")});
     add("encode with -o last", {{"encode", "{in}", "-o"}, kPla, 2, "", usage("-o needs one OUTPUT")});
-    add("encode with two inputs",
-        {{"encode", "{in}", "{in}", "-o", out}, kPla, 2, "", usage("encode takes one INPUT")});
     add("diff with one file", {{"diff", "{in}"}, "", 2, "", usage("diff takes two FILEs")});
 
     add("decode of a missing file", {{"decode", "{dir}/missing"}, "", 2, "", missing});
