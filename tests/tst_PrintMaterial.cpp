@@ -292,14 +292,10 @@ private slots:
     // 1 and 3 have the same key within tolerance, so they keep their order.
     void sortIsStable()
     {
-        CPrintMaterial mat = withSets({{10110, 0.2f, 0.05f, 0},
-                                       {10102, 0.4f, 0.2f, 0},
-                                       {10102, 0.405f, 0.1f, 0},
-                                       {10102, 0.4f, 0.2005f, 0},
-                                       {-1, 1.0f, 0.8f, 0},
-                                       {10102, 0.4f, 0.2f, 2},
-                                       {10102, 0.6f, 0.05f, 0},
-                                       {10102, 0.4f, 0.2004f, 1}});
+        const Keys keys = {{10110, 0.2f, 0.05f, 0}, {10102, 0.4f, 0.2f, 0}, {10102, 0.405f, 0.1f, 0},
+                           {10102, 0.4f, 0.2005f, 0}, {-1, 1.0f, 0.8f, 0}, {10102, 0.4f, 0.2f, 2},
+                           {10102, 0.6f, 0.05f, 0}, {10102, 0.4f, 0.2004f, 1}};
+        CPrintMaterial mat = withSets(keys);
         mat.SortSets();
         QCOMPARE(markers(mat.m_lstSets), QList<int>({4, 2, 1, 3, 7, 5, 6, 0}));
     }
