@@ -54,9 +54,7 @@ private slots:
     void readLines();
     void compareVersion_data();
     void compareVersion();
-    void createPathAndCopyFileReplace();
-    void snapshotFile();
-    void readFileLen();
+    void copyAndSnapshot();
 };
 
 void TstCfutility::readLines_data()
@@ -127,68 +125,34 @@ void TstCfutility::compareVersion()
     QCOMPARE(CompareVersion(a, b), result);
 }
 
-// A failed copy leaves the destination as it was. A file of the user's that looks like a
-// temporary one beside the destination is left alone, and nothing is left behind.
-void TstCfutility::createPathAndCopyFileReplace()
+// A failed copy or snapshot keeps the destination as it was; a file of the user's that looks like a
+// temporary one beside it is left alone, and nothing is left behind.
+void TstCfutility::copyAndSnapshot()
 {
     QTemporaryDir dir;
-    const QString nested = dir.filePath(QStringLiteral("a/b/c"));
-    QVERIFY(CreatePath(nested) && CreatePath(nested) && QDir(nested).exists()); // twice: already there
-    QVERIFY(writeAll(dir.filePath(QStringLiteral("a/file")), "new\n"));
-    QVERIFY(!CreatePath(dir.filePath(QStringLiteral("a/file/sub"))));
+    const auto at = [&](const char *name) { return dir.filePath(QString::fromLatin1(name)); };
+    QVERIFY(CreatePath(at("a/b")) && CreatePath(at("a/b")) && writeAll(at("a/file"), "new\n"));
+    QVERIFY(!CreatePath(at("a/file/sub")));
+    QVERIFY(writeAll(at("dest"), "a longer old content\n") && writeAll(at("dest.part"), "the user's\n"));
+    QVERIFY(!CopyFileReplace(at("missing"), at("dest")) && !CopyFileReplace(at("a"), at("dest")));
+    QCOMPARE(readAll(at("dest")), QByteArray("a longer old content\n"));
+    QVERIFY(CopyFileReplace(at("a/file"), at("dest")));
+    QCOMPARE(readAll(at("dest")), QByteArray("new\n"));
 
-    const QString destination = dir.filePath(QStringLiteral("destination"));
-    QVERIFY(writeAll(destination, "a longer old content\n"));
-    QVERIFY(writeAll(destination + ".part", "the user's\n"));
-    QVERIFY(!CopyFileReplace(dir.filePath(QStringLiteral("missing")), destination));
-    QVERIFY(!CopyFileReplace(dir.filePath(QStringLiteral("a")), destination)); // a folder
-    QCOMPARE(readAll(destination), QByteArray("a longer old content\n"));
-    QVERIFY(CopyFileReplace(dir.filePath(QStringLiteral("a/file")), destination));
-    QCOMPARE(readAll(destination), QByteArray("new\n"));
-    QCOMPARE(readAll(destination + ".part"), QByteArray("the user's\n"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList({"destination", "destination.part"}));
-}
-
-// The snapshot keeps the old content when the source is replaced by renaming, as a save does,
-// and when a source reached through a symbolic link is written in place.
-void TstCfutility::snapshotFile()
-{
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("user.cvx"));
-    const QString snapshot = source + QStringLiteral(".bak");
-    QVERIFY(writeAll(snapshot + QStringLiteral(".part"), "the user's\n")); // left alone
-    const auto replaceSource = [&](const QByteArray &content) {
-        const QString fresh = source + ".new";
-        return writeAll(fresh, content) && std::rename(qPrintable(fresh), qPrintable(source)) == 0;
+    // The snapshot keeps the old content when the source is replaced by renaming, as a save does,
+    // and when a source reached through a symbolic link is written in place.
+    const auto replace = [&](const QByteArray &content) {
+        return writeAll(at("new"), content) && std::rename(qPrintable(at("new")), qPrintable(at("src"))) == 0;
     };
-    QVERIFY(replaceSource("one\n") && SnapshotFile(source, snapshot) && replaceSource("two\n"));
-    QCOMPARE(readAll(snapshot), QByteArray("one\n"));
-    QVERIFY(SnapshotFile(source, snapshot) && SnapshotFile(source, snapshot)); // twice: already the same file
-    QCOMPARE(readAll(snapshot), QByteArray("two\n"));
-    QCOMPARE(readAll(snapshot + ".part"), QByteArray("the user's\n"));
+    QVERIFY(replace("one\n") && SnapshotFile(at("src"), at("dest")) && replace("two\n"));
+    QCOMPARE(readAll(at("dest")), QByteArray("one\n"));
+    // Twice: the second time the snapshot already is the source's file.
+    QVERIFY(SnapshotFile(at("src"), at("dest")) && SnapshotFile(at("src"), at("dest")));
+    QVERIFY(QFile::link(at("src"), at("link")) && SnapshotFile(at("link"), at("dest")));
+    QVERIFY(writeAll(at("src"), "three\n") && !SnapshotFile(at("missing"), at("dest")));
+    QCOMPARE(readAll(at("dest")) + readAll(at("dest.part")), QByteArray("two\nthe user's\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList({"user.cvx", "user.cvx.bak", "user.cvx.bak.part"}));
-
-    const QString link = dir.filePath(QStringLiteral("link.cvx"));
-    QVERIFY(QFile::link(source, link) && SnapshotFile(link, snapshot));
-    QVERIFY(writeAll(source, "three\n")); // in place
-    QVERIFY(!SnapshotFile(dir.filePath(QStringLiteral("missing")), snapshot));
-    QCOMPARE(readAll(snapshot), QByteArray("two\n"));
-}
-
-// The first bytes up to a NUL, a console line in every case, a missing file read as empty.
-void TstCfutility::readFileLen()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("version.txt"));
-    QVERIFY(writeAll(path, QByteArray("1.0.3\0rest", 10)));
-    LogCapture log;
-    QCOMPARE(ReadFileLen(path, 8), QStringLiteral("1.0.3"));
-    QCOMPARE(ReadFileLen(path, 3), QStringLiteral("1.0"));
-    QCOMPARE(ReadFileLen(path + "-missing", 5), QString());
-    QCOMPARE(log.lines().size(), 3);
-    QVERIFY(log.lines().first().endsWith(" data: 1.0.3"));
+             QStringList({"dest", "dest.part", "link", "src"}));
 }
 
 QTEST_GUILESS_MAIN(TstCfutility)
