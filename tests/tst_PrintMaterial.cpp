@@ -1,10 +1,12 @@
 #include "core/MaterialIdentity.h"
+#include "core/ParamItem.h"
 #include "core/PrintMaterial.h"
 #include "core/PrinterCatalogue.h"
 
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <set>
 
@@ -115,18 +117,15 @@ private slots:
         QCOMPARE(MaterialTypeCode(name.toStdString()), typeCode);
         CPrintMaterial mat;
         mat.SetNameAndManu(name.constData(), "\xff\xfe");
-        std::set<uint32_t> tops, types, lows;
+        std::set<uint32_t> ids;
         for (int draw = 0; draw < 2000; ++draw) {
-            const uint32_t id = uint32_t(mat.GenerateID());
-            const uint32_t top = id >> 24, type = (id >> 8) & 0xFF;
+            const uint32_t id = uint32_t(mat.GenerateID()), top = id >> 24, type = (id >> 8) & 0xFF;
             QVERIFY2(uint32_t(mat.m_nMatID) == id && top >= 1 && top <= 100 && ((id >> 16) & 0xFF) == 0xFF &&
                          (typeCode >= 0 ? type == uint32_t(typeCode) : type >= 64),
                      qPrintable(QString::number(id, 16)));
-            tops.insert(top);
-            types.insert(type);
-            lows.insert(id & 0xFF);
+            ids.insert(id);
         }
-        QVERIFY(tops.size() > 50 && lows.size() > 50 && (typeCode >= 0 || types.size() > 50));
+        QVERIFY(ids.size() > 1000); // fewer if the top or the low byte were fixed
     }
 
     void addOrReplace_data()
@@ -230,7 +229,7 @@ private slots:
                                                       << F{0.2f, 0.4f};
         QTest::addRow("no fallback, no nozzles") << generic << false << 10102 << -1.f << -1.f << F{};
         QTest::addRow("own sets hide the generic ones, nozzles 0.4 and 0.405 give one entry")
-            << own << true << 10102 << -1.f << -1.f << F{0.2f, 0.4f, 0.6f};
+            << own << true << 10102 << -1.f << -1.f << F{0.2f, 0.405f, 0.6f}; // the first in sorted order
         QTest::addRow("layers 0.2 and 0.2005 give one entry, 0.205 is another")
             << own << true << 10102 << 0.4f << -1.f << F{0.2f, 0.205f, 0.3f};
         QTest::addRow("qualities take layers within 0.01 as the same")
@@ -308,6 +307,95 @@ private slots:
             mat->m_lstSets.front().nRaftTemp = 199;
         }
         QCOMPARE(source.m_lstSets.front().nRaftTemp, 220);
+    }
+
+    // A shown value stored into its field, converted, and shown again; rows 0 to 8 edit the record,
+    // 9 to 44 a print set.
+    void conversions_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<double>("shown");
+        QTest::addColumn<double>("shownBack");
+        QTest::addRow("print temp 215.9 stores 215") << 0 << 215.9 << 215.0;
+        QTest::addRow("bias -3.7 stores -3") << 12 << -3.7 << -3.0;
+        QTest::addRow("1e12 saturates") << 9 << 1e12 << 2147483647.0;
+        QTest::addRow("-1e12 saturates") << 1 << -1e12 << -2147483648.0;
+        QTest::addRow("NaN stores 0 in an integer") << 42 << double(NAN) << 0.0;
+        QTest::addRow("shrink 0.3 percent in single precision") << 6 << 0.3 << 0.30000001192092896;
+        QTest::addRow("bottom width 80 shows 80.0001") << 30 << 80.0 << 80.0001;
+        QTest::addRow("extrusion 105 has no offset") << 22 << 105.0 << 104.99999237060547;
+        QTest::addRow("filament diameter as it is") << 3 << 1.75 << 1.75;
+        QTest::addRow("corner angle as it is") << 40 << 42.75 << 42.75;
+    }
+
+    void conversions()
+    {
+        QFETCH(int, id);
+        QFETCH(double, shown);
+        QFETCH(double, shownBack);
+        CPrintMaterial mat;
+        PrintSetData set;
+        StoreBasicValue(mat, id, shown);
+        StorePrintValue(set, id, shown);
+        QCOMPARE(id <= 8 ? ShownBasicValue(mat, id) : ShownPrintValue(set, id), shownBack);
+    }
+
+    // Bit 0: the row has a value, bit 1: locked; unused rows keep their value, print rows are untouched.
+    void loadBasicRows()
+    {
+        QVector<ParamItem> rows = BuildParamCatalogue();
+        rows[2].paramVal = 123.0;
+        rows[9].paramFlag = 0;
+        CPrintMaterial mat;
+        mat.m_fShrink[1] = 0.003f;
+        LoadBasicRows(rows, &mat, true);
+        QCOMPARE(QList<int>({rows[0].paramFlag, rows[8].paramFlag, rows[9].paramFlag}),
+                 QList<int>({3, 3, 0}));
+        QCOMPARE(QPair(rows[2].paramVal, rows[7].paramVal), QPair(123.0, 0.30000001192092896));
+        LoadBasicRows(rows, &mat, false);
+        QCOMPARE(rows[8].paramFlag, 1);
+        LoadBasicRows(rows, nullptr, false);
+        for (int id = 0; id <= 8; ++id)
+            QCOMPARE(QPair(rows[id].paramVal, rows[id].paramFlag), QPair(-1.0, 2));
+    }
+
+    void loadPrintRows_data()
+    {
+        QTest::addColumn<int>("sets");
+        QTest::addColumn<float>("secondSpeed");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<int>("speedFlag");
+        QTest::addRow("no set: no values") << 0 << 0.0f << true << -1e10 << 3;
+        QTest::addRow("40 and 40.0005 agree within 0.001") << 2 << 40.0005f << false << 40.0 << 1;
+        QTest::addRow("40 and 40.01 disagree, the first value stays") << 2 << 40.01f << false << 40.0 << 0;
+        QTest::addRow("locked and disagreeing keeps bit 1") << 2 << 39.0f << true << 40.0 << 2;
+    }
+
+    void loadPrintRows()
+    {
+        QFETCH(int, sets);
+        QFETCH(float, secondSpeed);
+        QFETCH(bool, locked);
+        QFETCH(double, speed);
+        QFETCH(int, speedFlag);
+        PrintSetData first, second;
+        first.fSpeed[0] = 40.0f;
+        second.fSpeed[0] = secondSpeed;
+        first.nPlatTemp = second.nPlatTemp = 66;
+        QVector<ParamItem> rows = BuildParamCatalogue();
+        for (ParamItem &row : rows)
+            row.paramFlag = 0;
+        std::vector<PrintSetData *> selected{&first, &second};
+        selected.resize(size_t(sets));
+        LoadPrintRows(rows, selected, locked);
+        QCOMPARE(rows[15].paramVal, speed);
+        QCOMPARE(rows[15].paramFlag, speedFlag);
+        QCOMPARE(rows[16].paramFlag, locked ? 3 : 1);
+        QCOMPARE(rows[29].paramVal, sets ? 66.0 : -1e10); // rows 10 and 29 show one field
+        QCOMPARE(rows[8].paramFlag, 0);                   // basic rows are not touched
+        for (int id = 9; id < rows.size(); ++id)
+            QVERIFY(IsBoundParam(id) || rows[id].paramVal == -1e10);
     }
 };
 
