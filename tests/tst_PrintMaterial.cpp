@@ -223,8 +223,7 @@ private slots:
                           {10102, 0.2f, 0.05f, 0}, {10102, 0.405f, 0.2f, 0}, {10102, 0.4f, 0.205f, 3},
                           {10110, 0.4f, 0.15f, 0}, {-1, 0.4f, 0.25f, 5},     {-1, 0.8f, 0.4f, 0}};
         QTest::addRow("alias 10007 lists the sets of 10110")
-            << Keys{{10110, 0.6f, 0.3f, 0}, {10102, 0.3f, 0.1f, 0}, {10110, 0.4f, 0.2f, 0}} << true << 10007
-            << -1.f << -1.f << F{0.4f, 0.6f};
+            << Keys{{10110, 0.6f, 0.3f, 0}, {10102, 0.3f, 0.1f, 0}} << true << 10007 << -1.f << -1.f << F{0.6f};
         QTest::addRow("fallback to the generic sets") << generic << true << 10102 << -1.f << -1.f
                                                       << F{0.2f, 0.4f};
         QTest::addRow("no fallback, no nozzles") << generic << false << 10102 << -1.f << -1.f << F{};
@@ -290,23 +289,17 @@ private slots:
             QList<float>({a.fLayerThick, mat.m_lstSets.back().fLayerThick, a.fAcc[0], a.fAcc[1], a.fAcc[2],
                           a.fP17, float(mat.m_nPrintTemp2), float(mat.m_nPlatTemp2), mat.m_fDiaFactor}),
             QList<float>({0.2f, 0.26f, 1000.0f, 1200.0f, 1000.0f, 150.0f, 233.0f, 61.0f, 10.0f}));
-    }
 
-    // A copy owns its sets, and its cursor points into its own list (nowhere, at first).
-    void copyIsDeep()
-    {
-        CPrintMaterial source = withSets({{10102, 0.4f, 0.2f, 0}});
-        source.SetNameAndManu("PETG", "Maker");
-        std::strcpy(source.m_szPwMD5, kLock);
-        source.m_bDefaultFallback = 0;
-        source.m_itCurSet = source.m_lstSets.begin();
-        CPrintMaterial copy(source), assigned = withSets({{-1, 0.2f, 0.1f, 0}, {10102, 0.4f, 0.3f, 0}});
-        assigned = source;
-        for (CPrintMaterial *mat : {&copy, &assigned}) {
-            QVERIFY(*mat == source && mat->m_itCurSet == mat->m_lstSets.end());
-            mat->m_lstSets.front().nRaftTemp = 199;
+        // A copy owns its sets, and its cursor points into its own list (nowhere, at first).
+        mat.SetNameAndManu("PETG", "Maker");
+        mat.m_itCurSet = mat.m_lstSets.begin();
+        CPrintMaterial copy(mat), assigned;
+        assigned = mat;
+        for (CPrintMaterial *c : {&copy, &assigned}) {
+            QVERIFY(*c == mat && c->m_itCurSet == c->m_lstSets.end());
+            c->m_lstSets.front().nRaftTemp = 199;
         }
-        QCOMPARE(source.m_lstSets.front().nRaftTemp, 220);
+        QCOMPARE(mat.m_lstSets.front().nRaftTemp, 220);
     }
 
     // A shown value stored into its field, converted, and shown again; rows 0 to 8 edit the record,
