@@ -117,13 +117,6 @@ void TstBadInput::materialFile_data()
         "print_sets_refused_by_catalogue.cvx", {"Sets Refused", kPetg}, 2,
         {set("1: print set 2 (printer 10112, nozzle 0.6, layer 0.3, quality 0)"),
          set("1: print set 3 (printer 10102, nozzle 0.4, layer 0.12, quality 1)")});
-    QByteArray objects = R"({"b1":11061,"b2":"Deep Objects","b3":"Fixture","group":[)";
-    for (int i = 0; i < 10000; ++i)
-        objects += R"({"p1":)";
-    const QByteArray arrays = R"({"b1":11060,"b2":"Deep Arrays","b3":"Fixture","group":[)" +
-                              QByteArray(10000, '[') + QByteArray(10000, ']') + "]}";
-    row("JSON nested 10000 deep", "nested.cvx", good, 4, skips({2, 3}),
-        betweenGood({arrays, objects + "1" + QByteArray(10000, '}') + "]}"}));
     const QByteArray head = "{\"b1\":11062,\"b2\":\"Huge Line\",\"b3\":\"Fixture\",\"group\":[],\"pad\":\"";
     row("a single line of 50 MB", "huge_line.cvx", {kPla, "Huge Line", kPetg}, 3, {},
         betweenGood({head + QByteArray(25 * 1000 * 1000 - head.size() - 2, 'x') + "\"}"}));

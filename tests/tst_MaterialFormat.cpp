@@ -100,9 +100,6 @@ private slots:
         row("a set replacing one also replaces a later one with its key",
             R"("group":[{"p1":10102,"p2":0.391},{"p1":10102,"p2":0.409},{"p1":10102,"p2":0.4,"p6":190}])",
             [](M m) { keep190(m, {10102, 0.4f, 0.2f, 0}); });
-        row("layers written alike are one set",
-            R"("group":[{"p1":10102,"p3":0.1991},{"p1":10102,"p3":0.2009,"p6":190}])",
-            [](M m) { keep190(m, {10102, 0.4f, 0.2f, 0}); });
         row("refused set dropped; short arrays fill the front, long ones lose the rest",
             R"("group":[{"p1":10112,"p2":0.6,"p3":0.3},)"
             R"({"p1":10102,"p2":0.6,"p3":0.3,"p11":[0.45],"p14":[1.9,-2.9,true,7]}])",

@@ -223,7 +223,8 @@ private slots:
                           {10102, 0.2f, 0.05f, 0}, {10102, 0.405f, 0.2f, 0}, {10102, 0.4f, 0.205f, 3},
                           {10110, 0.4f, 0.15f, 0}, {-1, 0.4f, 0.25f, 5},     {-1, 0.8f, 0.4f, 0}};
         QTest::addRow("alias 10007 lists the sets of 10110")
-            << Keys{{10110, 0.6f, 0.3f, 0}, {10102, 0.3f, 0.1f, 0}} << true << 10007 << -1.f << -1.f << F{0.6f};
+            << Keys{{10110, 0.6f, 0.3f, 0}, {10102, 0.3f, 0.1f, 0}} << true << 10007 << -1.f << -1.f
+            << F{0.6f};
         QTest::addRow("fallback to the generic sets") << generic << true << 10102 << -1.f << -1.f
                                                       << F{0.2f, 0.4f};
         QTest::addRow("no fallback, no nozzles") << generic << false << 10102 << -1.f << -1.f << F{};

@@ -28,8 +28,6 @@ class TstCfutility : public QObject
 private slots:
     void readLines_data();
     void readLines();
-    void compareVersion_data();
-    void compareVersion();
     void copyAndSnapshot();
 };
 
@@ -79,26 +77,6 @@ void TstCfutility::readLines()
     }
     std::fclose(file);
     QCOMPARE(read, c.lines);
-}
-
-void TstCfutility::compareVersion_data()
-{
-    QTest::addColumn<QString>("a");
-    QTest::addColumn<QString>("b");
-    QTest::addColumn<int>("result");
-    QTest::addRow("1.10 is newer than 1.9") << "1.10" << "1.9" << 1;
-    QTest::addRow("1.01 against 1.1: equal numbers, same count") << "1.01" << "1.1" << -1;
-    QTest::addRow("non-number part") << "x.1" << "1.1" << 0;
-    QTest::addRow("decided before a bad part") << "1.2.x" << "1.3.0" << -1;
-    QTest::addRow("equal texts") << "1.0.2" << "1.0.2" << -2;
-}
-
-void TstCfutility::compareVersion()
-{
-    QFETCH(QString, a);
-    QFETCH(QString, b);
-    QFETCH(int, result);
-    QCOMPARE(CompareVersion(a, b), result);
 }
 
 // A failed copy or snapshot keeps the destination as it was; a file of the user's that looks like a

@@ -113,10 +113,6 @@ void TestCvx::commands_data()
     add("list reports refused print sets and does not count them",
         {{"list", "-"}, hexLine(kTpu), 1, "104\tTPU\tKestRona\tunlocked\t1\n",
          "line 1: " + kNozzleRefused + "line 1: " + kLayerRefused});
-    add("list counts two sets of one key once",
-        {{"list", "{in}"},
-         hexLine(R"({"b1":5,"b2":"Twin","b3":"M","group":[{"p1":10102},{"p1":10102,"p2":0.405,"p6":230}]})"),
-         0, "5\tTwin\tM\tunlocked\t1\n"});
     // A tab or line feed in a name must not add a column or a line.
     add("list shows control characters in names as ?",
         {{"list", "{in}"}, hexLine(R"({"b1":-7,"b2":"A\tB\nC","b3":"\r","group":[]})"), 0,
