@@ -78,8 +78,6 @@ void TstBadInput::materialFile_data()
     row("UTF-16 with byte-order mark", "utf16_with_byte_order_mark.cvx", good, 3, skips({3}));
     row("odd digit counts: misaligned lines skipped, a last hex digit never dropped", "odd_length_line.cvx",
         {kPla}, 4, skips({1, 3, 4}));
-    row("blank and whitespace lines", "blank_and_whitespace_lines.cvx", good, 8, skips({1, 3, 4, 5, 7, 8}));
-    row("hex of invalid JSON", "hex_of_invalid_json.cvx", good, 6, skips({2, 3, 4, 5}));
     row("group, name or manufacturer missing", "missing_group_or_name.cvx", good, 7,
         skips({2}, "no \"group\"") + skips({3}, "\"b3\" missing") + skips({4}, "\"b2\" missing") +
             skips({5}, "\"b2\" and \"b3\" missing") + skips({6}, "no \"group\""));

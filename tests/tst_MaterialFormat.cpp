@@ -11,6 +11,7 @@
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -36,9 +37,18 @@ void keep190(CPrintMaterial &mat, PrintSetData set)
     QVERIFY2((actual) == (expected), ("\n   Actual:   " + MaterialJsonText(actual) +                        \
                                       "\n   Expected: " + MaterialJsonText(expected)).c_str())
 
+struct Lines
+{
+    QByteArray content;
+    QList<QByteArray> lines; // "<N bytes>" for a line too long to hold
+    bool loneCr = false;     // a lone CR ends a line
+    int maxLength = -1;      // the longest line held, -1 for no limit
+    int error = 0;           // nonzero: read the folder itself, which fails with this error
+};
 } // namespace
 
 Q_DECLARE_METATYPE(CPrintMaterial)
+Q_DECLARE_METATYPE(Lines)
 
 class TstMaterialFormat : public QObject
 {
@@ -137,8 +147,6 @@ private slots:
         QTest::addRow("odd length loses a lone CR") << QByteArray("7b7d\r") << QByteArray("{}");
         QTest::addRow("stray character in an even line")
             << QByteArray("7bx0a1") << QByteArray("\x07\xb0\xa1");
-        QTest::addRow("NUL and high bytes kept")
-            << QByteArray("00ff0000") << QByteArray("\x00\xff\x00\x00", 4);
     }
 
     // Writing is the other way: lowercase, two digits a byte.
@@ -223,6 +231,83 @@ private slots:
         QCOMPARE(MaterialDecodeReport::DescribeDroppedSet(report.droppedSets.at(0)),
                  std::string("print set 1 (printer 10112, nozzle 0.6, layer 0.2, quality 0): "
                              "nozzle 0.6 is not offered for printer type 10112"));
+    }
+
+    void readLines_data()
+    {
+        QTest::addColumn<Lines>("c");
+        const QByteArray longLine = QByteArray(10000, 'x') + '\n';
+        const QByteArray chunk(64 * 1024, 'y'); // the reader's own buffer
+        QTest::addRow("empty file") << Lines{{}, {}};
+        QTest::addRow("10,000-byte line, CR LF and a last line without line feed read whole")
+            << Lines{longLine + "ab\r\ncd", {longLine, "ab\r\n", "cd"}};
+        QTest::addRow("a lone CR is no line end unless asked") << Lines{"a\rb\n", {"a\rb\n"}};
+        QTest::addRow("a lone CR ends a line, CR LF one line across two reads")
+            << Lines{"a\rb\r\n\r" + chunk.left(chunk.size() - 7) + "\r\nc\r",
+                     {"a\r", "b\r\n", "\r", chunk.left(chunk.size() - 7) + "\r\n", "c\r"}, true};
+        QTest::addRow("a line over the limit is not held; the next is read")
+            << Lines{"ab\n" + chunk + chunk + "\nlast", {"ab\n", "<131073 bytes>", "last"}, false, 70000};
+        QTest::addRow("a line at the limit is held")
+            << Lines{"abcd\nabcde\n", {"abcd\n", "<6 bytes>"}, false, 5};
+        QTest::addRow("a read error is reported") << Lines{{}, {}, false, -1, EISDIR};
+    }
+
+    // Every option of LineReader. ReadFileToString's lines of real files are the damaged-file tests'
+    // (the count of every file's lines is logged).
+    void readLines()
+    {
+        QFETCH(Lines, c);
+        QTemporaryDir dir;
+        QVERIFY(writeAll(dir.filePath("lines"), c.content));
+        FILE *file = std::fopen(qPrintable(c.error ? dir.path() : dir.filePath("lines")), "r");
+        QVERIFY(file);
+        LineReader::Options options;
+        options.loneCarriageReturnEndsLine = c.loneCr;
+        if (c.maxLength >= 0)
+            options.maxLineLength = size_t(c.maxLength);
+        QList<QByteArray> read;
+        {
+            LineReader reader(file, options);
+            QVERIFY(reader.IsOpen());
+            for (std::string line; reader.Next(line);) {
+                QCOMPARE(reader.Length(), reader.Oversized() ? reader.Length() : line.size());
+                const QByteArray size = QByteArray::number(qulonglong(reader.Length()));
+                read << (reader.Oversized() ? "<" + size + " bytes>" : QByteArray::fromStdString(line));
+            }
+            QCOMPARE(reader.Error(), c.error);
+        }
+        std::fclose(file);
+        QCOMPARE(read, c.lines);
+    }
+
+    // A failed copy or snapshot keeps the destination as it was; a file of the user's that looks like a
+    // temporary one beside it is left alone, and nothing is left behind.
+    void copyAndSnapshot()
+    {
+        QTemporaryDir dir;
+        const auto at = [&](const char *name) { return dir.filePath(QString::fromLatin1(name)); };
+        QVERIFY(CreatePath(at("a/b")) && CreatePath(at("a/b")) && writeAll(at("a/file"), "new\n"));
+        QVERIFY(!CreatePath(at("a/file/sub")));
+        QVERIFY(writeAll(at("dest"), "a longer old content\n") && writeAll(at("dest.part"), "the user's\n"));
+        QVERIFY(!CopyFileReplace(at("missing"), at("dest")) && !CopyFileReplace(at("a"), at("dest")));
+        QCOMPARE(readAll(at("dest")), QByteArray("a longer old content\n"));
+        QVERIFY(CopyFileReplace(at("a/file"), at("dest")));
+        QCOMPARE(readAll(at("dest")), QByteArray("new\n"));
+
+        // The snapshot keeps the old content when the source is replaced by renaming, as a save does,
+        // and when a source reached through a symbolic link is written in place.
+        const auto replace = [&](const QByteArray &content) {
+            return writeAll(at("n"), content) && ::rename(qPrintable(at("n")), qPrintable(at("src"))) == 0;
+        };
+        QVERIFY(replace("one\n") && SnapshotFile(at("src"), at("dest")) && replace("two\n"));
+        QCOMPARE(readAll(at("dest")), QByteArray("one\n"));
+        // Twice: the second time the snapshot already is the source's file.
+        QVERIFY(SnapshotFile(at("src"), at("dest")) && SnapshotFile(at("src"), at("dest")));
+        QVERIFY(QFile::link(at("src"), at("link")) && SnapshotFile(at("link"), at("dest")));
+        QVERIFY(writeAll(at("src"), "three\n") && !SnapshotFile(at("missing"), at("dest")));
+        QCOMPARE(readAll(at("dest")) + readAll(at("dest.part")), QByteArray("two\nthe user's\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"dest", "dest.part", "link", "src"}));
     }
 };
 

@@ -69,7 +69,6 @@ private slots:
         row("old printer ID 10001 resolves to 10102", "printer", 10001, 0, "Orvik Solo");
         row("gap in the alias table", "printer", 10009, 0, "Unknow printer");
         row("quality one past the end", "quality", 7, 0, "Unknow Quality");
-        row("negative quality", "quality", -1, 0, "Unknow Quality");
         row("alias 10003 of 10104 gets the generic nozzles", "nozzles", 10003, 0,
             "0.2 0.3 0.4 0.5 0.6 0.8 1");
         row("0.21 starts the second band", "layers", 10102, 0.21, "0.07 0.1 0.15 0.2");
@@ -318,8 +317,6 @@ private slots:
         QTest::addRow("shrink 0.3 percent in single precision") << 6 << 0.3 << 0.30000001192092896;
         QTest::addRow("bottom width 80 shows 80.0001") << 30 << 80.0 << 80.0001;
         QTest::addRow("extrusion 105 has no offset") << 22 << 105.0 << 104.99999237060547;
-        QTest::addRow("filament diameter as it is") << 3 << 1.75 << 1.75;
-        QTest::addRow("corner angle as it is") << 40 << 42.75 << 42.75;
     }
 
     void conversions()
@@ -332,25 +329,6 @@ private slots:
         StoreBasicValue(mat, id, shown);
         StorePrintValue(set, id, shown);
         QCOMPARE(id <= 8 ? ShownBasicValue(mat, id) : ShownPrintValue(set, id), shownBack);
-    }
-
-    // Bit 0: the row has a value, bit 1: locked; unused rows keep their value, print rows are untouched.
-    void loadBasicRows()
-    {
-        QVector<ParamItem> rows = BuildParamCatalogue();
-        rows[2].paramVal = 123.0;
-        rows[9].paramFlag = 0;
-        CPrintMaterial mat;
-        mat.m_fShrink[1] = 0.003f;
-        LoadBasicRows(rows, &mat, true);
-        QCOMPARE(QList<int>({rows[0].paramFlag, rows[8].paramFlag, rows[9].paramFlag}),
-                 QList<int>({3, 3, 0}));
-        QCOMPARE(QPair(rows[2].paramVal, rows[7].paramVal), QPair(123.0, 0.30000001192092896));
-        LoadBasicRows(rows, &mat, false);
-        QCOMPARE(rows[8].paramFlag, 1);
-        LoadBasicRows(rows, nullptr, false);
-        for (int id = 0; id <= 8; ++id)
-            QCOMPARE(QPair(rows[id].paramVal, rows[id].paramFlag), QPair(-1.0, 2));
     }
 
     void loadPrintRows_data()

@@ -162,7 +162,6 @@ void TestCvx::commands_data()
 
     add("no arguments", {{}, "", 2, "", usage("no command given")});
     add("unknown command", {{"frob"}, "", 2, "", usage("unknown command 'frob'")});
-    add("decode without FILE", {{"decode", "--compact"}, "", 2, "", usage("decode takes one FILE")});
     add("encode without -o", {{"encode", "{in}"}, kPla, 2, "", usage("encode needs INPUT and -o OUTPUT")});
     add("encode with -o last", {{"encode", "{in}", "-o"}, kPla, 2, "", usage("-o needs one OUTPUT")});
     add("diff with one file", {{"diff", "{in}"}, "", 2, "", usage("diff takes two FILEs")});
