@@ -160,7 +160,7 @@ void TstBadInput::materialFile()
 
     // Room for a line of 64 MB and its decoding, and not for holding a longer line.
     const ToolRun check = runTool(kTool, {"check", path}, {{}, {}, {}, 240000});
-    QVERIFY2(check.ranWell() && (check.exitCode == 0 || check.exitCode == 1), qPrintable(check.err));
+    QVERIFY2(check.ranWell && (check.exitCode == 0 || check.exitCode == 1), qPrintable(check.err));
     const int skippedLines = notes.filter(QRegularExpression("^Skipped line ")).size();
     const QString summary = QStringLiteral("%1 materials, %2 lines not materials, %3 print sets refused, ")
                                 .arg(names.size())

@@ -83,12 +83,12 @@ ToolRun runTool(const QString &program, const QStringList &args, const ToolOptio
     if (options.stdinFile.isEmpty())
         process.write(options.input);
     process.closeWriteChannel();
-    run.finished = process.waitForFinished(120000);
-    if (!run.finished) {
+    const bool finished = process.waitForFinished(120000);
+    if (!finished) {
         process.kill();
         process.waitForFinished();
     }
-    run.status = process.exitStatus();
+    run.ranWell = finished && process.exitStatus() == QProcess::NormalExit;
     run.exitCode = process.exitCode();
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();

@@ -52,12 +52,10 @@ QByteArray hexLine(const QByteArray &json);
 // A program run to its end, or killed after two minutes, and what it wrote; system messages in English.
 struct ToolRun
 {
-    bool finished = false;
-    QProcess::ExitStatus status = QProcess::CrashExit;
+    bool ranWell = false; // finished in time, not ended by a signal
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
-    bool ranWell() const { return finished && status == QProcess::NormalExit; }
 };
 
 struct ToolOptions
