@@ -94,8 +94,6 @@ private slots:
                 m.m_nPrintTemp = 210, m.m_nB11 = 1, m.m_fFilaDia = 0.0f, m.m_nPlatTemp = 0,
                 m.m_fDensity = 0.0f;
             });
-        row("look-alike keys and nested members ignored",
-            R"("b01":5,"b15":5,"b4 ":5,"p4":5,"m3":5,"x":{"b4":1},"":[[[]]],"group":[])", [](M) {});
         row("duplicate set key: later replaces earlier, key included, layer rounded as written",
             R"("group":[{"p1":10102,"p6":180},{"p1":10102,"p2":0.405,"p3":0.2004,"p6":190}])",
             [](M m) { keep190(m, {10102, 0.405f, 0.2f, 0}); });
