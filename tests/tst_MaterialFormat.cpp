@@ -163,9 +163,9 @@ private slots:
         QTest::addColumn<QByteArray>("locale");
         QTest::addColumn<int>("sizeLimit"); // 0: none
         QTest::addColumn<bool>("commit");
-        QTest::addRow("commit replaces a longer file whole") << QByteArray("C") << 0 << true;
         // Files and messages use "." whatever the user's locale.
-        QTest::addRow("decimal comma locale") << QByteArray("de_DE.UTF-8") << 0 << true;
+        QTest::addRow("commit replaces a longer file whole, in a decimal comma locale")
+            << QByteArray("de_DE.UTF-8") << 0 << true;
         // A full disk as far as the writer can tell; unlike folder permissions it binds root too.
         QTest::addRow("file size limit reached while writing") << QByteArray("C") << 4096 << true;
         QTest::addRow("dropped without commit") << QByteArray("C") << 0 << false;
@@ -236,7 +236,6 @@ private slots:
         QTest::addColumn<Lines>("c");
         const QByteArray longLine = QByteArray(10000, 'x') + '\n';
         const QByteArray chunk(64 * 1024, 'y'); // the reader's own buffer
-        QTest::addRow("empty file") << Lines{{}, {}};
         QTest::addRow("10,000-byte line, CR LF and a last line without line feed read whole")
             << Lines{longLine + "ab\r\ncd", {longLine, "ab\r\n", "cd"}};
         QTest::addRow("a lone CR is no line end unless asked") << Lines{"a\rb\n", {"a\rb\n"}};
