@@ -1,397 +1,312 @@
+#include "base/cfutility.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
-#include "base/cfutility.h"
 
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QRandomGenerator>
 #include <QtTest>
 
-#include <clocale>
 #include <cfloat>
 #include <climits>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <limits>
 #include <signal.h>
 #include <sys/resource.h>
 
 namespace {
-// A known material and its exact JSON text: PLA, one print set for the 10112 printer.
-const char kExampleJson[] =
-    R"({"m1":"","m2":9100,"b1":721355203,"b2":"PLA","b3":"KestRona","b4":210,"b5":50,"b6":50,)"
-    R"("b7":1.75,"b8":1.2400000095367432,)"
-    R"("b9":[0.0030000000260770321,0.0030000000260770321,0.0030000000260770321],)"
-    R"("b10":9.4367351531982422,"b11":100,"b12":0,"b13":0,"b14":0,)"
-    R"("group":[{"p1":10112,"p2":0.40000000596046448,"p3":0.20000000298023224,"p4":0,)"
-    R"("p5":0.94367355108261108,"p6":210,"p7":220,"p8":50,"p9":20,"p10":10,)"
-    R"("p11":[0.5,0.5,0.5],"p12":[30,40,50],"p13":[1,1,1],"p14":[0,0,0],"p15":[1000,1500,2000],)"
-    R"("p16":0.20000000298023224,"p17":150,"p18":0.10000000149011612,"p19":30,)"
-    R"("p20":0.800000011920929,"p21":0.800000011920929,"p22":1.5,"p23":0.25,)"
-    R"("p24":0.62999999523162842,"p25":1.1024999618530273,"p26":1,"p27":0.019999999552965164,"p28":15}]})";
 
-const char kLock[] = "0123456789abcdef0123456789abcdef";
+// Every kind of field, escapes in the texts, and a locked record's sets.
+const QByteArray kRich =
+    "{\"m1\":\"0123456789abcdef0123456789abcdef\",\"b1\":-123456789,"
+    "\"b2\":\"Q\\\"uo\\\\te\\ttab caf\xc3\xa9\",\"b3\":\"Maker/1\","
+    R"("b5":65,"b9":[0.003,-0.0015,0.003],"b12":1.5,"b13":-2.25e-5,"b14":3e10,"group":[)"
+    R"({"p1":10110,"p2":0.6,"p3":0.3,"p4":2,"p9":35,"p11":[0.72],"p14":[0,-5],"p15":[800],"p27":-0.05},)"
+    R"({"p1":-1,"p2":0.8,"p3":0.45,"p4":6,"p9":39,"p11":[0.87],"p14":[0,-9],"p27":-0.05},)"
+    R"({"p1":10102,"p2":0.2,"p3":0.07,"p4":1,"p12":[12.5,0.1],"p13":[105]}]})";
 
-CPrintMaterial exampleMaterial()
+// The one print set a text leaves: the one of basic temperature 190.
+void keep190(CPrintMaterial &mat, PrintSetData set)
 {
-    CPrintMaterial mat;
-    mat.SetNameAndManu("PLA", "KestRona");
-    mat.m_nMatID = 721355203;
-    mat.m_nCreateDay = 9100;
-    mat.m_fFilaDia = 1.75f;
-    mat.m_fDensity = 1.24f;
-    for (float &s : mat.m_fShrink)
-        s = 0.003f;
-    PrintSetData set;
-    set.nPrinterType = 10112;
-    mat.AddOrReplaceSet(set, nullptr);
-    return mat;
-}
-
-// Two records that use every kind of field, escapes in the texts, and a locked record's sets.
-std::vector<CPrintMaterial> richMaterials()
-{
-    CPrintMaterial a = exampleMaterial();
-    a.SetNameAndManu("Q\"uo\\te\ttab caf\xc3\xa9", "Maker/1");
-    std::strcpy(a.m_szPwMD5, kLock);
-    a.m_nMatID = -123456789;
-    a.m_nPlatTemp = 65;
-    a.m_bDefaultFallback = 0; // as in a copy made in the program; files do not carry it
-    a.m_fShrink[1] = -0.0015f;
-    a.m_fB12 = 1.5f;
-    a.m_fB13 = -2.25e-5f;
-    a.m_fB14 = 3e10f;
-    const struct { int type; float nozzle; float layer; int quality; } keys[] = {
-        {10110, 0.6f, 0.3f, 2}, {10110, 0.4f, 0.2504f, 0}, {-1, 0.8f, 0.45f, 6}, {10102, 0.2f, 0.07f, 1}};
-    for (const auto &k : keys) {
-        PrintSetData s{k.type, k.nozzle, k.layer, k.quality};
-        s.fWidth[0] = 0.42f + k.layer;
-        s.nTempBias[1] = -3 - k.quality;
-        s.fAcc[0] = 800.0f; // written as 1000
-        s.fTolerance = -0.05f;
-        s.nWithdraw = 33 + k.quality;
-        if (a.AddOrReplaceSet(s, kLock) != 1)
-            qFatal("a print set of the sample is not valid");
-    }
-    CPrintMaterial b;
-    b.SetNameAndManu("PETG", "");
-    b.m_nMatID = INT_MAX;
-    b.m_nCreateDay = -1;
-    return {a, b};
-}
-
-QByteArray qbytes(const std::string &s)
-{
-    return QByteArray(s.data(), int(s.size()));
+    set.nBasicTemp = 190;
+    mat.m_lstSets.push_back(set);
 }
 
 #define COMPARE_RECORDS(actual, expected)                                                                   \
     QVERIFY2((actual) == (expected), ("\n   Actual:   " + MaterialJsonText(actual) +                        \
                                       "\n   Expected: " + MaterialJsonText(expected)).c_str())
 
+struct Lines
+{
+    QByteArray content;
+    QList<QByteArray> lines; // "<N bytes>" for a line too long to hold
+    bool loneCr = false;     // a lone CR ends a line
+    int maxLength = -1;      // the longest line held, -1 for no limit
+    int error = 0;           // nonzero: read the folder itself, which fails with this error
+};
 } // namespace
 
 Q_DECLARE_METATYPE(CPrintMaterial)
+Q_DECLARE_METATYPE(Lines)
 
 class TstMaterialFormat : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void formatJsonNumberMatchesPrintf();
-    void versionLine_data();
-    void versionLine();
-    void decode_data();
-    void decode();
-    void decodeLine_data();
-    void decodeLine();
-    void roundTrip_data();
-    void roundTrip();
-    void parseMaterials();
-    void writer_data();
-    void writer();
-};
-
-// The fast formatter must agree with the printf rule it stands for on any value.
-void TstMaterialFormat::formatJsonNumberMatchesPrintf()
-{
-    QCOMPARE(qbytes(FormatJsonNumber(std::numeric_limits<double>::infinity())), QByteArray("null"));
-    QCOMPARE(qbytes(FormatJsonNumber(std::numeric_limits<double>::quiet_NaN())), QByteArray("null"));
-    const auto reference = [](double value) {
-        char text[64];
-        std::snprintf(text, sizeof(text), "%1.15g", value);
-        if (std::strtod(text, nullptr) != value)
-            std::snprintf(text, sizeof(text), "%1.17g", value);
-        return QByteArray(text);
-    };
-    for (double value : {-0.0, 0.0, 210.0, -5.0, 1e20, 1e-7, 1e15, 999999999999999.0, -999999999999999.0,
-                         4503599627370497.0, 123456789012345678.0, 1e16 + 2, 0.1, 1.0 / 3})
-        QCOMPARE(qbytes(FormatJsonNumber(value)), reference(value));
-    QRandomGenerator random(42);
-    for (int i = 0; i < 200000; ++i) {
-        // Widened floats, short decimals and any bit pattern, in turn.
-        const quint64 bits = random.generate64();
-        float f;
-        double value;
-        std::memcpy(&f, &bits, sizeof(f));
-        std::memcpy(&value, &bits, sizeof(value));
-        if (i % 3 == 0)
-            value = double(f);
-        else if (i % 3 == 1)
-            value = double(int(bits % 2000001) - 1000000) / std::pow(10.0, double(bits >> 60));
-        const QByteArray got = qbytes(FormatJsonNumber(value));
-        if (std::isfinite(value) && got != reference(value))
-            QFAIL(qPrintable(QString::number(value, 'g', 17) + ": got " + got + ", printf gives " +
-                             reference(value)));
-    }
-}
-
-void TstMaterialFormat::decode_data()
-{
-    QTest::addColumn<QByteArray>("json");
-    QTest::addColumn<QString>("reason"); // empty: accepted
-    QTest::addColumn<CPrintMaterial>("expected");
-
-    // Accepted rows: the record "N" by "M" with the change the text makes.
-    const auto accepted = [](const char *name, const QByteArray &members, void (*change)(CPrintMaterial &)) {
-        CPrintMaterial e;
-        e.SetNameAndManu("N", "M");
-        change(e);
-        QTest::newRow(name) << R"({"b2":"N","b3":"M",)" + members + "}" << QString() << e;
-    };
-    const auto refused = [](const char *name, const QByteArray &json, const char *reason) {
-        QTest::newRow(name) << json << QString(reason) << CPrintMaterial(); // a lone name is not taken either
-    };
-    using M = CPrintMaterial &;
-    accepted("B4 upper case is b4", R"("B4":215,"group":[])", [](M m) { m.m_nPrintTemp = 215; });
-    accepted("duplicate names differing in case: first counts", R"("b4":200,"B4":215,"group":[])",
-             [](M m) { m.m_nPrintTemp = 200; });
-    accepted("m2 -1000 reads as 0", R"("m2":-1000,"group":[])", [](M) {});
-    accepted("b4 210.9 truncates", R"("b4":210.9,"group":[])", [](M m) { m.m_nPrintTemp = 210; });
-    accepted("integers out of range saturate", R"("b4":1e12,"b5":-1e999,"group":[])",
-             [](M m) { m.m_nPrintTemp = INT_MAX, m.m_nPlatTemp = INT_MIN; });
-    accepted("numbers beyond the float range hold the largest float",
-             R"("b7":1e39,"b8":-1e999,"b9":[3.5e38],"group":[])",
-             [](M m) { m.m_fFilaDia = FLT_MAX, m.m_fDensity = -FLT_MAX, m.m_fShrink[0] = FLT_MAX; });
-    accepted("true reads 1 in an integer, 0 in a number; text and null read 0",
-             R"("b4":true,"b7":true,"b5":"60","b8":null,"group":[])",
-             [](M m) { m.m_nPrintTemp = 1, m.m_fFilaDia = 0.0f, m.m_nPlatTemp = 0, m.m_fDensity = 0.0f; });
-    accepted("look-alike keys and nested members ignored",
-             R"("b01":5,"b15":5,"b4 ":5,"p4":5,"m3":5,"x":{"b4":1},"":[[[]]],"group":[])", [](M) {});
-    accepted("duplicate set key: later replaces earlier, key included, layer rounded as written",
-             R"("group":[{"p1":10102,"p6":180},{"p1":10102,"p2":0.405,"p3":0.2004,"p6":190}])", [](M m) {
-                 m.m_lstSets.push_back({10102, 0.405f, 0.2f, 0});
-                 m.m_lstSets.back().nBasicTemp = 190;
-             });
-    // Every set kept reads back as it is once saved.
-    accepted("negative nozzle, layer or quality refused, none taken as a wildcard that replaces a set",
-             R"("group":[{"p1":10102,"p2":0.6,"p3":0.3,"p4":2},{"p1":10102,"p2":-1,"p3":-0.256,"p4":-3},)"
-             R"({"p1":10102,"p2":0.6,"p3":-0.3,"p4":2},{"p1":10102,"p2":0.6,"p3":0.3,"p4":-1,"p6":190}])",
-             [](M m) { m.m_lstSets.push_back({10102, 0.6f, 0.3f, 2}); });
-    accepted("nozzle within 0.01 of a set but not offered refused",
-             R"("group":[{"p1":10102,"p2":0.405},{"p1":10102,"p2":0.414,"p6":190}])",
-             [](M m) { m.m_lstSets.push_back({10102, 0.405f, 0.2f, 0}); });
-    accepted("a set replacing one also replaces a later one with its key",
-             R"("group":[{"p1":10102,"p2":0.391},{"p1":10102,"p2":0.409},{"p1":10102,"p2":0.4,"p6":190}])",
-             [](M m) {
-                 m.m_lstSets.push_back({10102, 0.4f, 0.2f, 0});
-                 m.m_lstSets.back().nBasicTemp = 190;
-             });
-    accepted("layers written alike are one set", R"("group":[{"p1":10102,"p3":0.1991},{"p1":10102,"p3":0.2009,"p6":190}])",
-             [](M m) {
-                 m.m_lstSets.push_back({10102, 0.4f, 0.2f, 0});
-                 m.m_lstSets.back().nBasicTemp = 190;
-             });
-    accepted("refused set dropped; short arrays fill the front, long ones lose the rest",
-             R"("group":[{"p1":10112,"p2":0.6,"p3":0.3},)"
-             R"({"p1":10102,"p2":0.6,"p3":0.3,"p11":[0.45],"p14":[1.9,-2.9,true,7]}])",
-             [](M m) {
-                 PrintSetData s{10102, 0.6f, 0.3f, 0};
-                 s.fWidth[0] = 0.45f;
-                 s.nTempBias[0] = 1, s.nTempBias[1] = -2, s.nTempBias[2] = 1;
-                 m.m_lstSets.push_back(s);
-             });
-    accepted("locked material keeps its sets", R"("m1":"0123456789abcdef0123456789abcdef","group":[{}])", [](M m) {
-        std::strcpy(m.m_szPwMD5, kLock);
-        m.m_lstSets.emplace_back();
-    });
-    CPrintMaterial cut;
-    cut.SetNameAndManu("0123456789abcdefghijklmnopqrstuv", "KestRona");
-    QTest::newRow("byte-order mark skipped, 40-byte name cut to 32")
-        << QByteArray("\xEF\xBB\xBF" R"({"b2":"0123456789abcdefghijklmnopqrstuvwxyzWXYZ","b3":"KestRona","group":[]})")
-        << QString() << cut;
-
-    refused("missing group", R"({"b2":"N","b3":"M"})", "no \"group\"");
-    refused("group not an array", R"({"b2":"N","b3":"M","group":{}})", "\"group\" is not an array");
-    refused("b2 without b3, name not set", R"({"b2":"N","group":[]})", "\"b3\" missing");
-    refused("neither name nor manufacturer", R"({"group":[]})", "\"b2\" and \"b3\" missing");
-    refused("array is not an object", "[1,2]", "not a JSON object");
-    refused("cut-off text", R"({"b2":"N","b3":)", "not JSON");
-}
-
-void TstMaterialFormat::decode()
-{
-    QFETCH(QByteArray, json);
-    QFETCH(QString, reason);
-    QFETCH(CPrintMaterial, expected);
-
-    CPrintMaterial mat;
-    MaterialDecodeReport report;
-    const bool accepted = DecodeMaterial(json.constData(), mat, &report);
-    QCOMPARE(QString::fromStdString(report.Reason()), reason);
-    QCOMPARE(accepted, reason.isEmpty());
-    if (accepted || report.refusal == MaterialDecodeReport::Refusal::NoNameOrManu)
-        COMPARE_RECORDS(mat, expected); // a lone name is not taken either
-}
-
-void TstMaterialFormat::decodeLine_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QByteArray>("text");
-    QTest::addRow("CR LF skipped") << QByteArray(kExampleJson).toHex() + "\r\n" << QByteArray(kExampleJson);
-    // Digits pair from the end: an odd count leaves the first digit a byte of its own.
-    QTest::addRow("odd length keeps a last hex digit") << QByteArray("7b7d7") << QByteArray("\x07\xb7\xd7");
-    QTest::addRow("odd length loses its line feed") << QByteArray("7b7d\n") << QByteArray("{}");
-    QTest::addRow("odd length loses a lone CR") << QByteArray("7b7d\r") << QByteArray("{}");
-    QTest::addRow("empty line") << QByteArray("\n") << QByteArray();
-}
-
-void TstMaterialFormat::decodeLine()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(QByteArray, text);
-    QCOMPARE(qbytes(DecodeMaterialLine(line.toStdString())), text);
-}
-
-// Files use "." whatever the user's locale.
-void TstMaterialFormat::roundTrip_data()
-{
-    QTest::addColumn<QByteArray>("locale");
-    QTest::addRow("C locale") << QByteArray("C");
-    QTest::addRow("decimal comma locale") << QByteArray("de_DE.UTF-8");
-}
-
-// The worked example byte for byte, then records that use every kind of field back as they were.
-void TstMaterialFormat::roundTrip()
-{
-    QFETCH(QByteArray, locale);
-    if (!std::setlocale(LC_ALL, locale.constData()))
-        QFAIL("locale de_DE.UTF-8 is missing: generate it (the set-up script does)");
-    const auto restore = qScopeGuard([] { std::setlocale(LC_ALL, "C"); });
-
-    std::vector<CPrintMaterial> records = richMaterials();
-    records.insert(records.begin(), exampleMaterial());
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("user.cvx"));
-    MaterialFileWriter writer(path);
-    QVERIFY(writer.Open());
-    for (CPrintMaterial &mat : records)
-        QVERIFY(writer.Write(mat));
-    QVERIFY(writer.Commit());
-    QCOMPARE(records[1].m_lstSets.front().fAcc[0], 1000.0f); // writing left the record up to date
-
-    std::vector<std::string> lines;
-    QVERIFY(ReadFileToString(QStringToStdString(path), lines));
-    QCOMPARE(lines.size(), records.size());
-    QCOMPARE(qbytes(lines[0]), QByteArray(kExampleJson).toHex() + '\n');
-    for (size_t i = 0; i < records.size(); ++i) {
-        CPrintMaterial back;
-        QVERIFY(DecodeMaterial(DecodeMaterialLine(lines[i]).c_str(), back));
-        // Files do not carry these two fields: a reader gives them their defaults.
-        records[i].m_bDefaultFallback = 1;
-        records[i].m_nPrintTemp2 = CPrintMaterial().m_nPrintTemp2;
-        COMPARE_RECORDS(back, records[i]);
-    }
-}
-
-void TstMaterialFormat::parseMaterials()
-{
-    std::vector<CPrintMaterial> out(1);
-    QCOMPARE(ParseMaterials({R"({"b2":"A","b3":"M","group":[]})", "not json", R"({"b2":"lost","b3":"M"})", "",
-                             R"({"b2":"B","b3":"M","m2":-1000,"group":[{}]})"}, out), 2);
-    QCOMPARE(int(out.size()), 3); // appended after what the list held
-    QCOMPARE(QByteArray(out[1].m_szName) + QByteArray(out[2].m_szName), QByteArray("AB"));
-    QCOMPARE(out[2].m_nCreateDay, 0);
-    QCOMPARE(int(out[2].m_lstSets.size()), 1);
-}
-
-void TstMaterialFormat::writer_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<int>("sizeLimit"); // 0: none
-    QTest::addColumn<bool>("commit");
-    QTest::addColumn<bool>("replaced");
-
-    QTest::addRow("commit replaces a longer file whole") << "user.cvx" << 0 << true << true;
-    QTest::addRow("target in a missing folder") << "absent/user.cvx" << 0 << true << false;
-    // A full disk as far as the writer can tell; unlike folder permissions it binds root too.
-    QTest::addRow("file size limit reached while writing") << "user.cvx" << 4096 << true << false;
-    QTest::addRow("dropped without commit") << "user.cvx" << 0 << false << false;
-}
-
-void TstMaterialFormat::writer()
-{
-    QFETCH(QString, target);
-    QFETCH(int, sizeLimit);
-    QFETCH(bool, commit);
-    QFETCH(bool, replaced);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("user.cvx"));
-    const QByteArray old = QByteArray(80000, 'o') + '\n';
-    QVERIFY(writeAll(path, old));
-    CPrintMaterial mat = exampleMaterial();
-
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = rlim_t(sizeLimit);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, sizeLimit ? &small : &saved), 0);
-    bool committed;
-    QString error;
+    // printf's "%.15g", or "%.17g" where that is needed to read the same double back; JSON has no
+    // infinity or NaN.
+    void formatJsonNumber()
     {
-        MaterialFileWriter writer(dir.filePath(target));
-        bool ok = writer.Open();
-        for (int i = 0; ok && i < 40; ++i)
-            ok = writer.Write(mat);
-        committed = ok && commit && writer.Commit();
-        error = writer.ErrorString();
+        const QList<QPair<double, QByteArray>> cases = {
+            {-0.0, "-0"}, {210.0, "210"}, {3e10, "30000000000"}, {-999999999999999.0, "-999999999999999"},
+            {1e15, "1e+15"}, {1e20, "1e+20"}, {1e-7, "1e-07"}, {-2.25e-5, "-2.25e-05"}, {0.1, "0.1"},
+            {1.0 / 3, "0.33333333333333331"}, {double(0.3f), "0.30000001192092896"},
+            {4503599627370497.0, "4503599627370497"}, {1e16 + 2, "10000000000000002"},
+            {123456789012345678.0, "1.2345678901234568e+17"}, {INFINITY, "null"}, {NAN, "null"}};
+        for (const auto &[value, text] : cases)
+            QCOMPARE(QByteArray::fromStdString(FormatJsonNumber(value)), text);
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
 
-    QCOMPARE(committed, replaced);
-    QCOMPARE(error.isEmpty(), replaced || !commit);
-    QCOMPARE(readAll(path), replaced ? (QByteArray(kExampleJson).toHex() + '\n').repeated(40) : old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("user.cvx")});
-}
+    // Accepted texts: the record "N" by "M" with the change the text makes. Refusals and their
+    // reasons are the damaged-file tests' and the command-line tool's.
+    void decode_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<CPrintMaterial>("expected");
+        const auto row = [](const char *name, const QByteArray &members, void (*change)(CPrintMaterial &)) {
+            CPrintMaterial e;
+            e.SetNameAndManu("N", "M");
+            change(e);
+            QTest::newRow(name) << R"({"b2":"N","b3":"M",)" + members + "}" << e;
+        };
+        using M = CPrintMaterial &;
+        row("keys differing in case: B5 is b5, the first counts", R"("B5":60,"b4":200,"B4":215,"group":[])",
+            [](M m) { m.m_nPlatTemp = 60, m.m_nPrintTemp = 200; });
+        row("numbers beyond the int and float ranges saturate",
+            R"("b4":1e12,"b5":-1e999,"b7":1e39,"b8":-1e999,"b9":[3.5e38],"group":[])", [](M m) {
+                m.m_nPrintTemp = INT_MAX, m.m_nPlatTemp = INT_MIN;
+                m.m_fFilaDia = FLT_MAX, m.m_fDensity = -FLT_MAX, m.m_fShrink[0] = FLT_MAX;
+            });
+        row("integers truncate, m2 below 0 reads 0; true reads 1 in an integer, 0 in a number; text, null 0",
+            R"("m2":-1000,"b4":210.9,"b11":true,"b7":true,"b5":"60","b8":null,"group":[])", [](M m) {
+                m.m_nPrintTemp = 210, m.m_nB11 = 1, m.m_fFilaDia = 0.0f, m.m_nPlatTemp = 0,
+                m.m_fDensity = 0.0f;
+            });
+        row("duplicate set key: later replaces earlier, key included, layer rounded as written",
+            R"("group":[{"p1":10102,"p6":180},{"p1":10102,"p2":0.405,"p3":0.2004,"p6":190}])",
+            [](M m) { keep190(m, {10102, 0.405f, 0.2f, 0}); });
+        // Every set kept reads back as it is once saved.
+        row("negative nozzle, layer or quality refused, none taken as a wildcard that replaces a set",
+            R"("group":[{"p1":10102,"p2":0.6,"p3":0.3,"p4":2},{"p1":10102,"p2":-1,"p3":-0.256,"p4":-3},)"
+            R"({"p1":10102,"p2":0.6,"p3":-0.3,"p4":2},{"p1":10102,"p2":0.6,"p3":0.3,"p4":-1,"p6":190}])",
+            [](M m) { m.m_lstSets.push_back({10102, 0.6f, 0.3f, 2}); });
+        row("nozzle within 0.01 of a set but not offered refused",
+            R"("group":[{"p1":10102,"p2":0.405},{"p1":10102,"p2":0.414,"p6":190}])",
+            [](M m) { m.m_lstSets.push_back({10102, 0.405f, 0.2f, 0}); });
+        row("a set replacing one also replaces a later one with its key",
+            R"("group":[{"p1":10102,"p2":0.391},{"p1":10102,"p2":0.409},{"p1":10102,"p2":0.4,"p6":190}])",
+            [](M m) { keep190(m, {10102, 0.4f, 0.2f, 0}); });
+        row("refused set dropped; short arrays fill the front, long ones lose the rest",
+            R"("group":[{"p1":10112,"p2":0.6,"p3":0.3},)"
+            R"({"p1":10102,"p2":0.6,"p3":0.3,"p11":[0.45],"p14":[1.9,-2.9,true,7]}])",
+            [](M m) {
+                PrintSetData s{10102, 0.6f, 0.3f, 0};
+                s.fWidth[0] = 0.45f;
+                s.nTempBias[0] = 1, s.nTempBias[1] = -2, s.nTempBias[2] = 1;
+                m.m_lstSets.push_back(s);
+            });
+    }
 
-void TstMaterialFormat::versionLine_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<bool>("version");
+    void decode()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(CPrintMaterial, expected);
+        CPrintMaterial mat;
+        MaterialDecodeReport report;
+        QVERIFY(DecodeMaterial(json.constData(), mat, &report));
+        QCOMPARE(report.Reason(), std::string());
+        COMPARE_RECORDS(mat, expected);
+    }
 
-    QTest::addRow("dotted, line feed") << QByteArray("1.0.0\n") << true;
-    QTest::addRow("CR LF and spaces") << QByteArray(" 10.2.33 \r\n") << true;
-    QTest::addRow("one number") << QByteArray("7") << true;
-    QTest::addRow("empty group") << QByteArray("1..2") << false;
-    QTest::addRow("trailing dot") << QByteArray("1.\n") << false;
-    QTest::addRow("leading dot") << QByteArray(".1") << false;
-    QTest::addRow("blank") << QByteArray(" \n") << false;
-    QTest::addRow("a material's hex") << QByteArray("7b2262") << false;
-}
+    // A line of a file to the text it holds, as QByteArray::fromHex decodes it: characters that are not
+    // hex digits (the line end among them) skipped, digits paired from the end, so that an odd count
+    // leaves the first digit a byte of its own and no digit is dropped.
+    void hexLines_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addRow("CR LF skipped") << exampleJson().toHex() + "\r\n" << exampleJson();
+        QTest::addRow("upper-case digits") << QByteArray("7B0A") << QByteArray("\x7b\x0a");
+        QTest::addRow("odd length keeps a last hex digit")
+            << QByteArray("7b7d7") << QByteArray("\x07\xb7\xd7");
+        QTest::addRow("odd length loses its line feed") << QByteArray("7b7d\n") << QByteArray("{}");
+        QTest::addRow("odd length loses a lone CR") << QByteArray("7b7d\r") << QByteArray("{}");
+        QTest::addRow("stray character in an even line")
+            << QByteArray("7bx0a1") << QByteArray("\x07\xb0\xa1");
+    }
 
-void TstMaterialFormat::versionLine()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(bool, version);
-    QCOMPARE(IsVersionLine(line.toStdString()), version);
-}
+    // Writing is the other way: lowercase, two digits a byte.
+    void hexLines()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, text);
+        QCOMPARE(QByteArray::fromStdString(DecodeMaterialLine(line.toStdString())), text);
+        QCOMPARE(QByteArray::fromStdString(HexToString(line.toStdString())), text);
+        QCOMPARE(text, QByteArray::fromHex(line));
+        QCOMPARE(QByteArray::fromStdString(StringToHex(text.toStdString())), text.toHex());
+    }
+
+    void write_data()
+    {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::addColumn<int>("sizeLimit"); // 0: none
+        QTest::addColumn<bool>("commit");
+        // Files and messages use "." whatever the user's locale.
+        QTest::addRow("commit replaces a longer file whole, in a decimal comma locale")
+            << QByteArray("de_DE.UTF-8") << 0 << true;
+        // A full disk as far as the writer can tell; unlike folder permissions it binds root too.
+        QTest::addRow("file size limit reached while writing") << QByteArray("C") << 4096 << true;
+        QTest::addRow("dropped without commit") << QByteArray("C") << 0 << false;
+    }
+
+    // Records written and read back as they were, the worked example byte for byte. Only a whole
+    // commit replaces the file, and no temporary file is left either way.
+    void write()
+    {
+        QFETCH(QByteArray, locale);
+        QFETCH(int, sizeLimit);
+        QFETCH(bool, commit);
+        if (!std::setlocale(LC_ALL, locale.constData()))
+            QFAIL("locale de_DE.UTF-8 is missing: generate it (the set-up script does)");
+        const auto restore = qScopeGuard([] { std::setlocale(LC_ALL, "C"); });
+        const QByteArray last = R"({"m2":-1,"b1":2147483647,"b2":"PETG","b3":"","group":[]})";
+        const QByteArrayList texts = {exampleJson(), kRich, last};
+        std::vector<CPrintMaterial> records(size_t(texts.size()));
+        for (size_t i = 0; i < records.size(); ++i)
+            QVERIFY(DecodeMaterial(texts[int(i)].constData(), records[i]));
+        QCOMPARE(records[1].m_lstSets.size(), size_t(3)); // a locked record keeps its sets
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("user.cvx"));
+        const QByteArray old = QByteArray(80000, 'o') + '\n';
+        QVERIFY(writeAll(path, old));
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{rlim_t(sizeLimit), saved.rlim_max};
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, sizeLimit ? &small : &saved), 0);
+        bool ok;
+        QString error;
+        {
+            MaterialFileWriter writer(path);
+            ok = writer.Open();
+            for (size_t i = 0; ok && i < 30; ++i)
+                ok = writer.Write(records[i % 3]);
+            ok = ok && commit && writer.Commit();
+            error = writer.ErrorString();
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, oldHandler);
+        const bool replaced = commit && !sizeLimit;
+        QCOMPARE(QPair(ok, error.isEmpty()), QPair(replaced, !sizeLimit));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("user.cvx")});
+        std::vector<std::string> lines;
+        QVERIFY(ReadFileToString(QStringToStdString(path), lines));
+        QCOMPARE(QByteArray::fromStdString(lines[0]), replaced ? hexLine(exampleJson()) : old);
+        QCOMPARE(lines.size(), replaced ? size_t(30) : size_t(1));
+        for (size_t i = 0; replaced && i < lines.size(); ++i) {
+            CPrintMaterial back, expected = records[i % 3];
+            QVERIFY(DecodeMaterial(DecodeMaterialLine(lines[i]).c_str(), back));
+            expected.m_nPrintTemp2 = CPrintMaterial().m_nPrintTemp2; // files do not carry it
+            COMPARE_RECORDS(back, expected);
+        }
+        // So do the reasons a reader gives.
+        MaterialDecodeReport report;
+        CPrintMaterial refused;
+        QVERIFY(DecodeMaterial(R"({"b2":"N","b3":"M","group":[{"p1":10112,"p2":0.6}]})", refused, &report));
+        QCOMPARE(MaterialDecodeReport::DescribeDroppedSet(report.droppedSets.at(0)),
+                 std::string("print set 1 (printer 10112, nozzle 0.6, layer 0.2, quality 0): "
+                             "nozzle 0.6 is not offered for printer type 10112"));
+    }
+
+    void readLines_data()
+    {
+        QTest::addColumn<Lines>("c");
+        const QByteArray longLine = QByteArray(10000, 'x') + '\n';
+        const QByteArray chunk(64 * 1024, 'y'); // the reader's own buffer
+        QTest::addRow("10,000-byte line, CR LF and a last line without line feed read whole")
+            << Lines{longLine + "ab\r\ncd", {longLine, "ab\r\n", "cd"}};
+        QTest::addRow("a lone CR is no line end unless asked") << Lines{"a\rb\n", {"a\rb\n"}};
+        QTest::addRow("a lone CR ends a line, CR LF one line across two reads")
+            << Lines{"a\rb\r\n\r" + chunk.left(chunk.size() - 7) + "\r\nc\r",
+                     {"a\r", "b\r\n", "\r", chunk.left(chunk.size() - 7) + "\r\n", "c\r"}, true};
+        QTest::addRow("a line over the limit is not held; the next is read")
+            << Lines{"ab\n" + chunk + chunk + "\nlast", {"ab\n", "<131073 bytes>", "last"}, false, 70000};
+        QTest::addRow("a line at the limit is held")
+            << Lines{"abcd\nabcde\n", {"abcd\n", "<6 bytes>"}, false, 5};
+        QTest::addRow("a read error is reported") << Lines{{}, {}, false, -1, EISDIR};
+    }
+
+    // Every option of LineReader. ReadFileToString's lines of real files are the damaged-file tests'
+    // (the count of every file's lines is logged).
+    void readLines()
+    {
+        QFETCH(Lines, c);
+        QTemporaryDir dir;
+        QVERIFY(writeAll(dir.filePath("lines"), c.content));
+        FILE *file = std::fopen(qPrintable(c.error ? dir.path() : dir.filePath("lines")), "r");
+        QVERIFY(file);
+        LineReader::Options options;
+        options.loneCarriageReturnEndsLine = c.loneCr;
+        if (c.maxLength >= 0)
+            options.maxLineLength = size_t(c.maxLength);
+        QList<QByteArray> read;
+        {
+            LineReader reader(file, options);
+            QVERIFY(reader.IsOpen());
+            for (std::string line; reader.Next(line);) {
+                QCOMPARE(reader.Length(), reader.Oversized() ? reader.Length() : line.size());
+                const QByteArray size = QByteArray::number(qulonglong(reader.Length()));
+                read << (reader.Oversized() ? "<" + size + " bytes>" : QByteArray::fromStdString(line));
+            }
+            QCOMPARE(reader.Error(), c.error);
+        }
+        std::fclose(file);
+        QCOMPARE(read, c.lines);
+    }
+
+    // A failed copy or snapshot keeps the destination as it was; a file of the user's that looks like a
+    // temporary one beside it is left alone, and nothing is left behind.
+    void copyAndSnapshot()
+    {
+        QTemporaryDir dir;
+        const auto at = [&](const char *name) { return dir.filePath(QString::fromLatin1(name)); };
+        QVERIFY(CreatePath(at("a/b")) && CreatePath(at("a/b")) && writeAll(at("a/file"), "new\n"));
+        QVERIFY(!CreatePath(at("a/file/sub")));
+        QVERIFY(writeAll(at("dest"), "a longer old content\n") && writeAll(at("dest.part"), "the user's\n"));
+        QVERIFY(!CopyFileReplace(at("missing"), at("dest")) && !CopyFileReplace(at("a"), at("dest")));
+        QCOMPARE(readAll(at("dest")), QByteArray("a longer old content\n"));
+        QVERIFY(CopyFileReplace(at("a/file"), at("dest")));
+        QCOMPARE(readAll(at("dest")), QByteArray("new\n"));
+
+        // The snapshot keeps the old content when the source is replaced by renaming, as a save does,
+        // and when a source reached through a symbolic link is written in place.
+        const auto replace = [&](const QByteArray &content) {
+            return writeAll(at("n"), content) && ::rename(qPrintable(at("n")), qPrintable(at("src"))) == 0;
+        };
+        QVERIFY(replace("one\n") && SnapshotFile(at("src"), at("dest")) && replace("two\n"));
+        QCOMPARE(readAll(at("dest")), QByteArray("one\n"));
+        // Twice: the second time the snapshot already is the source's file.
+        QVERIFY(SnapshotFile(at("src"), at("dest")) && SnapshotFile(at("src"), at("dest")));
+        QVERIFY(QFile::link(at("src"), at("link")) && SnapshotFile(at("link"), at("dest")));
+        QVERIFY(writeAll(at("src"), "three\n") && !SnapshotFile(at("missing"), at("dest")));
+        QCOMPARE(readAll(at("dest")) + readAll(at("dest.part")), QByteArray("two\nthe user's\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"dest", "dest.part", "link", "src"}));
+    }
+};
 
 QTEST_GUILESS_MAIN(TstMaterialFormat)
 #include "tst_MaterialFormat.moc"

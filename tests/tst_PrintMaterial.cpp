@@ -1,10 +1,14 @@
+#include "core/MaterialIdentity.h"
+#include "core/ParamItem.h"
 #include "core/PrintMaterial.h"
+#include "core/PrinterCatalogue.h"
 
 #include <QtTest>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <set>
 
 namespace {
 // Keys as {printer type, nozzle, layer, quality}; the other fields keep their defaults.
@@ -33,6 +37,15 @@ QList<int> markers(const std::list<PrintSetData> &sets)
 const Keys kSample = {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}, {10102, 0.4f, 0.3f, 0},
                       {10102, 0.6f, 0.3f, 0}, {10110, 0.4f, 0.2f, 0}, {-1, 0.4f, 0.2f, 0}};
 const char kLock[] = "0123456789abcdef0123456789abcdef";
+
+// A list as text, each value in its shortest exact form, so that failures show both lists.
+template <typename T> QString show(const std::vector<T> &values)
+{
+    QStringList parts;
+    for (T v : values)
+        parts << QString::number(v, 'g', QLocale::FloatingPointShortest);
+    return parts.join(QLatin1Char(' '));
+}
 } // namespace
 
 Q_DECLARE_METATYPE(PrintSetData)
@@ -43,243 +56,317 @@ class TstPrintMaterial : public QObject
     Q_OBJECT
 
 private slots:
-    void addOrReplace_data();
-    void addOrReplace();
-    void lockText_data();
-    void lockText();
-    void listAndRemove_data();
-    void listAndRemove();
-    void listNozzles_data();
-    void listNozzles();
-    void listLayersAndQualities();
-    void sortIsStable();
-    void updateDerived();
-    void copyIsDeep();
-    void nameCutAt32Bytes();
-};
+    // The catalogue's rules: aliases, names out of range, the generic lists, the bounds of the bands.
+    void catalogue_data()
+    {
+        QTest::addColumn<QString>("what"); // printer, quality, nozzles, layers or day
+        QTest::addColumn<int>("id");       // for a day, seconds after 2000-01-01 00:00 local time
+        QTest::addColumn<double>("nozzle");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *name, const char *what, int id, double nozzle, const char *expected) {
+            QTest::newRow(name) << QString(what) << id << nozzle << QString(expected);
+        };
+        row("old printer ID 10001 resolves to 10102", "printer", 10001, 0, "Orvik Solo");
+        row("gap in the alias table", "printer", 10009, 0, "Unknow printer");
+        row("quality one past the end", "quality", 7, 0, "Unknow Quality");
+        row("alias 10003 of 10104 gets the generic nozzles", "nozzles", 10003, 0,
+            "0.2 0.3 0.4 0.5 0.6 0.8 1");
+        row("0.21 starts the second band", "layers", 10102, 0.21, "0.07 0.1 0.15 0.2");
+        row("float 0.4 widened stays below 0.41", "layers", 10102, double(0.4f),
+            "0.1 0.15 0.2 0.25 0.3 0.35");
+        row("0.41 is the bound of the 0.4 band", "layers", 10102, 0.41, "0.2 0.25 0.3 0.35 0.4 0.45");
+        row("10112 ignores the nozzle", "layers", 10112, 0.2, "0.15 0.2 0.25 0.3 0.35");
+        row("creation day: a second short of one day", "day", 86399, 0, "0");
+        row("creation day: exactly one day", "day", 86400, 0, "1");
+        row("creation day before the reference counts its distance", "day", -129600, 0, "1");
+    }
 
-void TstPrintMaterial::addOrReplace_data()
-{
-    QTest::addColumn<PrintSetData>("added");
-    QTest::addColumn<int>("result");
+    void catalogue()
+    {
+        QFETCH(QString, what);
+        QFETCH(int, id);
+        QFETCH(double, nozzle);
+        QFETCH(QString, expected);
+        const QDateTime day(QDate(2000, 1, 1), QTime(0, 0), Qt::LocalTime);
+        const QString got = what == "printer"   ? QString::fromStdString(GetPrinterName(id))
+                            : what == "quality" ? QString::fromStdString(GetQualityName(id))
+                            : what == "nozzles" ? show(GetNozzleList(id))
+                            : what == "day"     ? QString::number(CreationDayNumber(day.addSecs(id)))
+                                                : show(GetLayerThickList(id, nozzle));
+        QCOMPARE(got, expected);
+    }
 
-    // The record holds one set of 10102, nozzle 0.4, layer 0.2, quality 0.
-    QTest::addRow("nozzle 0.405 within 0.01 replaces") << PrintSetData{10102, 0.405f, 0.2f, 0} << 0;
-    QTest::addRow("layer 0.2005 within 0.001 replaces") << PrintSetData{10102, 0.4f, 0.2005f, 0} << 0;
-    QTest::addRow("negative quality overwrites the first match") << PrintSetData{10102, 0.4f, 0.2f, -1} << 0;
-    QTest::addRow("other quality appends") << PrintSetData{10102, 0.4f, 0.2f, 1} << 1;
-    QTest::addRow("10112 with nozzle 0.6 is invalid") << PrintSetData{10112, 0.6f, 0.3f, 0} << -2;
-    QTest::addRow("10102 with nozzle 0.6 is valid") << PrintSetData{10102, 0.6f, 0.3f, 0} << 1;
-    QTest::addRow("layer 0.205 is not 0.2, and not offered") << PrintSetData{10102, 0.4f, 0.205f, 0} << -2;
-    QTest::addRow("layer 0.12 on nozzle 0.4 is invalid") << PrintSetData{10102, 0.4f, 0.12f, 0} << -2;
-    QTest::addRow("alias 10003 is checked with the generic lists") << PrintSetData{10003, 0.6f, 0.3f, 0} << 1;
-}
+    void generatedId_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("typeCode"); // -1: none, the ID's type byte is random from 64 to 255
+        QTest::addRow("lower case pla") << QByteArray("pla") << 1;
+        QTest::addRow("PCTG begins with PC") << QByteArray("PCTG") << 5;
+        QTest::addRow("PETG is 4, not PC") << QByteArray("PETG") << 4;
+        QTest::addRow("key later in the name") << QByteArray("Silk PLA") << -1;
+        QTest::addRow("non-ASCII name") << QByteArray("\xe4\xb8\xad\xe6\x96\x87") << -1;
+    }
 
-void TstPrintMaterial::addOrReplace()
-{
-    QFETCH(PrintSetData, added);
-    QFETCH(int, result);
+    // An ID is 1..100, 0xFF, the type byte, a random byte; the random parts vary from draw to draw.
+    void generatedId()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(int, typeCode);
+        QCOMPARE(MaterialTypeCode(name.toStdString()), typeCode);
+        CPrintMaterial mat;
+        mat.SetNameAndManu(name.constData(), "\xff\xfe");
+        std::set<uint32_t> ids;
+        for (int draw = 0; draw < 2000; ++draw) {
+            const uint32_t id = uint32_t(mat.GenerateID()), top = id >> 24, type = (id >> 8) & 0xFF;
+            QVERIFY2(uint32_t(mat.m_nMatID) == id && top >= 1 && top <= 100 && ((id >> 16) & 0xFF) == 0xFF &&
+                         (typeCode >= 0 ? type == uint32_t(typeCode) : type >= 64),
+                     qPrintable(QString::number(id, 16)));
+            ids.insert(id);
+        }
+        QVERIFY(ids.size() > 1000); // fewer if the top or the low byte were fixed
+    }
 
-    CPrintMaterial mat = withSets({{10102, 0.4f, 0.2f, 0}});
-    const std::list<PrintSetData> before = mat.m_lstSets;
-    PrintSetData set = added;
-    set.fSpeed[2] = 99.0f;
+    void addOrReplace_data()
+    {
+        QTest::addColumn<PrintSetData>("added");
+        QTest::addColumn<QByteArray>("lock"); // null: none given
+        QTest::addColumn<int>("result");
+        // The record holds one set of 10102, nozzle 0.4, layer 0.2, quality 0, and is locked.
+        const QByteArray own(kLock);
+        const auto row = [&](const char *name, PrintSetData added, int result) {
+            QTest::newRow(name) << added << own << result;
+        };
+        row("nozzle 0.405 within 0.01 replaces", {10102, 0.405f, 0.2f, 0}, 0);
+        row("layer 0.2005 within 0.001 replaces", {10102, 0.4f, 0.2005f, 0}, 0);
+        row("negative quality overwrites the first match", {10102, 0.4f, 0.2f, -1}, 0);
+        row("other quality appends", {10102, 0.4f, 0.2f, 1}, 1);
+        row("10112 with nozzle 0.6 is invalid", {10112, 0.6f, 0.3f, 0}, -2);
+        row("layer 0.205 is not 0.2, and not offered", {10102, 0.4f, 0.205f, 0}, -2);
+        row("layer 0.12 on nozzle 0.4 is invalid", {10102, 0.4f, 0.12f, 0}, -2);
+        row("alias 10003 is checked with the generic lists", {10003, 0.6f, 0.3f, 0}, 1);
+        const PrintSetData valid{10102, 0.4f, 0.3f, 0};
+        QTest::addRow("no lock text refused") << valid << QByteArray() << -1;
+        QTest::addRow("a prefix of the lock text refused") << valid << own.left(31) << -1;
+    }
 
-    QCOMPARE(mat.AddOrReplaceSet(set, nullptr), result);
-    QCOMPARE(mat.m_lstSets.size(), before.size() + (result == 1 ? 1 : 0));
-    if (result == -2)
-        QVERIFY(mat.m_lstSets == before);
-    else // the whole set, key included, is stored
-        QVERIFY((result == 0 ? mat.m_lstSets.front() : mat.m_lstSets.back()) == set);
-}
+    // The whole set, key included, is stored; a refused lock text also removes nothing.
+    void addOrReplace()
+    {
+        QFETCH(PrintSetData, added);
+        QFETCH(QByteArray, lock);
+        QFETCH(int, result);
+        CPrintMaterial mat = withSets({{10102, 0.4f, 0.2f, 0}});
+        std::strcpy(mat.m_szPwMD5, kLock);
+        const std::list<PrintSetData> before = mat.m_lstSets;
+        added.fSpeed[2] = 99.0f;
+        const char *given = lock.isNull() ? nullptr : lock.constData();
+        QCOMPARE(mat.AddOrReplaceSet(added, given), result);
+        QCOMPARE(mat.m_lstSets.size(), before.size() + (result == 1 ? 1 : 0));
+        if (result < 0)
+            QVERIFY(mat.m_lstSets == before);
+        else
+            QVERIFY((result == 0 ? mat.m_lstSets.front() : mat.m_lstSets.back()) == added);
+        QCOMPARE(mat.RemoveSets(10102, -1, given, -1, -1) > 0, result != -1);
+    }
 
-void TstPrintMaterial::lockText_data()
-{
-    QTest::addColumn<bool>("nullGiven");
-    QTest::addColumn<QByteArray>("given");
-    QTest::addColumn<bool>("accepted");
+    // A lookup stops at the first negative part of its pattern; a removal tests each part on its own.
+    void listAndRemove_data()
+    {
+        QTest::addColumn<PrintSetData>("pattern");
+        QTest::addColumn<QList<int>>("listed");
+        QTest::addColumn<QList<int>>("remaining");
+        using L = QList<int>;
+        QTest::addRow("nozzle within tolerance") << PrintSetData{10102, 0.405f, -1, -1} << L{0, 1, 2}
+                                                 << L{3, 4, 5};
+        QTest::addRow("full key") << PrintSetData{10102, 0.4f, 0.2f, 1} << L{1} << L{0, 2, 3, 4, 5};
+        QTest::addRow("wildcard nozzle") << PrintSetData{10102, -1, 0.3f, 1} << L{0, 1, 2, 3}
+                                         << L{0, 1, 2, 3, 4, 5};
+        QTest::addRow("wildcard layer") << PrintSetData{10102, 0.4f, -1, 0} << L{0, 1, 2} << L{1, 3, 4, 5};
+        QTest::addRow("type -1 is the generic type, not a wildcard")
+            << PrintSetData{-1, -1, -1, -1} << L{5} << L{0, 1, 2, 3, 4};
+        QTest::addRow("alias is not resolved")
+            << PrintSetData{10007, -1, -1, -1} << L() << L{0, 1, 2, 3, 4, 5};
+    }
 
-    QTest::addRow("null refused") << true << QByteArray() << false;
-    QTest::addRow("a prefix refused") << false << QByteArray(kLock).left(31) << false;
-    QTest::addRow("other case refused") << false << QByteArray(kLock).toUpper() << false;
-    QTest::addRow("its own text accepted") << false << QByteArray(kLock) << true;
-}
+    void listAndRemove()
+    {
+        QFETCH(PrintSetData, pattern);
+        const PrintSetData &p = pattern;
+        QFETCH(QList<int>, listed);
+        QFETCH(QList<int>, remaining);
+        CPrintMaterial mat = withSets(kSample);
+        const auto sets = mat.ListSets(p.nPrinterType, p.nQuality, p.fNozzleDia, p.fLayerThick);
+        QList<int> found;
+        for (const PrintSetData *s : sets)
+            found << s->nBasicTemp;
+        QCOMPARE(found, listed);
+        QCOMPARE(mat.RemoveSets(p.nPrinterType, p.nQuality, nullptr, p.fNozzleDia, p.fLayerThick),
+                 int(kSample.size()) - remaining.size());
+        QCOMPARE(markers(mat.m_lstSets), remaining);
+    }
 
-void TstPrintMaterial::lockText()
-{
-    QFETCH(bool, nullGiven);
-    QFETCH(QByteArray, given);
-    QFETCH(bool, accepted);
+    // What the menus offer: the nozzles of a type, the layers of a nozzle, or the qualities of a layer.
+    void menus_data()
+    {
+        QTest::addColumn<Keys>("sets");
+        QTest::addColumn<bool>("fallback");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<float>("nozzle"); // negative: the nozzles
+        QTest::addColumn<float>("layer");  // negative: the layers of the nozzle
+        QTest::addColumn<QList<float>>("offered");
+        using F = QList<float>;
+        const Keys generic = {{-1, 0.4f, 0.2f, 0}, {-1, 0.2f, 0.1f, 0}};
+        const Keys own = {{10102, 0.4f, 0.3f, 0},  {10102, 0.6f, 0.4f, 0},   {10102, 0.4f, 0.2005f, 2},
+                          {10102, 0.2f, 0.05f, 0}, {10102, 0.405f, 0.2f, 0}, {10102, 0.4f, 0.205f, 3},
+                          {10110, 0.4f, 0.15f, 0}, {-1, 0.4f, 0.25f, 5},     {-1, 0.8f, 0.4f, 0}};
+        QTest::addRow("alias 10007 lists the sets of 10110")
+            << Keys{{10110, 0.6f, 0.3f, 0}, {10102, 0.3f, 0.1f, 0}} << true << 10007 << -1.f << -1.f
+            << F{0.6f};
+        QTest::addRow("fallback to the generic sets") << generic << true << 10102 << -1.f << -1.f
+                                                      << F{0.2f, 0.4f};
+        QTest::addRow("no fallback, no nozzles") << generic << false << 10102 << -1.f << -1.f << F{};
+        QTest::addRow("own sets hide the generic ones, nozzles 0.4 and 0.405 give one entry")
+            << own << true << 10102 << -1.f << -1.f << F{0.2f, 0.405f, 0.6f}; // the first in sorted order
+        QTest::addRow("layers 0.2 and 0.2005 give one entry, 0.205 is another")
+            << own << true << 10102 << 0.4f << -1.f << F{0.2f, 0.205f, 0.3f};
+        QTest::addRow("qualities take layers within 0.01 as the same")
+            << own << true << 10102 << 0.4f << 0.2f << F{0, 2, 3};
+        QTest::addRow("qualities of a type without sets are the generic ones")
+            << own << true << 10113 << 0.4f << 0.25f << F{5};
+    }
 
-    CPrintMaterial mat = withSets({{10102, 0.4f, 0.2f, 0}});
-    std::strcpy(mat.m_szPwMD5, kLock);
-    const char *lock = nullGiven ? nullptr : given.constData();
-    QCOMPARE(mat.AddOrReplaceSet(PrintSetData{10102, 0.4f, 0.3f, 0}, lock), accepted ? 1 : -1);
-    QCOMPARE(mat.RemoveSets(10102, -1, lock, 0.4f, 0.2f), accepted ? 1 : 0);
-    QCOMPARE(int(mat.m_lstSets.size()), 1);
-}
+    void menus()
+    {
+        QFETCH(Keys, sets);
+        QFETCH(bool, fallback);
+        QFETCH(int, type);
+        QFETCH(float, nozzle);
+        QFETCH(float, layer);
+        QFETCH(QList<float>, offered);
+        CPrintMaterial mat = withSets(sets);
+        mat.m_bDefaultFallback = fallback;
+        std::vector<float> values;
+        std::set<int32_t> qualities;
+        if (nozzle < 0)
+            mat.ListNozzles(type, values);
+        else if (layer < 0)
+            mat.ListLayerThicks(type, values, nozzle);
+        else
+            mat.ListQualities(type, qualities, nozzle, layer);
+        values.insert(values.end(), qualities.begin(), qualities.end());
+        QCOMPARE(QList<float>(values.begin(), values.end()), offered);
+        // The list stays sorted: that is the order in which sets are written.
+        QVERIFY(std::is_sorted(mat.m_lstSets.begin(), mat.m_lstSets.end(), LessPrintSet));
+    }
 
-// A lookup stops at the first negative part of its pattern; a removal tests each part on its own.
-void TstPrintMaterial::listAndRemove_data()
-{
-    QTest::addColumn<PrintSetData>("pattern");
-    QTest::addColumn<QList<int>>("listed");
-    QTest::addColumn<QList<int>>("remaining");
-
-    using L = QList<int>;
-    QTest::addRow("nozzle within tolerance") << PrintSetData{10102, 0.405f, -1, -1} << L{0, 1, 2} << L{3, 4, 5};
-    QTest::addRow("full key") << PrintSetData{10102, 0.4f, 0.2f, 1} << L{1} << L{0, 2, 3, 4, 5};
-    QTest::addRow("wildcard nozzle") << PrintSetData{10102, -1, 0.3f, 1} << L{0, 1, 2, 3} << L{0, 1, 2, 3, 4, 5};
-    QTest::addRow("wildcard layer") << PrintSetData{10102, 0.4f, -1, 0} << L{0, 1, 2} << L{1, 3, 4, 5};
-    QTest::addRow("type -1 is the generic type, not a wildcard") << PrintSetData{-1, -1, -1, -1} << L{5}
-                                                                 << L{0, 1, 2, 3, 4};
-    QTest::addRow("alias is not resolved") << PrintSetData{10007, -1, -1, -1} << L() << L{0, 1, 2, 3, 4, 5};
-}
-
-void TstPrintMaterial::listAndRemove()
-{
-    QFETCH(PrintSetData, pattern);
-    QFETCH(QList<int>, listed);
-    QFETCH(QList<int>, remaining);
-
-    CPrintMaterial mat = withSets(kSample);
-    const int type = pattern.nPrinterType;
-    const int quality = pattern.nQuality;
-    const std::vector<PrintSetData *> sets = mat.ListSets(type, quality, pattern.fNozzleDia, pattern.fLayerThick);
-    QList<int> found;
-    for (const PrintSetData *s : sets)
-        found << s->nBasicTemp;
-    QCOMPARE(found, listed);
-    // The pointers reach into the record and survive appends.
-    QCOMPARE(mat.AddOrReplaceSet(PrintSetData{10102, 0.4f, 0.2f, 6}, nullptr), 1);
-    for (PrintSetData *s : sets)
-        s->fSpeed[0] = 12.5f;
-    QCOMPARE(int(std::count_if(mat.m_lstSets.begin(), mat.m_lstSets.end(),
-                               [](const PrintSetData &s) { return s.fSpeed[0] == 12.5f; })),
-             listed.size());
-
-    mat.m_lstSets.pop_back();
-    QCOMPARE(mat.RemoveSets(type, quality, nullptr, pattern.fNozzleDia, pattern.fLayerThick),
-             int(kSample.size()) - remaining.size());
-    QCOMPARE(markers(mat.m_lstSets), remaining);
-}
-
-void TstPrintMaterial::listNozzles_data()
-{
-    QTest::addColumn<Keys>("sets");
-    QTest::addColumn<int>("fallback");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QList<float>>("nozzles");
-
-    const Keys generic = {{-1, 0.4f, 0.2f, 0}, {-1, 0.2f, 0.1f, 0}};
-    QTest::addRow("alias 10007 lists the sets of 10110")
-        << Keys{{10110, 0.6f, 0.3f, 0}, {10102, 0.3f, 0.1f, 0}, {10110, 0.4f, 0.2f, 0}} << 1 << 10007
-        << QList<float>{0.4f, 0.6f};
-    QTest::addRow("fallback to the generic sets") << generic << 1 << 10102 << QList<float>{0.2f, 0.4f};
-    QTest::addRow("no fallback, no nozzles") << generic << 0 << 10102 << QList<float>();
-    QTest::addRow("own sets hide the generic ones") << Keys{{-1, 0.2f, 0.1f, 0}, {10102, 0.6f, 0.3f, 0}} << 1
-                                                    << 10102 << QList<float>{0.6f};
-    QTest::addRow("0.4 and 0.405 give one entry")
-        << Keys{{10102, 0.405f, 0.25f, 0}, {10102, 0.5f, 0.2f, 0}, {10102, 0.4f, 0.2f, 0}} << 1 << 10102
-        << QList<float>{0.4f, 0.5f};
-}
-
-void TstPrintMaterial::listNozzles()
-{
-    QFETCH(Keys, sets);
-    QFETCH(int, fallback);
-    QFETCH(int, type);
-    QFETCH(QList<float>, nozzles);
-
-    CPrintMaterial mat = withSets(sets);
-    mat.m_bDefaultFallback = fallback;
-    std::vector<float> out;
-    mat.ListNozzles(type, out);
-    QCOMPARE(QList<float>(out.begin(), out.end()), nozzles);
-    // The list stays sorted: that is the order in which sets are written.
-    QVERIFY(std::is_sorted(mat.m_lstSets.begin(), mat.m_lstSets.end(), LessPrintSet));
-}
-
-void TstPrintMaterial::listLayersAndQualities()
-{
-    CPrintMaterial mat = withSets({{10102, 0.4f, 0.3f, 0}, {10102, 0.6f, 0.4f, 0}, {10102, 0.4f, 0.2005f, 2},
-                                   {10102, 0.2f, 0.05f, 0}, {10102, 0.405f, 0.2f, 0}, {10102, 0.4f, 0.205f, 3},
-                                   {10110, 0.4f, 0.15f, 0}, {-1, 0.4f, 0.25f, 5}});
-    std::vector<float> layers;
-    mat.ListLayerThicks(10102, layers, 0.4f);
-    // 0.2 and 0.2005 give one entry; 0.205 is another layer here.
-    QCOMPARE(QList<float>(layers.begin(), layers.end()), QList<float>({0.2f, 0.205f, 0.3f}));
-    // Qualities take layers within 0.01 as the same.
-    std::set<int32_t> qualities;
-    mat.ListQualities(10102, qualities, 0.4f, 0.2f);
-    QCOMPARE(QList<int>(qualities.begin(), qualities.end()), QList<int>({0, 2, 3}));
-    // A type without sets of its own falls back to the generic ones.
-    qualities.clear();
-    mat.ListQualities(10113, qualities, 0.4f, 0.25f);
-    QCOMPARE(QList<int>(qualities.begin(), qualities.end()), QList<int>{5});
-}
-
-void TstPrintMaterial::sortIsStable()
-{
     // Type first; a nozzle within 0.01 lets the layer decide, a layer within 0.001 the quality.
     // 1 and 3 have the same key within tolerance, so they keep their order.
-    CPrintMaterial mat = withSets({{10110, 0.2f, 0.05f, 0}, {10102, 0.4f, 0.2f, 0}, {10102, 0.405f, 0.1f, 0},
-                                   {10102, 0.4f, 0.2005f, 0}, {-1, 1.0f, 0.8f, 0}, {10102, 0.4f, 0.2f, 2},
-                                   {10102, 0.6f, 0.05f, 0}, {10102, 0.4f, 0.2004f, 1}});
-    mat.SortSets();
-    QCOMPARE(markers(mat.m_lstSets), QList<int>({4, 2, 1, 3, 7, 5, 6, 0}));
-}
-
-void TstPrintMaterial::updateDerived()
-{
-    CPrintMaterial mat = withSets({{10102, 0.4f, 0.199f, 0}, {10102, 0.4f, 0.256f, 1}});
-    mat.m_nPrintTemp = 233;
-    mat.m_nPlatTemp = 61;
-    PrintSetData &a = mat.m_lstSets.front();
-    a.fAcc[0] = 800.0f;
-    a.fAcc[1] = 1200.0f;
-    a.fAcc[2] = NAN;
-    a.fP17 = 3.0f;
-    QCOMPARE(mat.UpdateDerived(), 1);
-
-    QCOMPARE(a.fLayerThick, 0.2f);
-    QCOMPARE(mat.m_lstSets.back().fLayerThick, 0.26f);
-    QCOMPARE(QList<float>(std::begin(a.fAcc), std::end(a.fAcc)), QList<float>({1000.0f, 1200.0f, 1000.0f}));
-    QCOMPARE(a.fP17, 150.0f);
-    QCOMPARE(mat.m_nPrintTemp2, 233);
-    QCOMPARE(mat.m_nPlatTemp2, 61);
-    QCOMPARE(double(mat.m_fDiaFactor), 10.0); // of the 1.7 mm default, squared in single precision
-}
-
-void TstPrintMaterial::copyIsDeep()
-{
-    CPrintMaterial source = withSets({{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.3f, 0}});
-    source.SetNameAndManu("PETG", "Maker");
-    std::strcpy(source.m_szPwMD5, kLock);
-    source.m_bDefaultFallback = 0;
-    source.m_itCurSet = source.m_lstSets.begin();
-
-    CPrintMaterial copy(source);
-    CPrintMaterial assigned = withSets({{-1, 0.2f, 0.1f, 0}});
-    assigned = source;
-    for (CPrintMaterial *mat : {&copy, &assigned}) {
-        QVERIFY(*mat == source);
-        QVERIFY(mat->m_itCurSet == mat->m_lstSets.end());
-        mat->m_lstSets.front().nRaftTemp = 199;
-        QCOMPARE(source.m_lstSets.front().nRaftTemp, 220);
+    void sortIsStable()
+    {
+        const Keys keys = {{10110, 0.2f, 0.05f, 0}, {10102, 0.4f, 0.2f, 0}, {10102, 0.405f, 0.1f, 0},
+                           {10102, 0.4f, 0.2005f, 0}, {-1, 1.0f, 0.8f, 0}, {10102, 0.4f, 0.2f, 2},
+                           {10102, 0.6f, 0.05f, 0}, {10102, 0.4f, 0.2004f, 1}};
+        CPrintMaterial mat = withSets(keys);
+        mat.SortSets();
+        QCOMPARE(markers(mat.m_lstSets), QList<int>({4, 2, 1, 3, 7, 5, 6, 0}));
     }
-}
 
-// Bytes, not letters: a two-byte letter may lose its second byte.
-void TstPrintMaterial::nameCutAt32Bytes()
-{
-    const QByteArray n32 = "0123456789abcdefghijklmnopqrstuv";
-    CPrintMaterial mat;
-    mat.SetNameAndManu(n32 + "wxyz", QByteArray(31, 'a') + "\xc3\xa9");
-    QCOMPARE(QByteArray(mat.m_szName), n32);
-    QCOMPARE(QByteArray(mat.m_szManu), QByteArray(31, 'a') + "\xc3");
-    QCOMPARE(QByteArray(mat.m_szName + 32, 2), QByteArray(2, '\0'));
-}
+    void updateDerived()
+    {
+        CPrintMaterial mat = withSets({{10102, 0.4f, 0.199f, 0}, {10102, 0.4f, 0.256f, 1}});
+        mat.m_nPrintTemp = 233;
+        mat.m_nPlatTemp = 61;
+        PrintSetData &a = mat.m_lstSets.front();
+        a.fAcc[0] = 800.0f;
+        a.fAcc[1] = 1200.0f;
+        a.fAcc[2] = NAN;
+        a.fP17 = 3.0f;
+        QCOMPARE(mat.UpdateDerived(), 1);
+        // The factor is of the 1.7 mm default, squared in single precision.
+        QCOMPARE(
+            QList<float>({a.fLayerThick, mat.m_lstSets.back().fLayerThick, a.fAcc[0], a.fAcc[1], a.fAcc[2],
+                          a.fP17, float(mat.m_nPrintTemp2), float(mat.m_nPlatTemp2), mat.m_fDiaFactor}),
+            QList<float>({0.2f, 0.26f, 1000.0f, 1200.0f, 1000.0f, 150.0f, 233.0f, 61.0f, 10.0f}));
+
+        // A copy owns its sets, and its cursor points into its own list (nowhere, at first).
+        mat.SetNameAndManu("PETG", "Maker");
+        mat.m_itCurSet = mat.m_lstSets.begin();
+        CPrintMaterial copy(mat), assigned;
+        assigned = mat;
+        for (CPrintMaterial *c : {&copy, &assigned}) {
+            QVERIFY(*c == mat && c->m_itCurSet == c->m_lstSets.end());
+            c->m_lstSets.front().nRaftTemp = 199;
+        }
+        QCOMPARE(mat.m_lstSets.front().nRaftTemp, 220);
+    }
+
+    // A shown value stored into its field, converted, and shown again; rows 0 to 8 edit the record,
+    // 9 to 44 a print set.
+    void conversions_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<double>("shown");
+        QTest::addColumn<double>("shownBack");
+        QTest::addRow("print temp 215.9 stores 215") << 0 << 215.9 << 215.0;
+        QTest::addRow("bias -3.7 stores -3") << 12 << -3.7 << -3.0;
+        QTest::addRow("1e12 saturates") << 9 << 1e12 << 2147483647.0;
+        QTest::addRow("-1e12 saturates") << 1 << -1e12 << -2147483648.0;
+        QTest::addRow("NaN stores 0 in an integer") << 42 << double(NAN) << 0.0;
+        QTest::addRow("shrink 0.3 percent in single precision") << 6 << 0.3 << 0.30000001192092896;
+        QTest::addRow("bottom width 80 shows 80.0001") << 30 << 80.0 << 80.0001;
+        QTest::addRow("extrusion 105 has no offset") << 22 << 105.0 << 104.99999237060547;
+    }
+
+    void conversions()
+    {
+        QFETCH(int, id);
+        QFETCH(double, shown);
+        QFETCH(double, shownBack);
+        CPrintMaterial mat;
+        PrintSetData set;
+        StoreBasicValue(mat, id, shown);
+        StorePrintValue(set, id, shown);
+        QCOMPARE(id <= 8 ? ShownBasicValue(mat, id) : ShownPrintValue(set, id), shownBack);
+    }
+
+    void loadPrintRows_data()
+    {
+        QTest::addColumn<int>("sets");
+        QTest::addColumn<float>("secondSpeed");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<int>("speedFlag");
+        QTest::addRow("no set: no values") << 0 << 0.0f << true << -1e10 << 3;
+        QTest::addRow("40 and 40.0005 agree within 0.001") << 2 << 40.0005f << false << 40.0 << 1;
+        QTest::addRow("40 and 40.01 disagree, the first value stays") << 2 << 40.01f << false << 40.0 << 0;
+        QTest::addRow("locked and disagreeing keeps bit 1") << 2 << 39.0f << true << 40.0 << 2;
+    }
+
+    void loadPrintRows()
+    {
+        QFETCH(int, sets);
+        QFETCH(float, secondSpeed);
+        QFETCH(bool, locked);
+        QFETCH(double, speed);
+        QFETCH(int, speedFlag);
+        PrintSetData first, second;
+        first.fSpeed[0] = 40.0f;
+        second.fSpeed[0] = secondSpeed;
+        first.nPlatTemp = second.nPlatTemp = 66;
+        QVector<ParamItem> rows = BuildParamCatalogue();
+        for (ParamItem &row : rows)
+            row.paramFlag = 0;
+        std::vector<PrintSetData *> selected{&first, &second};
+        selected.resize(size_t(sets));
+        LoadPrintRows(rows, selected, locked);
+        QCOMPARE(QPair(rows[15].paramVal, rows[15].paramFlag), QPair(speed, speedFlag));
+        QCOMPARE(rows[16].paramFlag, locked ? 3 : 1);
+        QCOMPARE(rows[29].paramVal, sets ? 66.0 : -1e10); // rows 10 and 29 show one field
+        QCOMPARE(rows[8].paramFlag, 0);                   // basic rows are not touched
+        for (int id = 9; id < rows.size(); ++id)
+            QVERIFY(IsBoundParam(id) || rows[id].paramVal == -1e10);
+    }
+};
 
 QTEST_GUILESS_MAIN(TstPrintMaterial)
 #include "tst_PrintMaterial.moc"

@@ -29,15 +29,6 @@ LogCapture::~LogCapture()
     LogLine::SetObserver(nullptr);
 }
 
-bool LogCapture::contains(const QString &text) const
-{
-    for (const QString &line : m_lines) {
-        if (line.contains(text))
-            return true;
-    }
-    return false;
-}
-
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -53,4 +44,53 @@ bool writeAll(const QString &path, const QByteArray &bytes)
 QString fixture(const QString &name)
 {
     return QStringLiteral(CORVANE_TEST_DATA "/") + name;
+}
+
+QByteArray exampleJson()
+{
+    return readAll(fixture(QStringLiteral("example_material.json"))).trimmed();
+}
+
+QByteArray hexLine(const QByteArray &json)
+{
+    return json.toHex() + '\n';
+}
+
+ToolRun runTool(const QString &program, const QStringList &args, const ToolOptions &options)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
+    if (!options.stdoutFile.isEmpty())
+        process.setStandardOutputFile(options.stdoutFile);
+    if (!options.stdinFile.isEmpty())
+        process.setStandardInputFile(options.stdinFile);
+    QString command = program;
+    QStringList arguments = args;
+#if !defined(__SANITIZE_ADDRESS__)
+    if (options.memoryLimitKb > 0) {
+        const QString limited =
+            QStringLiteral("ulimit -v %1 && exec \"$0\" \"$@\"").arg(options.memoryLimitKb);
+        command = QStringLiteral("/bin/sh");
+        arguments = QStringList{QStringLiteral("-c"), limited, program} + args;
+    }
+#endif
+    process.start(command, arguments);
+    ToolRun run;
+    if (!process.waitForStarted())
+        return run;
+    if (options.stdinFile.isEmpty())
+        process.write(options.input);
+    process.closeWriteChannel();
+    const bool finished = process.waitForFinished(120000);
+    if (!finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    run.ranWell = finished && process.exitStatus() == QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
 }

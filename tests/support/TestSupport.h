@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -30,7 +31,7 @@ public:
     LogCapture();
     ~LogCapture();
     QStringList lines() const { return m_lines; }
-    bool contains(const QString &text) const; // some line contains the text
+    bool contains(const QString &text) const { return !m_lines.filter(text).isEmpty(); } // in some line
 
 private:
     QStringList m_lines;
@@ -42,3 +43,27 @@ bool writeAll(const QString &path, const QByteArray &bytes);
 
 // A fixture from tests/data.
 QString fixture(const QString &name);
+
+// The editor's worked example, "PLA" with one print set, as the compact JSON text it writes.
+QByteArray exampleJson();
+// The JSON text as a line of a material file.
+QByteArray hexLine(const QByteArray &json);
+
+// A program run to its end, or killed after two minutes, and what it wrote; system messages in English.
+struct ToolRun
+{
+    bool ranWell = false; // finished in time, not ended by a signal
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+struct ToolOptions
+{
+    QByteArray input;     // standard input, unless stdinFile names a file for it
+    QString stdinFile = {};
+    QString stdoutFile = {}; // empty: standard output is collected
+    int memoryLimitKb = 0; // address space, 0 for no limit; none under AddressSanitizer, which
+                           // reserves far more for itself
+};
+ToolRun runTool(const QString &program, const QStringList &args, const ToolOptions &options = {});
