@@ -142,47 +142,44 @@ private slots:
         QCOMPARE(readAll(untranslated("fr")), QByteArray("FrenchOnly\n"));
     }
 
-    // A switch to a language without a file changes nothing; one whose file is no object switches
-    // to an empty table, and is stored.
+    // The scene switches by index: beyond the list is English; a language without a file changes
+    // nothing, one whose file is no object gives an empty table. What is switched to is stored.
     void switchLanguage_data()
     {
-        QTest::addColumn<QByteArray>("content"); // of the working copy for "fr"; null: no file
-        QTest::addColumn<bool>("switched");
-        QTest::addRow("no file anywhere") << QByteArray() << false;
-        QTest::addRow("array") << QByteArray("[\"Fine\", \"x\"]") << true;
-        QTest::addRow("not JSON") << QByteArray("Fine = x") << true;
-        QTest::addRow("empty") << QByteArray("") << true;
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QByteArray>("french"); // the working copy for "fr"; null: no file
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("fine"); // what "Fine" reads then
+        const QByteArray none;
+        QTest::addRow("fr") << 1 << QByteArray(R"({"--trans version--": 1, "Fine": "Bien"})") << "fr"
+                            << "Bien";
+        QTest::addRow("beyond the list is en") << 12 << none << "en"
+                                               << "Fine!";
+        QTest::addRow("negative is en") << -1 << none << "en"
+                                        << "Fine!";
+        QTest::addRow("no file anywhere: nothing changes") << 1 << none << "zh"
+                                                           << "精细";
+        QTest::addRow("array") << 1 << QByteArray("[\"Fine\", \"x\"]") << "fr"
+                               << "Fine";
+        QTest::addRow("not JSON") << 1 << QByteArray("Fine = x") << "fr"
+                                  << "Fine";
+        QTest::addRow("empty") << 1 << QByteArray("") << "fr"
+                               << "Fine";
     }
     void switchLanguage()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(bool, switched);
-        if (!content.isNull())
-            QVERIFY(writeAll(working("fr"), content));
-        LangTrans *lang = fresh();
-        QCOMPARE(lang->SetLanguage(1), switched);
-        QCOMPARE(lang->CurrentLanguage(), switched ? "fr" : "en");
-        QCOMPARE(lang->Translate("Fine"), switched ? "Fine" : "Fine!");
-        QCOMPARE(setting(), switched ? "fr" : "en");
-    }
-
-    void curLanguageSelectsByIndex_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("code");
-        QTest::addRow("zh") << 10 << "zh";
-        QTest::addRow("beyond the list is en") << 12 << "en";
-        QTest::addRow("negative is en") << -1 << "en";
-    }
-    void curLanguageSelectsByIndex()
-    {
         QFETCH(int, index);
+        QFETCH(QByteArray, french);
         QFETCH(QString, code);
-        QVERIFY(writeAll(builtIn("fr"), R"({"--trans version--": 1})"));
-        fresh()->SetLanguage(1);
+        QFETCH(QString, fine);
+        if (!french.isNull())
+            QVERIFY(writeAll(working("fr"), french));
+        QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", "zh"));
+        fresh();
         m_fx->mats().setProperty("curLanguage", index);
         QCOMPARE(m_fx->mats().property("curLanguage").toInt(), index);
         QCOMPARE(LangTrans::Instance()->CurrentLanguage(), code);
+        QCOMPARE(LangTrans::Instance()->Translate("Fine"), fine);
         QCOMPARE(QString::fromLatin1(setting()), code);
     }
 };

@@ -249,22 +249,6 @@ private slots:
         QVERIFY(m.isModified()); // away from what was saved
     }
 
-    void disagreeingSetsShowTheFirstValue()
-    {
-        LibraryFixture fx;
-        fx.loadSample();
-        Materials &m = fx.mats();
-        choose(m, kNozzle);
-        // Rows where the three sets disagree show the first set's value with bit 0 cleared; rows
-        // 10 and 29 are one field.
-        const QVector<ParamItem> &rows = *m.items();
-        QCOMPARE(QList<double>({rows[9].paramVal, rows[10].paramVal, rows[29].paramVal, rows[15].paramVal}),
-                 QList<double>({200, 40, 40, 31}));
-        for (int id = kLastBasicParam + 1; id < kParamCount; ++id)
-            QVERIFY2(rows[id].paramFlag == (QList<int>{9, 10, 15, 21, 29}.contains(id) ? 0 : 1),
-                     qPrintable(QString::number(id)));
-    }
-
     // Copying and removing print sets, done or refused, end as if "to" had been chosen afresh.
     void copyOrRemove_data()
     {
