@@ -12,15 +12,8 @@ class TstLangTrans : public QObject
 private:
     std::unique_ptr<LibraryFixture> m_fx;
 
-    QString builtIn(const QString &code) const
-    {
-        return m_fx->shippedDir() + "/Lang/local_" + code + ".json";
-    }
-    QString working(const QString &code) const { return m_fx->dataDir() + "/Lang/local_" + code + ".json"; }
-    QString untranslated(const QString &code) const
-    {
-        return m_fx->dataDir() + "/Lang/untrans_" + code + ".txt";
-    }
+    QString inShipped(const QString &name) const { return m_fx->shippedDir() + "/Lang/" + name; }
+    QString inData(const QString &name) const { return m_fx->dataDir() + "/Lang/" + name; }
     QByteArray setting() const { return readAll(m_fx->dataDir() + "/lang.cfg"); }
     LangTrans *fresh()
     {
@@ -32,9 +25,10 @@ private slots:
     void init()
     {
         m_fx = std::make_unique<LibraryFixture>();
-        QVERIFY(writeAll(builtIn("en"), R"({"--trans version--": 1, "Fine": "Fine!"})"));
-        QVERIFY(writeAll(builtIn("zh"), R"({"--trans version--": 2, "Fine": "精细", "Fast": "built-in",)"
-                                        R"( "Twelve": 12, "Twice": {"first": [1]}, "Twice": "second"})"));
+        QVERIFY(writeAll(inShipped("local_en.json"), R"({"--trans version--": 1, "Fine": "Fine!"})"));
+        QVERIFY(writeAll(inShipped("local_zh.json"),
+                         R"({"--trans version--": 2, "Fine": "精细", "Fast": "built-in",)"
+                         R"( "Twelve": 12, "Twice": {"first": [1]}, "Twice": "second"})"));
     }
     void cleanup() { m_fx.reset(); }
 
@@ -84,13 +78,13 @@ private slots:
         const QByteArray text = version.isNull()
                                     ? QByteArray(R"({"Fast": "working"})")
                                     : R"({"--trans version--": )" + version + R"(, "Fast": "working"})";
-        QVERIFY(writeAll(working("zh"), text));
+        QVERIFY(writeAll(inData("local_zh.json"), text));
         if (!shipped)
-            QVERIFY(QFile::remove(builtIn("zh")));
+            QVERIFY(QFile::remove(inShipped("local_zh.json")));
         QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", "zh"));
         QCOMPARE(fresh()->Translate("Fast"), kept ? QStringLiteral("working") : QStringLiteral("built-in"));
         if (kept)
-            QCOMPARE(readAll(working("zh")), text);
+            QCOMPARE(readAll(inData("local_zh.json")), text);
     }
 
     void translationValues_data()
@@ -117,29 +111,29 @@ private slots:
     // language is left; an empty list makes no file.
     void untranslatedTextsAreSaved()
     {
-        QVERIFY(writeAll(untranslated("en"), "Kept\n"));
+        QVERIFY(writeAll(inData("untrans_en.txt"), "Kept\n"));
         LangTrans *lang = fresh();
         lang->Translate("Zeta");
         lang->Translate("Alpha");
         lang->Translate("Zeta");
         QVERIFY(lang->SetLanguage(10));
-        QCOMPARE(readAll(untranslated("en")), QByteArray("Alpha\nKept\nZeta\n"));
+        QCOMPARE(readAll(inData("untrans_en.txt")), QByteArray("Alpha\nKept\nZeta\n"));
         LangTrans::DestroyInstance();
-        QVERIFY(!QFile::exists(untranslated("zh")));
+        QVERIFY(!QFile::exists(inData("untrans_zh.txt")));
     }
 
     void unopenableStoredLanguageKeepsListAndCodeTogether()
     {
         // "fr" is stored but has no file: the service stays in English, and so does its list.
         QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", "fr"));
-        QVERIFY(writeAll(untranslated("fr"), "FrenchOnly\n"));
-        QVERIFY(writeAll(untranslated("en"), "EnglishOnly\n"));
+        QVERIFY(writeAll(inData("untrans_fr.txt"), "FrenchOnly\n"));
+        QVERIFY(writeAll(inData("untrans_en.txt"), "EnglishOnly\n"));
         LangTrans *lang = fresh();
         QCOMPARE(lang->CurrentLanguage(), QStringLiteral("en"));
         lang->Translate("New text");
         LangTrans::DestroyInstance();
-        QCOMPARE(readAll(untranslated("en")), QByteArray("EnglishOnly\nNew text\n"));
-        QCOMPARE(readAll(untranslated("fr")), QByteArray("FrenchOnly\n"));
+        QCOMPARE(readAll(inData("untrans_en.txt")), QByteArray("EnglishOnly\nNew text\n"));
+        QCOMPARE(readAll(inData("untrans_fr.txt")), QByteArray("FrenchOnly\n"));
     }
 
     // The scene switches by index: beyond the list is English; a language without a file changes
@@ -173,7 +167,7 @@ private slots:
         QFETCH(QString, code);
         QFETCH(QString, fine);
         if (!french.isNull())
-            QVERIFY(writeAll(working("fr"), french));
+            QVERIFY(writeAll(inData("local_fr.json"), french));
         QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", "zh"));
         fresh();
         m_fx->mats().setProperty("curLanguage", index);

@@ -195,12 +195,6 @@ private slots:
             writeAll(m.UserPath() + ".in", "not a material\n");
             m.importMaterials(m.UserPath() + ".in", false);
         }) << kReselect << unshown << "" << 0;
-        QTest::addRow("a locked material's value: refused") << kQuality0 << F([](Materials &m) {
-            m.selectMaterial(kOtherID);
-            choose(m, kQuality0);
-            m.setParameter(15, 70);
-        }) << kReselect + kPrinterFanOut + kNozzleFanOut + kLayerFanOut + kQualityFanOut
-                                                            << unshown << "" << 0;
     }
     void operations()
     {

@@ -226,7 +226,8 @@ private slots:
     }
 
     // Each change is made in a run of its own and saved, the previous library kept beside; then
-    // the library starts again.
+    // the library starts again. Save asks when another program changed user.cvx since it was
+    // loaded or saved; taking its materials in first keeps both.
     void whatIsSavedSurvivesARestart_data()
     {
         QTest::addColumn<QList<LibraryChange>>("runs");
@@ -241,6 +242,15 @@ private slots:
             << QList<F>{copy, copy} << QStringList{"PLA", "PLA_Copy1", "PLA_Copy1", "PLA_Copy2"} << 210;
         QTest::addRow("renamed") << QList<F>{[](Materials &m) { m.setMatNameAndManu("PLA 2", "A", ""); }}
                                  << QStringList{"PLA 2", "PLA_Copy1"} << 210;
+        QTest::addRow("written by another program") << QList<F>{[](Materials &m) {
+            writeMaterialFile(m.UserPath(), {makeMaterial("TPU", "B", 9)});
+            QVERIFY(m.userLibraryChangedOnDisk());
+            m.importMaterials(m.UserPath(), false);
+        }} << QStringList{"PLA", "PLA_Copy1", "TPU"} << 210;
+        QTest::addRow("removed by another program") << QList<F>{[](Materials &m) {
+            QFile::remove(m.UserPath());
+            QVERIFY(m.userLibraryChangedOnDisk());
+        }} << QStringList{"PLA", "PLA_Copy1"} << 210;
         QTest::addRow("every material removed: the empty library is saved") << QList<F>{[](Materials &m) {
             m.removeMaterial(7);
             m.removeMaterial(8);
@@ -260,12 +270,14 @@ private slots:
             Materials &m = fx.mats();
             m.importUserMaterials();
             QCOMPARE(m.startupNotes().isEmpty(), &change != &runs.front()); // told once, at the first start
+            QVERIFY(!m.userLibraryChangedOnDisk());
             m.selectMaterial(7);
             m.selectPrinter(10102);
             change(m);
             const QByteArray previous = readAll(m.UserPath());
             QVERIFY(m.exportUserMaterials());
             QCOMPARE(readAll(m.UserPath() + ".bak"), previous);
+            QVERIFY(!m.userLibraryChangedOnDisk());
             // Saving brings derived fields up to date (an acceleration of 800 becomes 1000); the
             // rows show what is stored now.
             if (m.curSetNumber() > 0)
@@ -376,38 +388,6 @@ private slots:
         m.undo();
         QCOMPARE(namesOf(m), QStringList({"PLA", "ABS"}));
         QVERIFY(!m.applyImport({})); // the preview is used up
-    }
-
-    // Save asks when another program changed user.cvx since it was loaded or saved; taking its
-    // materials in first keeps both.
-    void userLibraryChangedOnDisk_data()
-    {
-        QTest::addColumn<QByteArray>("written"); // by another program; "-" removes the file
-        QTest::addColumn<bool>("changed");
-        QTest::addColumn<QStringList>("names"); // after importing it and saving
-        QTest::addRow("untouched") << QByteArray() << false << QStringList{"PLA"};
-        QTest::addRow("written by another program") << QByteArray("TPU") << true << QStringList{"PLA", "TPU"};
-        QTest::addRow("removed") << QByteArray("-") << true << QStringList{"PLA"};
-    }
-    void userLibraryChangedOnDisk()
-    {
-        QFETCH(QByteArray, written);
-        QFETCH(bool, changed);
-        QFETCH(QStringList, names);
-        LibraryFixture fx;
-        Materials &m = fx.mats();
-        fx.load({pla()});
-        QVERIFY(!m.userLibraryChangedOnDisk());
-        if (written == "-")
-            QVERIFY(QFile::remove(m.UserPath()));
-        else if (!written.isEmpty())
-            QVERIFY(writeMaterialFile(m.UserPath(), {makeMaterial(written.constData(), "B", 8)}));
-        QCOMPARE(m.userLibraryChangedOnDisk(), changed);
-        if (changed)
-            m.importMaterials(m.UserPath(), false);
-        QVERIFY(m.exportUserMaterials());
-        QVERIFY(!m.userLibraryChangedOnDisk());
-        QCOMPARE(namesOf(m), names);
     }
 
     // Unsaved work outlives an end without Save or Discard (here: the library object destroyed):
