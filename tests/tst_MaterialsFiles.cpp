@@ -62,18 +62,63 @@ class TstMaterialsFiles : public QObject
     Q_OBJECT
 
 private slots:
-    // Only the data folder's own user library is made when missing; an import of a missing file,
-    // the installed vendor library among them, makes nothing and says the file is missing. A file
-    // URL is a path before anything looks at it.
-    void firstStart()
+    // A start installs the shipped vendor library unless the installed one's version text is as
+    // new; with nothing shipped nothing stands in for it. The first start makes an empty user
+    // library, the data folder's only file that is made when missing.
+    void vendorLibraryAtStart_data()
+    {
+        QTest::addColumn<QByteArray>("installed"); // the version line of an installed library; null: none
+        QTest::addColumn<QByteArray>("shipped");   // null: nothing shipped
+        QTest::addColumn<QStringList>("names");
+        const QByteArray none;
+        const QStringList shipped = {"PLA", "ABS"};
+        QTest::addRow("nothing shipped: nothing installed") << none << none << QStringList();
+        QTest::addRow("first start") << none << QByteArray("1.0.0\n") << shipped;
+        QTest::addRow("newer shipped replaces") << QByteArray("1.0.1\n") << QByteArray("1.0.2\n") << shipped;
+        QTest::addRow("equal texts keep")
+            << QByteArray("1.0.2\n") << QByteArray("1.0.2\n") << QStringList{"Old"};
+        QTest::addRow("older shipped keeps")
+            << QByteArray("1.0.3\n") << QByteArray("1.0.2\n") << QStringList{"Old"};
+    }
+    void vendorLibraryAtStart()
+    {
+        QFETCH(QByteArray, installed);
+        QFETCH(QByteArray, shipped);
+        QFETCH(QStringList, names);
+        LibraryFixture fx;
+        Materials &m = fx.mats();
+        const QString shippedPath = fx.shippedDir() + "/DB/vendor.cvx";
+        if (!shipped.isNull())
+            QVERIFY(writeMaterialFile(shippedPath,
+                                      {makeMaterial("PLA", "Orvik", 101), makeMaterial("ABS", "Orvik", 102)},
+                                      shipped));
+        if (!installed.isNull())
+            QVERIFY(writeMaterialFile(m.VendorPath(), {makeMaterial("Old", "Orvik", 2)}, installed));
+        m.checkVendorMaterials();
+        m.importVendorMaterials();
+        QCOMPARE(m.lastImportReport().value("missing").toBool(), names.isEmpty());
+        QCOMPARE(m.bMatLocked(), 1); // nothing was current: the first material, locked
+        m.importUserMaterials();
+        QCOMPARE(readAll(m.UserPath()), QByteArray());
+        QCOMPARE(m.userLibraryReadError(), QString());
+        QCOMPARE(namesOf(m), names);
+        QCOMPARE(QFile::exists(m.VendorPath()), !names.isEmpty());
+        if (names.contains("PLA")) { // the shipped library was installed
+            QCOMPARE(readAll(m.VendorPath()), readAll(shippedPath));
+            QCOMPARE(m.curMatID(), 101);
+            QCOMPARE(m.bMatLocked(), 0); // re-selected by its ID: its real lock state
+        }
+    }
+
+    // An import merges by name and manufacturer, else by ID; a material of the file that would
+    // give two materials one ID is renumbered, one that is twice in the file kept apart under a new
+    // name. An import of a missing file makes nothing and says so; a file URL is a path before
+    // anything looks at it.
+    void importMerges()
     {
         LibraryFixture fx;
         Materials &m = fx.mats();
         LogCapture log;
-        m.checkVendorMaterials(); // nothing shipped: nothing installed
-        m.importVendorMaterials();
-        QVERIFY(!QFile::exists(m.VendorPath()));
-        QVERIFY(m.lastImportReport().value("missing").toBool());
         const QString missing = fx.dataDir() + "/missing.cvx";
         m.importMaterials(QUrl::fromLocalFile(missing).toString(), false);
         QVERIFY(m.lastImportReport().value("missing").toBool());
@@ -81,66 +126,13 @@ private slots:
         QVERIFY(log.contains("importMaterials() No such file: " + missing));
         QVERIFY(log.lines().filter("file://").isEmpty());
         QVERIFY(log.lines().filter("Could not open file for ReadWrite").isEmpty());
-        QCOMPARE(QDir(fx.dataDir()).entryList(QDir::Files), QStringList());
-        m.importUserMaterials();
-        QCOMPARE(readAll(m.UserPath()), QByteArray());
-        QVERIFY(!m.lastImportReport().value("missing").toBool());
-        QCOMPARE(m.userLibraryReadError(), QString());
-
-        // With no empty stand-in in the way, a vendor library shipped later is installed.
-        const QString shipped = fx.shippedDir() + "/DB/vendor.cvx";
-        QVERIFY(writeMaterialFile(
-            shipped, {makeMaterial("PLA", "Orvik", 101), makeMaterial("ABS", "Orvik", 102)}, "1.0.0\n"));
-        fx.restart();
-        Materials &next = fx.mats();
-        next.checkVendorMaterials();
-        QCOMPARE(readAll(next.VendorPath()), readAll(shipped));
-        next.importVendorMaterials();
-        QCOMPARE(next.bMatLocked(), 1); // nothing was current: the first material, locked
-        next.importUserMaterials();
-        QCOMPARE(namesOf(next), QStringList({"PLA", "ABS"}));
-        QCOMPARE(next.curMatID(), 101);
-        QCOMPARE(next.bMatLocked(), 0); // re-selected by its ID: its real lock state
-    }
-
-    void vendorUpdateByVersionText_data()
-    {
-        QTest::addColumn<QByteArray>("installed");
-        QTest::addColumn<QByteArray>("shipped");
-        QTest::addColumn<bool>("replaced");
-        QTest::addRow("newer shipped replaces") << QByteArray("1.0.1\n") << QByteArray("1.0.2\n") << true;
-        QTest::addRow("equal texts keep") << QByteArray("1.0.2\n") << QByteArray("1.0.2\n") << false;
-        QTest::addRow("older shipped keeps") << QByteArray("1.0.3\n") << QByteArray("1.0.2\n") << false;
-    }
-    void vendorUpdateByVersionText()
-    {
-        QFETCH(QByteArray, installed);
-        QFETCH(QByteArray, shipped);
-        QFETCH(bool, replaced);
-        LibraryFixture fx;
-        QVERIFY(
-            writeMaterialFile(fx.shippedDir() + "/DB/vendor.cvx", {makeMaterial("New", "V", 1)}, shipped));
-        QVERIFY(writeMaterialFile(fx.mats().VendorPath(), {makeMaterial("Old", "V", 2)}, installed));
-        const QByteArray before = readAll(fx.mats().VendorPath());
-        fx.mats().checkVendorMaterials();
-        QCOMPARE(readAll(fx.mats().VendorPath()),
-                 replaced ? readAll(fx.shippedDir() + "/DB/vendor.cvx") : before);
-    }
-
-    // An import merges by name and manufacturer, else by ID; a material of the file that would
-    // give two materials one ID is renumbered, one that is twice in the file kept apart under a new
-    // name.
-    void importMerges()
-    {
-        LibraryFixture fx;
-        Materials &m = fx.mats();
+        QVERIFY(!QFile::exists(missing));
         fx.load({makeMaterial("PLA", "A", 1), makeMaterial("ABS", "A", 2)});
         CPrintMaterial samePla = makeMaterial("PLA", "A", 2); // with ABS's ID
         samePla.m_nPrintTemp = 199;
         const QString path = fx.dataDir() + "/lib.cvx";
         QVERIFY(writeMaterialFile(path, {samePla, makeMaterial("ABS+", "B", 2), makeMaterial("PETG", "A", 3),
                                          makeMaterial("PETG", "A", 3)}));
-        LogCapture log;
 
         m.importMaterials(QUrl::fromLocalFile(path).toString(), false);
 

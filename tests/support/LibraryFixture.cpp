@@ -26,16 +26,6 @@ LibraryFixture::~LibraryFixture()
     PlatformPaths::SetShippedDataDir(QString());
 }
 
-QString LibraryFixture::dataDir() const
-{
-    return m_home.filePath(QStringLiteral("data/Kestrona/DB"));
-}
-
-QString LibraryFixture::shippedDir() const
-{
-    return m_home.filePath(QStringLiteral("shipped"));
-}
-
 void LibraryFixture::restart()
 {
     m_mats.reset();

@@ -34,8 +34,9 @@ public:
     ~LibraryFixture();
 
     Materials &mats() { return *m_mats; }
-    QString dataDir() const;    // where the libraries and the language files live
-    QString shippedDir() const; // the shipped "DB" and "Lang" folders' parent
+    // Where the libraries and the language files live, and the shipped "DB" and "Lang" folders' parent.
+    QString dataDir() const { return m_home.filePath(QStringLiteral("data/Kestrona/DB")); }
+    QString shippedDir() const { return m_home.filePath(QStringLiteral("shipped")); }
     // Makes a new library object over the same folders (as a restart does).
     void restart();
     // Ships the materials as the vendor library (with the version line) and runs the start-up's
