@@ -10,11 +10,11 @@ class TstLangTrans : public QObject
     Q_OBJECT
 
 private:
+    static constexpr int kKeep = -100;
     std::unique_ptr<LibraryFixture> m_fx;
 
     QString inShipped(const QString &name) const { return m_fx->shippedDir() + "/Lang/" + name; }
     QString inData(const QString &name) const { return m_fx->dataDir() + "/Lang/" + name; }
-    QByteArray setting() const { return readAll(m_fx->dataDir() + "/lang.cfg"); }
     LangTrans *fresh()
     {
         LangTrans::DestroyInstance();
@@ -31,28 +31,6 @@ private slots:
                          R"( "Twelve": 12, "Twice": {"first": [1]}, "Twice": "second"})"));
     }
     void cleanup() { m_fx.reset(); }
-
-    // The setting file holds the code alone; anything else is English, and so is no file.
-    void settingFile_data()
-    {
-        QTest::addColumn<QByteArray>("content"); // null: no file
-        QTest::addColumn<int>("index");
-        QTest::addRow("zh without line end") << QByteArray("zh") << 10;
-        QTest::addRow("zh with a line feed is not a code") << QByteArray("zh\n") << 0;
-        QTest::addRow("codes are case-sensitive") << QByteArray("ZH") << 0;
-        QTest::addRow("no setting file") << QByteArray() << 0;
-    }
-    void settingFile()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(int, index);
-        if (!content.isNull())
-            QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", content));
-        LangTrans *lang = fresh();
-        QCOMPARE(lang->GetLanguageIndex(), index);
-        QCOMPARE(lang->Translate("Fine"), index == 10 ? QStringLiteral("精细") : QStringLiteral("Fine!"));
-        QCOMPARE(lang->CurrentLanguage(), index == 10 ? "zh" : "en");
-    }
 
     // The working copy in the data folder is kept while its version is a whole number at least the
     // built-in one's; without a built-in file it is kept whatever it holds.
@@ -87,32 +65,16 @@ private slots:
             QCOMPARE(readAll(inData("local_zh.json")), text);
     }
 
-    void translationValues_data()
-    {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("expected");
-        QTest::addRow("string") << "Fine" << QStringLiteral("精细");
-        QTest::addRow("number as decimal text") << "Twelve"
-                                                << "12";
-        QTest::addRow("missing text is returned as it is") << "Not there"
-                                                           << "Not there";
-        QTest::addRow("duplicate key after an object: the later value counts") << "Twice"
-                                                                               << "second";
-    }
-    void translationValues()
-    {
-        QFETCH(QString, source);
-        QFETCH(QString, expected);
-        QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", "zh"));
-        QCOMPARE(fresh()->Translate(source), expected);
-    }
-
     // Texts without a translation are listed per language, once each and sorted, when the
-    // language is left; an empty list makes no file.
+    // language is left; an empty list makes no file. A stored language without a file leaves the
+    // service in English, and so its list.
     void untranslatedTextsAreSaved()
     {
+        QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", "fr"));
+        QVERIFY(writeAll(inData("untrans_fr.txt"), "FrenchOnly\n"));
         QVERIFY(writeAll(inData("untrans_en.txt"), "Kept\n"));
         LangTrans *lang = fresh();
+        QCOMPARE(lang->CurrentLanguage(), QStringLiteral("en"));
         lang->Translate("Zeta");
         lang->Translate("Alpha");
         lang->Translate("Zeta");
@@ -120,61 +82,69 @@ private slots:
         QCOMPARE(readAll(inData("untrans_en.txt")), QByteArray("Alpha\nKept\nZeta\n"));
         LangTrans::DestroyInstance();
         QVERIFY(!QFile::exists(inData("untrans_zh.txt")));
-    }
-
-    void unopenableStoredLanguageKeepsListAndCodeTogether()
-    {
-        // "fr" is stored but has no file: the service stays in English, and so does its list.
-        QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", "fr"));
-        QVERIFY(writeAll(inData("untrans_fr.txt"), "FrenchOnly\n"));
-        QVERIFY(writeAll(inData("untrans_en.txt"), "EnglishOnly\n"));
-        LangTrans *lang = fresh();
-        QCOMPARE(lang->CurrentLanguage(), QStringLiteral("en"));
-        lang->Translate("New text");
-        LangTrans::DestroyInstance();
-        QCOMPARE(readAll(inData("untrans_en.txt")), QByteArray("EnglishOnly\nNew text\n"));
         QCOMPARE(readAll(inData("untrans_fr.txt")), QByteArray("FrenchOnly\n"));
     }
 
-    // The scene switches by index: beyond the list is English; a language without a file changes
+    // The setting file holds the code alone; anything else is English, and so is no file. The
+    // scene switches by index: beyond the list is English; a language without a file changes
     // nothing, one whose file is no object gives an empty table. What is switched to is stored.
-    void switchLanguage_data()
+    void chooseLanguage_data()
     {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QByteArray>("french"); // the working copy for "fr"; null: no file
+        QTest::addColumn<QByteArray>("setting"); // null: no file
+        QTest::addColumn<int>("index");          // switched to by the scene; kKeep: not switched
+        QTest::addColumn<QByteArray>("french");  // the working copy for "fr"; null: no file
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("fine"); // what "Fine" reads then
-        const QByteArray none;
-        QTest::addRow("fr") << 1 << QByteArray(R"({"--trans version--": 1, "Fine": "Bien"})") << "fr"
+        const QByteArray zh = "zh", none;
+        QTest::addRow("zh without line end") << zh << kKeep << none << "zh"
+                                             << "精细";
+        QTest::addRow("zh with a line feed is not a code") << QByteArray("zh\n") << kKeep << none << "en"
+                                                           << "Fine!";
+        QTest::addRow("codes are case-sensitive") << QByteArray("ZH") << kKeep << none << "en"
+                                                  << "Fine!";
+        QTest::addRow("no setting file") << none << kKeep << none << "en"
+                                         << "Fine!";
+        QTest::addRow("fr") << zh << 1 << QByteArray(R"({"--trans version--": 1, "Fine": "Bien"})") << "fr"
                             << "Bien";
-        QTest::addRow("beyond the list is en") << 12 << none << "en"
+        QTest::addRow("beyond the list is en") << zh << 12 << none << "en"
                                                << "Fine!";
-        QTest::addRow("negative is en") << -1 << none << "en"
+        QTest::addRow("negative is en") << zh << -1 << none << "en"
                                         << "Fine!";
-        QTest::addRow("no file anywhere: nothing changes") << 1 << none << "zh"
+        QTest::addRow("no file anywhere: nothing changes") << zh << 1 << none << "zh"
                                                            << "精细";
-        QTest::addRow("array") << 1 << QByteArray("[\"Fine\", \"x\"]") << "fr"
+        QTest::addRow("array") << zh << 1 << QByteArray("[\"Fine\", \"x\"]") << "fr"
                                << "Fine";
-        QTest::addRow("not JSON") << 1 << QByteArray("Fine = x") << "fr"
+        QTest::addRow("not JSON") << zh << 1 << QByteArray("Fine = x") << "fr"
                                   << "Fine";
-        QTest::addRow("empty") << 1 << QByteArray("") << "fr"
+        QTest::addRow("empty") << zh << 1 << QByteArray("") << "fr"
                                << "Fine";
     }
-    void switchLanguage()
+    void chooseLanguage()
     {
+        QFETCH(QByteArray, setting);
         QFETCH(int, index);
         QFETCH(QByteArray, french);
         QFETCH(QString, code);
         QFETCH(QString, fine);
+        if (!setting.isNull())
+            QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", setting));
         if (!french.isNull())
             QVERIFY(writeAll(inData("local_fr.json"), french));
-        QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", "zh"));
-        fresh();
-        m_fx->mats().setProperty("curLanguage", index);
-        QCOMPARE(m_fx->mats().property("curLanguage").toInt(), index);
-        QCOMPARE(LangTrans::Instance()->CurrentLanguage(), code);
-        QCOMPARE(LangTrans::Instance()->Translate("Fine"), fine);
-        QCOMPARE(QString::fromLatin1(setting()), code);
+        LangTrans *lang = fresh();
+        if (index == kKeep) {
+            QCOMPARE(lang->GetLanguageIndex(), code == "zh" ? 10 : 0);
+        } else {
+            m_fx->mats().setProperty("curLanguage", index);
+            QCOMPARE(m_fx->mats().property("curLanguage").toInt(), index);
+            QCOMPARE(QString::fromLatin1(readAll(m_fx->dataDir() + "/lang.cfg")), code);
+        }
+        QCOMPARE(lang->CurrentLanguage(), code);
+        QCOMPARE(lang->Translate("Fine"), fine);
+        // Numbers read as decimal text, a later duplicate key counts, a missing text is itself.
+        if (code == "zh" && index == kKeep)
+            QCOMPARE(QStringList(
+                         {lang->Translate("Twelve"), lang->Translate("Twice"), lang->Translate("Not there")}),
+                     QStringList({"12", "second", "Not there"}));
     }
 };
 
