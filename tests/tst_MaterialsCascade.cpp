@@ -180,6 +180,17 @@ private slots:
             << kQuality0 << F([](Materials &m) { m.removeMaterial(kSampleID); }) << kReselect + kModified
             << QStringList{none, no, no, no, "true/Orvik Solo///", "0", "1"} << "Undo remove Sample"
             << kSampleID;
+        QTest::addRow("remove the current material, the last: the first, locked although open")
+            << kQuality0 << F([](Materials &m) {
+                   m.selectMaterial(kOtherID);
+                   m.removeMaterial(kOtherID);
+               })
+            << kReselect + kReselect + kModified
+            << QStringList{none, no, no, no, "true/" + materialOnly.section('/', 1), "0", "1"}
+            << "Undo remove Other" << kOtherID;
+        QTest::addRow("remove an unknown material: nothing")
+            << kQuality0 << F([](Materials &m) { m.removeMaterial(999); }) << QStringList()
+            << QStringList{p, d, l, "Normal", lists, "1", "0"} << "" << 0;
         QTest::addRow("remove another material: only the list refreshes; undone, it comes back current")
             << kQuality0 << F([](Materials &m) { m.removeMaterial(kOtherID); }) << changed
             << QStringList{p, d, l, "Normal", "true/" + lists.section('/', 1), "1", "0"}

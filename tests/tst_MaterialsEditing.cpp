@@ -441,53 +441,6 @@ private slots:
         m.undo();
         QVERIFY(*m.materialAt(0) == changed);
     }
-
-    // Only a removed current material moves the selection, to the next (or the first) with its
-    // lock; the printer choice goes.
-    void removeMaterial_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("current");
-        QTest::addColumn<int>("removed");
-        QTest::addColumn<int>("newCurrent");
-        QTest::addColumn<int>("locked");
-        // The third material has a password.
-        QTest::addRow("non-current") << 3 << kSampleID << kOtherID << kSampleID << 0;
-        QTest::addRow("current in the middle: the next one, with its lock")
-            << 3 << kOtherID << kOtherID << kThirdID << 1;
-        QTest::addRow("current last: the first, locked although open")
-            << 3 << kThirdID << kThirdID << kSampleID << 1;
-        QTest::addRow("the only material: none current") << 1 << kSampleID << kSampleID << -1 << 1;
-        QTest::addRow("unknown ID: nothing") << 3 << kSampleID << 999 << kSampleID << 0;
-    }
-    void removeMaterial()
-    {
-        QFETCH(int, count);
-        QFETCH(int, current);
-        QFETCH(int, removed);
-        QFETCH(int, newCurrent);
-        QFETCH(int, locked);
-        LibraryFixture fx;
-        std::vector<CPrintMaterial> mats = {sampleMaterial("First", kSampleID),
-                                            sampleMaterial("Second", kOtherID),
-                                            sampleMaterial("Third", kThirdID, kDigest)};
-        mats.resize(size_t(count));
-        fx.load(mats, current);
-        Materials &m = fx.mats();
-        m.selectPrinter(10102);
-
-        m.removeMaterial(removed);
-
-        QList<int> left = QList<int>{kSampleID, kOtherID, kThirdID}.mid(0, count), ids;
-        left.removeOne(removed);
-        for (int row = 0; row < m.materialCount(); ++row)
-            ids << m.materialAt(row)->m_nMatID;
-        QCOMPARE(ids, left);
-        QCOMPARE(QList<int>({m.curMatID(), m.bMatLocked(), m.curSetNumber()}),
-                 QList<int>({newCurrent, locked, newCurrent == current ? 4 : 0}));
-        if (newCurrent == -1)
-            QCOMPARE(m.curMaterial(), QStringLiteral("Material "));
-    }
 };
 
 QTEST_GUILESS_MAIN(TstMaterialsEditing)
