@@ -29,6 +29,10 @@ void forceID(Materials &m, int row, int id)
 }
 } // namespace
 
+// Something done to the current material, with what it answers.
+using Edit = std::function<QString(Materials &)>;
+Q_DECLARE_METATYPE(Edit)
+
 class TstMaterialsEditing : public QObject
 {
     Q_OBJECT
@@ -92,137 +96,109 @@ private slots:
         QVERIFY(m.currentMaterial()->m_lstSets.back() == before.m_lstSets.back());
     }
 
-    // The manufacturer is typed in capitals so that the two cannot be mixed up.
-    void nameAndPassword_data()
+    // A name, a password or an ID is changed or refused; a stored password is proven first, a
+    // typed name is cut at 32 bytes on a whole character. Every row, print rows too, follows the
+    // lock at once; a change is one step.
+    void identity_data()
     {
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<bool>("select"); // else current by the fallback, and so locked
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("digest");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("locked");
+        QTest::addColumn<QByteArray>("stored"); // the password of "First"
+        QTest::addColumn<bool>("select");       // else current by the fallback, and so locked
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QString>("outcome");   // the result code, or a word of the ID's refusal
+        QTest::addColumn<QStringList>("state"); // name, manufacturer, ID, lock, password
         const QByteArray open, pw = kDigest;
-        const QString no, a30(30, QLatin1Char('a'));
-        QTest::addRow("open: renamed, stays open") << open << true << "New" << no << 0 << "New" << 0;
+        const QString a30(30, QLatin1Char('a')), other(32, QLatin1Char('b'));
+        const auto name = [](const QString &name, const QString &digest) {
+            return Edit(
+                [=](Materials &m) { return QString::number(m.setMatNameAndManu(name, "M", digest)); });
+        };
+        const auto password = [](const QString &old, const QString &next) {
+            return Edit([=](Materials &m) { return QString::number(m.changePassword(old, next)); });
+        };
+        const auto id = [](int id) {
+            return Edit([=](Materials &m) {
+                const QString refusal = m.matIDRefusal(id);
+                m.setProperty("curMatID", id);
+                return refusal;
+            });
+        };
+        const QStringList first = {"First", "Maker", "1001", "0", ""},
+                          lockedFirst = {"First", "Maker", "1001", "1", pw};
+        QTest::addRow("open: renamed, stays open")
+            << open << true << name("New", "") << "0" << QStringList{"New", "M", "1001", "0", ""};
         QTest::addRow("locked by the fallback, no password: lock stays")
-            << open << false << "New" << no << 0 << "New" << 1;
+            << open << false << name("New", "") << "0" << QStringList{"New", "M", "1001", "1", ""};
         QTest::addRow("first password: open until selected again")
-            << open << false << "New" << kDigest << 0 << "New" << 0;
-        QTest::addRow("correct digest unlocks") << pw << true << "New" << kDigest << 0 << "New" << 0;
+            << open << false << name("New", pw) << "0" << QStringList{"New", "M", "1001", "0", pw};
+        QTest::addRow("correct digest unlocks")
+            << pw << true << name("New", pw) << "0" << QStringList{"New", "M", "1001", "0", pw};
         QTest::addRow("upper-case stored text, lower-case digest")
-            << QByteArray(kDigestUpper) << true << "New" << kDigest << 0 << "New" << 0;
-        QTest::addRow("wrong digest") << pw << true << "New" << QString(32, '0') << -2 << "First" << 1;
-        QTest::addRow("upper-case digest") << pw << true << "New" << kDigestUpper << -2 << "First" << 1;
-        QTest::addRow("empty digest removes no password") << pw << true << "New" << no << -2 << "First" << 1;
+            << QByteArray(kDigestUpper) << true << name("New", pw) << "0"
+            << QStringList{"New", "M", "1001", "0", kDigestUpper};
+        QTest::addRow("wrong digest") << pw << true << name("New", other) << "-2" << lockedFirst;
+        QTest::addRow("upper-case digest") << pw << true << name("New", kDigestUpper) << "-2" << lockedFirst;
+        QTest::addRow("empty digest removes no password")
+            << pw << true << name("New", "") << "-2" << lockedFirst;
         QTest::addRow("2-byte character ending at byte 32 kept")
-            << open << true << a30 + "éb" << no << 0 << a30 + "é" << 0;
+            << open << true << name(a30 + "éb", "") << "0" << QStringList{a30 + "é", "M", "1001", "0", ""};
         QTest::addRow("2-byte character across the cut dropped")
-            << open << true << a30 + "aé" << no << 0 << a30 + "a" << 0;
+            << open << true << name(a30 + "aé", "") << "0" << QStringList{a30 + "a", "M", "1001", "0", ""};
         QTest::addRow("4-byte character across the cut dropped")
-            << open << true << a30 + QString::fromUtf8("😀") << no << 0 << a30 << 0;
+            << open << true << name(a30 + QString::fromUtf8("😀"), "") << "0"
+            << QStringList{a30, "M", "1001", "0", ""};
         QTest::addRow("another material's name and manufacturer refused")
-            << open << true << "Taken" << no << -3 << "First" << 0;
+            << open << true
+            << Edit([](Materials &m) { return QString::number(m.setMatNameAndManu("Taken", "TAKEN", "")); })
+            << "-3" << first;
+        QTest::addRow("password changed")
+            << pw << true << password(pw, other) << "0" << QStringList{"First", "Maker", "1001", "0", other};
+        QTest::addRow("password removed") << pw << true << password(pw, "") << "0" << first;
+        QTest::addRow("wrong old password") << pw << true << password(other, "") << "-2" << lockedFirst;
+        QTest::addRow("no password to change") << open << true << password("", other) << "-1" << first;
+        QTest::addRow("own ID again") << open << true << id(-kSampleID) << "" << first;
+        QTest::addRow("ID bit 17 allowed")
+            << open << true << id(-0x20000) << "" << QStringList{"First", "Maker", "131072", "0", ""};
+        QTest::addRow("positive ID ignored, also without bits 18 to 23")
+            << open << true << id(0x1000000) << "negative" << first;
+        QTest::addRow("ID bit 18 refused") << open << true << id(-0x40000) << "generated" << first;
+        QTest::addRow("another material's ID refused")
+            << open << true << id(-kOtherID) << "Taken / TAKEN" << first;
+        QTest::addRow("ID of a locked material ignored")
+            << open << false << id(-700) << "locked" << QStringList{"First", "Maker", "1001", "1", ""};
     }
-    void nameAndPassword()
+    void identity()
     {
         QFETCH(QByteArray, stored);
         QFETCH(bool, select);
-        QFETCH(QString, typed);
-        QFETCH(QString, digest);
-        QFETCH(int, result);
-        QFETCH(QString, name);
-        QFETCH(int, locked);
+        QFETCH(Edit, edit);
+        QFETCH(QString, outcome);
+        QFETCH(QStringList, state);
         LibraryFixture fx;
         fx.load({sampleMaterial("First", kSampleID, stored.constData()),
                  makeMaterial("Taken", "TAKEN", kOtherID)},
                 select ? kSampleID : -1);
         Materials &m = fx.mats();
         m.selectPrinter(10102);
+        const CPrintMaterial before = *m.currentMaterial();
 
-        QCOMPARE(m.setMatNameAndManu(typed, typed.toUpper(), digest), result);
+        const QString got = edit(m);
 
-        const QString manu = result == 0 ? name.toUpper() : QStringLiteral("Maker");
-        QCOMPARE(QStringList({m.curMatName(), m.curManu(), m.curMaterial()}),
-                 QStringList({name, manu, name + " ( " + manu + " )"}));
-        // Every row, print rows too, follows the lock at once.
-        QCOMPARE(m.bMatLocked(), locked);
+        QVERIFY2(got.contains(outcome) && got.isEmpty() == outcome.isEmpty(), qPrintable(got));
+        const CPrintMaterial &mat = *m.currentMaterial();
+        QCOMPARE(QStringList({m.curMatName(), m.curManu(), QString::number(m.curMatID()),
+                              QString::number(m.bMatLocked()), mat.m_szPwMD5}),
+                 state);
+        QCOMPARE(m.curMaterial(), state[0] + " ( " + state[1] + " )");
+        QCOMPARE(m.materialAt(1)->m_nMatID, kOtherID);
         for (int id = 0; id < kParamCount; ++id)
-            QCOMPARE(m.items()->at(id).paramFlag & 2, 2 * locked);
-        // A stored password never changes; with one, the material is locked when selected.
-        const QByteArray lock = stored.isEmpty() ? digest.toLatin1() : stored;
-        QCOMPARE(QByteArray(m.currentMaterial()->m_szPwMD5), lock);
-        m.selectMaterial(kSampleID);
-        QCOMPARE(m.bMatLocked(), int(!lock.isEmpty()));
-    }
-
-    // The owner changes or removes a password after proving it; one step each.
-    void changePassword_data()
-    {
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<QString>("old");
-        QTest::addColumn<QString>("next");
-        QTest::addColumn<int>("result");
-        const QString other(32, QLatin1Char('b'));
-        QTest::addRow("changed") << QByteArray(kDigest) << kDigest << other << 0;
-        QTest::addRow("removed") << QByteArray(kDigest) << kDigest << QString() << 0;
-        QTest::addRow("wrong old password") << QByteArray(kDigest) << other << QString() << -2;
-        QTest::addRow("no password to change") << QByteArray() << QString() << other << -1;
-    }
-    void changePassword()
-    {
-        QFETCH(QByteArray, stored);
-        QFETCH(QString, old);
-        QFETCH(QString, next);
-        QFETCH(int, result);
-        LibraryFixture fx;
-        fx.load({sampleMaterial("First", kSampleID, stored.constData())}, kSampleID);
-        Materials &m = fx.mats();
-        const QString lastStep = m.undoText();
-        QCOMPARE(m.changePassword(old, next), result);
-        QCOMPARE(QByteArray(m.currentMaterial()->m_szPwMD5), result == 0 ? next.toLatin1() : stored);
-        QCOMPARE(m.undoText() != lastStep, result == 0);
-        QCOMPARE(m.bMatLocked(), int(result != 0 && !stored.isEmpty()));
-        if (result == 0) {
+            QCOMPARE(m.items()->at(id).paramFlag & 2, 2 * m.bMatLocked());
+        if (mat != before) {
             m.undo();
-            QCOMPARE(QByteArray(m.currentMaterial()->m_szPwMD5), stored);
+            QVERIFY(*m.currentMaterial() == before);
         }
-    }
-
-    void modifyMatID_data()
-    {
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<int>("written");
-        QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("reason"); // a word of the refusal the dialog shows
-        QTest::addRow("own ID again") << false << -kSampleID << kSampleID << "";
-        QTest::addRow("bit 17 allowed") << false << -0x20000 << 0x20000 << "";
-        QTest::addRow("positive ignored, also without bits 18 to 23")
-            << false << 0x1000000 << kSampleID << "negative";
-        QTest::addRow("bit 18 refused") << false << -0x40000 << kSampleID << "generated";
-        QTest::addRow("bit 23 refused") << false << -0x800000 << kSampleID << "generated";
-        QTest::addRow("another material's ID refused") << false << -kOtherID << kSampleID << "Other / Maker";
-        QTest::addRow("locked ignored") << true << -700 << kSampleID << "locked";
-    }
-    void modifyMatID()
-    {
-        QFETCH(bool, locked);
-        QFETCH(int, written);
-        QFETCH(int, id);
-        QFETCH(QString, reason);
-        LibraryFixture fx;
-        fx.loadSample(locked ? -1 : kSampleID);
-        Materials &m = fx.mats();
-        QSignalSpy idSpy(&m, &Materials::curMatIDChanged);
-        const QString refusal = m.matIDRefusal(written);
-        QVERIFY2(reason.isEmpty() ? refusal.isEmpty() : refusal.contains(reason), qPrintable(refusal));
-
-        QVERIFY(m.setProperty("curMatID", written));
-
-        QCOMPARE(idSpy.count(), int(reason.isEmpty()));
-        QCOMPARE(
-            QList<int>({m.curMatID(), m.materialAt(0)->m_nMatID, m.materialAt(1)->m_nMatID, m.bMatLocked()}),
-            QList<int>({id, id, kOtherID, int(locked)}));
+        // With a password, the material is locked when selected.
+        m.selectMaterial(m.curMatID());
+        QCOMPARE(m.bMatLocked(), int(m.currentMaterial()->m_szPwMD5[0] != '\0'));
     }
 
     void copies()
