@@ -81,24 +81,6 @@ class TstMaterialsCascade : public QObject
     Q_OBJECT
 
 private slots:
-    void emptyLibrary()
-    {
-        LibraryFixture fx;
-        Materials &m = fx.mats();
-        QCOMPARE(m.availNewSet(), QString());
-        // The cascade still runs and signals; the rows show that there is no material.
-        SignalRecorder rec(&m);
-        m.selectMaterial(5);
-        QCOMPARE(rec.names(), kReselect);
-        QCOMPARE(QStringList({m.curMaterial(), m.curMatName(), m.curManu()}) + selectionTexts(m),
-                 QStringList({"Material ", "", "", "-3D Printer-", "----", "----", "----"}));
-        QCOMPARE(QList<int>({m.curMatID(), m.curSetNumber(), m.bMatLocked()}), QList<int>({-1, 0, 1}));
-        for (int id = 0; id < kParamCount; ++id) {
-            QCOMPARE(m.items()->at(id).paramVal, id <= kLastBasicParam ? -1.0 : kNoValue);
-            QCOMPARE(m.items()->at(id).paramFlag, id <= kLastBasicParam ? 2 : 3);
-        }
-    }
-
     // Each operation emits its change signals in this order (the models reset on them) and leaves
     // the selection's texts, lists and rows as shown, every row with the lock flag. Each change of
     // the content is one step: undone, the library is record by record what it was, with the step's

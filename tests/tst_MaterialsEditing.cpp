@@ -283,7 +283,6 @@ private slots:
         fx.loadSample();
         Materials &m = fx.mats();
         m.selectPrinter(10102);
-        const CPrintMaterial before = *m.currentMaterial();
         m.changeParameterBy(id, amount, percent);
         QList<double> values;
         for (const PrintSetData &set : m.currentMaterial()->m_lstSets) {
@@ -292,8 +291,6 @@ private slots:
         }
         QCOMPARE(values, shown);
         QVERIFY(m.undoText().endsWith("(4 print sets)"));
-        m.undo();
-        QVERIFY(*m.currentMaterial() == before);
     }
 
     // Undo never edits a material behind its password: a step made while it was unlocked waits

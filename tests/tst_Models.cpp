@@ -26,7 +26,8 @@ private slots:
     void cleanup() { m_fx.reset(); }
 
     // The basic page shows its rows while a material is current, the parameter page while print
-    // sets are; row 0 of the parameter page is the library's row 9.
+    // sets are; row 0 of the parameter page is the library's row 9. An empty library shows that
+    // there is no material.
     void parameterRowsPerState()
     {
         BasicInfoModel basic;
@@ -39,6 +40,9 @@ private slots:
         basic.setMats(&mats());
         params.setMats(&mats());
         count(); // no current material
+        QCOMPARE(QStringList(
+                     {mats().curMaterial(), mats().curPrinter(), mats().curNozzle(), mats().availNewSet()}),
+                 QStringList({"Material ", "-3D Printer-", "----", ""}));
         m_fx->loadSample();
         count();
         mats().selectPrinter(10102);
