@@ -210,45 +210,62 @@ private slots:
     }
 
     // Each change is made in a run of its own and saved, the previous library kept beside; then
-    // the library starts again. Save asks when another program changed user.cvx since it was
-    // loaded or saved; taking its materials in first keeps both.
+    // the library starts again with the vendor's next library. Save keeps what is the user's: a
+    // vendor material as the vendor has it is not written, so that the update reaches it; a removed
+    // one is remembered and can be brought back. Save asks when another program changed user.cvx
+    // since it was loaded or saved; taking its materials in first keeps both.
     void whatIsSavedSurvivesARestart_data()
     {
         QTest::addColumn<QList<LibraryChange>>("runs");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<int>("basicTemp"); // of the first material's set; 0: no material
+        QTest::addColumn<QStringList>("saved"); // the materials user.cvx holds
+        QTest::addColumn<QStringList>("names"); // after a start with the vendor's update
+        QTest::addColumn<int>("temperature");   // of V1 then; 0: removed
         using F = LibraryChange;
         const F copy = [](Materials &m) { m.addCopyMaterial(7); };
-        // The library starts with one name twice: the first start keeps both, the second apart.
-        QTest::addRow("edited value") << QList<F>{[](Materials &m) { m.setParameter(9, 223); }}
-                                      << QStringList{"PLA", "PLA_Copy1"} << 223;
+        // The user library starts with one name twice: the first start keeps both, the second apart.
+        const QStringList user = {"PLA", "PLA_Copy1"}, vendor = {"V1", "V2"};
+        QTest::addRow("nothing changed: the update shows")
+            << QList<F>{[](Materials &) {}} << user << vendor + user << 205;
+        QTest::addRow("a changed vendor material stays the user's") << QList<F>{[](Materials &m) {
+            m.selectMaterial(501);
+            m.setParameter(0, 215);
+        }} << QStringList{"V1"} + user << vendor + user << 215;
         QTest::addRow("a copy in each of two runs: two names (by the manufacturer of copies)")
-            << QList<F>{copy, copy} << QStringList{"PLA", "PLA_Copy1", "PLA_Copy1", "PLA_Copy2"} << 210;
+            << QList<F>{copy, copy} << user + QStringList{"PLA_Copy1", "PLA_Copy2"}
+            << vendor + user + QStringList{"PLA_Copy1", "PLA_Copy2"} << 205;
         QTest::addRow("written by another program") << QList<F>{[](Materials &m) {
             writeMaterialFile(m.UserPath(), {makeMaterial("TPU", "B", 9)});
             QVERIFY(m.userLibraryChangedOnDisk());
             m.importMaterials(m.UserPath(), false);
-        }} << QStringList{"PLA", "PLA_Copy1", "TPU"} << 210;
+        }} << user + QStringList{"TPU"} << vendor + user + QStringList{"TPU"}
+                                                    << 205;
         QTest::addRow("removed by another program") << QList<F>{[](Materials &m) {
             QFile::remove(m.UserPath());
             QVERIFY(m.userLibraryChangedOnDisk());
-        }} << QStringList{"PLA", "PLA_Copy1"} << 210;
-        QTest::addRow("every material removed: the empty library is saved") << QList<F>{[](Materials &m) {
-            m.removeMaterial(7);
-            m.removeMaterial(8);
-        }} << QStringList() << 0;
+        }} << user << vendor + user << 205;
+        QTest::addRow("every material of the user removed: the empty library is saved")
+            << QList<F>{[](Materials &m) {
+                   m.removeMaterial(7);
+                   m.removeMaterial(8);
+               }}
+            << QStringList() << vendor << 205;
+        QTest::addRow("a removed vendor material stays removed")
+            << QList<F>{[](Materials &m) { m.removeMaterial(501); }} << user << QStringList{"V2"} + user << 0;
     }
     void whatIsSavedSurvivesARestart()
     {
         QFETCH(QList<LibraryChange>, runs);
+        QFETCH(QStringList, saved);
         QFETCH(QStringList, names);
-        QFETCH(int, basicTemp);
+        QFETCH(int, temperature);
         LibraryFixture fx;
         QVERIFY(writeMaterialFile(fx.mats().UserPath(), {pla(), makeMaterial("PLA", "A", 8)}));
+        CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}});
+        v1.m_nPrintTemp = 200;
         for (const LibraryChange &change : runs) {
             fx.restart();
+            fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)});
             Materials &m = fx.mats();
-            m.importUserMaterials();
             QCOMPARE(m.startupNotes().isEmpty(), &change != &runs.front()); // told once, at the first start
             QVERIFY(!m.userLibraryChangedOnDisk());
             m.selectMaterial(7);
@@ -259,63 +276,22 @@ private slots:
             QCOMPARE(readAll(m.UserPath() + ".bak"), previous);
             QVERIFY(!m.userLibraryChangedOnDisk());
         }
-        fx.restart();
-        fx.mats().importUserMaterials();
-        QCOMPARE(namesOf(fx.mats()), names);
-        QVERIFY(fx.mats().startupNotes().isEmpty());
-        if (basicTemp)
-            QCOMPARE(fx.mats().materialAt(0)->m_lstSets.front().nBasicTemp, basicTemp);
-    }
-
-    // Save keeps what is the user's: a vendor material as the vendor has it is not written, so that
-    // the vendor's next library reaches it; a removed one is remembered and can be brought back.
-    void vendorUpdatesReachWhatTheUserLeftAlone_data()
-    {
-        QTest::addColumn<LibraryChange>("change");
-        QTest::addColumn<QStringList>("saved"); // the materials user.cvx holds
-        QTest::addColumn<QStringList>("names"); // after a start with the vendor's update
-        QTest::addColumn<int>("temperature");   // of V1 then
-        using F = LibraryChange;
-        QTest::addRow("nothing changed: nothing saved, the update shows")
-            << F([](Materials &) {}) << QStringList() << QStringList{"V1", "V2"} << 205;
-        QTest::addRow("a changed vendor material stays the user's")
-            << F([](Materials &m) { m.setParameter(0, 215); }) << QStringList{"V1"} << QStringList{"V1", "V2"}
-            << 215;
-        QTest::addRow("a copy is the user's own")
-            << F([](Materials &m) { m.addCopyMaterial(501); }) << QStringList{"V1_Copy1"}
-            << QStringList{"V1", "V2", "V1_Copy1"} << 205;
-        QTest::addRow("a removed vendor material stays removed")
-            << F([](Materials &m) { m.removeMaterial(501); }) << QStringList() << QStringList{"V2"} << 0;
-    }
-    void vendorUpdatesReachWhatTheUserLeftAlone()
-    {
-        QFETCH(LibraryChange, change);
-        QFETCH(QStringList, saved);
-        QFETCH(QStringList, names);
-        QFETCH(int, temperature);
-        LibraryFixture fx;
-        CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}});
-        v1.m_nPrintTemp = 200;
-        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)});
-        fx.mats().selectMaterial(501);
-        change(fx.mats());
-        QVERIFY(fx.mats().exportUserMaterials());
         QCOMPARE(namesIn(fx.mats().UserPath()), saved);
-
         v1.m_nPrintTemp = 205;
         fx.restart();
         fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)}, "1.0.1\n");
         Materials &m = fx.mats();
         QCOMPARE(namesOf(m), names);
-        if (temperature)
-            QCOMPARE(m.materialAt(0)->m_nPrintTemp, temperature);
+        QVERIFY(m.startupNotes().isEmpty());
         QCOMPARE(m.removedVendorCount(), temperature ? 0 : 1);
-        if (!temperature) {
-            QCOMPARE(m.bringBackRemovedVendor(), 1);
-            QCOMPARE(namesOf(m), QStringList({"V2", "V1"}));
-            m.undo();
-            QCOMPARE(namesOf(m), names);
+        if (temperature) {
+            QCOMPARE(m.materialAt(0)->m_nPrintTemp, temperature);
+            return;
         }
+        QCOMPARE(m.bringBackRemovedVendor(), 1);
+        QCOMPARE(namesOf(m), names + QStringList{"V1"});
+        m.undo();
+        QCOMPARE(namesOf(m), names);
     }
 
     // An import shows first what each material of the file is to the library, and takes each as
