@@ -127,8 +127,6 @@ private slots:
             << kQualityFanOut << QStringList{p, d, l, "Normal", lists, "1", "0"} << "" << 0;
         QTest::addRow("print value") << kQuality0 << F([](Materials &m) { m.setParameter(15, 55); })
                                      << changed << unshown << "Undo Contour Speed 31 → 55" << kSampleID;
-        QTest::addRow("basic value") << kQuality0 << F([](Materials &m) { m.setParameter(0, 215); })
-                                     << changed << unshown << "Undo Print Temp 210 → 215" << kSampleID;
         QTest::addRow("unused row: no step") << kQuality0 << F([](Materials &m) { m.setParameter(2, 5); })
                                              << QStringList{"matChanged"} << unshown << "" << 0;
         QTest::addRow("relative change")
@@ -170,9 +168,6 @@ private slots:
             << kReselect + kReselect + kModified
             << QStringList{none, no, no, no, "true/" + materialOnly.section('/', 1), "0", "1"}
             << "Undo remove Other" << kOtherID;
-        QTest::addRow("remove an unknown material: nothing")
-            << kQuality0 << F([](Materials &m) { m.removeMaterial(999); }) << QStringList()
-            << QStringList{p, d, l, "Normal", lists, "1", "0"} << "" << 0;
         QTest::addRow("remove another material: only the list refreshes; undone, it comes back current")
             << kQuality0 << F([](Materials &m) { m.removeMaterial(kOtherID); }) << changed
             << QStringList{p, d, l, "Normal", "true/" + lists.section('/', 1), "1", "0"}
@@ -266,7 +261,6 @@ private slots:
             << s << kPrinter << "" << kRemove << 4 << SetKeySpec{-1000, -1, -1, -1};
         QTest::addRow("copy refused: locked")
             << kOtherID << kQuality0 << "Fine|" + kQualities << 0 << 0 << kQuality0;
-        QTest::addRow("copy refused: negative index") << s << kQuality0 << kQualities << -1 << 0 << kQuality0;
         QTest::addRow("copy refused: index past the choices")
             << s << kQuality0 << kQualities << 5 << 0 << kQuality0;
         QTest::addRow("copy refused: choices of this level never read")
@@ -319,22 +313,6 @@ private slots:
             QVERIFY(!found || *found == copy);
         }
         QCOMPARE(result, 0);
-    }
-
-    void copyOntoAnExistingKeyReplacesUncounted()
-    {
-        LibraryFixture fx;
-        fx.loadSample();
-        Materials &m = fx.mats();
-        choose(m, {10102, 0.4f, 0.3f, 0});
-        QCOMPARE(m.availNewSet(), "Fine|" + kQualities);
-        choose(m, kQuality0); // the choices are not read again: "Fine" exists here
-        CPrintMaterial before = *m.currentMaterial();
-        QCOMPARE(m.copyCurSets(0), 0);
-        PrintSetData copy = *before.ListSets(10102, 0, 0.4f, 0.2f).front();
-        copy.nQuality = 1;
-        CPrintMaterial after = *m.currentMaterial();
-        QVERIFY(after.m_lstSets.size() == before.m_lstSets.size() && *sameKey(after, copy) == copy);
     }
 };
 
