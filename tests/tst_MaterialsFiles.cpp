@@ -108,41 +108,18 @@ private slots:
         }
     }
 
-    // An import merges by name and manufacturer, else by ID; a material of the file that would
-    // give two materials one ID is renumbered, one that is twice in the file kept apart under a new
-    // name. An import of a missing file makes nothing and says so; a file URL is a path before
-    // anything looks at it.
-    void importMerges()
+    // An import of a missing file makes nothing and says so; a file URL is a path before anything
+    // looks at it.
+    void importOfAMissingFile()
     {
         LibraryFixture fx;
-        Materials &m = fx.mats();
         LogCapture log;
         const QString missing = fx.dataDir() + "/missing.cvx";
-        m.importMaterials(QUrl::fromLocalFile(missing).toString(), false);
-        QVERIFY(m.lastImportReport().value("missing").toBool());
-        QCOMPARE(m.lastImportReport().value("readError").toString(), QString());
+        fx.mats().importMaterials(QUrl::fromLocalFile(missing).toString(), false);
+        QVERIFY(fx.mats().lastImportReport().value("missing").toBool());
+        QCOMPARE(fx.mats().lastImportReport().value("readError").toString(), QString());
         QVERIFY(log.contains("importMaterials() No such file: " + missing));
-        QVERIFY(log.lines().filter("file://").isEmpty());
-        QVERIFY(log.lines().filter("Could not open file for ReadWrite").isEmpty());
         QVERIFY(!QFile::exists(missing));
-        fx.load({makeMaterial("PLA", "A", 1), makeMaterial("ABS", "A", 2)});
-        CPrintMaterial samePla = makeMaterial("PLA", "A", 2); // with ABS's ID
-        samePla.m_nPrintTemp = 199;
-        const QString path = fx.dataDir() + "/lib.cvx";
-        QVERIFY(writeMaterialFile(path, {samePla, makeMaterial("ABS+", "B", 2), makeMaterial("PETG", "A", 3),
-                                         makeMaterial("PETG", "A", 3)}));
-
-        m.importMaterials(QUrl::fromLocalFile(path).toString(), false);
-
-        QCOMPARE(namesOf(m), QStringList({"PLA", "ABS+", "PETG", "PETG_Copy1"}));
-        QCOMPARE(m.materialAt(0)->m_nPrintTemp, 199);
-        QCOMPARE(m.materialAt(1)->m_nMatID, 2);
-        QVERIFY(!m.IsHaveSameID());
-        const QVariantMap report = m.lastImportReport();
-        QCOMPARE(QList<int>({report.value("added").toInt(), report.value("replaced").toInt(),
-                             report.value("renumbered").toInt(), report.value("renamed").toInt()}),
-                 QList<int>({2, 2, 2, 1}));
-        QVERIFY(log.contains(QStringLiteral("renumbered from 2 to %1").arg(m.materialAt(0)->m_nMatID)));
     }
 
     // Export writes every material (the vendor's too, unless left out), all at once; derived
@@ -294,52 +271,76 @@ private slots:
         QCOMPARE(namesOf(m), names);
     }
 
-    // An import shows first what each material of the file is to the library, and takes each as
-    // the user chooses: new ones added, the same skipped, a different one beside the library's
-    // own, in its place, or not at all. One step.
-    void importPreviewAndChoices_data()
+    // An import matches by name and manufacturer, else by ID. Made directly, it merges: a material
+    // of the file that would give two materials one ID is renumbered. With a preview, it shows first
+    // what each material of the file is to the library, and takes each as the user chooses: new ones
+    // added, the same skipped, a different one beside the library's own, in its place, or not at
+    // all. Either way a material twice in the file is kept apart under a new name, in one step.
+    void importMerges_data()
     {
+        QTest::addColumn<bool>("direct");
         QTest::addColumn<QVariantList>("choices");
         QTest::addColumn<QStringList>("names");
-        QTest::addColumn<int>("temperature"); // of the library's PLA afterwards
-        QTest::addColumn<int>("kept");
+        QTest::addColumn<int>("temperature");   // of the library's PLA afterwards
+        QTest::addColumn<QList<int>>("counts"); // added, replaced, renumbered, renamed, kept
+        const QStringList merged = {"PLA", "ABS+", "PC", "TPU", "PETG", "PETG_Copy1"};
+        QTest::addRow("direct: merged")
+            << true << QVariantList() << merged << 215 << QList<int>{3, 3, 2, 1, 0};
         QTest::addRow("defaults: new added, same skipped, different beside")
-            << QVariantList() << QStringList{"PLA", "ABS", "PLA_Copy1", "TPU"} << 210 << 1;
+            << false << QVariantList()
+            << QStringList{"PLA", "ABS", "PC", "PLA_Copy1", "ABS+_Copy1", "TPU", "PETG", "PETG_Copy1"} << 210
+            << QList<int>{5, 0, 1, 3, 1};
         QTest::addRow("theirs in place of mine")
-            << QVariantList{"take"} << QStringList{"PLA", "ABS", "TPU"} << 215 << 1;
-        QTest::addRow("mine kept") << QVariantList{"keep", "skip", "skip"} << QStringList{"PLA", "ABS"} << 210
-                                   << 3;
+            << false << QVariantList{"take", "take"} << merged << 215 << QList<int>{3, 2, 2, 1, 1};
+        QTest::addRow("mine kept") << false << QVariantList{"keep", "keep", "skip", "skip", "skip", "skip"}
+                                   << QStringList{"PLA", "ABS", "PC"} << 210 << QList<int>{0, 0, 0, 0, 6};
     }
-    void importPreviewAndChoices()
+    void importMerges()
     {
+        QFETCH(bool, direct);
         QFETCH(QVariantList, choices);
         QFETCH(QStringList, names);
         QFETCH(int, temperature);
-        QFETCH(int, kept);
+        QFETCH(QList<int>, counts);
         LibraryFixture fx;
         Materials &m = fx.mats();
-        fx.load({makeMaterial("PLA", "A", 1), makeMaterial("ABS", "A", 2)});
-        CPrintMaterial theirs = makeMaterial("PLA", "A", 1);
+        const QStringList library = {"PLA", "ABS", "PC"};
+        fx.load({makeMaterial("PLA", "A", 1), makeMaterial("ABS", "A", 2), makeMaterial("PC", "A", 5)});
+        CPrintMaterial theirs = makeMaterial("PLA", "A", 2); // with ABS's ID
         theirs.m_nPrintTemp = 215;
         const QString file = fx.dataDir() + "/colleague.cvx";
-        QVERIFY(writeMaterialFile(file, {theirs, makeMaterial("ABS", "A", 2), makeMaterial("TPU", "A", 4)}));
-
-        const QVariantList preview = m.previewImport(QUrl::fromLocalFile(file).toString());
-        QCOMPARE(namesOf(m), QStringList({"PLA", "ABS"})); // nothing changes before the choice
-        QStringList states;
-        for (const QVariant &item : preview)
-            states << item.toMap().value("state").toString() + "/" + item.toMap().value("choice").toString();
-        QCOMPARE(states, QStringList({"different/both", "same/skip", "new/add"}));
-        QCOMPARE(preview[0].toMap().value("differences").toStringList(),
-                 QStringList{"Print Temp: 210 ℃ -> 215 ℃"});
-
-        QVERIFY(m.applyImport(choices));
+        QVERIFY(writeMaterialFile(file, {theirs, makeMaterial("ABS+", "B", 2), makeMaterial("PC", "A", 5),
+                                         makeMaterial("TPU", "A", 4), makeMaterial("PETG", "A", 3),
+                                         makeMaterial("PETG", "A", 3)}));
+        LogCapture log;
+        if (direct) {
+            m.importMaterials(QUrl::fromLocalFile(file).toString(), false);
+        } else {
+            const QVariantList preview = m.previewImport(QUrl::fromLocalFile(file).toString());
+            QCOMPARE(namesOf(m), library); // nothing changes before the choice
+            QStringList states;
+            for (const QVariant &item : preview)
+                states << item.toMap().value("state").toString() + "/" +
+                              item.toMap().value("choice").toString();
+            QCOMPARE(states, QStringList({"different/both", "different/both", "same/skip", "new/add",
+                                          "new/add", "new/add"}));
+            QCOMPARE(preview[0].toMap().value("differences").toStringList(),
+                     QStringList({"ID: 1 -> 2", "Print Temp: 210 ℃ -> 215 ℃"}));
+            QVERIFY(m.applyImport(choices));
+        }
+        const QVariantMap report = m.lastImportReport();
         QCOMPARE(namesOf(m), names);
         QCOMPARE(m.materialAt(0)->m_nPrintTemp, temperature);
-        QCOMPARE(m.lastImportReport().value("kept").toInt(), kept);
+        QCOMPARE(QList<int>({report.value("added").toInt(), report.value("replaced").toInt(),
+                             report.value("renumbered").toInt(), report.value("renamed").toInt(),
+                             report.value("kept").toInt()}),
+                 counts);
+        if (temperature == 215) // theirs took the place of the library's PLA, with a new ID
+            QVERIFY(log.contains(QStringLiteral("renumbered from 2 to %1").arg(m.materialAt(0)->m_nMatID)));
+        QVERIFY(!m.IsHaveSameID());
         m.undo();
-        QCOMPARE(namesOf(m), QStringList({"PLA", "ABS"}));
-        QVERIFY(!m.applyImport({})); // the preview is used up
+        QCOMPARE(namesOf(m), library);
+        QVERIFY(!m.applyImport({})); // a preview is used up, and a direct import leaves none
     }
 
     // Unsaved work outlives an end without Save or Discard (here: the library object destroyed):
