@@ -109,9 +109,6 @@ private slots:
         QTest::addRow("selectMaterial with a password: locked")
             << deep << F([](Materials &m) { m.selectMaterial(kOtherID); }) << kReselect
             << QStringList{none, no, no, no, "false|true/Orvik Solo///", "0", "1"} << "" << 0;
-        QTest::addRow("selectMaterial, unknown ID: the first, locked although open")
-            << deep << F([](Materials &m) { m.selectMaterial(999); }) << kReselect
-            << QStringList{none, no, no, no, materialOnly, "0", "1"} << "" << 0;
         QTest::addRow("selectPrinter")
             << SetKeySpec{10110, 0.4f, 0.2f, 0} << F([](Materials &m) { m.selectPrinter(10102); })
             << kPrinterFanOut << QStringList{p, "-Nozzle-", no, no, lists.section('/', 0, 2) + "//", "4", "0"}
