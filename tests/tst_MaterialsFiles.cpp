@@ -62,50 +62,20 @@ class TstMaterialsFiles : public QObject
     Q_OBJECT
 
 private slots:
-    // A start installs the shipped vendor library unless the installed one's version text is as
-    // new; with nothing shipped nothing stands in for it. The first start makes an empty user
-    // library, the data folder's only file that is made when missing.
-    void vendorLibraryAtStart_data()
+    // With nothing shipped nothing stands in for the vendor library. The first start makes an empty
+    // user library, the data folder's only file that is made when missing.
+    void firstStartWithoutAVendorLibrary()
     {
-        QTest::addColumn<QByteArray>("installed"); // the version line of an installed library; null: none
-        QTest::addColumn<QByteArray>("shipped");   // null: nothing shipped
-        QTest::addColumn<QStringList>("names");
-        const QByteArray none;
-        const QStringList shipped = {"PLA", "ABS"};
-        QTest::addRow("nothing shipped: nothing installed") << none << none << QStringList();
-        QTest::addRow("first start") << none << QByteArray("1.0.0\n") << shipped;
-        QTest::addRow("newer shipped replaces") << QByteArray("1.0.1\n") << QByteArray("1.0.2\n") << shipped;
-        QTest::addRow("equal texts keep")
-            << QByteArray("1.0.2\n") << QByteArray("1.0.2\n") << QStringList{"Old"};
-    }
-    void vendorLibraryAtStart()
-    {
-        QFETCH(QByteArray, installed);
-        QFETCH(QByteArray, shipped);
-        QFETCH(QStringList, names);
         LibraryFixture fx;
         Materials &m = fx.mats();
-        const QString shippedPath = fx.shippedDir() + "/DB/vendor.cvx";
-        if (!shipped.isNull())
-            QVERIFY(writeMaterialFile(shippedPath,
-                                      {makeMaterial("PLA", "Orvik", 101), makeMaterial("ABS", "Orvik", 102)},
-                                      shipped));
-        if (!installed.isNull())
-            QVERIFY(writeMaterialFile(m.VendorPath(), {makeMaterial("Old", "Orvik", 2)}, installed));
         m.checkVendorMaterials();
         m.importVendorMaterials();
-        QCOMPARE(m.lastImportReport().value("missing").toBool(), names.isEmpty());
-        QCOMPARE(m.bMatLocked(), 1); // nothing was current: the first material, locked
+        QVERIFY(m.lastImportReport().value("missing").toBool());
         m.importUserMaterials();
         QCOMPARE(readAll(m.UserPath()), QByteArray());
         QCOMPARE(m.userLibraryReadError(), QString());
-        QCOMPARE(namesOf(m), names);
-        QCOMPARE(QFile::exists(m.VendorPath()), !names.isEmpty());
-        if (names.contains("PLA")) { // the shipped library was installed
-            QCOMPARE(readAll(m.VendorPath()), readAll(shippedPath));
-            QCOMPARE(m.curMatID(), 101);
-            QCOMPARE(m.bMatLocked(), 0); // re-selected by its ID: its real lock state
-        }
+        QCOMPARE(m.materialCount(), 0);
+        QVERIFY(!QFile::exists(m.VendorPath()));
     }
 
     // An import of a missing file makes nothing and says so; a file URL is a path before anything
@@ -187,47 +157,52 @@ private slots:
     }
 
     // Each change is made in a run of its own and saved, the previous library kept beside; then
-    // the library starts again with the vendor's next library. Save keeps what is the user's: a
+    // the library starts again with the vendor's next library, installed only if its version text
+    // is newer. Save keeps what is the user's: a
     // vendor material as the vendor has it is not written, so that the update reaches it; a removed
     // one is remembered and can be brought back. Save asks when another program changed user.cvx
     // since it was loaded or saved; taking its materials in first keeps both.
     void whatIsSavedSurvivesARestart_data()
     {
         QTest::addColumn<QList<LibraryChange>>("runs");
-        QTest::addColumn<QStringList>("saved"); // the materials user.cvx holds
-        QTest::addColumn<QStringList>("names"); // after a start with the vendor's update
-        QTest::addColumn<int>("temperature");   // of V1 then; 0: removed
+        QTest::addColumn<QStringList>("saved");  // the materials user.cvx holds
+        QTest::addColumn<QStringList>("names");  // after a start with the vendor's update
+        QTest::addColumn<int>("temperature");    // of V1 then; 0: removed
+        QTest::addColumn<QByteArray>("version"); // of the next library
         using F = LibraryChange;
         const F copy = [](Materials &m) { m.addCopyMaterial(7); };
         // The user library starts with one name twice: the first start keeps both, the second apart.
         const QStringList user = {"PLA", "PLA_Copy1"}, vendor = {"V1", "V2"};
         QTest::addRow("nothing changed: the update shows")
-            << QList<F>{[](Materials &) {}} << user << vendor + user << 205;
+            << QList<F>{[](Materials &) {}} << user << vendor + user << 205 << QByteArray("1.0.1\n");
+        QTest::addRow("the same version text again: the installed library stays")
+            << QList<F>{[](Materials &) {}} << user << vendor + user << 200 << QByteArray("1.0.0\n");
         QTest::addRow("a changed vendor material stays the user's") << QList<F>{[](Materials &m) {
             m.selectMaterial(501);
             m.setParameter(0, 215);
-        }} << QStringList{"V1"} + user << vendor + user << 215;
+        }} << QStringList{"V1"} + user << vendor + user << 215 << QByteArray("1.0.1\n");
         QTest::addRow("a copy in each of two runs: two names (by the manufacturer of copies)")
             << QList<F>{copy, copy} << user + QStringList{"PLA_Copy1", "PLA_Copy2"}
-            << vendor + user + QStringList{"PLA_Copy1", "PLA_Copy2"} << 205;
+            << vendor + user + QStringList{"PLA_Copy1", "PLA_Copy2"} << 205 << QByteArray("1.0.1\n");
         QTest::addRow("written by another program") << QList<F>{[](Materials &m) {
             writeMaterialFile(m.UserPath(), {makeMaterial("TPU", "B", 9)});
             QVERIFY(m.userLibraryChangedOnDisk());
             m.importMaterials(m.UserPath(), false);
         }} << user + QStringList{"TPU"} << vendor + user + QStringList{"TPU"}
-                                                    << 205;
+                                                    << 205 << QByteArray("1.0.1\n");
         QTest::addRow("removed by another program") << QList<F>{[](Materials &m) {
             QFile::remove(m.UserPath());
             QVERIFY(m.userLibraryChangedOnDisk());
-        }} << user << vendor + user << 205;
+        }} << user << vendor + user << 205 << QByteArray("1.0.1\n");
         QTest::addRow("every material of the user removed: the empty library is saved")
             << QList<F>{[](Materials &m) {
                    m.removeMaterial(7);
                    m.removeMaterial(8);
                }}
-            << QStringList() << vendor << 205;
+            << QStringList() << vendor << 205 << QByteArray("1.0.1\n");
         QTest::addRow("a removed vendor material stays removed")
-            << QList<F>{[](Materials &m) { m.removeMaterial(501); }} << user << QStringList{"V2"} + user << 0;
+            << QList<F>{[](Materials &m) { m.removeMaterial(501); }} << user << QStringList{"V2"} + user << 0
+            << QByteArray("1.0.1\n");
     }
     void whatIsSavedSurvivesARestart()
     {
@@ -235,6 +210,7 @@ private slots:
         QFETCH(QStringList, saved);
         QFETCH(QStringList, names);
         QFETCH(int, temperature);
+        QFETCH(QByteArray, version);
         LibraryFixture fx;
         QVERIFY(writeMaterialFile(fx.mats().UserPath(), {pla(), makeMaterial("PLA", "A", 8)}));
         CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}});
@@ -245,6 +221,7 @@ private slots:
             Materials &m = fx.mats();
             QCOMPARE(m.startupNotes().isEmpty(), &change != &runs.front()); // told once, at the first start
             QVERIFY(!m.userLibraryChangedOnDisk());
+            QCOMPARE(QList<int>({m.curMatID(), m.bMatLocked()}), QList<int>({501, 0})); // by its ID: unlocked
             m.selectMaterial(7);
             m.selectPrinter(10102);
             change(m);
@@ -256,8 +233,10 @@ private slots:
         QCOMPARE(namesIn(fx.mats().UserPath()), saved);
         v1.m_nPrintTemp = 205;
         fx.restart();
-        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)}, "1.0.1\n");
+        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)}, version);
         Materials &m = fx.mats();
+        QCOMPARE(readAll(m.VendorPath()) == readAll(fx.shippedDir() + "/DB/vendor.cvx"),
+                 version == "1.0.1\n");
         QCOMPARE(namesOf(m), names);
         QVERIFY(m.startupNotes().isEmpty());
         QCOMPARE(m.removedVendorCount(), temperature ? 0 : 1);
