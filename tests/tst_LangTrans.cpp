@@ -62,26 +62,6 @@ private slots:
             QCOMPARE(readAll(inData("local_zh.json")), text);
     }
 
-    // Texts without a translation are listed per language, once each and sorted, when the
-    // language is left; an empty list makes no file. A stored language without a file leaves the
-    // service in English, and so its list.
-    void untranslatedTextsAreSaved()
-    {
-        QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", "fr"));
-        QVERIFY(writeAll(inData("untrans_fr.txt"), "FrenchOnly\n"));
-        QVERIFY(writeAll(inData("untrans_en.txt"), "Kept\n"));
-        LangTrans *lang = fresh();
-        QCOMPARE(lang->CurrentLanguage(), QStringLiteral("en"));
-        lang->Translate("Zeta");
-        lang->Translate("Alpha");
-        lang->Translate("Zeta");
-        QVERIFY(lang->SetLanguage(10));
-        QCOMPARE(readAll(inData("untrans_en.txt")), QByteArray("Alpha\nKept\nZeta\n"));
-        LangTrans::DestroyInstance();
-        QVERIFY(!QFile::exists(inData("untrans_zh.txt")));
-        QCOMPARE(readAll(inData("untrans_fr.txt")), QByteArray("FrenchOnly\n"));
-    }
-
     // The setting file holds the code alone; anything else is English, and so is no file. The
     // scene switches by index: beyond the list is English; a language without a file changes
     // nothing, one whose file is no object gives an empty table (the bad files themselves are
