@@ -15,8 +15,7 @@ LibraryFixture::LibraryFixture()
     QDir().mkpath(shippedDir() + QStringLiteral("/DB"));
     QDir().mkpath(shippedDir() + QStringLiteral("/Lang"));
     PlatformPaths::SetShippedDataDir(shippedDir());
-    LangTrans::DestroyInstance();
-    m_mats = std::make_unique<Materials>();
+    restart();
 }
 
 LibraryFixture::~LibraryFixture()
