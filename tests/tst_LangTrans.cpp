@@ -1,230 +1,116 @@
-#include "TestSupport.h"
-#include "base/PlatformPaths.h"
+#include "LibraryFixture.h"
 #include "base/TLanguage.h"
-#include "library/Materials.h"
 
-#include <QDir>
 #include <QtTest>
 
-#include <memory>
-
-// The language service over a private data home and a private folder of built-in files.
+// The language service over a fixture's folders: the test writes the files, then makes the
+// service afresh so that it reads them.
 class TstLangTrans : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDataHome> m_home;
+    static constexpr int kKeep = -100;
+    std::unique_ptr<LibraryFixture> m_fx;
 
-    QString dataDir() const { return m_home->filePath(QStringLiteral("data/Kestrona/DB")); }
-    QString langDir() const { return dataDir() + QStringLiteral("/Lang"); }
-    QString builtIn(const QString &code) const
+    QString inShipped(const QString &name) const { return m_fx->shippedDir() + "/Lang/" + name; }
+    QString inData(const QString &name) const { return m_fx->dataDir() + "/Lang/" + name; }
+    LangTrans *fresh()
     {
-        return m_home->filePath(QStringLiteral("shipped/Lang/local_") + code + QStringLiteral(".json"));
-    }
-    QString working(const QString &code) const { return langDir() + QStringLiteral("/local_") + code + ".json"; }
-    QString untranslated(const QString &code) const { return langDir() + "/untrans_" + code + ".txt"; }
-    void writeSetting(const QByteArray &content)
-    {
-        QDir().mkpath(dataDir());
-        QVERIFY(writeAll(dataDir() + QStringLiteral("/lang.cfg"), content));
-    }
-    void writeLangFile(const QString &path, const QByteArray &json)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QVERIFY(writeAll(path, json));
+        LangTrans::DestroyInstance();
+        return LangTrans::Instance();
     }
 
 private slots:
     void init()
     {
-        m_home = std::make_unique<TempDataHome>();
-        QDir().mkpath(m_home->filePath(QStringLiteral("shipped/Lang")));
-        PlatformPaths::SetShippedDataDir(m_home->filePath(QStringLiteral("shipped")));
-        LangTrans::DestroyInstance();
+        m_fx = std::make_unique<LibraryFixture>();
+        QVERIFY(writeAll(inShipped("local_en.json"), R"({"--trans version--": 1, "Fine": "Fine!"})"));
+        QVERIFY(writeAll(inShipped("local_zh.json"),
+                         R"({"--trans version--": 2, "Fine": "精细", "Fast": "built-in",)"
+                         R"( "Twelve": 12, "Twice": {"first": [1]}, "Twice": "second"})"));
     }
+    void cleanup() { m_fx.reset(); }
 
-    void cleanup()
-    {
-        LangTrans::DestroyInstance();
-        PlatformPaths::SetShippedDataDir(QString());
-        m_home.reset();
-    }
-
-    void settingFile_data()
-    {
-        QTest::addColumn<QByteArray>("setting");
-        QTest::addColumn<int>("index");
-        QTest::addRow("zh without line end") << QByteArray("zh") << 10;
-        QTest::addRow("zh with a line feed is not a code") << QByteArray("zh\n") << 0;
-        QTest::addRow("codes are case-sensitive") << QByteArray("ZH") << 0;
-        QTest::addRow("unknown code") << QByteArray("xx") << 0;
-        QTest::addRow("empty file") << QByteArray() << 0;
-    }
-    void settingFile()
-    {
-        QFETCH(QByteArray, setting);
-        QFETCH(int, index);
-        writeLangFile(builtIn(QStringLiteral("zh")), R"({"--trans version--": 1, "Fine": "精细"})");
-        writeLangFile(builtIn(QStringLiteral("en")), R"({"--trans version--": 1})");
-        writeSetting(setting);
-        QCOMPARE(LangTrans::Instance()->GetLanguageIndex(), index);
-        QCOMPARE(LangTrans::Instance()->Translate(QStringLiteral("Fine")),
-                 index == 10 ? QStringLiteral("精细") : QStringLiteral("Fine"));
-    }
-
-    void noSettingFileMeansEnglishAndCreatesTheLangFolder()
-    {
-        QCOMPARE(LangTrans::Instance()->CurrentLanguage(), QStringLiteral("en"));
-        QVERIFY(QFileInfo(langDir()).isDir());
-    }
-
+    // The working copy in the data folder is kept while its version is a whole number at least the
+    // built-in one's; without a built-in file it is kept whatever it holds.
     void workingCopyVersusBuiltIn_data()
     {
-        QTest::addColumn<QByteArray>("workingVersion");
+        QTest::addColumn<QByteArray>("version"); // of the working copy; null: it has none
+        QTest::addColumn<bool>("shipped");       // the built-in file exists
         QTest::addColumn<bool>("kept");
-        QTest::addRow("newer integer kept") << QByteArray("3") << true;
-        QTest::addRow("newer decimal text kept") << QByteArray("\"3\"") << true;
-        QTest::addRow("equal kept") << QByteArray("2") << true;
-        QTest::addRow("older replaced") << QByteArray("1") << false;
-        QTest::addRow("fractional replaced") << QByteArray("2.5") << false;
-        QTest::addRow("text that is no number replaced") << QByteArray("\"v3\"") << false;
+        QTest::addRow("newer decimal text kept") << QByteArray("\"3\"") << true << true;
+        QTest::addRow("equal kept") << QByteArray("2") << true << true;
+        QTest::addRow("older replaced") << QByteArray("1") << true << false;
+        QTest::addRow("no version replaced") << QByteArray() << true << false;
+        QTest::addRow("no built-in file never costs the working copy") << QByteArray() << false << true;
     }
     void workingCopyVersusBuiltIn()
     {
-        QFETCH(QByteArray, workingVersion);
+        QFETCH(QByteArray, version);
+        QFETCH(bool, shipped);
         QFETCH(bool, kept);
-        writeLangFile(builtIn(QStringLiteral("zh")), R"({"--trans version--": 2, "Fast": "built-in"})");
-        writeLangFile(working(QStringLiteral("zh")),
-                      "{\"--trans version--\": " + workingVersion + ", \"Fast\": \"working\"}");
-        writeSetting("zh");
-        QCOMPARE(LangTrans::Instance()->Translate(QStringLiteral("Fast")),
-                 kept ? QStringLiteral("working") : QStringLiteral("built-in"));
+        const QByteArray text = version.isNull()
+                                    ? QByteArray(R"({"Fast": "working"})")
+                                    : R"({"--trans version--": )" + version + R"(, "Fast": "working"})";
+        QVERIFY(writeAll(inData("local_zh.json"), text));
+        if (!shipped)
+            QVERIFY(QFile::remove(inShipped("local_zh.json")));
+        QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", "zh"));
+        QCOMPARE(fresh()->Translate("Fast"), kept ? QStringLiteral("working") : QStringLiteral("built-in"));
+        if (kept)
+            QCOMPARE(readAll(inData("local_zh.json")), text);
     }
 
-    void workingCopyWithoutVersionIsReplaced()
+    // The setting file holds the code alone; anything else is English, and so is no file. The
+    // scene switches by index: beyond the list is English; a language without a file changes
+    // nothing, one whose file is no object gives an empty table (the bad files themselves are
+    // the start-up's tests). What is switched to is stored.
+    void chooseLanguage_data()
     {
-        writeLangFile(builtIn(QStringLiteral("zh")), R"({"--trans version--": 2, "Fast": "built-in"})");
-        writeLangFile(working(QStringLiteral("zh")), R"({"Fast": "working"})");
-        writeSetting("zh");
-        QCOMPARE(LangTrans::Instance()->Translate(QStringLiteral("Fast")), QStringLiteral("built-in"));
-    }
-
-    void missingBuiltInNeverCostsTheWorkingCopy()
-    {
-        const QByteArray workingText = R"({"Fast": "working"})"; // no version: would be replaced
-        writeLangFile(working(QStringLiteral("zh")), workingText);
-        writeSetting("zh");
-        QCOMPARE(LangTrans::Instance()->Translate(QStringLiteral("Fast")), QStringLiteral("working"));
-        QCOMPARE(readAll(working(QStringLiteral("zh"))), workingText);
-    }
-
-    void translationValues_data()
-    {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("expected");
-        QTest::addRow("string") << "Fine" << QStringLiteral("精细");
-        QTest::addRow("number as decimal text") << "Twelve" << "12";
-        QTest::addRow("missing text is returned as it is") << "Not there" << "Not there";
-        QTest::addRow("duplicate key after an object: the later value counts") << "Twice" << "second";
-    }
-    void translationValues()
-    {
-        QFETCH(QString, source);
-        QFETCH(QString, expected);
-        writeLangFile(builtIn(QStringLiteral("zh")), R"({"--trans version--": 1, "Fine": "精细", "Twelve": 12,)"
-                                                     R"( "Twice": {"first": [1]}, "Twice": "second"})");
-        writeSetting("zh");
-        QCOMPARE(LangTrans::Instance()->Translate(source), expected);
-    }
-
-    void untranslatedTextsAreSavedOnceAndSorted()
-    {
-        writeLangFile(builtIn(QStringLiteral("en")), R"({"--trans version--": 1})");
-        writeLangFile(builtIn(QStringLiteral("zh")), R"({"--trans version--": 1})");
-        LangTrans *lang = LangTrans::Instance();
-        lang->Translate(QStringLiteral("Zeta"));
-        lang->Translate(QStringLiteral("Alpha"));
-        lang->Translate(QStringLiteral("Zeta"));
-        QVERIFY(lang->SetLanguage(10)); // leaving "en" saves its list
-        QCOMPARE(readAll(untranslated(QStringLiteral("en"))), QByteArray("Alpha\nZeta\n"));
-    }
-
-    void emptyUntranslatedListLeavesTheFileAlone()
-    {
-        writeLangFile(untranslated(QStringLiteral("en")), "Kept\n");
-        writeLangFile(builtIn(QStringLiteral("zh")), R"({"--trans version--": 1})");
-        LangTrans *lang = LangTrans::Instance(); // loads "Kept" into the list
-        lang->SetLanguage(10);
-        QCOMPARE(readAll(untranslated(QStringLiteral("en"))), QByteArray("Kept\n"));
-        LangTrans::DestroyInstance(); // "zh" has an empty list: its file is not created
-        QVERIFY(!QFile::exists(untranslated(QStringLiteral("zh"))));
-    }
-
-    void unopenableStoredLanguageKeepsListAndCodeTogether()
-    {
-        // "zh" is stored but has no file: the service stays in English, and so does its list.
-        writeSetting("zh");
-        writeLangFile(untranslated(QStringLiteral("zh")), "ChineseOnly\n");
-        writeLangFile(untranslated(QStringLiteral("en")), "EnglishOnly\n");
-        LangTrans *lang = LangTrans::Instance();
-        QCOMPARE(lang->CurrentLanguage(), QStringLiteral("en"));
-        lang->Translate(QStringLiteral("New text"));
-        LangTrans::DestroyInstance();
-        QCOMPARE(readAll(untranslated(QStringLiteral("en"))), QByteArray("EnglishOnly\nNew text\n"));
-        QCOMPARE(readAll(untranslated(QStringLiteral("zh"))), QByteArray("ChineseOnly\n"));
-    }
-
-    void failedSwitchChangesNothing()
-    {
-        writeLangFile(builtIn(QStringLiteral("en")), R"({"--trans version--": 1, "Fine": "Fine!"})");
-        LangTrans *lang = LangTrans::Instance();
-        QVERIFY(!lang->SetLanguage(2)); // no "de" file anywhere
-        QCOMPARE(lang->CurrentLanguage(), QStringLiteral("en"));
-        QCOMPARE(lang->Translate(QStringLiteral("Fine")), QStringLiteral("Fine!"));
-        QCOMPARE(readAll(dataDir() + QStringLiteral("/lang.cfg")), QByteArray("en")); // not "de"
-    }
-
-    void languageFileThatIsNoObjectEmptiesTheTable_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addRow("array") << QByteArray("[\"Fine\", \"x\"]");
-        QTest::addRow("not JSON") << QByteArray("Fine = x");
-        QTest::addRow("empty") << QByteArray();
-    }
-    void languageFileThatIsNoObjectEmptiesTheTable()
-    {
-        QFETCH(QByteArray, content);
-        writeLangFile(builtIn(QStringLiteral("en")), R"({"--trans version--": 1, "Fine": "Fine!"})");
-        writeLangFile(working(QStringLiteral("fr")), content);
-        LangTrans *lang = LangTrans::Instance();
-        QVERIFY(lang->SetLanguage(1));
-        QCOMPARE(lang->CurrentLanguage(), QStringLiteral("fr"));
-        QCOMPARE(lang->Translate(QStringLiteral("Fine")), QStringLiteral("Fine"));
-        QCOMPARE(readAll(dataDir() + QStringLiteral("/lang.cfg")), QByteArray("fr"));
-    }
-
-    void curLanguageSelectsByIndex_data()
-    {
-        QTest::addColumn<int>("index");
+        QTest::addColumn<QByteArray>("setting"); // null: no file
         QTest::addColumn<QString>("code");
-        QTest::addRow("zh") << 10 << "zh";
-        QTest::addRow("beyond the list is en") << 12 << "en";
-        QTest::addRow("negative is en") << -1 << "en";
+        QTest::addColumn<int>("index");         // switched to by the scene; kKeep: not switched
+        QTest::addColumn<QByteArray>("french"); // the working copy for "fr"; null: no file
+        QTest::addColumn<QString>("fine");      // what "Fine" reads then
+        const QByteArray zh = "zh", none;
+        QTest::addRow("zh without line end") << zh << "zh" << kKeep << none << "精细";
+        QTest::addRow("zh with a line feed is not a code")
+            << QByteArray("zh\n") << "en" << kKeep << none << "Fine!";
+        QTest::addRow("no setting file") << none << "en" << kKeep << none << "Fine!";
+        QTest::addRow("fr") << zh << "fr" << 1 << QByteArray(R"({"--trans version--": 1, "Fine": "Bien"})")
+                            << "Bien";
+        QTest::addRow("beyond the list is en") << zh << "en" << 12 << none << "Fine!";
+        QTest::addRow("no file anywhere: nothing changes") << zh << "zh" << 1 << none << "精细";
+        QTest::addRow("a file that is no object")
+            << zh << "fr" << 1 << QByteArray("[\"Fine\", \"x\"]") << "Fine";
     }
-    void curLanguageSelectsByIndex()
+    void chooseLanguage()
     {
-        QFETCH(int, index);
+        QFETCH(QByteArray, setting);
         QFETCH(QString, code);
-        writeLangFile(builtIn(QStringLiteral("zh")), R"({"--trans version--": 1})");
-        writeLangFile(builtIn(QStringLiteral("en")), R"({"--trans version--": 1})");
-        writeLangFile(builtIn(QStringLiteral("fr")), R"({"--trans version--": 1})");
-        LangTrans::Instance()->SetLanguage(1);
-        Materials mats;
-        mats.setProperty("curLanguage", index);
-        QCOMPARE(mats.property("curLanguage").toInt(), index);
-        QCOMPARE(LangTrans::Instance()->CurrentLanguage(), code);
-        QCOMPARE(readAll(dataDir() + QStringLiteral("/lang.cfg")), code.toLatin1());
+        QFETCH(int, index);
+        QFETCH(QByteArray, french);
+        QFETCH(QString, fine);
+        if (!setting.isNull())
+            QVERIFY(writeAll(m_fx->dataDir() + "/lang.cfg", setting));
+        if (!french.isNull())
+            QVERIFY(writeAll(inData("local_fr.json"), french));
+        LangTrans *lang = fresh();
+        if (index == kKeep) {
+            QCOMPARE(lang->GetLanguageIndex(), code == "zh" ? 10 : 0);
+        } else {
+            m_fx->mats().setProperty("curLanguage", index);
+            QCOMPARE(m_fx->mats().property("curLanguage").toInt(), index);
+            QCOMPARE(QString::fromLatin1(readAll(m_fx->dataDir() + "/lang.cfg")), code);
+        }
+        QCOMPARE(lang->CurrentLanguage(), code);
+        QCOMPARE(lang->Translate("Fine"), fine);
+        // Numbers read as decimal text, a later duplicate key counts, a missing text is itself.
+        if (code == "zh" && index == kKeep)
+            QCOMPARE(QStringList(
+                         {lang->Translate("Twelve"), lang->Translate("Twice"), lang->Translate("Not there")}),
+                     QStringList({"12", "second", "Not there"}));
     }
 };
 

@@ -1,7 +1,5 @@
 #include "LibraryFixture.h"
-#include "SignalRecorder.h"
 #include "core/MaterialIdentity.h"
-#include "library/Materials.h"
 #include "models/PrintSetModel.h"
 
 #include <QtTest>
@@ -9,442 +7,310 @@
 #include <cmath>
 #include <cstring>
 #include <set>
-#include <vector>
 
 namespace {
-const int kFirstID = 1001;
-const int kSecondID = 1002;
 const int kThirdID = 1003;
-const char *const kDigest = "0123456789abcdef0123456789abcdef";
 const char *const kDigestUpper = "0123456789ABCDEF0123456789ABCDEF";
 
-// Three sets of one printer and nozzle whose values all differ, and one set of another printer.
-CPrintMaterial materialWith(const char *name, int id, const char *lock = "")
+// The value (to four decimals) and flag of every row.
+QStringList rowState(Materials &m)
 {
-    CPrintMaterial mat = makeMaterial(
-        name, "Maker", id,
-        {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}, {10102, 0.4f, 0.3f, 0}, {10110, 0.4f, 0.2f, 0}});
-    int n = 0;
-    for (PrintSetData &set : mat.m_lstSets) {
-        set.nPlatTemp = 40 + n;
-        set.fExtrude[0] = 1.0f + 0.05f * float(n++);
-    }
-    std::strcpy(mat.m_szPwMD5, lock);
-    return mat;
-}
-
-// Imports the materials; the first ends up current, locked by the fallback.
-void load(LibraryFixture &fx, const std::vector<CPrintMaterial> &mats)
-{
-    const QString path = fx.shippedDir() + QStringLiteral("/import.cvx");
-    QVERIFY(writeMaterialFile(path, mats));
-    fx.mats().importMaterials(path, false);
-}
-
-// The value and flag of every row.
-QList<QPair<double, int>> rowState(Materials &m)
-{
-    QList<QPair<double, int>> state;
+    QStringList state;
     for (const ParamItem &row : *m.items())
-        state << qMakePair(row.paramVal, row.paramFlag);
+        state << QStringLiteral("%1/%2").arg(row.paramVal, 0, 'f', 4).arg(row.paramFlag);
     return state;
 }
 
-// States that no operation leaves behind (an unlocked selection without its record, two
-// materials with one ID) are made by changing a record behind the library's back.
+// Two materials with one ID, a state no operation leaves behind, are made by changing a record
+// behind the library's back.
 void forceID(Materials &m, int row, int id)
 {
     const_cast<CPrintMaterial *>(m.materialAt(row))->m_nMatID = id;
 }
-
-const QStringList kRenamed = {"curMaterialChanged", "matChanged", "bMatLockedChanged"};
-const QStringList kReselect =
-    kRenamed + QStringList{"curPrinterChanged", "curNozzleChanged", "curLayerThickChanged",
-                           "curQualityChanged", "matChanged",       "qualityChanged",
-                           "layerThickChanged", "nozzleChanged",    "printerChanged"};
 } // namespace
+
+// Something done to the current material, with what it answers.
+using Edit = std::function<QString(Materials &)>;
+Q_DECLARE_METATYPE(Edit)
 
 class TstMaterialsEditing : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void setParameter_data()
+    // A value typed into a row is stored into every current set (each row's own field and
+    // conversion are the catalogue's); a change by an amount or a percentage keeps each set's own
+    // value, clamped to the row's range and stored as its field stores it. Nothing is stored while
+    // locked, out of range or without a set.
+    void changeValue_data()
     {
+        QTest::addColumn<int>("kind"); // 0: typed, 1: plus the amount, 2: plus the percentage
         QTest::addColumn<bool>("locked");
-        QTest::addColumn<int>("printer"); // with nozzle 0.4: three current sets
+        QTest::addColumn<int>("printer");
         QTest::addColumn<int>("id");
         QTest::addColumn<double>("value");
-        QTest::addColumn<double>("reloaded"); // NaN: nothing stored
-        const double none = qQNaN();
-        QTest::addRow("print temp truncated") << false << 10102 << 0 << 215.7 << 215.0;
-        QTest::addRow("filament diameter narrowed") << false << 10102 << 3 << 1.75 << 1.75;
-        QTest::addRow("Z shrink, the last basic row, as a fraction") << false << 10102 << 8 << 0.35 << 0.35;
-        QTest::addRow("unused row 2 keeps the typed value") << false << 10102 << 2 << 99.0 << 99.0;
-        QTest::addRow("row 10 writes the field that row 29 shows") << false << 10102 << 10 << 60.0 << 60.0;
+        QTest::addColumn<QList<double>>("stored"); // typed: the row loaded again; else the printer's
+                                                   // four sets; empty: nothing stored
+        const QList<double> none;
+        QTest::addRow("print temp truncated") << 0 << false << 10102 << 0 << 215.7 << QList<double>{215};
+        QTest::addRow("unused row 2 keeps the typed value")
+            << 0 << false << 10102 << 2 << 99.0 << QList<double>{99};
         QTest::addRow("contour extrusion into every set, which differed")
-            << false << 10102 << 21 << 95.0 << 95.0;
-        QTest::addRow("bottom width: the load offset stays") << false << 10102 << 30 << 80.0 << 80.0001;
-        QTest::addRow("unused row 32") << false << 10102 << 32 << 7.0 << kNoValue;
-        QTest::addRow("locked, print row") << true << 10102 << 15 << 1.0 << none;
-        QTest::addRow("ID -1") << false << 10102 << -1 << 1.0 << none;
-        QTest::addRow("ID 45") << false << 10102 << 45 << 1.0 << none;
-        QTest::addRow("print row without current sets: the row only") << false << -1000 << 15 << 1.0 << none;
+            << 0 << false << 10102 << 21 << 95.0 << QList<double>{95};
+        QTest::addRow("unused row 32") << 0 << false << 10102 << 32 << 7.0 << QList<double>{kNoValue};
+        QTest::addRow("locked, print row") << 0 << true << 10102 << 15 << 1.0 << none;
+        QTest::addRow("ID 45") << 0 << false << 10102 << 45 << 1.0 << none;
+        QTest::addRow("print row without current sets: the row only")
+            << 0 << false << -1000 << 15 << 1.0 << none;
+        QTest::addRow("platform temperatures 40 to 43 plus 5")
+            << 1 << false << 10102 << 10 << 5.0 << QList<double>{45, 46, 47, 48};
+        QTest::addRow("clamped to the range")
+            << 1 << false << 10102 << 10 << 200.0 << QList<double>{150, 150, 150, 150};
+        QTest::addRow("an integer field takes the whole part")
+            << 2 << false << 10102 << 10 << 10.0 << QList<double>{44, 45, 46, 47};
+        QTest::addRow("extrusions 100 to 115 less 5 percent")
+            << 2 << false << 10102 << 21 << -5.0 << QList<double>{95, 99.75, 104.5, 109.25};
+        QTest::addRow("relative change while locked") << 1 << true << 10102 << 10 << 5.0 << none;
     }
-    void setParameter()
+    void changeValue()
     {
+        QFETCH(int, kind);
         QFETCH(bool, locked);
         QFETCH(int, printer);
         QFETCH(int, id);
         QFETCH(double, value);
-        QFETCH(double, reloaded);
+        QFETCH(QList<double>, stored);
         LibraryFixture fx;
-        load(fx, {materialWith("First", kFirstID)});
+        fx.loadSample(locked ? -1 : kSampleID);
         Materials &m = fx.mats();
-        if (!locked)
-            m.selectMaterial(kFirstID);
         m.selectPrinter(printer);
-        m.selectNozzle(0.4f);
         const CPrintMaterial before = *m.currentMaterial();
-        const auto loaded = rowState(m);
-        SignalRecorder rec(&m);
+        const QStringList loaded = rowState(m);
 
-        m.setParameter(id, value);
+        if (kind == 0)
+            m.setParameter(id, value);
+        else
+            m.changeParameterBy(id, value, kind == 2);
 
-        const bool taken = !locked && id >= 0 && id < kParamCount;
-        QCOMPARE(rec.names(), taken ? QStringList{"matChanged"} : QStringList());
-        auto rows = loaded;
-        if (taken)
-            rows[id] = {value, 1}; // as typed until the rows are loaded again; the sets now agree
-        QCOMPARE(rowState(m), rows);
-        if (qIsNaN(reloaded)) {
+        QStringList rows = loaded;
+        if (kind == 0 && !locked && id >= 0 && id < kParamCount)
+            rows[id] = QStringLiteral("%1/1").arg(value, 0, 'f', 4); // as typed; the sets now agree
+        if (kind == 0 || stored.isEmpty())
+            QCOMPARE(rowState(m), rows);
+        if (stored.isEmpty()) {
             QVERIFY(*m.currentMaterial() == before);
             return;
         }
         // Loaded again, the rows show what was stored, and only there; the other printer's set
         // keeps its values.
-        m.selectMaterial(kFirstID);
+        m.selectMaterial(kSampleID);
         m.selectPrinter(printer);
-        m.selectNozzle(0.4f);
-        const auto after = rowState(m);
-        for (int row = 0; row < kParamCount; ++row) {
-            const bool written = row == id || (id == 10 && row == 29);
-            QVERIFY2(written ? qAbs(after[row].first - reloaded) < 1e-4 && after[row].second == 1
-                             : after[row] == loaded[row],
-                     qPrintable(QString::number(row)));
-        }
         QVERIFY(m.currentMaterial()->m_lstSets.back() == before.m_lstSets.back());
+        if (kind == 0) {
+            rows = loaded;
+            rows[id] = QStringLiteral("%1/1").arg(stored[0], 0, 'f', 4);
+            QCOMPARE(rowState(m), rows);
+            return;
+        }
+        QList<double> values;
+        for (const PrintSetData &set : m.currentMaterial()->m_lstSets) {
+            if (set.nPrinterType == 10102)
+                values << std::round(ShownPrintValue(set, id) * 1000) / 1000;
+        }
+        QCOMPARE(values, stored);
     }
 
-    void editingWithoutCurrentMaterial()
+    // A name, a password or an ID is changed or refused; a stored password is proven first, a
+    // typed name is cut at 32 bytes on a whole character. Every row, print rows too, follows the
+    // lock at once; a change is one step.
+    void identity_data()
     {
-        LibraryFixture fx;
-        load(fx, {materialWith("First", kFirstID)});
-        Materials &m = fx.mats();
-        m.selectMaterial(kFirstID);
-        forceID(m, 0, 4242); // unlocked, but the current ID names no record
-        const CPrintMaterial before = *m.materialAt(0);
-        SignalRecorder rec(&m);
-
-        m.setParameter(0, 300.0); // the row only
-        QCOMPARE(m.setMatNameAndManu(QStringLiteral("New"), QStringLiteral("Maker"), QString()), -1);
-        m.setProperty("curMatID", -5);
-
-        QCOMPARE(rec.names(), QStringList{"matChanged"});
-        QCOMPARE(m.items()->at(0).paramVal, 300.0);
-        QCOMPARE(m.curMatID(), kFirstID);
-        QVERIFY(*m.materialAt(0) == before);
-    }
-
-    // The manufacturer is typed in capitals so that the two cannot be mixed up.
-    void nameAndPassword_data()
-    {
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<bool>("select"); // else current by the fallback, and so locked
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("digest");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("locked");
+        QTest::addColumn<QByteArray>("stored"); // the password of "First"
+        QTest::addColumn<bool>("select");       // else current by the fallback, and so locked
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QString>("outcome");   // the result code, or a word of the ID's refusal
+        QTest::addColumn<QStringList>("state"); // name, manufacturer, ID, lock, password
         const QByteArray open, pw = kDigest;
-        const QString no, a30(30, QLatin1Char('a'));
-        QTest::addRow("open: renamed, stays open") << open << true << "New" << no << 0 << "New" << 0;
+        const QString a30(30, QLatin1Char('a')), other(32, QLatin1Char('b'));
+        const auto name = [](const QString &name, const QString &digest) {
+            return Edit(
+                [=](Materials &m) { return QString::number(m.setMatNameAndManu(name, "M", digest)); });
+        };
+        const auto password = [](const QString &old, const QString &next) {
+            return Edit([=](Materials &m) { return QString::number(m.changePassword(old, next)); });
+        };
+        const auto id = [](int id) {
+            return Edit([=](Materials &m) {
+                const QString refusal = m.matIDRefusal(id);
+                m.setProperty("curMatID", id);
+                return refusal;
+            });
+        };
+        const QStringList first = {"First", "Maker", "1001", "0", ""},
+                          lockedFirst = {"First", "Maker", "1001", "1", pw};
+        QTest::addRow("open: renamed, stays open")
+            << open << true << name("New", "") << "0" << QStringList{"New", "M", "1001", "0", ""};
         QTest::addRow("locked by the fallback, no password: lock stays")
-            << open << false << "New" << no << 0 << "New" << 1;
+            << open << false << name("New", "") << "0" << QStringList{"New", "M", "1001", "1", ""};
         QTest::addRow("first password: open until selected again")
-            << open << false << "New" << kDigest << 0 << "New" << 0;
-        QTest::addRow("correct digest unlocks") << pw << true << "New" << kDigest << 0 << "New" << 0;
+            << open << false << name("New", pw) << "0" << QStringList{"New", "M", "1001", "0", pw};
+        QTest::addRow("correct digest unlocks")
+            << pw << true << name("New", pw) << "0" << QStringList{"New", "M", "1001", "0", pw};
         QTest::addRow("upper-case stored text, lower-case digest")
-            << QByteArray(kDigestUpper) << true << "New" << kDigest << 0 << "New" << 0;
-        QTest::addRow("wrong digest") << pw << true << "New"
-                                      << "00000000000000000000000000000000" << -2 << "First" << 1;
-        QTest::addRow("upper-case digest") << pw << true << "New" << kDigestUpper << -2 << "First" << 1;
-        QTest::addRow("empty digest removes no password") << pw << true << "New" << no << -2 << "First" << 1;
-        QTest::addRow("2-byte character ending at byte 32 kept")
-            << open << true << a30 + "éb" << no << 0 << a30 + "é" << 0;
+            << QByteArray(kDigestUpper) << true << name("New", pw) << "0"
+            << QStringList{"New", "M", "1001", "0", kDigestUpper};
+        QTest::addRow("wrong digest") << pw << true << name("New", other) << "-2" << lockedFirst;
+        QTest::addRow("empty digest removes no password")
+            << pw << true << name("New", "") << "-2" << lockedFirst;
         QTest::addRow("2-byte character across the cut dropped")
-            << open << true << a30 + "aé" << no << 0 << a30 + "a" << 0;
-        QTest::addRow("4-byte character across the cut dropped")
-            << open << true << a30 + QString::fromUtf8("😀") << no << 0 << a30 << 0;
+            << open << true << name(a30 + "aé", "") << "0" << QStringList{a30 + "a", "M", "1001", "0", ""};
         QTest::addRow("another material's name and manufacturer refused")
-            << open << true << "Taken" << no << -3 << "First" << 0;
+            << open << true
+            << Edit([](Materials &m) { return QString::number(m.setMatNameAndManu("Taken", "TAKEN", "")); })
+            << "-3" << first;
+        QTest::addRow("password changed")
+            << pw << true << password(pw, other) << "0" << QStringList{"First", "Maker", "1001", "0", other};
+        QTest::addRow("password removed") << pw << true << password(pw, "") << "0" << first;
+        QTest::addRow("wrong old password") << pw << true << password(other, "") << "-2" << lockedFirst;
+        QTest::addRow("no password to change") << open << true << password("", other) << "-1" << first;
+        QTest::addRow("own ID again") << open << true << id(-kSampleID) << "" << first;
+        QTest::addRow("ID bit 17 allowed")
+            << open << true << id(-0x20000) << "" << QStringList{"First", "Maker", "131072", "0", ""};
+        QTest::addRow("positive ID ignored, also without bits 18 to 23")
+            << open << true << id(0x1000000) << "negative" << first;
+        QTest::addRow("ID bit 18 refused") << open << true << id(-0x40000) << "generated" << first;
+        QTest::addRow("another material's ID refused")
+            << open << true << id(-kOtherID) << "Taken / TAKEN" << first;
+        QTest::addRow("ID of a locked material ignored")
+            << open << false << id(-700) << "locked" << QStringList{"First", "Maker", "1001", "1", ""};
     }
-    void nameAndPassword()
+    void identity()
     {
         QFETCH(QByteArray, stored);
         QFETCH(bool, select);
-        QFETCH(QString, typed);
-        QFETCH(QString, digest);
-        QFETCH(int, result);
-        QFETCH(QString, name);
-        QFETCH(int, locked);
+        QFETCH(Edit, edit);
+        QFETCH(QString, outcome);
+        QFETCH(QStringList, state);
         LibraryFixture fx;
-        load(fx, {materialWith("First", kFirstID, stored.constData()), makeMaterial("Taken", "TAKEN", kSecondID)});
+        fx.load({sampleMaterial("First", kSampleID, stored.constData()),
+                 makeMaterial("Taken", "TAKEN", kOtherID)},
+                select ? kSampleID : -1);
         Materials &m = fx.mats();
-        if (select)
-            m.selectMaterial(kFirstID);
         m.selectPrinter(10102);
-        SignalRecorder rec(&m);
-        QSignalSpy lockSpy(&m, &Materials::bMatLockedChanged);
+        const CPrintMaterial before = *m.currentMaterial();
 
-        QCOMPARE(m.setMatNameAndManu(typed, typed.toUpper(), digest), result);
+        const QString got = edit(m);
 
-        const QString manu = result == 0 ? name.toUpper() : QStringLiteral("Maker");
-        QCOMPARE(m.curMatName(), name);
-        QCOMPARE(m.curManu(), manu);
-        QCOMPARE(m.curMaterial(), name + " ( " + manu + " )");
-        QCOMPARE(rec.names(), result == 0 ? kRenamed : QStringList());
-        if (result == 0)
-            QCOMPARE(lockSpy.at(0).at(0).toInt(), locked);
-        // Every row, print rows too, follows the lock at once.
-        QCOMPARE(m.bMatLocked(), locked);
+        QVERIFY2(got.contains(outcome) && got.isEmpty() == outcome.isEmpty(), qPrintable(got));
+        const CPrintMaterial &mat = *m.currentMaterial();
+        QCOMPARE(QStringList({m.curMatName(), m.curManu(), QString::number(m.curMatID()),
+                              QString::number(m.bMatLocked()), mat.m_szPwMD5}),
+                 state);
+        QCOMPARE(m.curMaterial(), state[0] + " ( " + state[1] + " )");
+        QCOMPARE(m.materialAt(1)->m_nMatID, kOtherID);
         for (int id = 0; id < kParamCount; ++id)
-            QCOMPARE(m.items()->at(id).paramFlag & 2, 2 * locked);
-        // A stored password never changes; with one, the material is locked when selected.
-        const QByteArray lock = stored.isEmpty() ? digest.toLatin1() : stored;
-        QCOMPARE(QByteArray(m.currentMaterial()->m_szPwMD5), lock);
-        m.selectMaterial(kFirstID);
-        QCOMPARE(m.bMatLocked(), int(!lock.isEmpty()));
-    }
-
-    // The owner changes or removes a password after proving it; one step each.
-    void changePassword_data()
-    {
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<QString>("old");
-        QTest::addColumn<QString>("next");
-        QTest::addColumn<int>("result");
-        const QString other(32, QLatin1Char('b'));
-        QTest::addRow("changed") << QByteArray(kDigest) << kDigest << other << 0;
-        QTest::addRow("removed") << QByteArray(kDigest) << kDigest << QString() << 0;
-        QTest::addRow("wrong old password") << QByteArray(kDigest) << other << QString() << -2;
-        QTest::addRow("no password to change") << QByteArray() << QString() << other << -1;
-    }
-    void changePassword()
-    {
-        QFETCH(QByteArray, stored);
-        QFETCH(QString, old);
-        QFETCH(QString, next);
-        QFETCH(int, result);
-        LibraryFixture fx;
-        load(fx, {materialWith("First", kFirstID, stored.constData())});
-        Materials &m = fx.mats();
-        m.selectMaterial(kFirstID);
-        const QString lastStep = m.undoText();
-        QCOMPARE(m.changePassword(old, next), result);
-        QCOMPARE(QByteArray(m.currentMaterial()->m_szPwMD5), result == 0 ? next.toLatin1() : stored);
-        QCOMPARE(m.undoText() != lastStep, result == 0);
-        if (result == 0) {
-            QCOMPARE(m.bMatLocked(), 0);
+            QCOMPARE(m.items()->at(id).paramFlag & 2, 2 * m.bMatLocked());
+        if (mat != before) {
             m.undo();
-            QCOMPARE(QByteArray(m.currentMaterial()->m_szPwMD5), stored);
+            QVERIFY(*m.currentMaterial() == before);
         }
-    }
-
-    void modifyMatID_data()
-    {
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<int>("written");
-        QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("reason"); // a word of the refusal the dialog shows
-        QTest::addRow("-700 gives 700") << false << -700 << 700 << "";
-        QTest::addRow("own ID again") << false << -kFirstID << kFirstID << "";
-        QTest::addRow("bit 17 allowed") << false << -0x20000 << 0x20000 << "";
-        QTest::addRow("positive ignored, also without bits 18 to 23") << false << 0x1000000 << kFirstID
-                                                                      << "negative";
-        QTest::addRow("bit 18 refused") << false << -0x40000 << kFirstID << "generated";
-        QTest::addRow("bit 23 refused") << false << -0x800000 << kFirstID << "generated";
-        QTest::addRow("another material's ID refused") << false << -kSecondID << kFirstID << "Second / Maker";
-        QTest::addRow("locked ignored") << true << -700 << kFirstID << "locked";
-    }
-    void modifyMatID()
-    {
-        QFETCH(bool, locked);
-        QFETCH(int, written);
-        QFETCH(int, id);
-        LibraryFixture fx;
-        load(fx, {materialWith("First", kFirstID), materialWith("Second", kSecondID)});
-        Materials &m = fx.mats();
-        if (!locked)
-            m.selectMaterial(kFirstID);
-        SignalRecorder rec(&m);
-        QSignalSpy idSpy(&m, &Materials::curMatIDChanged);
-        QFETCH(QString, reason);
-        const QString refusal = m.matIDRefusal(written);
-        QVERIFY2(reason.isEmpty() ? refusal.isEmpty() : refusal.contains(reason), qPrintable(refusal));
-
-        QVERIFY(m.setProperty("curMatID", written));
-
-        const bool changed = id != kFirstID || written == -kFirstID;
-        QCOMPARE(rec.names(), changed ? QStringList{"curMatIDChanged"} : QStringList());
-        if (changed)
-            QCOMPARE(idSpy.at(0).at(0).toInt(), id);
-        QCOMPARE(m.curMatID(), id);
-        QCOMPARE(m.materialAt(0)->m_nMatID, id);
-        QCOMPARE(m.materialAt(1)->m_nMatID, kSecondID);
-        QCOMPARE(m.bMatLocked(), int(locked));
+        // With a password, the material is locked when selected.
+        m.selectMaterial(m.curMatID());
+        QCOMPARE(m.bMatLocked(), int(m.currentMaterial()->m_szPwMD5[0] != '\0'));
     }
 
     void copies()
     {
         LibraryFixture fx;
-        CPrintMaterial source = materialWith("PLA Silk", kFirstID, kDigest);
+        CPrintMaterial source = sampleMaterial("PLA Silk", kSampleID, kDigest);
         source.m_nCreateDay = 100;
-        QCOMPARE(source.m_bDefaultFallback, 1);
         const QByteArray longName(30, 'n');
-        load(fx, {source, materialWith("Other", kSecondID), materialWith(longName.constData(), kThirdID),
-                  materialWith("Twin", 1004)});
+        fx.load({source, sampleMaterial("Other", kOtherID), sampleMaterial(longName.constData(), kThirdID),
+                 sampleMaterial("Twin", 1004)},
+                kSampleID);
         Materials &m = fx.mats();
-        forceID(m, 3, kSecondID); // two others share an ID: drawing a new one must still end
-        m.selectMaterial(kFirstID);
+        forceID(m, 3, kOtherID); // two others share an ID: drawing a new one must still end
         m.selectPrinter(10102);
         const CPrintMaterial before = *m.materialAt(0);
-        SignalRecorder rec(&m);
-        m.addCopyMaterial(999);
-        QCOMPARE(rec.names(), QStringList()); // no such material
 
-        m.addCopyMaterial(kFirstID);
+        m.addCopyMaterial(kSampleID);
 
-        QCOMPARE(rec.names(), kReselect);
-        QCOMPARE(m.materialCount(), 5);
         QVERIFY(*m.materialAt(0) == before);
         const CPrintMaterial &copy = *m.materialAt(4);
-        const QString name = QString::fromUtf8(copy.m_szName);
-        QCOMPARE(name, QStringLiteral("PLA Silk_Copy1"));
         // The whole record, without its lock, with today, a new ID and the fallback off.
         CPrintMaterial expected = before;
-        std::strcpy(expected.m_szName, name.toUtf8().constData());
-        std::strcpy(expected.m_szManu, "Manufacturer");
+        expected.SetNameAndManu("PLA Silk_Copy1", "Manufacturer");
         std::memset(expected.m_szPwMD5, 0, sizeof(expected.m_szPwMD5));
         expected.m_bDefaultFallback = 0;
         expected.m_nMatID = copy.m_nMatID;
         expected.m_nCreateDay = copy.m_nCreateDay;
         QVERIFY(copy == expected);
         QVERIFY(qAbs(copy.m_nCreateDay - CreationDayNumber(QDateTime::currentDateTime())) <= 1); // today
-        const uint32_t id = uint32_t(copy.m_nMatID);
-        QCOMPARE((id >> 8) & 0xFFFFu, 0xFF01u); // the form of a "PLA" material
-        QVERIFY((id >> 24) >= 1 && (id >> 24) <= 100);
         // The copy is current, editable, with no printer chosen.
-        QCOMPARE(m.curMatID(), copy.m_nMatID);
-        QCOMPARE(m.bMatLocked(), 0);
+        QCOMPARE(QList<int>({m.curMatID(), m.bMatLocked()}), QList<int>({copy.m_nMatID, 0}));
         QCOMPARE(m.curPrinter(), QStringLiteral("-3D Printer-"));
 
         // Each copy takes the first free name; a long name gives way to the whole suffix.
         m.addCopyMaterial(kThirdID);
         m.addCopyMaterial(kThirdID);
-        QCOMPARE(QByteArray(m.materialAt(5)->m_szName), longName.left(26) + "_Copy1");
-        QCOMPARE(QByteArray(m.materialAt(6)->m_szName), longName.left(26) + "_Copy2");
-        m.addCopyMaterial(kSecondID);
-        QCOMPARE(m.curMatName(), QStringLiteral("Other_Copy1"));
-        m.addCopyMaterial(kFirstID);
-        QCOMPARE(m.curMatName(), QStringLiteral("PLA Silk_Copy2"));
+        m.addCopyMaterial(kOtherID);
+        m.addCopyMaterial(kSampleID);
+        QCOMPARE(namesOf(m).mid(5), QStringList({longName.left(26) + "_Copy1", longName.left(26) + "_Copy2",
+                                                 "Other_Copy1", "PLA Silk_Copy2"}));
+        // Removing the current copy makes the next one current, with its own lock.
+        const int removed = m.materialAt(4)->m_nMatID, next = m.materialAt(5)->m_nMatID;
+        m.selectMaterial(removed);
+        m.removeMaterial(removed);
+        QCOMPARE(QList<int>({m.curMatID(), m.bMatLocked()}), QList<int>({next, 0}));
         // Enough copies of one form that drawn IDs would collide now and then.
         for (int i = 0; i < 600; ++i)
-            m.addCopyMaterial(kFirstID);
+            m.addCopyMaterial(kSampleID);
         std::set<int> seen;
         for (int row = 0; row < m.materialCount(); ++row)
             seen.insert(m.materialAt(row)->m_nMatID);
         QCOMPARE(int(seen.size()), m.materialCount() - 1); // only the two made to share one
     }
 
-    // A change by an amount or a percentage keeps each set's own value: per quality differences
-    // survive a bulk change. Each result is clamped to the row's range and stored as its field
-    // stores it.
-    void relativeChange_data()
-    {
-        QTest::addColumn<int>("id");
-        QTest::addColumn<double>("amount");
-        QTest::addColumn<bool>("percent");
-        QTest::addColumn<QList<double>>("shown"); // the three sets of printer 10102 afterwards
-        QTest::addRow("platform temperatures 40, 41, 42 plus 5") << 10 << 5.0 << false << QList<double>{45, 46, 47};
-        QTest::addRow("clamped to the range") << 10 << 200.0 << false << QList<double>{150, 150, 150};
-        QTest::addRow("an integer field takes the whole part") << 10 << 10.0 << true << QList<double>{44, 45, 46};
-        QTest::addRow("extrusions 100, 105, 110 less 5 percent") << 21 << -5.0 << true << QList<double>{95, 99.75, 104.5};
-        QTest::addRow("speeds less 10 percent") << 15 << -10.0 << true << QList<double>{27, 27, 27};
-    }
-    void relativeChange()
-    {
-        QFETCH(int, id);
-        QFETCH(double, amount);
-        QFETCH(bool, percent);
-        QFETCH(QList<double>, shown);
-        LibraryFixture fx;
-        load(fx, {materialWith("First", kFirstID)});
-        Materials &m = fx.mats();
-        m.selectMaterial(kFirstID);
-        m.selectPrinter(10102);
-        m.changeParameterBy(id, amount, percent);
-        QList<double> values;
-        for (const PrintSetData &set : m.currentMaterial()->m_lstSets) {
-            if (set.nPrinterType == 10102)
-                values << std::round(ShownPrintValue(set, id) * 1000) / 1000;
-        }
-        QCOMPARE(values, shown);
-        QVERIFY(m.undoText().endsWith("(3 print sets)"));
-        m.undo();
-        QCOMPARE(m.currentMaterial()->m_lstSets.front().nPlatTemp, 40);
-    }
-
     // Undo never edits a material behind its password: a step made while it was unlocked waits
     // for the password again, but a lock set in the session is undone first, without one.
     void undoNeverEditsALockedMaterial_data()
     {
-        QTest::addColumn<bool>("lockedBefore"); // else the edit is followed by setting the lock
-        QTest::addRow("edited while unlocked, locked again") << true;
-        QTest::addRow("lock set after the edit goes first") << false;
+        QTest::addColumn<int>("material"); // else the edit is followed by setting the lock
+        QTest::addRow("edited while unlocked, locked again") << kOtherID;
+        QTest::addRow("lock set after the edit goes first") << kSampleID;
     }
     void undoNeverEditsALockedMaterial()
     {
-        QFETCH(bool, lockedBefore);
+        QFETCH(int, material);
+        const bool lockedBefore = material == kOtherID;
         LibraryFixture fx;
-        load(fx, {materialWith("First", kFirstID, lockedBefore ? kDigest : ""), materialWith("Second", kSecondID)});
+        fx.loadSample(material);
         Materials &m = fx.mats();
-        m.selectMaterial(kFirstID);
+        const auto name = [&m] { return QString::fromUtf8(m.currentMaterial()->m_szName); };
         if (lockedBefore)
-            QCOMPARE(m.setMatNameAndManu("First", "Maker", kDigest), 0);
+            QCOMPARE(m.setMatNameAndManu(name(), "Maker", kDigest), 0);
         m.selectPrinter(10102);
+        const CPrintMaterial edited = *m.currentMaterial();
         m.setParameter(15, 70);
         if (!lockedBefore)
-            m.setMatNameAndManu("First", "Maker", kDigest);
-        m.selectMaterial(kSecondID);
-        m.selectMaterial(kFirstID);
+            m.setMatNameAndManu(name(), "Maker", kDigest);
+        m.selectMaterial(kSampleID + kOtherID - material);
+        m.selectMaterial(material);
         QCOMPARE(m.bMatLocked(), 1);
         QSignalSpy refused(&m, &Materials::historyRefused);
-        const auto speed = [&m] { return m.materialAt(0)->m_lstSets.front().fSpeed[0]; };
 
         m.undo();
-        if (lockedBefore) {
-            QCOMPARE(refused.count(), 1);
-            QCOMPARE(speed(), 70.0f);
-            QCOMPARE(m.setMatNameAndManu("First", "Maker", kDigest), 0); // the password again
-            m.undo();
-        } else {
-            QCOMPARE(QByteArray(m.materialAt(0)->m_szPwMD5), QByteArray()); // the lock went first
-            QCOMPARE(m.bMatLocked(), 0);
-            m.undo();
-        }
         QCOMPARE(refused.count(), lockedBefore ? 1 : 0);
-        QCOMPARE(speed(), 30.0f);
+        if (lockedBefore) {
+            QCOMPARE(m.currentMaterial()->m_lstSets.front().fSpeed[0], 70.0f);
+            QCOMPARE(m.setMatNameAndManu(name(), "Maker", kDigest), 0); // the password again
+        } else {
+            QCOMPARE(QByteArray(m.currentMaterial()->m_szPwMD5), QByteArray()); // the lock went first
+            QCOMPARE(m.bMatLocked(), 0);
+        }
+        m.undo();
+        QCOMPARE(refused.count(), lockedBefore ? 1 : 0);
+        QVERIFY(m.currentMaterial()->m_lstSets == edited.m_lstSets);
         QCOMPARE(m.bMatLocked(), 0);
     }
 
@@ -453,56 +319,50 @@ private slots:
     // each one step.
     void valuesAgainstTheVendor_data()
     {
-        QTest::addColumn<LibraryChange>("change");
+        QTest::addColumn<LibraryChange>("change"); // before the value is typed
         QTest::addColumn<int>("row");
+        QTest::addColumn<double>("value");
         QTest::addColumn<QString>("tip"); // empty: not marked
         using F = LibraryChange;
+        const F none = [](Materials &) {};
         const QString speed = QStringLiteral("Vendor: 30 mm/s");
-        QTest::addRow("equal") << F([](Materials &) {}) << 15 << QString();
-        QTest::addRow("a print value") << F([](Materials &m) { m.setParameter(15, 55); }) << 15 << speed;
-        QTest::addRow("within the tolerance") << F([](Materials &m) { m.setParameter(15, 30.0004); }) << 15 << QString();
-        QTest::addRow("a basic value") << F([](Materials &m) { m.setParameter(0, 215); }) << 0 << "Vendor: 210 ℃";
-        QTest::addRow("one set of two: the vendor's range") << F([](Materials &m) {
-            m.setParameter(15, 55);
-            m.selectQuality(1);
-            m.setParameter(17, 70);
-            m.selectLayerThick(0.2f);
-        }) << 17 << "Vendor: 50 – 60 mm/s";
+        QTest::addRow("a print value") << none << 15 << 55.0 << speed;
+        QTest::addRow("within the tolerance") << none << 15 << 30.0004 << QString();
+        QTest::addRow("just beyond the tolerance") << none << 15 << 30.01 << speed;
+        QTest::addRow("a basic value") << none << 0 << 215.0 << "Vendor: 210 ℃";
+        QTest::addRow("one set of two: the vendor's range")
+            << F([](Materials &m) { m.selectQuality(1); }) << 17 << 70.0 << "Vendor: 50 – 60 mm/s";
         QTest::addRow("a set the vendor does not have") << F([](Materials &m) {
             m.selectQuality(0);
             m.availNewSet();
             m.copyCurSets(0); // to quality 2
-            m.setParameter(15, 55);
-        }) << 15 << QString();
-        QTest::addRow("counterpart by name, the ID changed") << F([](Materials &m) {
-            m.modifyMatID(-77);
-            m.setParameter(15, 55);
-        }) << 15 << speed;
-        QTest::addRow("counterpart by ID, renamed") << F([](Materials &m) {
-            m.setMatNameAndManu("Renamed", "Other", "");
-            m.setParameter(15, 55);
-        }) << 15 << speed;
+        }) << 15 << 55.0 << QString();
+        QTest::addRow("counterpart by name, the ID changed")
+            << F([](Materials &m) { m.modifyMatID(-77); }) << 15 << 55.0 << speed;
+        QTest::addRow("counterpart by ID, renamed")
+            << F([](Materials &m) { m.setMatNameAndManu("Renamed", "Other", ""); }) << 15 << 55.0 << speed;
         QTest::addRow("no counterpart: a copy") << F([](Materials &m) {
             m.addCopyMaterial(7);
             m.selectPrinter(10102);
-            m.setParameter(15, 55);
-        }) << 15 << QString();
+        }) << 15 << 55.0 << QString();
     }
     void valuesAgainstTheVendor()
     {
         QFETCH(LibraryChange, change);
         QFETCH(int, row);
+        QFETCH(double, value);
         QFETCH(QString, tip);
         LibraryFixture fx;
-        CPrintMaterial vendor = makeMaterial("PLA", "Orvik", 7, {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}});
+        CPrintMaterial vendor =
+            makeMaterial("PLA", "Orvik", 7, {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}});
         vendor.m_lstSets.back().fSpeed[2] = 60.0f;
         fx.startWithVendor({vendor});
         Materials &m = fx.mats();
         m.selectMaterial(7);
-        m.selectPrinter(10102);
-        m.selectNozzle(0.4f);
-        m.selectLayerThick(0.2f);
+        choose(m, {10102, 0.4f, 0.2f, -1});
         change(m);
+        m.setParameter(row, value);
+        choose(m, {10102, 0.4f, 0.2f, -1});
         PrintSetModel rows;
         rows.setMats(&m);
         const QModelIndex index = rows.index(row);
@@ -516,7 +376,6 @@ private slots:
         QVERIFY(!m.vendorMark(row).differs);
         m.undo();
         QCOMPARE(m.valueSpread(row), before);
-        QVERIFY(m.vendorResetPreview().value("available").toBool());
         QVERIFY(m.vendorResetPreview().value("values").toInt() > 0);
         const CPrintMaterial changed = *m.currentMaterial();
         QVERIFY(m.resetMaterialToVendor());
@@ -524,59 +383,6 @@ private slots:
         QCOMPARE(m.currentMaterial()->m_lstSets.size(), vendor.m_lstSets.size());
         m.undo();
         QVERIFY(*m.materialAt(0) == changed);
-    }
-
-    void removeMaterial_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("current");
-        QTest::addColumn<int>("removed");
-        QTest::addColumn<int>("newCurrent");
-        QTest::addColumn<int>("locked");
-        QTest::addColumn<QStringList>("emitted");
-        // The third material has a password.
-        QTest::addRow("non-current: only the list refreshes")
-            << 3 << kFirstID << kSecondID << kFirstID << 0 << QStringList{"matChanged"};
-        QTest::addRow("current in the middle: the next one, with its lock")
-            << 3 << kSecondID << kSecondID << kThirdID << 1 << kReselect;
-        QTest::addRow("current last: the first, locked although open")
-            << 3 << kThirdID << kThirdID << kFirstID << 1 << kReselect;
-        QTest::addRow("the only material: none current") << 1 << kFirstID << kFirstID << -1 << 1 << kReselect;
-        QTest::addRow("unknown ID: nothing") << 3 << kFirstID << 999 << kFirstID << 0 << QStringList();
-    }
-    void removeMaterial()
-    {
-        QFETCH(int, count);
-        QFETCH(int, current);
-        QFETCH(int, removed);
-        QFETCH(int, newCurrent);
-        QFETCH(int, locked);
-        QFETCH(QStringList, emitted);
-        LibraryFixture fx;
-        std::vector<CPrintMaterial> mats = {materialWith("First", kFirstID),
-                                            materialWith("Second", kSecondID),
-                                            materialWith("Third", kThirdID, kDigest)};
-        mats.resize(size_t(count));
-        load(fx, mats);
-        Materials &m = fx.mats();
-        m.selectMaterial(current);
-        m.selectPrinter(10102);
-        SignalRecorder rec(&m);
-
-        m.removeMaterial(removed);
-
-        QCOMPARE(rec.names(), emitted);
-        QList<int> left = QList<int>{kFirstID, kSecondID, kThirdID}.mid(0, count), ids;
-        left.removeOne(removed);
-        for (int row = 0; row < m.materialCount(); ++row)
-            ids << m.materialAt(row)->m_nMatID;
-        QCOMPARE(ids, left);
-        QCOMPARE(m.curMatID(), newCurrent);
-        QCOMPARE(m.bMatLocked(), locked);
-        // Only a removed current material moves the selection; the printer choice goes.
-        QCOMPARE(m.curSetNumber(), emitted == kReselect ? 0 : 3);
-        if (newCurrent == -1)
-            QCOMPARE(m.curMaterial(), QStringLiteral("Material "));
     }
 };
 

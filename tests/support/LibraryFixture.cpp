@@ -6,13 +6,16 @@
 
 #include <QDir>
 
+#include <cstring>
+
+const char *const kDigest = "0123456789abcdef0123456789abcdef";
+
 LibraryFixture::LibraryFixture()
 {
     QDir().mkpath(shippedDir() + QStringLiteral("/DB"));
     QDir().mkpath(shippedDir() + QStringLiteral("/Lang"));
     PlatformPaths::SetShippedDataDir(shippedDir());
-    LangTrans::DestroyInstance();
-    m_mats = std::make_unique<Materials>();
+    restart();
 }
 
 LibraryFixture::~LibraryFixture()
@@ -20,16 +23,6 @@ LibraryFixture::~LibraryFixture()
     m_mats.reset();
     LangTrans::DestroyInstance();
     PlatformPaths::SetShippedDataDir(QString());
-}
-
-QString LibraryFixture::dataDir() const
-{
-    return m_home.filePath(QStringLiteral("data/Kestrona/DB"));
-}
-
-QString LibraryFixture::shippedDir() const
-{
-    return m_home.filePath(QStringLiteral("shipped"));
 }
 
 void LibraryFixture::restart()
@@ -47,7 +40,22 @@ void LibraryFixture::startWithVendor(std::vector<CPrintMaterial> vendor, const Q
     m_mats->importUserMaterials();
 }
 
-CPrintMaterial makeMaterial(const char *name, const char *manu, int id, std::initializer_list<SetKeySpec> sets)
+void LibraryFixture::load(std::vector<CPrintMaterial> user, int select)
+{
+    writeMaterialFile(m_mats->UserPath(), std::move(user));
+    m_mats->importUserMaterials();
+    m_mats->selectMaterial(select);
+}
+
+void LibraryFixture::loadSample(int select)
+{
+    CPrintMaterial other = makeMaterial("Other", "Maker", kOtherID, {{10102, 0.4f, 0.2f, 0}});
+    std::strcpy(other.m_szPwMD5, kDigest);
+    load({sampleMaterial(), other}, select);
+}
+
+CPrintMaterial makeMaterial(const char *name, const char *manu, int id,
+                            std::initializer_list<SetKeySpec> sets)
 {
     CPrintMaterial mat;
     mat.SetNameAndManu(name, manu);
@@ -61,6 +69,36 @@ CPrintMaterial makeMaterial(const char *name, const char *manu, int id, std::ini
         mat.AddOrReplaceSet(set, mat.m_szPwMD5);
     }
     return mat;
+}
+
+CPrintMaterial sampleMaterial(const char *name, int id, const char *pwMD5)
+{
+    CPrintMaterial mat = makeMaterial(name, "Maker", id,
+                                      {{10102, 0.4f, 0.2f, 0},
+                                       {10102, 0.4f, 0.2f, 1},
+                                       {10102, 0.4f, 0.3f, 0},
+                                       {10102, 0.6f, 0.3f, 0},
+                                       {10110, 0.4f, 0.2f, 0}});
+    int n = 0;
+    for (PrintSetData &set : mat.m_lstSets) {
+        set.nBasicTemp = 200 + n;
+        set.nPlatTemp = 40 + n;
+        set.fSpeed[0] = 31.0f + float(n);
+        set.fExtrude[0] = 1.0f + 0.05f * float(n++);
+    }
+    std::strcpy(mat.m_szPwMD5, pwMD5);
+    return mat;
+}
+
+void choose(Materials &m, const SetKeySpec &key)
+{
+    m.selectPrinter(key.type);
+    if (key.nozzle >= 0)
+        m.selectNozzle(key.nozzle);
+    if (key.layer >= 0)
+        m.selectLayerThick(key.layer);
+    if (key.quality >= 0)
+        m.selectQuality(key.quality);
 }
 
 bool writeMaterialFile(const QString &path, std::vector<CPrintMaterial> mats, const QByteArray &firstLine)
@@ -77,4 +115,12 @@ QStringList namesOf(const Materials &mats)
     for (const MaterialItem &item : mats.materialItems())
         names << item.name;
     return names;
+}
+
+QStringList column(const QAbstractItemModel &model, int role)
+{
+    QStringList values;
+    for (int row = 0; row < model.rowCount(); ++row)
+        values << model.data(model.index(row, 0), role).toString();
+    return values;
 }
