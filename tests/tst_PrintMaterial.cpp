@@ -25,14 +25,6 @@ CPrintMaterial withSets(const Keys &keys)
     return mat;
 }
 
-QList<int> markers(const std::list<PrintSetData> &sets)
-{
-    QList<int> out;
-    for (const PrintSetData &s : sets)
-        out << s.nBasicTemp;
-    return out;
-}
-
 // A..D of 10102, E of 10110, F of the generic type.
 const Keys kSample = {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}, {10102, 0.4f, 0.3f, 0},
                       {10102, 0.6f, 0.3f, 0}, {10110, 0.4f, 0.2f, 0}, {-1, 0.4f, 0.2f, 0}};
@@ -104,7 +96,6 @@ private slots:
         QTest::addRow("PCTG begins with PC") << QByteArray("PCTG") << 5;
         QTest::addRow("PETG is 4, not PC") << QByteArray("PETG") << 4;
         QTest::addRow("key later in the name") << QByteArray("Silk PLA") << -1;
-        QTest::addRow("non-ASCII name") << QByteArray("\xe4\xb8\xad\xe6\x96\x87") << -1;
     }
 
     // An ID is 1..100, 0xFF, the type byte, a random byte; the random parts vary from draw to draw.
@@ -140,9 +131,7 @@ private slots:
         row("layer 0.2005 within 0.001 replaces", {10102, 0.4f, 0.2005f, 0}, 0);
         row("negative quality overwrites the first match", {10102, 0.4f, 0.2f, -1}, 0);
         row("other quality appends", {10102, 0.4f, 0.2f, 1}, 1);
-        row("10112 with nozzle 0.6 is invalid", {10112, 0.6f, 0.3f, 0}, -2);
         row("layer 0.205 is not 0.2, and not offered", {10102, 0.4f, 0.205f, 0}, -2);
-        row("layer 0.12 on nozzle 0.4 is invalid", {10102, 0.4f, 0.12f, 0}, -2);
         row("alias 10003 is checked with the generic lists", {10003, 0.6f, 0.3f, 0}, 1);
         const PrintSetData valid{10102, 0.4f, 0.3f, 0};
         QTest::addRow("no lock text refused") << valid << QByteArray() << -1;
@@ -178,7 +167,6 @@ private slots:
         using L = QList<int>;
         QTest::addRow("nozzle within tolerance") << PrintSetData{10102, 0.405f, -1, -1} << L{0, 1, 2}
                                                  << L{3, 4, 5};
-        QTest::addRow("full key") << PrintSetData{10102, 0.4f, 0.2f, 1} << L{1} << L{0, 2, 3, 4, 5};
         QTest::addRow("wildcard nozzle") << PrintSetData{10102, -1, 0.3f, 1} << L{0, 1, 2, 3}
                                          << L{0, 1, 2, 3, 4, 5};
         QTest::addRow("wildcard layer") << PrintSetData{10102, 0.4f, -1, 0} << L{0, 1, 2} << L{1, 3, 4, 5};
@@ -202,7 +190,10 @@ private slots:
         QCOMPARE(found, listed);
         QCOMPARE(mat.RemoveSets(p.nPrinterType, p.nQuality, nullptr, p.fNozzleDia, p.fLayerThick),
                  int(kSample.size()) - remaining.size());
-        QCOMPARE(markers(mat.m_lstSets), remaining);
+        QList<int> left;
+        for (const PrintSetData &s : mat.m_lstSets)
+            left << s.nBasicTemp;
+        QCOMPARE(left, remaining);
     }
 
     // What the menus offer: the nozzles of a type, the layers of a nozzle, or the qualities of a layer.
@@ -231,8 +222,6 @@ private slots:
             << own << true << 10102 << 0.4f << -1.f << F{0.2f, 0.205f, 0.3f};
         QTest::addRow("qualities take layers within 0.01 as the same")
             << own << true << 10102 << 0.4f << 0.2f << F{0, 2, 3};
-        QTest::addRow("qualities of a type without sets are the generic ones")
-            << own << true << 10113 << 0.4f << 0.25f << F{5};
     }
 
     void menus()
@@ -257,18 +246,6 @@ private slots:
         QCOMPARE(QList<float>(values.begin(), values.end()), offered);
         // The list stays sorted: that is the order in which sets are written.
         QVERIFY(std::is_sorted(mat.m_lstSets.begin(), mat.m_lstSets.end(), LessPrintSet));
-    }
-
-    // Type first; a nozzle within 0.01 lets the layer decide, a layer within 0.001 the quality.
-    // 1 and 3 have the same key within tolerance, so they keep their order.
-    void sortIsStable()
-    {
-        const Keys keys = {{10110, 0.2f, 0.05f, 0}, {10102, 0.4f, 0.2f, 0}, {10102, 0.405f, 0.1f, 0},
-                           {10102, 0.4f, 0.2005f, 0}, {-1, 1.0f, 0.8f, 0}, {10102, 0.4f, 0.2f, 2},
-                           {10102, 0.6f, 0.05f, 0}, {10102, 0.4f, 0.2004f, 1}};
-        CPrintMaterial mat = withSets(keys);
-        mat.SortSets();
-        QCOMPARE(markers(mat.m_lstSets), QList<int>({4, 2, 1, 3, 7, 5, 6, 0}));
     }
 
     void updateDerived()
@@ -308,9 +285,7 @@ private slots:
         QTest::addColumn<double>("shown");
         QTest::addColumn<double>("shownBack");
         QTest::addRow("print temp 215.9 stores 215") << 0 << 215.9 << 215.0;
-        QTest::addRow("bias -3.7 stores -3") << 12 << -3.7 << -3.0;
         QTest::addRow("1e12 saturates") << 9 << 1e12 << 2147483647.0;
-        QTest::addRow("-1e12 saturates") << 1 << -1e12 << -2147483648.0;
         QTest::addRow("NaN stores 0 in an integer") << 42 << double(NAN) << 0.0;
         QTest::addRow("shrink 0.3 percent in single precision") << 6 << 0.3 << 0.30000001192092896;
         QTest::addRow("bottom width 80 shows 80.0001") << 30 << 80.0 << 80.0001;

@@ -15,7 +15,6 @@ class TempDataHome
 public:
     TempDataHome();
     ~TempDataHome();
-    QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
 private:
