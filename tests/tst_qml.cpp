@@ -36,9 +36,7 @@ public:
     Q_INVOKABLE QString writeText(const QString &name, const QString &text) const
     {
         const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(text.toUtf8());
+        writeAll(path, text.toUtf8());
         return path;
     }
 
