@@ -52,13 +52,6 @@ QStringList libraryState(const Materials &m)
     return state;
 }
 
-// The set of the material with the key of the given one, or null.
-const PrintSetData *sameKey(CPrintMaterial &mat, const PrintSetData &key)
-{
-    const auto sets = mat.ListSets(key.nPrinterType, key.nQuality, key.fNozzleDia, key.fLayerThick);
-    return sets.empty() ? nullptr : sets.front();
-}
-
 const QStringList kPrinterFanOut = {
     "curPrinterChanged", "curNozzleChanged", "curLayerThickChanged", "curQualityChanged",
     "matChanged",        "qualityChanged",   "layerThickChanged",    "nozzleChanged",
@@ -316,14 +309,18 @@ private slots:
             return;
         }
         // Each copy keeps its source's values and takes the new key; the sources stay.
+        const auto sameKey = [&mat](const PrintSetData &key) {
+            const auto sets = mat.ListSets(key.nPrinterType, key.nQuality, key.fNozzleDia, key.fLayerThick);
+            return sets.empty() ? nullptr : sets.front();
+        };
         for (const PrintSetData *source : before.ListSets(sel.type, sel.quality, sel.nozzle, sel.layer)) {
             PrintSetData copy = *source;
-            QVERIFY(sameKey(mat, copy) && *sameKey(mat, copy) == copy);
+            QVERIFY(sameKey(copy) && *sameKey(copy) == copy);
             copy.nPrinterType = to.type;
             copy.fNozzleDia = to.nozzle >= 0 ? to.nozzle : copy.fNozzleDia;
             copy.fLayerThick = to.layer >= 0 ? to.layer : copy.fLayerThick;
             copy.nQuality = to.quality >= 0 ? to.quality : copy.nQuality;
-            const PrintSetData *found = sameKey(mat, copy);
+            const PrintSetData *found = sameKey(copy);
             result -= found ? 1 : 0;
             QVERIFY(!found || *found == copy);
         }
