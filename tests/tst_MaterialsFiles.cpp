@@ -252,8 +252,6 @@ private slots:
             << false << QVariantList()
             << QStringList{"PLA", "ABS", "PC", "PLA_Copy1", "ABS+_Copy1", "TPU", "PETG", "PETG_Copy1"} << 210
             << QList<int>{5, 0, 1, 3, 1};
-        QTest::addRow("theirs in place of mine")
-            << false << QVariantList{"take", "take"} << merged << 215 << QList<int>{3, 2, 2, 1, 1};
         QTest::addRow("mine kept") << false << QVariantList{"keep", "keep", "skip", "skip", "skip", "skip"}
                                    << QStringList{"PLA", "ABS", "PC"} << 210 << QList<int>{0, 0, 0, 0, 6};
     }
