@@ -237,6 +237,11 @@ private slots:
         m.addCopyMaterial(kSampleID);
         QCOMPARE(namesOf(m).mid(5), QStringList({longName.left(26) + "_Copy1", longName.left(26) + "_Copy2",
                                                  "Other_Copy1", "PLA Silk_Copy2"}));
+        // Removing the current copy makes the next one current, with its own lock.
+        const int removed = m.materialAt(4)->m_nMatID, next = m.materialAt(5)->m_nMatID;
+        m.selectMaterial(removed);
+        m.removeMaterial(removed);
+        QCOMPARE(QList<int>({m.curMatID(), m.bMatLocked()}), QList<int>({next, 0}));
     }
 
     // Undo never edits a material behind its password: a step made while it was unlocked waits
