@@ -34,26 +34,17 @@ CPrintMaterial pla(int id = 7)
 }
 
 // Limits the size of files this process writes, as a full disk would.
-class FileSizeLimit
+struct FileSizeLimit
 {
-public:
     explicit FileSizeLimit(rlim_t bytes)
     {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
+        getrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
+        rlimit limit = {bytes, old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+    rlimit old{};
 };
 } // namespace
 
@@ -63,11 +54,14 @@ class TstMaterialsFiles : public QObject
 
 private slots:
     // With nothing shipped nothing stands in for the vendor library. The first start makes an empty
-    // user library, the data folder's only file that is made when missing.
-    void firstStartWithoutAVendorLibrary()
+    // user library, the data folder's only file that is made when missing. An import of a missing
+    // file makes nothing and says so (a file URL is a path before anything looks at it); an export
+    // of an empty library touches nothing.
+    void missingFiles()
     {
         LibraryFixture fx;
         Materials &m = fx.mats();
+        LogCapture log;
         m.checkVendorMaterials();
         m.importVendorMaterials();
         QVERIFY(m.lastImportReport().value("missing").toBool());
@@ -76,32 +70,22 @@ private slots:
         QCOMPARE(m.userLibraryReadError(), QString());
         QCOMPARE(m.materialCount(), 0);
         QVERIFY(!QFile::exists(m.VendorPath()));
-    }
-
-    // An import of a missing file makes nothing and says so; a file URL is a path before anything
-    // looks at it.
-    void importOfAMissingFile()
-    {
-        LibraryFixture fx;
-        LogCapture log;
         const QString missing = fx.dataDir() + "/missing.cvx";
-        fx.mats().importMaterials(QUrl::fromLocalFile(missing).toString(), false);
-        QVERIFY(fx.mats().lastImportReport().value("missing").toBool());
-        QCOMPARE(fx.mats().lastImportReport().value("readError").toString(), QString());
+        m.importMaterials(QUrl::fromLocalFile(missing).toString(), false);
+        QVERIFY(m.lastImportReport().value("missing").toBool());
+        QCOMPARE(m.lastImportReport().value("readError").toString(), QString());
         QVERIFY(log.contains("importMaterials() No such file: " + missing));
+        QVERIFY(m.exportMaterials(missing, false));
         QVERIFY(!QFile::exists(missing));
     }
 
-    // Export writes every material (the vendor's too, unless left out), all at once; derived
-    // fields are brought up to date first. An empty library touches nothing.
+    // Export writes every material, the vendor's too unless left out; derived fields are brought
+    // up to date first.
     void exportWritesTheLibrary()
     {
         LibraryFixture fx;
         Materials &m = fx.mats();
-        const QString out = fx.dataDir() + "/out.cvx", expected = fx.dataDir() + "/expected.cvx";
-        QVERIFY(writeAll(out, "old content\n"));
-        QVERIFY(m.exportMaterials(out, false));
-        QCOMPARE(readAll(out), QByteArray("old content\n"));
+        const QString out = fx.dataDir() + "/out.cvx";
         CPrintMaterial slow = makeMaterial("V", "A", 1, {{10102, 0.4f, 0.2f, 0}});
         slow.m_lstSets.front().fAcc[0] = 800.0f;
         QVERIFY(writeMaterialFile(out, {slow}));
@@ -110,9 +94,8 @@ private slots:
         QVERIFY(m.exportMaterials(QUrl::fromLocalFile(out).toString(), true));
         QCOMPARE(namesIn(out), QStringList{"U"});
         QVERIFY(m.exportMaterials(out, false));
+        QCOMPARE(namesIn(out), QStringList({"V", "U"}));
         QCOMPARE(m.materialAt(0)->m_lstSets.front().fAcc[0], 1000.0f);
-        QVERIFY(writeMaterialFile(expected, {*m.materialAt(0), *m.materialAt(1)}));
-        QCOMPARE(readAll(out), readAll(expected));
     }
 
     // A save that fails says why and leaves the library on disk as it was.
@@ -269,8 +252,6 @@ private slots:
             << false << QVariantList()
             << QStringList{"PLA", "ABS", "PC", "PLA_Copy1", "ABS+_Copy1", "TPU", "PETG", "PETG_Copy1"} << 210
             << QList<int>{5, 0, 1, 3, 1};
-        QTest::addRow("theirs in place of mine")
-            << false << QVariantList{"take", "take"} << merged << 215 << QList<int>{3, 2, 2, 1, 1};
         QTest::addRow("mine kept") << false << QVariantList{"keep", "keep", "skip", "skip", "skip", "skip"}
                                    << QStringList{"PLA", "ABS", "PC"} << 210 << QList<int>{0, 0, 0, 0, 6};
     }
