@@ -77,6 +77,13 @@ private slots:
         QVERIFY(log.contains("importMaterials() No such file: " + missing));
         QVERIFY(m.exportMaterials(missing, false));
         QVERIFY(!QFile::exists(missing));
+        // An installed library that is empty or has no version line is replaced by the shipped one.
+        for (const QByteArray &installed :
+             {QByteArray(), hexLine(R"({"b1":1,"b2":"V","b3":"A","group":[]})")}) {
+            QVERIFY(writeAll(m.VendorPath(), installed));
+            fx.startWithVendor({makeMaterial("V2", "Orvik", 502)});
+            QCOMPARE(readAll(m.VendorPath()), readAll(fx.shippedDir() + "/DB/vendor.cvx"));
+        }
     }
 
     // Export writes every material, the vendor's too unless left out; derived fields are brought
@@ -167,6 +174,9 @@ private slots:
         QTest::addRow("a copy in each of two runs: two names (by the manufacturer of copies)")
             << QList<F>{copy, copy} << user + QStringList{"PLA_Copy1", "PLA_Copy2"}
             << vendor + user + QStringList{"PLA_Copy1", "PLA_Copy2"} << 205 << QByteArray("1.0.1\n");
+        QTest::addRow("renamed") << QList<F>{[](Materials &m) { m.setMatNameAndManu("PETG", "Maker", ""); }}
+                                 << QStringList{"PETG", "PLA_Copy1"}
+                                 << vendor + QStringList{"PETG", "PLA_Copy1"} << 205 << QByteArray("1.0.1\n");
         QTest::addRow("written by another program") << QList<F>{[](Materials &m) {
             writeMaterialFile(m.UserPath(), {makeMaterial("TPU", "B", 9)});
             QVERIFY(m.userLibraryChangedOnDisk());
