@@ -318,12 +318,15 @@ private slots:
     void unsavedWorkSurvivesACrash_data()
     {
         QTest::addColumn<bool>("restore");
-        QTest::addRow("restored") << true;
-        QTest::addRow("discarded") << false;
+        QTest::addColumn<bool>("damaged");
+        QTest::addRow("restored") << true << false;
+        QTest::addRow("discarded") << false << false;
+        QTest::addRow("damaged: kept aside and reported, the library as saved") << true << true;
     }
     void unsavedWorkSurvivesACrash()
     {
         QFETCH(bool, restore);
+        QFETCH(bool, damaged);
         LibraryFixture fx;
         fx.load({pla()});
         const QByteArray saved = readAll(fx.mats().UserPath());
@@ -341,7 +344,13 @@ private slots:
         QVERIFY(!m.recoveryTime().isEmpty());
         m.setParameter(0, 230); // nothing overwrites the copy before the answer
         QTest::qWait(RecoveryFile::kDelayMs + 200);
-        if (restore) {
+        if (damaged) {
+            QVERIFY(writeAll(recovery, readAll(recovery) + hexLine("not a material")));
+            QVERIFY(m.restoreRecovery().startsWith("The recovery copy could not be read (1 parts"));
+            QCOMPARE(namesOf(m), QStringList({"PLA"}));
+            QCOMPARE(QDir(fx.dataDir()).entryList({"recovery.cvx*"}).join(' ').left(21),
+                     "recovery.cvx.damaged-");
+        } else if (restore) {
             QCOMPARE(m.restoreRecovery(), QString());
             QCOMPARE(namesOf(m), QStringList({"PLA", "PLA_Copy1"}));
             QCOMPARE(m.materialAt(0)->m_lstSets.front().nBasicTemp, 223);
