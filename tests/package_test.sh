@@ -153,6 +153,12 @@ step "manual pages"
 cvx=$root/usr/bin/corvane-cvx
 vendor=$root/usr/share/corvane/DB/vendor.cvx
 "$cvx" --help >"$work/help.out" 2>&1 || fail "corvane-cvx --help exited with $?"
+# The editor answers these without a display: no window opens.
+headless() { env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/corvane" "$@"; }
+[ "$(headless --version)" = "corvane $upstream" ] || fail "corvane --version"
+headless --help | grep -q '^Usage: .*corvane \[options\] \[FILE\.\.\.\]$' || fail "corvane --help printed no usage"
+status=0 && headless --frob >/dev/null 2>&1 || status=$?
+[ "$status" -eq 2 ] || fail "an unknown option ended corvane with $status, not 2"
 for page in corvane corvane-cvx; do
     MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" >"$work/$page.txt" 2>"$work/$page.warnings" ||
         fail "man $page exited with $?"
