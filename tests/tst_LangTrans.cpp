@@ -42,7 +42,6 @@ private slots:
         QTest::addRow("newer decimal text kept") << QByteArray("\"3\"") << true << true;
         QTest::addRow("equal kept") << QByteArray("2") << true << true;
         QTest::addRow("older replaced") << QByteArray("1") << true << false;
-        QTest::addRow("no version replaced") << QByteArray() << true << false;
         QTest::addRow("no built-in file never costs the working copy") << QByteArray() << false << true;
     }
     void workingCopyVersusBuiltIn()

@@ -217,10 +217,13 @@ private slots:
             QCOMPARE(QList<int>({m.curMatID(), m.bMatLocked()}), QList<int>({501, 0})); // by its ID: unlocked
             m.selectMaterial(7);
             m.selectPrinter(10102);
+            m.setParameter(18, 800); // a save brings it up to 1000
             change(m);
             const QByteArray previous = readAll(m.UserPath());
             QVERIFY(m.exportUserMaterials());
             QCOMPARE(readAll(m.UserPath() + ".bak"), previous);
+            QVERIFY(m.curSetNumber() == 0 ||
+                    m.items()->at(18).paramVal == 1000.0); // the rows show what is stored
             QVERIFY(!m.userLibraryChangedOnDisk());
         }
         QCOMPARE(namesIn(fx.mats().UserPath()), saved);
