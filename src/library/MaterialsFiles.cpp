@@ -395,9 +395,11 @@ QVariantList Materials::previewImport(QString fileName)
         if (position) {
             const CPrintMaterial &mine = m_Materials[*position]->mat;
             state = sameContent(mine, record) ? QStringLiteral("same") : QStringLiteral("different");
-            QStringList differences;
-            for (const ValueDifference &d : DescribeValueDifferences(mine, record))
-                differences << QString::fromStdString(FormatDifference(d));
+            QStringList differences; // by name, for the ones that differ only
+            if (state == QLatin1String("different")) {
+                for (const ValueDifference &d : DescribeValueDifferences(mine, record))
+                    differences << QString::fromStdString(FormatDifference(d));
+            }
             item.insert(QStringLiteral("mine"), QStringLiteral("%1 / %2").arg(QString::fromUtf8(mine.m_szName),
                                                                                 QString::fromUtf8(mine.m_szManu)));
             item.insert(QStringLiteral("differences"), differences);
