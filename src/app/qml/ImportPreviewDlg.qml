@@ -28,7 +28,7 @@ Dialog {
         for (var i = 0; i < items.length; ++i) {
             var item = items[i]
             counts[item.state] += 1
-            rows.append({ "name": item.name, "manu": item.manu, "state": item.state, "choice": item.choice,
+            rows.append({ "name": item.name, "manu": item.manu, "rowState": item.state, "choice": item.choice,
                            "mine": item.mine || "", "differences": (item.differences || []).join("\n") })
         }
         summary.text = qsTr("%1 new, %2 the same as in your library, %3 different from it.")
@@ -79,30 +79,32 @@ Dialog {
                 RowLayout {
                     width: parent.width
                     Label {
+                        objectName: "rowState_" + index
                         Layout.preferredWidth: fontP * 7
-                        text: state === "new" ? qsTr("New") : state === "same" ? qsTr("The same") : qsTr("Different")
-                        color: state === "different" ? "#E65100" : state === "new" ? "#2E7D32" : "#757575"
+                        text: model.rowState === "new" ? qsTr("New") : model.rowState === "same" ? qsTr("The same") : qsTr("Different")
+                        color: model.rowState === "different" ? "#E65100" : model.rowState === "new" ? "#2E7D32" : "#757575"
                         font.bold: true
                     }
                     Label {
+                        objectName: "rowName_" + index
                         Layout.fillWidth: true
-                        text: name + " / " + manu
+                        text: model.name + " / " + model.manu
                         elide: Text.ElideRight
                     }
                     ComboBox {
                         objectName: "choice_" + index
-                        visible: state === "different"
+                        visible: model.rowState === "different"
                         Layout.preferredWidth: fontP * 14
                         model: [qsTr("Keep both"), qsTr("Take theirs"), qsTr("Keep mine")]
-                        currentIndex: Math.max(0, preview.choiceValues.indexOf(choice))
+                        currentIndex: Math.max(0, preview.choiceValues.indexOf(model.choice))
                         onActivated: rows.setProperty(row.rowIndex, "choice", preview.choiceValues[currentIndex])
                     }
                 }
                 Label {
                     width: parent.width
-                    visible: differences !== ""
+                    visible: model.differences !== ""
                     leftPadding: fontP * 7
-                    text: qsTr("Yours: %1").arg(mine) + "\n" + differences
+                    text: qsTr("Yours: %1").arg(model.mine) + "\n" + model.differences
                     color: "#616161"
                     font.pixelSize: fontP * 0.9
                     wrapMode: Text.Wrap

@@ -91,7 +91,9 @@ ApplicationWindow {
         if (stackView.depth === 2)
             stackView.pop()
     }
-    Shortcut { sequences: ["Alt+Left", StandardKey.Back]; onActivated: showStartPage() }
+    // Each sequence once: on Linux the standard Back is Alt+Left, and a sequence given twice makes
+    // the shortcut ambiguous, so that it never fires.
+    Shortcut { sequences: ["Alt+Left", "Back"]; onActivated: showStartPage() }
 
     // The parameter page needs a printer; without one, the start page.
     function tryShowPage(page) {
