@@ -158,6 +158,14 @@ private slots:
             m.copyCurSets(0);
         }) << QStringList{"qualityChanged"} + kQualityFanOut + kModified
                                          << unshown << "Undo copy 1 print sets to Fast" << kSampleID;
+        QTest::addRow("copy print sets, one refused: the step counts what was made") << kNozzle << F([](Materials &m) {
+            m.availNewSet();
+            m.copyCurSets(1); // to nozzle 0.3, which offers no layer 0.3
+        }) << QStringList{"nozzleChanged"} + kNozzleFanOut + kModified
+                                         << unshown << "Undo copy 2 print sets to 0.30 mm" << kSampleID;
+        QTest::addRow("rename to a name holding a placeholder: shown as typed")
+            << kQuality0 << F([](Materials &m) { m.setMatNameAndManu("PLA%2 %1", "Maker", ""); }) << renamed
+            << unshown << "Undo rename Sample to PLA%2 %1" << kSampleID;
         QTest::addRow("remove print sets")
             << kPrinter << F([](Materials &m) { m.removeCurSets(); })
             << QStringList{"printerChanged"} + kPrinterFanOut + kModified << unshown
@@ -249,33 +257,35 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("result");
         QTest::addColumn<SetKeySpec>("to");
+        QTest::addColumn<QStringList>("refused"); // what a copy could not make, and why
         const int s = kSampleID;
         QTest::addRow("copy quality 0 to Turbo")
-            << s << kQuality0 << kQualities << 1 << 1 << SetKeySpec{10102, 0.4f, 0.2f, 3};
+            << s << kQuality0 << kQualities << 1 << 1 << SetKeySpec{10102, 0.4f, 0.2f, 3} << QStringList();
         QTest::addRow("copy layer 0.2 to 0.25")
             << s << kLayer << "Layer: 0.10mm|Layer: 0.15mm|Layer: 0.25mm|Layer: 0.35mm " << 2 << 2
-            << SetKeySpec{10102, 0.4f, 0.25f, -1};
+            << SetKeySpec{10102, 0.4f, 0.25f, -1} << QStringList();
         // Nozzle 0.3 offers no layer 0.3: that copy is refused and not counted.
         QTest::addRow("copy nozzle 0.4 to 0.3, an invalid key skipped")
             << s << kNozzle << "Dia: 0.20mm|Dia: 0.30mm|Dia: 0.50mm|Dia: 0.80mm|Dia: 1.00mm " << 1 << 2
-            << SetKeySpec{10102, 0.3f, -1, -1};
+            << SetKeySpec{10102, 0.3f, -1, -1}
+            << QStringList{"layer 0.30 mm: not offered for nozzle 0.30 mm of Orvik Solo"};
         QTest::addRow("copy printer 10102 to Orvik Solo 3")
-            << s << kPrinter << kPrinters << 5 << 4 << SetKeySpec{10113, -1, -1, -1};
+            << s << kPrinter << kPrinters << 5 << 4 << SetKeySpec{10113, -1, -1, -1} << QStringList();
         QTest::addRow("copy without a printer: nothing copied, selection moves")
-            << s << SetKeySpec{-1000, -1, -1, -1} << kPrinters << 0 << 0 << SetKeySpec{-1, -1, -1, -1};
-        QTest::addRow("remove quality: layer kept") << s << kQuality0 << "" << kRemove << 1 << kLayer;
-        QTest::addRow("remove layer") << s << kLayer << "" << kRemove << 2 << kNozzle;
+            << s << SetKeySpec{-1000, -1, -1, -1} << kPrinters << 0 << 0 << SetKeySpec{-1, -1, -1, -1} << QStringList();
+        QTest::addRow("remove quality: layer kept") << s << kQuality0 << "" << kRemove << 1 << kLayer << QStringList();
+        QTest::addRow("remove layer") << s << kLayer << "" << kRemove << 2 << kNozzle << QStringList();
         QTest::addRow("remove printer")
-            << s << kPrinter << "" << kRemove << 4 << SetKeySpec{-1000, -1, -1, -1};
+            << s << kPrinter << "" << kRemove << 4 << SetKeySpec{-1000, -1, -1, -1} << QStringList();
         QTest::addRow("copy refused: locked")
-            << kOtherID << kQuality0 << "Fine|" + kQualities << 0 << 0 << kQuality0;
+            << kOtherID << kQuality0 << "Fine|" + kQualities << 0 << 0 << kQuality0 << QStringList();
         QTest::addRow("copy refused: index past the choices")
-            << s << kQuality0 << kQualities << 5 << 0 << kQuality0;
+            << s << kQuality0 << kQualities << 5 << 0 << kQuality0 << QStringList();
         QTest::addRow("copy refused: choices of this level never read")
-            << s << kQuality0 << "" << 0 << 0 << kQuality0;
-        QTest::addRow("remove refused: locked") << kOtherID << kQuality0 << "" << kRemove << 0 << kQuality0;
+            << s << kQuality0 << "" << 0 << 0 << kQuality0 << QStringList();
+        QTest::addRow("remove refused: locked") << kOtherID << kQuality0 << "" << kRemove << 0 << kQuality0 << QStringList();
         const SetKeySpec noSet = {10102, 0.4f, 0.2f, 5};
-        QTest::addRow("remove refused: quality without a set") << s << noSet << "" << kRemove << 0 << noSet;
+        QTest::addRow("remove refused: quality without a set") << s << noSet << "" << kRemove << 0 << noSet << QStringList();
     }
     void copyOrRemove()
     {
@@ -285,6 +295,7 @@ private slots:
         QFETCH(int, index);
         QFETCH(int, result);
         QFETCH(SetKeySpec, to);
+        QFETCH(QStringList, refused);
         LibraryFixture fx;
         fx.loadSample(material);
         Materials &m = fx.mats();
@@ -295,6 +306,8 @@ private slots:
         CPrintMaterial before = *m.currentMaterial();
 
         QCOMPARE(index == kRemove ? m.removeCurSets() : m.copyCurSets(index), result);
+        if (index != kRemove && result > 0)
+            QCOMPARE(m.lastCopyReport().value("refused").toStringList(), refused);
 
         const QStringList after = shown(m);
         m.selectMaterial(material);

@@ -1,4 +1,5 @@
 #include "LibraryFixture.h"
+#include "core/MaterialDiff.h"
 #include "core/MaterialIdentity.h"
 #include "models/PrintSetModel.h"
 
@@ -58,8 +59,11 @@ private slots:
             << 1 << false << 10102 << 10 << 5.0 << QList<double>{45, 46, 47, 48};
         QTest::addRow("clamped to the range")
             << 1 << false << 10102 << 10 << 200.0 << QList<double>{150, 150, 150, 150};
-        QTest::addRow("an integer field takes the whole part")
-            << 2 << false << 10102 << 10 << 10.0 << QList<double>{44, 45, 46, 47};
+        QTest::addRow("an integer field rounds to the nearest")
+            << 2 << false << 10102 << 10 << -5.0 << QList<double>{38, 39, 40, 41};
+        QTest::addRow("a change of 0 stores nothing and makes no step") << 1 << false << 10102 << 21 << 0.0 << none;
+        QTest::addRow("an acceleration below the floor that Save applies is refused")
+            << 0 << false << 10102 << 18 << 999.0 << none;
         QTest::addRow("extrusions 100 to 115 less 5 percent")
             << 2 << false << 10102 << 21 << -5.0 << QList<double>{95, 99.75, 104.5, 109.25};
         QTest::addRow("relative change while locked") << 1 << true << 10102 << 10 << 5.0 << none;
@@ -85,12 +89,13 @@ private slots:
             m.changeParameterBy(id, value, kind == 2);
 
         QStringList rows = loaded;
-        if (kind == 0 && !locked && id >= 0 && id < kParamCount)
+        if (kind == 0 && !locked && id >= 0 && id < kParamCount && (!stored.isEmpty() || printer == -1000))
             rows[id] = QStringLiteral("%1/1").arg(value, 0, 'f', 4); // as typed; the sets now agree
         if (kind == 0 || stored.isEmpty())
             QCOMPARE(rowState(m), rows);
         if (stored.isEmpty()) {
             QVERIFY(*m.currentMaterial() == before);
+            QVERIFY(!m.canUndo());
             return;
         }
         // Loaded again, the rows show what was stored, and only there; the other printer's set
@@ -198,6 +203,29 @@ private slots:
         QCOMPARE(m.bMatLocked(), int(m.currentMaterial()->m_szPwMD5[0] != '\0'));
     }
 
+    // A name and a manufacturer that are not UTF-8 (or end in a cut character) read with
+    // replacement characters; the name dialog confirmed as shown, to lock or to unlock, keeps the
+    // stored bytes.
+    void namesConfirmedAsShownKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("stored"); // the password
+        QTest::addRow("setting a password") << QByteArray();
+        QTest::addRow("proving the password") << QByteArray(kDigest);
+    }
+    void namesConfirmedAsShownKeepTheirBytes()
+    {
+        QFETCH(QByteArray, stored);
+        LibraryFixture fx;
+        CPrintMaterial mat = sampleMaterial("", kSampleID, stored.constData());
+        mat.SetNameAndManu("Fir\xffst", "Mak\xc3");
+        fx.load({mat}, kSampleID);
+        Materials &m = fx.mats();
+        QCOMPARE(m.setMatNameAndManu(m.curMatName(), m.curManu(), kDigest), 0);
+        QCOMPARE(QByteArray(m.currentMaterial()->m_szName) + '/' + m.currentMaterial()->m_szManu,
+                 QByteArray("Fir\xffst/Mak\xc3"));
+        QCOMPARE(m.bMatLocked(), 0);
+    }
+
     void copies()
     {
         LibraryFixture fx;
@@ -242,6 +270,41 @@ private slots:
         m.selectMaterial(removed);
         m.removeMaterial(removed);
         QCOMPARE(QList<int>({m.curMatID(), m.bMatLocked()}), QList<int>({next, 0}));
+    }
+
+    // Whether a material differs from the vendor's is one answer everywhere: the value's mark, the
+    // drawer's mark, the count of a reset, Save, and the differences listed by name all agree, on
+    // values that the pages show alike and on values they show apart.
+    void oneAnswerToChangedFromTheVendor_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<float>("nudge"); // added to the stored field of the first set
+        QTest::addColumn<bool>("differs");
+        QTest::addRow("a percentage one float step off, as a change by percent left it")
+            << 21 << std::nextafter(1.0f, 2.0f) - 1.0f << false;
+        QTest::newRow("a percentage 0.0004 % off") << 21 << 0.000004f << false;
+        QTest::newRow("a percentage 0.001 % off") << 21 << 0.00001f << true;
+        QTest::addRow("a speed 0.001 off") << 15 << 0.001f << true;
+    }
+    void oneAnswerToChangedFromTheVendor()
+    {
+        QFETCH(int, row);
+        QFETCH(float, nudge);
+        QFETCH(bool, differs);
+        LibraryFixture fx;
+        CPrintMaterial vendor = makeMaterial("PLA", "Orvik", 7, {{10102, 0.4f, 0.2f, 0}});
+        vendor.m_lstSets.front().fExtrude[0] = 1.15f;
+        fx.startWithVendor({vendor});
+        Materials &m = fx.mats();
+        PrintSetData &set = const_cast<CPrintMaterial *>(m.materialAt(0))->m_lstSets.front();
+        (row == 21 ? set.fExtrude[0] : set.fSpeed[0]) += nudge;
+        m.selectMaterial(7);
+        choose(m, {10102, 0.4f, 0.2f, 0});
+        QVERIFY(m.exportUserMaterials());
+        QCOMPARE(QList<bool>({m.vendorMark(row).differs, m.VendorState(0) == Materials::VendorChanged,
+                              m.vendorResetPreview().value("values").toInt() > 0, m.lastWrittenCount() > 0,
+                              !DescribeValueDifferences(*m.materialAt(0), vendor).empty()}),
+                 QList<bool>({differs, differs, differs, differs, differs}));
     }
 
     // Undo never edits a material behind its password: a step made while it was unlocked waits

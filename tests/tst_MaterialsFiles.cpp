@@ -48,6 +48,8 @@ struct FileSizeLimit
 };
 } // namespace
 
+Q_DECLARE_METATYPE(CPrintMaterial)
+
 class TstMaterialsFiles : public QObject
 {
     Q_OBJECT
@@ -84,6 +86,13 @@ private slots:
             fx.startWithVendor({makeMaterial("V2", "Orvik", 502)});
             QCOMPARE(readAll(m.VendorPath()), readAll(fx.shippedDir() + "/DB/vendor.cvx"));
         }
+        // Versions compare by their numbers, not by their first five characters.
+        for (const auto &versions : {std::pair<QByteArray, QByteArray>{"1.0.9\n", "1.0.10\n"},
+                                     std::pair<QByteArray, QByteArray>{"1.0.10\n", "1.0.9\n"}}) {
+            QVERIFY(writeMaterialFile(m.VendorPath(), {makeMaterial("V1", "Orvik", 501)}, versions.first));
+            fx.startWithVendor({makeMaterial("V2", "Orvik", 502)}, versions.second);
+            QVERIFY(readAll(m.VendorPath()).startsWith("1.0.10\n")); // the newer stays or comes
+        }
     }
 
     // Export writes every material, the vendor's too unless left out; derived fields are brought
@@ -95,14 +104,16 @@ private slots:
         const QString out = fx.dataDir() + "/out.cvx";
         CPrintMaterial slow = makeMaterial("V", "A", 1, {{10102, 0.4f, 0.2f, 0}});
         slow.m_lstSets.front().fAcc[0] = 800.0f;
-        QVERIFY(writeMaterialFile(out, {slow}));
+        QVERIFY(writeAll(out, hexLine(QByteArray::fromStdString(MaterialJsonText(slow))))); // as it stands
         m.importMaterials(out, true);
         fx.load({makeMaterial("U", "A", 2)});
         QVERIFY(m.exportMaterials(QUrl::fromLocalFile(out).toString(), true));
         QCOMPARE(namesIn(out), QStringList{"U"});
         QVERIFY(m.exportMaterials(out, false));
         QCOMPARE(namesIn(out), QStringList({"V", "U"}));
-        QCOMPARE(m.materialAt(0)->m_lstSets.front().fAcc[0], 1000.0f);
+        // The file has the acceleration raised to the floor; what the editor holds is unchanged.
+        QVERIFY(readAll(out).contains(QByteArray(R"("p15":[1000,)").toHex()));
+        QCOMPARE(m.materialAt(0)->m_lstSets.front().fAcc[0], 800.0f);
     }
 
     // A save that fails says why and leaves the library on disk as it was.
@@ -205,7 +216,11 @@ private slots:
         QFETCH(int, temperature);
         QFETCH(QByteArray, version);
         LibraryFixture fx;
-        QVERIFY(writeMaterialFile(fx.mats().UserPath(), {pla(), makeMaterial("PLA", "A", 8)}));
+        CPrintMaterial slow = pla(); // a save brings its acceleration up to the floor
+        slow.m_lstSets.front().fAcc[0] = 800.0f;
+        QVERIFY(writeAll(fx.mats().UserPath(), hexLine(QByteArray::fromStdString(MaterialJsonText(slow)))
+                                                   + hexLine(QByteArray::fromStdString(
+                                                       MaterialJsonText(makeMaterial("PLA", "A", 8))))));
         CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}});
         v1.m_nPrintTemp = 200;
         for (const LibraryChange &change : runs) {
@@ -217,7 +232,6 @@ private slots:
             QCOMPARE(QList<int>({m.curMatID(), m.bMatLocked()}), QList<int>({501, 0})); // by its ID: unlocked
             m.selectMaterial(7);
             m.selectPrinter(10102);
-            m.setParameter(18, 800); // a save brings it up to 1000
             change(m);
             const QByteArray previous = readAll(m.UserPath());
             QVERIFY(m.exportUserMaterials());
@@ -258,15 +272,19 @@ private slots:
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<int>("temperature");   // of the library's PLA afterwards
         QTest::addColumn<QList<int>>("counts"); // added, replaced, renumbered, renamed, kept
+        QTest::addColumn<QStringList>("renamed"); // as the report names them
         const QStringList merged = {"PLA", "ABS+", "PC", "TPU", "PETG", "PETG_Copy1"};
         QTest::addRow("direct: merged")
-            << true << QVariantList() << merged << 215 << QList<int>{3, 3, 2, 1, 0};
+            << true << QVariantList() << merged << 215 << QList<int>{3, 3, 2, 1, 0}
+            << QStringList{"PETG → PETG_Copy1"};
+        // Beside the library's own: renamed where the name is taken, renumbered where the ID is.
         QTest::addRow("defaults: new added, same skipped, different beside")
             << false << QVariantList()
-            << QStringList{"PLA", "ABS", "PC", "PLA_Copy1", "ABS+_Copy1", "TPU", "PETG", "PETG_Copy1"} << 210
-            << QList<int>{5, 0, 1, 3, 1};
+            << QStringList{"PLA", "ABS", "PC", "PLA_Copy1", "ABS+", "TPU", "PETG", "PETG_Copy1"} << 210
+            << QList<int>{5, 0, 3, 2, 1} << QStringList{"PLA → PLA_Copy1", "PETG → PETG_Copy1"};
         QTest::addRow("mine kept") << false << QVariantList{"keep", "keep", "skip", "skip", "skip", "skip"}
-                                   << QStringList{"PLA", "ABS", "PC"} << 210 << QList<int>{0, 0, 0, 0, 6};
+                                   << QStringList{"PLA", "ABS", "PC"} << 210 << QList<int>{0, 0, 0, 0, 6}
+                                   << QStringList();
     }
     void importMerges()
     {
@@ -275,6 +293,7 @@ private slots:
         QFETCH(QStringList, names);
         QFETCH(int, temperature);
         QFETCH(QList<int>, counts);
+        QFETCH(QStringList, renamed);
         LibraryFixture fx;
         Materials &m = fx.mats();
         const QStringList library = {"PLA", "ABS", "PC"};
@@ -308,6 +327,8 @@ private slots:
                              report.value("renumbered").toInt(), report.value("renamed").toInt(),
                              report.value("kept").toInt()}),
                  counts);
+        QCOMPARE(report.value("renamedNames").toStringList(), renamed);
+        QCOMPARE(report.value("renumberedNames").toStringList().size(), counts[2]);
         if (temperature == 215) // theirs took the place of the library's PLA, with a new ID
             QVERIFY(log.contains(QStringLiteral("renumbered from 2 to %1").arg(m.materialAt(0)->m_nMatID)));
         QVERIFY(!m.IsHaveSameID());
@@ -316,53 +337,207 @@ private slots:
         QVERIFY(!m.applyImport({})); // a preview is used up, and a direct import leaves none
     }
 
+    // Another program changed user.cvx while the editor held changes of its own: merging goes
+    // through the preview, whose defaults keep what the editor changed (a pending rename too) and
+    // what it removed, and take what only the other program changed or added.
+    void changesOnDiskAreMergedNotTaken()
+    {
+        LibraryFixture fx;
+        std::vector<CPrintMaterial> user;
+        for (int id = 1; id <= 4; ++id)
+            user.push_back(makeMaterial(qPrintable(QStringLiteral("M%1").arg(id)), "A", id));
+        fx.load(user, 1);
+        Materials &m = fx.mats();
+        m.setMatNameAndManu("M1 renamed", "A", ""); // M1: renamed here, changed there too
+        m.selectMaterial(2);
+        m.setParameter(0, 230);                     // M2: changed here and there
+        m.removeMaterial(3);                        // M3: removed here
+        user[0].m_nPrintTemp = user[1].m_nPrintTemp = user[3].m_nPrintTemp = 240; // M4: changed there only
+        user.push_back(makeMaterial("M5", "A", 5)); // M5: new there
+        QVERIFY(writeMaterialFile(m.UserPath(), user));
+        QVERIFY(m.userLibraryChangedOnDisk());
+
+        QStringList rows;
+        for (const QVariant &item : m.previewImport(m.UserPath()))
+            rows << item.toMap().value("state").toString() + "/" + item.toMap().value("choice").toString();
+        QCOMPARE(rows, QStringList({"different/keep", "different/keep", "removed/skip", "different/take", "new/add"}));
+        QVERIFY(m.applyImport({}));
+        QVERIFY(m.exportUserMaterials());
+        QCOMPARE(namesIn(m.UserPath()), QStringList({"M1 renamed", "M2", "M4", "M5"}));
+        QCOMPARE(QList<int>({m.materialAt(0)->m_nPrintTemp, m.materialAt(1)->m_nPrintTemp,
+                             m.materialAt(2)->m_nPrintTemp}),
+                 QList<int>({210, 230, 240}));
+    }
+
+    // No operation leaves two materials with one name and manufacturer, which would become one at
+    // the next start: a reset to the vendor's or a vendor material brought back renames the user's
+    // material that has its name now, unless it is locked; both survive a restart.
+    void vendorNamesAreNeverDoubled_data()
+    {
+        QTest::addColumn<bool>("reset"); // else the vendor's material is brought back
+        QTest::addColumn<bool>("lockedHolder");
+        QTest::addColumn<QStringList>("names"); // after a save and a restart
+        QTest::addRow("reset") << true << false << QStringList({"V1", "Mine", "V1_Copy1"});
+        QTest::addRow("reset refused: the one in the way is locked") << true << true << QStringList({"Changed", "Mine", "V1"});
+        QTest::addRow("brought back") << false << false << QStringList({"V1", "Mine", "V1_Copy1"});
+        QTest::addRow("not brought back: the one in the way is locked") << false << true << QStringList({"Mine", "V1"});
+    }
+    void vendorNamesAreNeverDoubled()
+    {
+        QFETCH(bool, reset);
+        QFETCH(bool, lockedHolder);
+        QFETCH(QStringList, names);
+        LibraryFixture fx;
+        fx.startWithVendor({makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}})});
+        Materials &m = fx.mats();
+        QVERIFY(writeMaterialFile(fx.dataDir() + "/mine.cvx", {makeMaterial("Mine", "A", 9)}));
+        m.importMaterials(fx.dataDir() + "/mine.cvx", false);
+        m.selectMaterial(501);
+        if (reset)
+            m.setMatNameAndManu("Changed", "Orvik", "");
+        else
+            m.removeMaterial(501);
+        m.addCopyMaterial(9);
+        QCOMPARE(m.setMatNameAndManu("V1", "Orvik", lockedHolder ? kDigest : ""), 0); // the vendor's name, free now
+        if (reset) {
+            m.selectMaterial(501);
+            QCOMPARE(m.vendorResetPreview().value("nameTakenBy").toString().left(12), "V1 / Orvik (");
+            QCOMPARE(m.resetMaterialToVendor(), !lockedHolder);
+        } else {
+            QCOMPARE(m.bringBackPreview().value(lockedHolder ? "blocked" : "renames").toStringList().size(), 1);
+            QCOMPARE(m.bringBackRemovedVendor(), lockedHolder ? 0 : 1);
+        }
+        QVERIFY(m.exportUserMaterials());
+        fx.restart();
+        fx.startWithVendor({makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}})});
+        QCOMPARE(namesOf(fx.mats()), names);
+    }
+
+    // The vendor's library gains materials that the user's own ones resemble: the user's stay
+    // theirs (no marks against the vendor's, nothing to reset), the vendor's come beside them,
+    // renumbered where their ID is taken, and the start says so. Vendor materials that share an
+    // ID are told apart: removing one leaves the other, and an unchanged save writes neither.
+    void vendorMaterialsBesideTheUsers_data()
+    {
+        QTest::addColumn<CPrintMaterial>("own");
+        QTest::addColumn<QList<CPrintMaterial>>("update"); // the vendor's library after the save
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<bool>("note");
+        const CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501);
+        QTest::addRow("a new vendor material with the name of the user's")
+            << makeMaterial("New", "Orvik", 9) << QList<CPrintMaterial>{v1, makeMaterial("New", "Orvik", 600)}
+            << QStringList({"V1", "New", "New"}) << true;
+        QTest::addRow("a new vendor material with the ID of the user's")
+            << makeMaterial("Mine", "A", 600) << QList<CPrintMaterial>{v1, makeMaterial("Theirs", "Orvik", 600)}
+            << QStringList({"V1", "Theirs", "Mine"}) << true;
+        QTest::addRow("two vendor materials with one ID, the second removed")
+            << CPrintMaterial() << QList<CPrintMaterial>{v1, makeMaterial("V2", "Orvik", 501)}
+            << QStringList({"V1"}) << false;
+    }
+    void vendorMaterialsBesideTheUsers()
+    {
+        QFETCH(CPrintMaterial, own);
+        QFETCH(QList<CPrintMaterial>, update);
+        QFETCH(QStringList, names);
+        QFETCH(bool, note);
+        LibraryFixture fx;
+        const bool twins = own.m_nMatID == 0;
+        fx.startWithVendor(twins ? std::vector<CPrintMaterial>(update.begin(), update.end()) : std::vector<CPrintMaterial>{update[0]});
+        Materials &m = fx.mats();
+        if (twins) {
+            m.removeMaterial(m.materialAt(1)->m_nMatID); // the second, renumbered by the load
+        } else {
+            QVERIFY(writeMaterialFile(fx.dataDir() + "/own.cvx", {own}));
+            m.importMaterials(fx.dataDir() + "/own.cvx", false);
+        }
+        QVERIFY(m.exportUserMaterials());
+        for (int run = 0; run < 2; ++run) { // the same at every start
+            fx.restart();
+            fx.startWithVendor(std::vector<CPrintMaterial>(update.begin(), update.end()), "1.0.1\n");
+            Materials &r = fx.mats();
+            QCOMPARE(namesOf(r), names);
+            QCOMPARE(!r.startupNotes().isEmpty(), note);
+            const int ownRow = twins ? -1 : r.materialCount() - 1;
+            if (!twins) {
+                QCOMPARE(QList<int>({r.materialAt(ownRow)->m_nMatID, r.VendorState(ownRow)}),
+                         QList<int>({own.m_nMatID, int(Materials::VendorNone)}));
+                r.selectMaterial(own.m_nMatID);
+                QVERIFY(!r.vendorResetPreview().value("available").toBool());
+            }
+            QVERIFY(r.exportUserMaterials());
+            QCOMPARE(namesIn(r.UserPath()), twins ? QStringList() : QStringList{QString(own.m_szName)});
+        }
+    }
+
     // Unsaved work outlives an end without Save or Discard (here: the library object destroyed):
-    // the next start offers it back; Discard keeps it once and leaves the saved library as it was.
+    // the next start offers it back, as Save would have written it, so that a vendor update since
+    // reaches what the user did not change; Discard keeps it once. A copy that is damaged, cut
+    // short or empty is kept aside and reported, the library left as saved. Nothing is brought up
+    // to date on the way (an acceleration below the floor stays as it was).
     void unsavedWorkSurvivesACrash_data()
     {
         QTest::addColumn<bool>("restore");
-        QTest::addColumn<bool>("damaged");
-        QTest::addRow("restored") << true << false;
-        QTest::addRow("discarded") << false << false;
-        QTest::addRow("damaged: kept aside and reported, the library as saved") << true << true;
+        QTest::addColumn<QByteArray>("damage"); // how the copy is damaged before the restore
+        QTest::addColumn<QString>("why");
+        QTest::addRow("restored") << true << QByteArray() << QString();
+        QTest::addRow("discarded") << false << QByteArray() << QString();
+        QTest::addRow("a line that is not a material") << true << QByteArray("junk") << "1 parts could not be read";
+        QTest::addRow("cut after its first line") << true << QByteArray("cut") << "it is incomplete";
+        QTest::addRow("empty") << true << QByteArray("empty") << "it is incomplete";
     }
     void unsavedWorkSurvivesACrash()
     {
         QFETCH(bool, restore);
-        QFETCH(bool, damaged);
+        QFETCH(QByteArray, damage);
+        QFETCH(QString, why);
         LibraryFixture fx;
-        fx.load({pla()});
+        CPrintMaterial slow = pla();
+        slow.m_lstSets.front().fAcc[0] = 800.0f;
+        QVERIFY(writeAll(fx.mats().UserPath(), hexLine(QByteArray::fromStdString(MaterialJsonText(slow)))));
+        CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}});
+        v1.m_nPrintTemp = 200;
+        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)});
         const QByteArray saved = readAll(fx.mats().UserPath());
         const QString recovery = fx.dataDir() + "/recovery.cvx";
         fx.mats().selectMaterial(7);
         fx.mats().selectPrinter(10102);
         fx.mats().setParameter(9, 223);
         fx.mats().addCopyMaterial(7);
+        fx.mats().removeMaterial(502);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recovery), 5000);
         fx.mats().Recovery().Flush();
+        const QList<QByteArray> lines = readAll(recovery).split('\n');
+        QCOMPARE(lines.size(), 4); // the user's two materials, what else the library knew, the line end
+        if (!damage.isEmpty())
+            QVERIFY(writeAll(recovery, damage == "junk" ? readAll(recovery) + hexLine("not a material")
+                                       : damage == "cut" ? lines[0] + '\n' : QByteArray()));
 
+        v1.m_nPrintTemp = 205; // the vendor's update, installed at the next start
         fx.restart();
+        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)}, "1.0.1\n");
         Materials &m = fx.mats();
-        m.importUserMaterials();
         QVERIFY(!m.recoveryTime().isEmpty());
+        m.selectMaterial(501);
         m.setParameter(0, 230); // nothing overwrites the copy before the answer
         QTest::qWait(RecoveryFile::kDelayMs + 200);
-        if (damaged) {
-            QVERIFY(writeAll(recovery, readAll(recovery) + hexLine("not a material")));
-            QVERIFY(m.restoreRecovery().startsWith("The recovery copy could not be read (1 parts"));
-            QCOMPARE(namesOf(m), QStringList({"PLA"}));
-            QCOMPARE(QDir(fx.dataDir()).entryList({"recovery.cvx*"}).join(' ').left(21),
-                     "recovery.cvx.damaged-");
+        const QStringList atStart = {"V1", "V2", "PLA"};
+        if (!why.isEmpty()) {
+            QCOMPARE(m.restoreRecovery().section(". It", 0, 0), "The recovery copy could not be read (" + why + ")");
+            QCOMPARE(namesOf(m), atStart);
+            QCOMPARE(QDir(fx.dataDir()).entryList({"recovery.cvx*"}).join(' ').left(21), "recovery.cvx.damaged-");
         } else if (restore) {
             QCOMPARE(m.restoreRecovery(), QString());
-            QCOMPARE(namesOf(m), QStringList({"PLA", "PLA_Copy1"}));
-            QCOMPARE(m.materialAt(0)->m_lstSets.front().nBasicTemp, 223);
+            QCOMPARE(namesOf(m), QStringList({"V1", "PLA", "PLA_Copy1"}));
+            QCOMPARE(m.materialAt(0)->m_nPrintTemp, 205);
+            QCOMPARE(m.materialAt(1)->m_lstSets.front().nBasicTemp, 223);
+            QCOMPARE(m.materialAt(1)->m_lstSets.front().fAcc[0], 800.0f);
             QVERIFY(m.isModified());
             QVERIFY(m.exportUserMaterials()); // a clean end
             QVERIFY(!QFile::exists(recovery));
+            QCOMPARE(namesIn(m.UserPath()), QStringList({"PLA", "PLA_Copy1"}));
         } else {
             m.discardRecovery();
-            QCOMPARE(namesOf(m), QStringList({"PLA"}));
+            QCOMPARE(namesOf(m), atStart);
             QVERIFY(QFile::exists(recovery + ".bak"));
             m.undo();
             m.endCleanly();

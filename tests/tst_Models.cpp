@@ -125,6 +125,22 @@ private slots:
         QCOMPARE(resets, QStringLiteral("05|1|2|3|4|"));
     }
 
+    // A row's key stays with its material through an ID change and its undo: what the drawer
+    // chose is what Export writes.
+    void materialKeysOutliveIDChanges()
+    {
+        MaterialModel model;
+        model.setMats(&mats());
+        m_fx->load({makeMaterial("PLA", "KestRona", 11), makeMaterial("ABS", "Tallow", 12)}, 12);
+        const QVariantList keys = {model.data(model.index(1), MaterialModel::EntryKeyRole)};
+        QCOMPARE(mats().materialIDsOf(keys), QVariantList({12}));
+        mats().modifyMatID(-700);
+        QCOMPARE(mats().materialIDsOf(keys), QVariantList({700}));
+        mats().undo();
+        QCOMPARE(QVariantList({model.data(model.index(1), MaterialModel::EntryKeyRole)}), keys);
+        QCOMPARE(mats().materialIDsOf(keys), QVariantList({12}));
+    }
+
     void searchFiltersByNameManufacturerOrId_data()
     {
         QTest::addColumn<QString>("text");

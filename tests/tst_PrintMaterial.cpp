@@ -304,6 +304,53 @@ private slots:
         QCOMPARE(id <= 8 ? ShownBasicValue(mat, id) : ShownPrintValue(set, id), shownBack);
     }
 
+    // A change by an amount or a percentage works on the stored value: +X then -X gives back the
+    // same bytes, a change of 0 is none, integer fields round to the nearest, and a limit holds a
+    // value only where the change crossed it.
+    void changeByStoredValue_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<double>("stored"); // as shown
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<bool>("percent");
+        QTest::addColumn<double>("result"); // as shown; the same as stored: nothing changed
+        QTest::addColumn<bool>("comesBack"); // minus the amount gives back the stored bytes
+        QTest::addRow("percent row +5 then -5") << 21 << 115.0 << 5.0 << false << 120.0 << true;
+        QTest::addRow("percent row with display offset +1 then -1") << 30 << 80.0 << 1.0 << false << 81.0 << true;
+        QTest::addRow("percent row +0") << 21 << 115.0 << 0.0 << false << 115.0 << false;
+        QTest::newRow("percent row +0 %") << 33 << 20.0 << 0.0 << true << 20.0 << false;
+        QTest::addRow("width +0.05 then -0.05") << 24 << 0.43 << 0.05 << false << 0.48 << true;
+        QTest::addRow("speed above the range, plus: stays") << 15 << 250.0 << 5.0 << false << 250.0 << false;
+        QTest::addRow("speed above the range, minus: moves down") << 15 << 250.0 << -5.0 << false << 245.0 << false;
+        QTest::addRow("speed crossing the top: held there") << 15 << 195.0 << 10.0 << false << 200.0 << false;
+        QTest::addRow("acceleration below the floor, minus: stays") << 18 << 800.0 << -100.0 << false << 800.0
+                                                                    << false;
+        QTest::newRow("integer -1 %: to the nearest, 212.85 is 213") << 9 << 215.0 << -1.0 << true << 213.0 << false;
+        QTest::newRow("integer -10 %: 29.7 is 30") << 9 << 33.0 << -10.0 << true << 30.0 << false;
+        QTest::addRow("integer +2.5: 17.5 is 18") << 12 << 15.0 << 2.5 << false << 18.0 << false;
+    }
+    void changeByStoredValue()
+    {
+        QFETCH(int, id);
+        QFETCH(double, stored);
+        QFETCH(double, amount);
+        QFETCH(bool, percent);
+        QFETCH(double, result);
+        QFETCH(bool, comesBack);
+        const ParamItem row = BuildParamCatalogue()[id];
+        PrintSetData set;
+        StorePrintValue(set, id, stored);
+        const PrintSetData before = set;
+        const bool changed = ChangePrintValueBy(set, id, amount, percent, row.minVal, row.maxVal);
+        QCOMPARE(changed, !(set == before));
+        QCOMPARE(RoundShownValue(ShownPrintValue(set, id)), result);
+        QCOMPARE(set == before, RoundShownValue(ShownPrintValue(before, id)) == result);
+        if (comesBack) {
+            QVERIFY(ChangePrintValueBy(set, id, -amount, percent, row.minVal, row.maxVal));
+            QVERIFY(set == before);
+        }
+    }
+
     void loadPrintRows_data()
     {
         QTest::addColumn<int>("sets");
@@ -312,7 +359,8 @@ private slots:
         QTest::addColumn<double>("speed");
         QTest::addColumn<int>("speedFlag");
         QTest::addRow("no set: no values") << 0 << 0.0f << true << -1e10 << 3;
-        QTest::addRow("40 and 40.0005 agree within 0.001") << 2 << 40.0005f << false << 40.0 << 1;
+        QTest::addRow("40 and 40.0004 are one value") << 2 << 40.0004f << false << 40.0 << 1;
+        QTest::addRow("40 and 40.001 are two, as the pages show them") << 2 << 40.001f << false << 40.0 << 0;
         QTest::addRow("40 and 40.01 disagree, the first value stays") << 2 << 40.01f << false << 40.0 << 0;
         QTest::addRow("locked and disagreeing keeps bit 1") << 2 << 39.0f << true << 40.0 << 2;
     }

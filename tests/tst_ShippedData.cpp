@@ -55,6 +55,34 @@ private slots:
         qInfo("%d vendor materials, %d print sets", int(ids.size()), sets);
     }
 
+    // Every value of the shipped library changed by a step and back is the same bytes again, and a
+    // change of 0 changes nothing: no edit leaves a vendor value changed that reads the same.
+    void everyShippedValueComesBack()
+    {
+        const QVector<ParamItem> rows = BuildParamCatalogue();
+        int checked = 0;
+        for (const QByteArray &line : readAll(sharePath("DB/vendor.cvx")).split('\n')) {
+            CPrintMaterial mat;
+            if (!DecodeMaterial(DecodeMaterialLine(line.toStdString()).c_str(), mat))
+                continue;
+            for (const PrintSetData &original : mat.m_lstSets) {
+                for (int id = kLastBasicParam + 1; id < kParamCount; ++id) {
+                    const ParamItem &row = rows[id];
+                    PrintSetData set = original;
+                    QVERIFY(!ChangePrintValueBy(set, id, 0.0, false, row.minVal, row.maxVal));
+                    QVERIFY(!ChangePrintValueBy(set, id, 0.0, true, row.minVal, row.maxVal));
+                    // Where the step up is not held at the top, the step down comes back exactly.
+                    if (!ChangePrintValueBy(set, id, row.editStep, false, row.minVal, 1e9))
+                        continue;
+                    QVERIFY(ChangePrintValueBy(set, id, -row.editStep, false, -1e9, row.maxVal));
+                    QVERIFY2(set == original, qPrintable(QStringLiteral("%1, row %2").arg(mat.m_szName).arg(id)));
+                    ++checked;
+                }
+            }
+        }
+        QVERIFY(checked > 1000);
+    }
+
     void languageFilesTranslateEveryText()
     {
         QStringList texts = {"Material ", "-3D Printer-", "-Nozzle-",  "-Layer Thick-",

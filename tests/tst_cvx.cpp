@@ -112,10 +112,11 @@ void TestCvx::commands_data()
          kReference + "\n\n" + R"({"b1":103,"b2":"ABS","b3":"K"})" + "\nPLA, 210\n", 1, ref,
          "line 3: refused: no \"group\"\nline 4: refused: not JSON\n"});
 
+    // Control characters in names escaped as the file writes them, so the output reads back.
     add("decode --readable names the values as the editor does",
         {{"decode", "--readable", "--compact", "-"},
-         hexLine(R"({"b1":7,"b2":"ABS","b3":"K","b4":240,"group":[]})"), 0,
-         R"x({"ID":7,"Name":"ABS","Manufacturer":"K","Password":"none","Print Temp (℃)":240,)x"
+         hexLine(R"({"b1":7,"b2":"A\tB\\S","b3":"K","b4":240,"group":[]})"), 0,
+         R"x({"ID":7,"Name":"A\tB\\S","Manufacturer":"K","Password":"none","Print Temp (℃)":240,)x"
          R"x("Platfrom Temp (℃)":50,"Fila Dia (mm)":1.7,"Fila Density (g/㎤)":1.05,)x"
          R"x("Shrink of X (%)":0,"Shrink of Y (%)":0,"Shrink of Z (%)":0,"Print sets":[]})x" "\n"});
     add("decode --compact gives the written text and reports refused lines",

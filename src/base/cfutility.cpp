@@ -245,6 +245,22 @@ QString ReadFileLen(const QString &fileName, qint64 maxLen)
     return text;
 }
 
+QString FillPlaceholders(const QString &format, const QStringList &args)
+{
+    QString text;
+    text.reserve(format.size());
+    for (int i = 0; i < format.size(); ++i) {
+        const int n = i + 1 < format.size() ? format[i + 1].digitValue() : -1;
+        if (format[i] == QLatin1Char('%') && n >= 1 && n <= args.size()) {
+            text += args[n - 1];
+            ++i;
+        } else {
+            text += format[i];
+        }
+    }
+    return text;
+}
+
 int CompareVersion(const QString &a, const QString &b)
 {
     if (a == b)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <functional>
@@ -87,6 +88,10 @@ std::string ErrorText(int error);
 // At most maxLen bytes of the file as UTF-8 text up to the first NUL; empty when unreadable.
 // Writes one console line with what it read.
 QString ReadFileLen(const QString &fileName, qint64 maxLen);
+
+// The format with %1 to %9 replaced by the arguments in one pass, so that an argument holding "%2"
+// stays as it is; a placeholder without its argument stays too.
+QString FillPlaceholders(const QString &format, const QStringList &args);
 
 // -2 equal texts; 1 a is newer; -1 b is newer (or a has no more parts); 0 not comparable.
 int CompareVersion(const QString &a, const QString &b);

@@ -24,30 +24,96 @@ std::string shownText(double value, const ParamItem &row)
     return unit.empty() ? text : text + " " + unit;
 }
 
-bool sameKey(const PrintSetData &a, const PrintSetData &b)
-{
-    return a.nPrinterType == b.nPrinterType && a.nQuality == b.nQuality && IsSameNozzle(a.fNozzleDia, b.fNozzleDia)
-           && IsSameLayer(a.fLayerThick, b.fLayerThick);
-}
-
 // The rows a value of a set shows in; row 29 shows the field of row 10 again.
 bool shownOnce(int id)
 {
     return IsBoundParam(id) && id != 29;
 }
 
-void compareSets(const PrintSetData &a, const PrintSetData &b, std::vector<ValueDifference> &out)
+// One difference found by the walk below, described only when someone asks.
+struct Found
 {
-    for (int id = kLastBasicParam + 1; id < kParamCount; ++id) {
-        if (!shownOnce(id))
-            continue;
-        const double va = ShownPrintValue(a, id);
-        const double vb = ShownPrintValue(b, id);
-        if (va != vb) {
-            const ParamItem &row = catalogue()[id];
-            out.push_back({DescribeSetKey(a), row.paramDesc.toStdString(), shownText(va, row), shownText(vb, row)});
+    enum Kind { Identity, Basic, SetValue, OnlyInA, OnlyInB };
+    explicit Found(Kind k) : kind(k) {}
+    Kind kind;
+    const char *name = nullptr; // of an identity value
+    std::string before, after;  // of an identity value
+    int row = -1;
+    const PrintSetData *a = nullptr;
+    const PrintSetData *b = nullptr;
+};
+
+// Walks every shown difference from a to b in the order DescribeValueDifferences lists them;
+// stops as soon as `found` returns false. True when nothing differs.
+template <typename SetsB, typename Found_>
+bool walkDifferences(const CPrintMaterial &a, const CPrintMaterial &bFields, const SetsB &bSets, bool compareID,
+                     Found_ &&found)
+{
+    bool alike = true;
+    const auto text = [&](const char *name, const std::string &before, const std::string &after) {
+        if (before == after)
+            return true;
+        alike = false;
+        Found identity(Found::Identity);
+        identity.name = name;
+        identity.before = before;
+        identity.after = after;
+        return found(identity);
+    };
+    if (compareID && !text("ID", std::to_string(a.m_nMatID), std::to_string(bFields.m_nMatID)))
+        return false;
+    if (!text("Name", a.m_szName, bFields.m_szName) || !text("Manufacturer", a.m_szManu, bFields.m_szManu)
+        || !text("Password", a.m_szPwMD5[0] ? "set" : "none", bFields.m_szPwMD5[0] ? "set" : "none"))
+        return false;
+    if (a.m_szPwMD5[0] && bFields.m_szPwMD5[0] && std::strcmp(a.m_szPwMD5, bFields.m_szPwMD5) != 0
+        && !text("Password", "set", "another"))
+        return false;
+    for (int id = 0; id <= kLastBasicParam; ++id) {
+        if (IsBoundParam(id) && !SameBasicValue(a, bFields, id)) {
+            alike = false;
+            Found basic(Found::Basic);
+            basic.row = id;
+            if (!found(basic))
+                return false;
         }
     }
+    std::vector<bool> matched(bSets.size(), false);
+    for (const PrintSetData &setA : a.m_lstSets) {
+        size_t j = 0;
+        auto itB = bSets.begin();
+        for (; itB != bSets.end() && (matched[j] || !SameSetKey(setA, *itB)); ++itB)
+            ++j;
+        Found at(Found::OnlyInA);
+        at.a = &setA;
+        if (itB == bSets.end()) {
+            alike = false;
+            if (!found(at))
+                return false;
+            continue;
+        }
+        matched[j] = true;
+        at.kind = Found::SetValue;
+        at.b = &*itB;
+        for (int id = kLastBasicParam + 1; id < kParamCount; ++id) {
+            if (shownOnce(id) && !SamePrintValue(setA, *itB, id)) {
+                alike = false;
+                at.row = id;
+                if (!found(at))
+                    return false;
+            }
+        }
+    }
+    size_t j = 0;
+    for (const PrintSetData &setB : bSets) {
+        if (!matched[j++]) {
+            alike = false;
+            Found only(Found::OnlyInB);
+            only.b = &setB;
+            if (!found(only))
+                return false;
+        }
+    }
+    return alike;
 }
 } // namespace
 
@@ -60,47 +126,47 @@ std::string DescribeSetKey(const PrintSetData &set)
     return buffer;
 }
 
-std::vector<ValueDifference> DescribeValueDifferences(const CPrintMaterial &a, const CPrintMaterial &b)
+std::vector<ValueDifference> DescribeValueDifferences(const CPrintMaterial &a, const CPrintMaterial &b,
+                                                      bool compareID)
 {
     std::vector<ValueDifference> out;
-    const auto text = [&out](const char *name, const std::string &before, const std::string &after) {
-        if (before != after)
-            out.push_back({std::string(), name, before, after});
-    };
-    text("ID", std::to_string(a.m_nMatID), std::to_string(b.m_nMatID));
-    text("Name", a.m_szName, b.m_szName);
-    text("Manufacturer", a.m_szManu, b.m_szManu);
-    text("Password", a.m_szPwMD5[0] ? "set" : "none", b.m_szPwMD5[0] ? "set" : "none");
-    if (a.m_szPwMD5[0] && b.m_szPwMD5[0] && std::strcmp(a.m_szPwMD5, b.m_szPwMD5) != 0)
-        out.push_back({std::string(), "Password", "set", "another"});
-    for (int id = 0; id <= kLastBasicParam; ++id) {
-        if (!IsBoundParam(id))
-            continue;
-        const double va = ShownBasicValue(a, id);
-        const double vb = ShownBasicValue(b, id);
-        if (va != vb)
-            out.push_back({std::string(), catalogue()[id].paramDesc.toStdString(), shownText(va, catalogue()[id]),
-                           shownText(vb, catalogue()[id])});
-    }
-    std::vector<bool> matched(b.m_lstSets.size(), false);
-    for (const PrintSetData &setA : a.m_lstSets) {
-        size_t j = 0;
-        auto itB = b.m_lstSets.begin();
-        for (; itB != b.m_lstSets.end() && (matched[j] || !sameKey(setA, *itB)); ++itB)
-            ++j;
-        if (itB == b.m_lstSets.end()) {
-            out.push_back({DescribeSetKey(setA), "print set", "present", std::string()});
-            continue;
+    walkDifferences(a, b, b.m_lstSets, compareID, [&out, &a, &b](const Found &f) {
+        switch (f.kind) {
+        case Found::Identity:
+            out.push_back({std::string(), f.name, f.before, f.after});
+            break;
+        case Found::Basic: {
+            const ParamItem &row = catalogue()[f.row];
+            out.push_back({std::string(), row.paramDesc.toStdString(), shownText(ShownBasicValue(a, f.row), row),
+                           shownText(ShownBasicValue(b, f.row), row)});
+            break;
         }
-        matched[j] = true;
-        compareSets(setA, *itB, out);
-    }
-    size_t j = 0;
-    for (const PrintSetData &setB : b.m_lstSets) {
-        if (!matched[j++])
-            out.push_back({DescribeSetKey(setB), "print set", std::string(), "present"});
-    }
+        case Found::SetValue: {
+            const ParamItem &row = catalogue()[f.row];
+            out.push_back({DescribeSetKey(*f.a), row.paramDesc.toStdString(), shownText(ShownPrintValue(*f.a, f.row), row),
+                           shownText(ShownPrintValue(*f.b, f.row), row)});
+            break;
+        }
+        case Found::OnlyInA:
+            out.push_back({DescribeSetKey(*f.a), "print set", "present", std::string()});
+            break;
+        case Found::OnlyInB:
+            out.push_back({DescribeSetKey(*f.b), "print set", std::string(), "present"});
+            break;
+        }
+        return true;
+    });
     return out;
+}
+
+bool ShowAlike(const CPrintMaterial &a, const CPrintMaterial &b, bool compareID)
+{
+    return walkDifferences(a, b, b.m_lstSets, compareID, [](const Found &) { return false; });
+}
+
+bool ShowAlike(const CPrintMaterial &a, const FlatMaterial &b, bool compareID)
+{
+    return walkDifferences(a, b.fields, b.sets, compareID, [](const Found &) { return false; });
 }
 
 std::string FormatDifference(const ValueDifference &d)
@@ -114,14 +180,7 @@ std::string FormatDifference(const ValueDifference &d)
 namespace {
 void jsonString(std::string &out, const std::string &text)
 {
-    out += '"';
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        if (static_cast<unsigned char>(c) >= 0x20)
-            out += c;
-    }
-    out += '"';
+    AppendJsonText(out, text.c_str());
 }
 
 void member(std::string &out, const std::string &name, const std::string &value, bool quoted)

@@ -4,6 +4,7 @@
 #include <vector>
 
 class CPrintMaterial;
+struct FlatMaterial;
 struct PrintSetData;
 
 // One value that differs between two records of a material, by the name the editor shows for it
@@ -18,8 +19,15 @@ struct ValueDifference
 
 // Every value that the editor shows and that differs from a to b: identity and basic
 // information, then the print sets matched by key (printer, nozzle, layer, quality), sets only
-// in a as removed and only in b as added. Derived values that nobody edits are left out.
-std::vector<ValueDifference> DescribeValueDifferences(const CPrintMaterial &a, const CPrintMaterial &b);
+// in a as removed and only in b as added. Derived values that nobody edits are left out; values
+// are compared as the pages show them (SameShownValue). Without compareID the IDs are not compared.
+std::vector<ValueDifference> DescribeValueDifferences(const CPrintMaterial &a, const CPrintMaterial &b,
+                                                      bool compareID = true);
+
+// Whether DescribeValueDifferences would find nothing, without describing anything. The one test
+// of "the same material" for the vendor marks, the drawer, Save and the import preview.
+bool ShowAlike(const CPrintMaterial &a, const CPrintMaterial &b, bool compareID = true);
+bool ShowAlike(const CPrintMaterial &a, const FlatMaterial &b, bool compareID = true);
 
 // "printer 10102 (Orvik Solo), nozzle 0.40, layer 0.20, quality 1 (Fine)".
 std::string DescribeSetKey(const PrintSetData &set);

@@ -1,6 +1,7 @@
 #include "MaterialFileWriter.h"
 
 #include "MaterialFormat.h"
+#include "base/cfutility.h"
 
 #include <QFileInfo>
 
@@ -43,6 +44,11 @@ bool MaterialFileWriter::Open()
 bool MaterialFileWriter::Write(CPrintMaterial &mat)
 {
     return WriteRaw(EncodeMaterialLine(mat));
+}
+
+bool MaterialFileWriter::WriteAsIs(const CPrintMaterial &mat)
+{
+    return WriteRaw(StringToHex(MaterialJsonText(mat)) + '\n');
 }
 
 bool MaterialFileWriter::WriteRaw(const std::string &bytes)

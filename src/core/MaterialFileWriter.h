@@ -20,6 +20,8 @@ public:
     bool Open();
     // Appends the record's line (its derived fields are brought up to date).
     bool Write(CPrintMaterial &mat);
+    // Appends the record's line as the record stands, derived fields and all.
+    bool WriteAsIs(const CPrintMaterial &mat);
     bool WriteRaw(const std::string &bytes);
     // Replaces the target with what was written; false leaves the target untouched.
     bool Commit();

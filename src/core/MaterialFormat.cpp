@@ -176,6 +176,35 @@ void readField(Kind kind, const cJSON *item, void *field, size_t textSize)
     }
 }
 
+} // namespace
+
+void AppendJsonText(std::string &out, const char *text)
+{
+    out += '"';
+    for (const char *c = text; *c; ++c) {
+        const unsigned char byte = static_cast<unsigned char>(*c);
+        switch (byte) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (byte < 0x20) {
+                char escape[8];
+                std::snprintf(escape, sizeof(escape), "\\u%04x", byte);
+                out += escape;
+            } else {
+                out += char(byte);
+            }
+        }
+    }
+    out += '"';
+}
+
+namespace {
 // Appends the JSON text of one field as cJSON prints it unformatted, with exact numbers.
 class JsonWriter
 {
@@ -194,32 +223,7 @@ public:
         m_out.append(buffer, std::to_chars(buffer, buffer + sizeof(buffer), value).ptr);
     }
     void number(float value) { AppendJsonNumber(m_out, double(value)); }
-    // Quote, backslash and control characters escaped; bytes from 0x80 written unchanged.
-    void text(const char *value)
-    {
-        m_out += '"';
-        for (const char *c = value; *c; ++c) {
-            const unsigned char byte = static_cast<unsigned char>(*c);
-            switch (byte) {
-            case '"': m_out += "\\\""; break;
-            case '\\': m_out += "\\\\"; break;
-            case '\b': m_out += "\\b"; break;
-            case '\f': m_out += "\\f"; break;
-            case '\n': m_out += "\\n"; break;
-            case '\r': m_out += "\\r"; break;
-            case '\t': m_out += "\\t"; break;
-            default:
-                if (byte < 0x20) {
-                    char escape[8];
-                    std::snprintf(escape, sizeof(escape), "\\u%04x", byte);
-                    m_out += escape;
-                } else {
-                    m_out += char(byte);
-                }
-            }
-        }
-        m_out += '"';
-    }
+    void text(const char *value) { AppendJsonText(m_out, value); }
     void field(Kind kind, void *field)
     {
         switch (kind) {

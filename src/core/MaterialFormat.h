@@ -47,6 +47,10 @@ struct MaterialDecodeReport
 std::string FormatJsonNumber(double value);
 void AppendJsonNumber(std::string &out, double value);
 
+// A text as a JSON string, as the file writes names: quote, backslash and control characters
+// escaped, bytes from 0x80 written unchanged.
+void AppendJsonText(std::string &out, const char *text);
+
 // The record's compact JSON text with its derived fields as they stand (ToJson updates them
 // first): members in the file's order, no whitespace, strings escaped as JSON requires.
 std::string MaterialJsonText(const CPrintMaterial &mat);

@@ -2,6 +2,8 @@
 
 #include "PrintMaterial.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -42,9 +44,10 @@ QVector<ParamItem> BuildParamCatalogue()
         {5, 40, "Contour Speed", "mm/s", 0, 200, 100, 1, 20, 20},
         {5, 50, "Infill Speed", "mm/s", 0, 200, 100, 1, 20, 20},
         {5, 60, "Support Speed", "mm/s", 0, 200, 100, 1, 20, 20},
-        {6, 1000, "Contour Acc", "mm/s²", 0, 3000, 2000, 100, 250, 500},
-        {6, 1200, "Infill Acc", "mm/s²", 0, 3000, 2000, 100, 250, 500},
-        {6, 1500, "Support Acc", "mm/s²", 0, 3000, 2000, 100, 250, 500},
+        // Save raises lower accelerations to the floor: the dialogs start there.
+        {6, 1000, "Contour Acc", "mm/s²", kAccelerationFloor, 3000, 2000, 100, 250, 500},
+        {6, 1200, "Infill Acc", "mm/s²", kAccelerationFloor, 3000, 2000, 100, 250, 500},
+        {6, 1500, "Support Acc", "mm/s²", kAccelerationFloor, 3000, 2000, 100, 250, 500},
         {1, 100, "Contour Extrude", "%", 50, 200, 120, 1, 1, 10},
         {1, 105, "Infill Extrude", "%", 50, 200, 120, 1, 1, 10},
         {1, 90, "Support Extrude", "%", 50, 200, 120, 1, 1, 10},
@@ -193,6 +196,55 @@ const Binding *bindingOf(int id)
 {
     return id >= 0 && id < kParamCount ? &kBindings[id] : nullptr;
 }
+
+// The float as the shortest decimal that reads back as it, in double precision.
+double shortestDecimal(float value)
+{
+    char buffer[32];
+    const auto printed = std::to_chars(buffer, buffer + sizeof(buffer), value);
+    double decimal = double(value);
+    std::from_chars(buffer, printed.ptr, decimal);
+    return decimal;
+}
+
+// The new value, held at a limit only where the move from the old one crossed it.
+double limitMove(double from, double to, double min, double max)
+{
+    if (to > from && to > max)
+        return std::max(from, max);
+    if (to < from && to < min)
+        return std::min(from, min);
+    return to;
+}
+
+bool changeBy(Conv conv, void *field, double amount, bool percent, double min, double max)
+{
+    if (amount == 0.0 || !std::isfinite(amount))
+        return false;
+    const double factor = 1.0 + amount / 100.0;
+    if (conv == Conv::Int) {
+        int32_t &stored = *static_cast<int32_t *>(field);
+        const double old = double(stored);
+        const double moved = limitMove(old, percent ? old * factor : old + amount, min, max);
+        const int32_t next = ToInt32Saturated(std::round(moved));
+        if (next == stored)
+            return false;
+        stored = next;
+        return true;
+    }
+    if (conv == Conv::None)
+        return false;
+    float &stored = *static_cast<float *>(field);
+    // Percentage fields hold a fraction, shown a hundredfold.
+    const double scale = conv == Conv::Float ? 1.0 : 100.0;
+    const double old = shortestDecimal(stored) * scale;
+    const double next = limitMove(old, percent ? old * factor : old + amount, min, max);
+    const float result = float(next / scale);
+    if (next == old || std::memcmp(&result, &stored, sizeof(float)) == 0)
+        return false;
+    stored = result;
+    return true;
+}
 } // namespace
 
 double RoundShownValue(double value)
@@ -237,6 +289,28 @@ void StorePrintValue(PrintSetData &set, int id, double value)
     const Binding *b = bindingOf(id);
     if (b && b->set)
         storeInto(b->conv, b->set(set), value);
+}
+
+bool ChangeBasicValueBy(CPrintMaterial &mat, int id, double amount, bool percent, double min, double max)
+{
+    const Binding *b = bindingOf(id);
+    return b && b->record && changeBy(b->conv, b->record(mat), amount, percent, min, max);
+}
+
+bool ChangePrintValueBy(PrintSetData &set, int id, double amount, bool percent, double min, double max)
+{
+    const Binding *b = bindingOf(id);
+    return b && b->set && changeBy(b->conv, b->set(set), amount, percent, min, max);
+}
+
+bool SameBasicValue(const CPrintMaterial &a, const CPrintMaterial &b, int id)
+{
+    return SameShownValue(ShownBasicValue(a, id), ShownBasicValue(b, id));
+}
+
+bool SamePrintValue(const PrintSetData &a, const PrintSetData &b, int id)
+{
+    return SameShownValue(ShownPrintValue(a, id), ShownPrintValue(b, id));
 }
 
 // Every bound field is four bytes.
@@ -287,7 +361,7 @@ void LoadPrintRows(QVector<ParamItem> &rows, const std::vector<PrintSetData *> &
             if (row.paramVal < -100000.0) {
                 row.paramVal = v;
                 row.paramFlag |= ParamItem::CommonValue;
-            } else if (std::fabs(row.paramVal - v) > 0.001) {
+            } else if (!SameShownValue(row.paramVal, v)) {
                 row.paramFlag &= ~ParamItem::CommonValue;
             }
         }

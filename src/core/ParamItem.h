@@ -40,6 +40,15 @@ constexpr int kLastBasicParam = 8;
 // A print row holding this (or anything below -100000) shows no value.
 constexpr double kNoValue = -1e10;
 
+// Two values of a row are one value when their shown values differ by less than this: the pages
+// show three decimals, so values that read alike there are never told apart anywhere else (the
+// vendor marks, the drawer's mark, Save, the differences of an import or of corvane-cvx diff).
+constexpr double kSameValueTolerance = 0.0005;
+inline bool SameShownValue(double a, double b)
+{
+    return !(a - b >= kSameValueTolerance || b - a >= kSameValueTolerance);
+}
+
 // The 45 catalogue rows, IDs 0 to 44 equal to their index.
 QVector<ParamItem> BuildParamCatalogue();
 
@@ -56,6 +65,20 @@ double ShownPrintValue(const PrintSetData &set, int id);
 // Converts the shown value and stores it in the bound field; unbound IDs change nothing.
 void StoreBasicValue(CPrintMaterial &mat, int id, double value);
 void StorePrintValue(PrintSetData &set, int id, double value);
+
+// Changes the stored field of a bound row by an amount in the row's shown unit, or by a percentage
+// of its value, and says whether it changed. The arithmetic works on the stored value as its
+// shortest decimal (a float 1.15 is 1.15, not 1.149999976), so that +X then -X gives back the same
+// bytes; a percentage field changes its fraction by amount / 100. Integer fields round to the
+// nearest whole number. A result beyond min or max is held there only when the change itself
+// crossed it: a value already outside the range never moves against the change. A change of 0
+// changes nothing.
+bool ChangeBasicValueBy(CPrintMaterial &mat, int id, double amount, bool percent, double min, double max);
+bool ChangePrintValueBy(PrintSetData &set, int id, double amount, bool percent, double min, double max);
+
+// Whether the stored fields bound to the row hold one value (within kSameValueTolerance, as shown).
+bool SameBasicValue(const CPrintMaterial &a, const CPrintMaterial &b, int id);
+bool SamePrintValue(const PrintSetData &a, const PrintSetData &b, int id);
 
 // Copies the stored field bound to the row from one record or set to another, bit for bit.
 void CopyBasicValue(CPrintMaterial &to, const CPrintMaterial &from, int id);

@@ -23,6 +23,12 @@ bool IsSameLayer(float a, float b)
     return double(std::fabs(a - b)) < 0.001;
 }
 
+bool SameSetKey(const PrintSetData &a, const PrintSetData &b)
+{
+    return a.nPrinterType == b.nPrinterType && a.nQuality == b.nQuality && IsSameNozzle(a.fNozzleDia, b.fNozzleDia)
+           && IsSameLayer(a.fLayerThick, b.fLayerThick);
+}
+
 bool LessPrintSet(const PrintSetData &a, const PrintSetData &b)
 {
     if (a.nPrinterType != b.nPrinterType)
@@ -347,8 +353,8 @@ int CPrintMaterial::UpdateDerived()
         s.fP24 = float(double(s.fNozzleDia) * 1.2 + 0.15);
         s.fP25 = s.fP23 * s.fP24 * 7.0f;
         for (float &acc : s.fAcc) {
-            if (!(acc > 1000.0f))
-                acc = 1000.0f;
+            if (!(acc > kAccelerationFloor))
+                acc = kAccelerationFloor;
         }
     }
     return 1;

@@ -47,9 +47,14 @@ struct PrintSetData
 };
 static_assert(sizeof(PrintSetData) == 38 * 4, "a print set is 38 four-byte fields");
 
+// Save brings every acceleration up to at least this (mm/s²): the printers take nothing lower.
+constexpr float kAccelerationFloor = 1000.0f;
+
 // Key tolerances: nozzles are the same within 0.01, layer thicknesses within 0.001.
 bool IsSameNozzle(float a, float b);
 bool IsSameLayer(float a, float b);
+// Whether two print sets have one key: printer, quality, and nozzle and layer within the tolerances.
+bool SameSetKey(const PrintSetData &a, const PrintSetData &b);
 // The order of print sets in a material: type, nozzle, layer (with tolerances), then quality.
 bool LessPrintSet(const PrintSetData &a, const PrintSetData &b);
 

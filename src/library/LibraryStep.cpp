@@ -2,6 +2,7 @@
 
 #include "Materials.h"
 #include "base/TLanguage.h"
+#include "base/cfutility.h"
 
 namespace {
 size_t entryBytes(const std::optional<MaterialEntry> &entry)
@@ -15,10 +16,10 @@ size_t entryBytes(const std::optional<MaterialEntry> &entry)
 
 QString StepText::Text() const
 {
-    QString text = LangTr(format);
+    QStringList filled;
     for (int i = 0; i < args.size(); ++i)
-        text = text.arg((translatedArgs >> i) & 1u ? LangTrans::Instance()->Translate(args[i]) : args[i]);
-    return text;
+        filled << ((translatedArgs >> i) & 1u ? LangTrans::Instance()->Translate(args[i]) : args[i]);
+    return FillPlaceholders(LangTr(format), filled);
 }
 
 LibraryStep::LibraryStep(Materials &library, std::vector<EntryChange> changes, const Selection &before,

@@ -16,6 +16,15 @@ struct MaterialEntry
 {
     int bVendor = 0;
     CPrintMaterial mat;
+    // The vendor material this one stands for (its position in the vendor reference), or -1 for
+    // the user's own. Decided when the libraries load and kept through every change, so that a
+    // rename or a new ID never makes it another material's.
+    int vendorRef = -1;
+    // The ID the load gave a vendor material whose own ID another material holds (0: none): it
+    // is no change of the user's.
+    int32_t loadID = 0;
+    // Stays with the material through ID changes, undo and redo (the drawer's chosen rows).
+    quint64 key = 0;
 };
 
 // The selection: material, printer, nozzle, layer and quality (the "none" values as the library

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <set>
+
 Materials::Materials(QObject *parent) : QObject(parent)
 {
     m_items = BuildParamCatalogue();
@@ -20,13 +22,8 @@ Materials::Materials(QObject *parent) : QObject(parent)
     const QString dataPath = LangTrans::Instance()->GetGroupAppDataPath();
     CVLOG << "data path of Brevisto: " << dataPath;
     m_strDataPath = dataPath;
-    m_recovery = std::make_unique<RecoveryFile>(m_strDataPath + QStringLiteral("/recovery.cvx"), [this]() {
-        std::vector<FlatMaterial> records;
-        records.reserve(m_Materials.size());
-        for (const auto &entry : m_Materials)
-            records.push_back(FlatMaterial::From(entry->mat));
-        return records;
-    });
+    m_recovery = std::make_unique<RecoveryFile>(m_strDataPath + QStringLiteral("/recovery.cvx"),
+                                                [this]() { return RecoveryContentNow(); });
     m_bRecoveryPending = QFile::exists(m_recovery->Path());
     m_recovery->SetPaused(m_bRecoveryPending);
 }
@@ -138,7 +135,34 @@ QVariantMap Materials::lastImportReport() const
             {QStringLiteral("kept"), m_lastImport.kept},
             {QStringLiteral("refusedSets"), m_lastImport.refusedSets},
             {QStringLiteral("missing"), m_lastImport.missing},
-            {QStringLiteral("readError"), m_lastImport.readError}};
+            {QStringLiteral("readError"), m_lastImport.readError},
+            {QStringLiteral("renamedNames"), m_lastImport.renamedNames},
+            {QStringLiteral("renumberedNames"), m_lastImport.renumberedNames}};
+}
+
+QVariantList Materials::materialIDsOf(QVariantList keys) const
+{
+    std::set<quint64> wanted;
+    for (const QVariant &key : keys)
+        wanted.insert(key.toULongLong());
+    QVariantList ids;
+    for (const auto &entry : m_Materials) {
+        if (wanted.count(entry->key))
+            ids << entry->mat.m_nMatID;
+    }
+    return ids;
+}
+
+quint64 Materials::EntryKey(int row) const
+{
+    return row >= 0 && row < int(m_Materials.size()) ? m_Materials[size_t(row)]->key : 0;
+}
+
+std::unique_ptr<MaterialEntry> Materials::NewEntry()
+{
+    auto entry = std::make_unique<MaterialEntry>();
+    entry->key = m_nextKey++;
+    return entry;
 }
 
 void Materials::SetUserLibraryReadError(const QString &reason)

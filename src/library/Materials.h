@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditorData.h"
 #include "LibraryStep.h"
 #include "RecoveryFile.h"
 #include "core/MaterialDiff.h"
@@ -13,6 +14,7 @@
 #include <QVariantMap>
 #include <QVector>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -163,6 +165,9 @@ public slots:
     // own value, each clamped to the row's range and stored as the field stores it; one step.
     void changeParameterBy(int nID, double amount, bool percent);
     int setMatNameAndManu(QString name, QString manu, QString pwMD5);
+    // Opens the current material for changes once its password is proved (any digest for one
+    // without a password): 0, -1 without a current material, -2 for a wrong password. No step.
+    int unlockMaterial(QString pwMD5);
     // Changes the current material's password, or removes it (an empty new digest), once the old
     // one is proved: 0, -1 without a current material or password, -2 for a wrong old password.
     int changePassword(QString oldMD5, QString newMD5);
@@ -191,13 +196,17 @@ public slots:
     // Puts the vendor's value of the row back into the current material (into every selected set
     // that the vendor has); one step.
     void resetValueToVendor(int nID);
-    // What resetting the whole material would change: {available, values, sets}.
+    // What resetting the whole material would change: {available, values, sets, nameTakenBy (the
+    // material that has the vendor's name now, renamed to renamedTo with the reset), refusal}.
     QVariantMap vendorResetPreview() const;
     // Makes the current material the vendor's again (values and print sets); one step.
     bool resetMaterialToVendor();
     // Vendor materials that the library no longer has, and bringing them back (one step).
     int removedVendorCount() const;
     int bringBackRemovedVendor();
+    // What bringing them back does: {count, renames (materials renamed out of the vendor names'
+    // way), blocked (locked materials in the way; those vendor materials stay removed)}.
+    QVariantMap bringBackPreview() const;
 
 public:
     // For the scene's messages: where "Save" writes, and why the last export failed ("" after a
@@ -220,6 +229,12 @@ public:
     // "skip", "take" (theirs replaces mine), "keep" (mine stays) or "both" (theirs beside mine
     // under a new name and ID); missing entries take the default (add, skip, both). One step.
     Q_INVOKABLE bool applyImport(QVariantList choices);
+    // The IDs the materials with these keys (the model's entryKey role) have now, in library order;
+    // keys of materials that are gone are left out.
+    Q_INVOKABLE QVariantList materialIDsOf(QVariantList keys) const;
+    // What the last copy of print sets did: {added, target (what they were copied to), refused: the
+    // sets that could not be made, each "<key>: <why>"}.
+    Q_INVOKABLE QVariantMap lastCopyReport() const { return m_lastCopy; }
     // Why writing this value to curMatID would change nothing (locked, held by another material,
     // not of the form an ID is entered in); empty when it would be taken.
     Q_INVOKABLE QString matIDRefusal(int nID) const;
@@ -246,6 +261,8 @@ public:
     // For the steps: puts their entries back as they were before (undo) or after them.
     void ApplyStep(const LibraryStep &step, bool undo);
     RecoveryFile &Recovery() { return *m_recovery; }
+    // What the recovery copy is to hold now.
+    RecoveryContent RecoveryContentNow() const;
 
     // How a row of the pages compares with the vendor's: whether it differs in the material or in
     // one of the selected sets that the vendor has, and the vendor's values there.
@@ -262,6 +279,8 @@ public:
     // How a material of the list stands to the vendor library.
     enum VendorStanding { VendorSame = 0, VendorChanged = 1, VendorNone = 2 };
     int VendorState(int row) const;
+    // The key that stays with the material in this row (see MaterialEntry), or 0.
+    quint64 EntryKey(int row) const;
     QVariantMap setMap() const;
     // The installed vendor library, read once at start; never edited or saved.
     void SetVendorReference(std::vector<FlatMaterial> reference);
@@ -285,7 +304,10 @@ private:
     Level SelectionLevel() const;
 
     CPrintMaterial *CurrentRecord();
+    MaterialEntry *CurrentEntry();
     MaterialEntry *FindEntry(int nID);
+    // A new entry with a key of its own.
+    std::unique_ptr<MaterialEntry> NewEntry();
     const MaterialEntry *FindByName(const std::string &name, const std::string &manu,
                                     const CPrintMaterial *excluded) const;
     // Makes the material current, locked when it has a password (unless it is to stay unlocked).
@@ -325,14 +347,32 @@ private:
     // The step for an edit of the entry at the position, from "before" to what it holds now.
     void RecordEdit(size_t position, MaterialEntry before, const Selection &selection, StepPage page, StepText text);
     const LibraryStep *StepAt(int index) const;
-    const FlatMaterial *VendorCounterpart(const CPrintMaterial &mat) const;
-    static bool SameAsVendor(const CPrintMaterial &mat, const FlatMaterial &vendor);
-    CPrintMaterial VendorVersionOf(const CPrintMaterial &mat, const FlatMaterial &vendor) const;
+    const FlatMaterial *VendorCounterpart(const MaterialEntry &entry) const;
+    // Position in the vendor reference of the material with this ID, name and manufacturer, or -1.
+    long VendorIndexOf(const MaterialKey &key) const;
+    bool SameAsVendor(const MaterialEntry &entry) const;
+    // VendorSame, VendorChanged or VendorNone, remembered until the entry changes.
+    int StandingOf(const MaterialEntry &entry) const;
+    CPrintMaterial VendorVersionOf(const MaterialEntry &entry) const;
+    // Position of the material (but the excepted entry) with the record's name and manufacturer, or -1.
+    long NameHolder(const CPrintMaterial &mat, const MaterialEntry *except) const;
+    static QString DescribeEntry(const CPrintMaterial &mat);
+    void RenameOutOfTheWay(size_t position, std::vector<EntryChange> &changes);
     // Positions in the vendor reference of the vendor materials without a counterpart in the library.
     std::vector<size_t> RemovedVendorMaterials() const;
     QString RemovedVendorPath() const;
+    QByteArray RemovedVendorText() const;
     bool WriteRemovedVendor();
+    // Which vendor materials a removed-vendor list names, by position in the vendor reference.
+    std::vector<bool> RemovedVendorOf(const QByteArray &text) const;
+    // Takes the entries standing for those out of the library; returns how many.
+    size_t LeaveOutRemovedVendor(const std::vector<bool> &removed);
     void ApplyRemovedVendor();
+    QString EditorDataPath() const;
+    // The editor's data for the materials that Save writes (the user's own, the changed ones).
+    EditorData CurrentEditorData() const;
+    // Whether Save writes the entry: the user's own, or changed from the vendor's.
+    bool IsUsers(const MaterialEntry &entry) const;
     // What the drawer knows of a material's standing goes stale when it changes (or an entry at
     // its address goes); all of it with a load, a save or a restore.
     void ForgetVendorStates() { m_vendorStates.clear(); }
@@ -343,8 +383,21 @@ private:
     bool IsUserLibrary(const QString &path) const;
     // The accepted materials of a file, with what was skipped in the import report.
     std::vector<CPrintMaterial> ReadRecords(const QString &path);
-    // Merges materials read from the file into the library: by name and manufacturer, else by ID.
-    void MergeRecords(std::vector<CPrintMaterial> records, const QString &path, bool bVendor, bool asStep);
+    // Where a material read from a file goes: matched by name and manufacturer, else by ID (an
+    // import, or a library the editor knows nothing more of); added as the user's own; or into the
+    // entry at the position, which stands for a vendor material. A vendorRef of 0 or more links the
+    // resulting entry to that vendor material.
+    struct Placement
+    {
+        enum Kind { Match, Own, Into, Skip } kind = Match;
+        size_t position = 0;
+        int vendorRef = -1;
+    };
+    // Merges materials read from the file into the library, each as placed (all matched without).
+    void MergeRecords(std::vector<CPrintMaterial> records, const QString &path, bool bVendor, bool asStep,
+                      const std::vector<Placement> *placements = nullptr);
+    // Where the user library's materials go, from what the editor's data says of them.
+    std::vector<Placement> PlaceUserRecords(std::vector<CPrintMaterial> &records, const EditorData &data);
     void SetUserLibraryReadError(const QString &reason);
 
     QVector<ParamItem> m_items;
@@ -370,8 +423,13 @@ private:
     bool m_bModifiedShown = false;
     std::unique_ptr<RecoveryFile> m_recovery;
     std::vector<FlatMaterial> m_vendor;
-    std::unordered_map<int32_t, size_t> m_vendorByID;
-    std::unordered_map<std::string, size_t> m_vendorByName;
+    std::map<MaterialKey, size_t> m_vendorByKey;
+    quint64 m_nextKey = 1;
+    QVariantMap m_lastCopy;
+    // The user library's materials as last loaded or saved, and the entries changed since: a
+    // change on disk is merged without undoing either side.
+    std::set<MaterialKey> m_savedUserKeys;
+    std::set<quint64> m_dirtyKeys;
     std::vector<VendorMark> m_vendorMarks;
     mutable std::unordered_map<const MaterialEntry *, int> m_vendorStates;
     // A copy from an earlier run waits for the user's answer; nothing overwrites or removes it.
@@ -390,6 +448,8 @@ private:
         int skipped = 0;
         int renamed = 0;
         int kept = 0; // left as the library had them, by the user's choice or as the same
+        QStringList renamedNames;    // "old → new" of each material renamed
+        QStringList renumberedNames; // "name: old → new ID" of each material renumbered
         int refusedSets = 0;
         bool missing = false;
         QString readError;

@@ -258,6 +258,7 @@ QString Materials::availNewSet()
 
 int Materials::copyCurSets(int index)
 {
+    m_lastCopy.clear();
     CPrintMaterial *mat = CurrentRecord();
     if (index < 0 || !mat || m_bMatLocked)
         return 0;
@@ -286,20 +287,21 @@ int Materials::copyCurSets(int index)
     long position = -1;
     std::optional<MaterialEntry> before = CurrentEntryCopy(&position);
     const Selection selection = CurrentSelection();
-    StepText text{"copy %1 print sets to %2", {QString::number(m_CurSets.size())}};
+    QString target;
+    unsigned translated = 0;
     switch (level) {
     case Level::Quality:
-        text.args << QString::fromStdString(GetQualityName(m_UnusedQuality[i]));
-        text.translatedArgs = 2u;
+        target = QString::fromStdString(GetQualityName(m_UnusedQuality[i]));
+        translated = 2u;
         break;
     case Level::Layer:
-        text.args << QStringLiteral("%1 mm").arg(m_UnusedLayerThick[i], 0, 'f', 2);
+        target = QStringLiteral("%1 mm").arg(m_UnusedLayerThick[i], 0, 'f', 2);
         break;
     case Level::Nozzle:
-        text.args << QStringLiteral("%1 mm").arg(m_UnusedNozzle[i], 0, 'f', 2);
+        target = QStringLiteral("%1 mm").arg(m_UnusedNozzle[i], 0, 'f', 2);
         break;
     case Level::Printer:
-        text.args << QString::fromStdString(GetPrinterName(m_UnusedPrinterType[i]));
+        target = QString::fromStdString(GetPrinterName(m_UnusedPrinterType[i]));
         break;
     }
 
@@ -308,6 +310,7 @@ int Materials::copyCurSets(int index)
     for (const PrintSetData *set : m_CurSets)
         copies.push_back(*set);
     int added = 0;
+    QStringList refused; // what the printer's catalogue does not offer, each with its reason
     for (PrintSetData &copy : copies) {
         switch (level) {
         case Level::Quality:
@@ -323,9 +326,28 @@ int Materials::copyCurSets(int index)
             copy.nPrinterType = m_UnusedPrinterType[i];
             break;
         }
+        const SetValidity validity = CPrintMaterial::CheckSet(copy);
+        if (validity != SetValidity::Valid) {
+            refused << (validity == SetValidity::LayerNotOffered
+                            ? LangTr("layer %1 mm: not offered for nozzle %2 mm of %3")
+                                  .arg(QString::number(double(copy.fLayerThick), 'f', 2),
+                                       QString::number(double(copy.fNozzleDia), 'f', 2),
+                                       QString::fromStdString(GetPrinterName(copy.nPrinterType)))
+                            : LangTr("nozzle %1 mm: not offered for %2")
+                                  .arg(QString::number(double(copy.fNozzleDia), 'f', 2),
+                                       QString::fromStdString(GetPrinterName(copy.nPrinterType))));
+            continue;
+        }
         if (mat->AddOrReplaceSet(copy, mat->m_szPwMD5) == 1)
             ++added;
     }
+    refused.removeDuplicates();
+    m_lastCopy = {{QStringLiteral("added"), added},
+                  {QStringLiteral("target"), translated ? LangTrans::Instance()->Translate(target) : target},
+                  {QStringLiteral("refused"), refused},
+                  {QStringLiteral("refusedSets"), int(copies.size()) - added}};
+    CVLOG << "Copy " << copies.size() << " print sets to " << target << ": " << added << " made";
+    StepText text{"copy %1 print sets to %2", {QString::number(added), target}, translated};
 
     switch (level) {
     case Level::Quality:

@@ -62,6 +62,10 @@ void Materials::setParameter(int nID, double value)
         CVLOG << "Material is locked, can't edit!";
         return;
     }
+    if (m_items[nID].paramType == ParamItem::Acceleration && value < double(kAccelerationFloor)) {
+        CVLOG << "Below the floor of " << kAccelerationFloor << " mm/s² that Save applies: nothing changed";
+        return;
+    }
     long position = -1;
     std::optional<MaterialEntry> before = CurrentEntryCopy(&position);
     const Selection selection = CurrentSelection();
@@ -90,7 +94,7 @@ void Materials::setParameter(int nID, double value)
 void Materials::changeParameterBy(int nID, double amount, bool percent)
 {
     CVLOG << "Change print parameter ID: " << nID << " by " << amount << (percent ? " %" : "");
-    if (nID < 0 || nID >= kParamCount || !IsBoundParam(nID) || m_bMatLocked)
+    if (nID < 0 || nID >= kParamCount || !IsBoundParam(nID) || m_bMatLocked || amount == 0.0)
         return;
     long position = -1;
     std::optional<MaterialEntry> before = CurrentEntryCopy(&position);
@@ -98,19 +102,19 @@ void Materials::changeParameterBy(int nID, double amount, bool percent)
         return;
     const Selection selection = CurrentSelection();
     const ParamItem &row = m_items[nID];
-    const auto changed = [&](double shown) {
-        return qBound(row.minVal, percent ? shown * (1.0 + amount / 100.0) : shown + amount, row.maxVal);
-    };
     int sets = 1;
+    bool changed = false;
     if (nID <= kLastBasicParam) {
-        StoreBasicValue(m_Materials[size_t(position)]->mat, nID, changed(ShownBasicValue(before->mat, nID)));
-        LoadBasicInfo();
+        changed = ChangeBasicValueBy(m_Materials[size_t(position)]->mat, nID, amount, percent, row.minVal, row.maxVal);
     } else {
         for (PrintSetData *set : m_CurSets)
-            StorePrintValue(*set, nID, changed(ShownPrintValue(*set, nID)));
+            changed = ChangePrintValueBy(*set, nID, amount, percent, row.minVal, row.maxVal) || changed;
         sets = int(m_CurSets.size());
-        LoadPrintParams();
     }
+    if (!changed)
+        return;
+    LoadBasicInfo();
+    LoadPrintParams();
     emit matChanged();
     const QString change = (amount < 0 ? QStringLiteral("−") : QStringLiteral("+")) + number(std::fabs(amount))
                            + (percent ? QStringLiteral(" %") : QString());
@@ -158,9 +162,10 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
     const QString stored = QString::fromLatin1(mat->m_szPwMD5).toLower();
     if (!stored.isEmpty() && stored != pwMD5)
         return -2;
-    // Two materials with one name and manufacturer would merge into one at the next start.
-    const QByteArray newName = utf8Cut32(name);
-    const QByteArray newManu = utf8Cut32(manu);
+    // Two materials with one name and manufacturer would merge into one at the next start. A text
+    // the user left as shown keeps its stored bytes, which need not be UTF-8.
+    const QByteArray newName = name == QString::fromUtf8(mat->m_szName) ? QByteArray(mat->m_szName) : utf8Cut32(name);
+    const QByteArray newManu = manu == QString::fromUtf8(mat->m_szManu) ? QByteArray(mat->m_szManu) : utf8Cut32(manu);
     if (const MaterialEntry *holder = FindByName(newName.toStdString(), newManu.toStdString(), mat)) {
         CVLOG << "Name " << newName.constData() << " / " << newManu.constData() << " belongs to material "
               << holder->mat.m_nMatID << ", nothing changed";
@@ -185,6 +190,26 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
     emit matChanged();
     emit bMatLockedChanged(bMatLocked());
     RecordEdit(size_t(position), std::move(*before), selection, StepPage::Start, std::move(text));
+    return 0;
+}
+
+int Materials::unlockMaterial(QString pwMD5)
+{
+    const CPrintMaterial *mat = currentMaterial();
+    if (!mat)
+        return -1;
+    const QString stored = QString::fromLatin1(mat->m_szPwMD5).toLower();
+    if (!stored.isEmpty() && stored != pwMD5) {
+        CVLOG << "Password error: " << mat->m_szName << " stays locked";
+        return -2;
+    }
+    if (m_bMatLocked) {
+        m_bMatLocked = false;
+        LoadBasicInfo();
+        LoadPrintParams();
+        emit matChanged();
+        emit bMatLockedChanged(bMatLocked());
+    }
     return 0;
 }
 
@@ -222,7 +247,7 @@ QString Materials::matIDRefusal(int nID) const
         return LangTr("%1 is locked: give its password first (✍).").arg(QString::fromUtf8(mat->m_szName));
     const qint64 newID = -qint64(nID);
     if (nID > 0)
-        return LangTr("A new ID is entered as a negative number: type -%1 for the ID %1.").arg(nID);
+        return LangTr("The ID %1 is negative: material IDs are whole numbers from 0 up.").arg(newID);
     if (newID > INT_MAX || (newID & 0xFC0000) != 0)
         return LangTr("%1 has the form of a generated ID (one of bits 18 to 23 set): choose an ID below 262144.")
             .arg(newID);
@@ -262,7 +287,7 @@ void Materials::addCopyMaterial(int nID)
     if (!source)
         return;
     const Selection selection = CurrentSelection();
-    m_Materials.push_back(std::make_unique<MaterialEntry>());
+    m_Materials.push_back(NewEntry());
     MaterialEntry &copy = *m_Materials.back();
     ForgetVendorState(&copy);
     const int newID = InitCopy(source->mat, copy.mat);

@@ -139,8 +139,13 @@ void Materials::checkVendorMaterials()
         CopyFileReplace(shipped, installed);
         return;
     }
-    const QString installedVersion = ReadFileLen(installed, 5);
-    const QString shippedVersion = ReadFileLen(shipped, 5);
+    // The whole version text of the first line, compared by its numbers: a newer 1.0.10 is not
+    // the "1.0.1" of its first five characters.
+    const auto versionText = [](const QString &path) {
+        return ReadFileLen(path, 64).section(QLatin1Char('\n'), 0, 0).section(QLatin1Char('\r'), 0, 0).trimmed();
+    };
+    const QString installedVersion = versionText(installed);
+    const QString shippedVersion = versionText(shipped);
     if (CompareVersion(shippedVersion, installedVersion) > 0)
         CopyFileReplace(shipped, installed);
 }
@@ -155,10 +160,59 @@ void Materials::importVendorMaterials()
     ApplyRemovedVendor();
 }
 
+QString Materials::EditorDataPath() const
+{
+    return m_strDataPath + QStringLiteral("/editor-data.json");
+}
+
 void Materials::importUserMaterials()
 {
-    importMaterials(UserPath(), false, false);
-    NoteRenamedAtStart(UserPath());
+    const QString path = UserPath();
+    LogLine("importMaterials") << "Load materials from file: " << path << "   bVendor: 0";
+    std::vector<CPrintMaterial> records = ReadRecords(path);
+    m_savedUserKeys.clear();
+    for (const CPrintMaterial &record : records)
+        m_savedUserKeys.insert(MaterialKey::Of(record));
+    const std::vector<Placement> placements = PlaceUserRecords(records, EditorData::Read(EditorDataPath()));
+    MergeRecords(std::move(records), path, false, false, &placements);
+    m_dirtyKeys.clear();
+    NoteRenamedAtStart(path);
+}
+
+std::vector<Materials::Placement> Materials::PlaceUserRecords(std::vector<CPrintMaterial> &records,
+                                                              const EditorData &data)
+{
+    std::unordered_map<int, size_t> linked; // vendor material, entry standing for it
+    for (size_t i = 0; i < m_Materials.size(); ++i) {
+        if (m_Materials[i]->vendorRef >= 0)
+            linked.emplace(m_Materials[i]->vendorRef, i);
+    }
+    std::vector<Placement> placements(records.size());
+    for (size_t r = 0; r < records.size(); ++r) {
+        const EditorData::Link link = data.LinkOf(records[r]);
+        Placement &place = placements[r];
+        if (!link.known)
+            continue; // matched by name and ID, as any library
+        if (link.own) {
+            place.kind = Placement::Own;
+            continue;
+        }
+        const long ref = VendorIndexOf(link.vendor);
+        const auto entry = ref < 0 ? linked.end() : linked.find(int(ref));
+        if (ref >= 0 && entry == linked.end()) {
+            // The user removed it after this was saved (a run that ended between the two files).
+            LogLine("importMaterials") << "Left out " << records[r].m_szName << " / " << records[r].m_szManu
+                                       << ": it stands for a vendor material that was removed";
+            place.kind = Placement::Skip;
+        } else if (ref < 0) {
+            // The vendor's library no longer has it: the user's changed version stays, as their own.
+            place.kind = Placement::Own;
+        } else {
+            place.kind = Placement::Into;
+            place.position = entry->second;
+        }
+    }
+    return placements;
 }
 
 void Materials::NoteRenamedAtStart(const QString &path)
@@ -185,10 +239,25 @@ bool Materials::exportUserMaterials()
     if (QFile::exists(user) && !SnapshotFile(user, user + QStringLiteral(".bak")))
         CVLOG << "Could not keep a backup of " << user;
     // What is the user's only: a vendor material as the vendor has it loads from the vendor
-    // library, so that the vendor's updates reach it. An empty library is written too, and the
-    // vendor materials that were removed are remembered, or they would come back.
-    const bool saved = WriteMaterials(user, true, true) && WriteRemovedVendor();
+    // library, so that the vendor's updates reach it. An empty library is written too. The removed
+    // vendor materials are written first: a run that ends between the files then never brings
+    // one back, since the next load leaves out what stands for them. The editor's data goes before
+    // the library it describes for the same reason; a stale entry of it matches nothing.
+    const EditorData data = CurrentEditorData();
+    QString dataError;
+    const bool saved = WriteRemovedVendor() && data.Write(EditorDataPath(), &dataError)
+                       && WriteMaterials(user, true, true);
+    if (!dataError.isEmpty()) {
+        m_strExportError = dataError;
+        CVLOG << "Could not write " << EditorDataPath() << ": " << dataError;
+    }
     if (saved) {
+        m_savedUserKeys.clear();
+        for (const auto &entry : m_Materials) {
+            if (IsUsers(*entry))
+                m_savedUserKeys.insert(MaterialKey::Of(entry->mat));
+        }
+        m_dirtyKeys.clear();
         m_history.setClean();
         m_bUnsavedOutsideHistory = false;
         HistoryMoved();
@@ -200,19 +269,46 @@ bool Materials::exportUserMaterials()
     return saved;
 }
 
+bool Materials::IsUsers(const MaterialEntry &entry) const
+{
+    return StandingOf(entry) != VendorSame;
+}
+
+EditorData Materials::CurrentEditorData() const
+{
+    EditorData data;
+    for (const auto &entry : m_Materials) {
+        if (!IsUsers(*entry))
+            continue;
+        EditorData::Link link;
+        link.known = true;
+        const FlatMaterial *vendor = VendorCounterpart(*entry);
+        link.own = !vendor;
+        if (vendor)
+            link.vendor = MaterialKey::Of(vendor->fields);
+        data.SetLink(entry->mat, link);
+    }
+    return data;
+}
+
 void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
 {
     const QString path = LocalPath(fileName);
     CVLOG << "Load materials from file: " << path << "   bVendor: " << (bVendor ? 1 : 0);
     std::vector<CPrintMaterial> records = ReadRecords(path);
-    if (m_bReadingVendorReference) {
-        std::vector<FlatMaterial> reference;
-        reference.reserve(records.size());
-        for (const CPrintMaterial &record : records)
-            reference.push_back(FlatMaterial::From(record));
-        SetVendorReference(std::move(reference));
+    if (!m_bReadingVendorReference) {
+        MergeRecords(std::move(records), path, bVendor, asStep);
+        return;
     }
-    MergeRecords(std::move(records), path, bVendor, asStep);
+    std::vector<FlatMaterial> reference;
+    reference.reserve(records.size());
+    std::vector<Placement> placements(records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        reference.push_back(FlatMaterial::From(records[i]));
+        placements[i].vendorRef = int(i);
+    }
+    SetVendorReference(std::move(reference));
+    MergeRecords(std::move(records), path, bVendor, asStep, &placements);
 }
 
 std::vector<CPrintMaterial> Materials::ReadRecords(const QString &path)
@@ -264,7 +360,8 @@ std::vector<CPrintMaterial> Materials::ReadRecords(const QString &path)
     return records;
 }
 
-void Materials::MergeRecords(std::vector<CPrintMaterial> records, const QString &path, bool bVendor, bool asStep)
+void Materials::MergeRecords(std::vector<CPrintMaterial> records, const QString &path, bool bVendor, bool asStep,
+                             const std::vector<Placement> *placements)
 {
     const Selection selection = CurrentSelection();
     const bool userLibrary = IsUserLibrary(path);
@@ -275,32 +372,62 @@ void Materials::MergeRecords(std::vector<CPrintMaterial> records, const QString 
         byName.add(nameManuKey(m_Materials[i]->mat), i);
         byID.add(m_Materials[i]->mat.m_nMatID, i);
     }
+    const auto renumber = [&](size_t position, const char *why) {
+        MaterialEntry &entry = *m_Materials[position];
+        const int32_t oldID = entry.mat.m_nMatID;
+        byID.remove(oldID, position);
+        const CPrintMaterial &holder = m_Materials[size_t(byID.first(oldID))]->mat;
+        const int32_t newID = DrawUnusedID(entry.mat, &entry);
+        byID.add(newID, position);
+        LogLine("importMaterials") << "Material " << entry.mat.m_szName << " / " << entry.mat.m_szManu
+                                   << " renumbered from " << oldID << " to " << newID << ": " << oldID
+                                   << " is the ID of " << holder.m_szName << " / " << holder.m_szManu << why;
+        return QStringLiteral("%1: %2 → %3").arg(QString::fromUtf8(entry.mat.m_szName), QString::number(oldID),
+                                                 QString::number(newID));
+    };
 
     // A material that this import has already written is not replaced by a later one of the file:
     // two in one file with one name and manufacturer (or one ID) are both kept.
     std::vector<bool> written(m_Materials.size(), false);
     std::vector<EntryChange> changes;
-    for (CPrintMaterial &record : records) {
+    QStringList clashes; // the user's own materials that share a name or an ID with a vendor material
+    for (size_t r = 0; r < records.size(); ++r) {
+        CPrintMaterial &record = records[r];
+        const Placement place = placements && r < placements->size() ? (*placements)[r] : Placement();
+        if (place.kind == Placement::Skip)
+            continue;
         EntryChange change;
         std::string key = nameManuKey(record);
-        long position = byName.first(key);
-        if (position < 0)
-            position = byID.first(record.m_nMatID);
-        if (position >= 0 && written[size_t(position)]) {
-            if (byName.contains(key)) {
-                const std::string manu = record.m_szManu;
-                const std::string name = UniqueCopyName(record.m_szName, manu, nullptr);
-                LogLine("importMaterials") << "Material " << record.m_szName << " / " << manu << " is in the file more than once: kept as "
-                      << name;
-                record.SetNameAndManu(name.c_str(), manu.c_str());
-                key = nameManuKey(record);
-                ++m_lastImport.renamed;
-            }
+        long position = -1;
+        if (place.kind == Placement::Into && !written[place.position]) {
+            position = long(place.position);
+        } else if (place.kind != Placement::Own) {
+            position = byName.first(key);
+            if (position < 0)
+                position = byID.first(record.m_nMatID);
+        }
+        // The user's own material keeps its name beside a vendor material that has it too.
+        const long namesake = byName.first(key);
+        const bool besideVendor = place.kind == Placement::Own && namesake >= 0
+                                  && m_Materials[size_t(namesake)]->vendorRef >= 0 && !written[size_t(namesake)];
+        if (besideVendor)
+            clashes << LangTr("%1 has the name of a vendor material").arg(DescribeEntry(record));
+        if (position >= 0 && written[size_t(position)])
             position = -1;
+        if (position < 0 && namesake >= 0 && !besideVendor) {
+            const std::string manu = record.m_szManu;
+            const std::string name = UniqueCopyName(record.m_szName, manu, nullptr);
+            LogLine("importMaterials") << "Material " << record.m_szName << " / " << manu
+                                       << " is in the file more than once: kept as " << name;
+            m_lastImport.renamedNames << QStringLiteral("%1 → %2").arg(QString::fromUtf8(record.m_szName),
+                                                                       QString::fromStdString(name));
+            record.SetNameAndManu(name.c_str(), manu.c_str());
+            key = nameManuKey(record);
+            ++m_lastImport.renamed;
         }
         if (position < 0) {
             position = long(m_Materials.size());
-            m_Materials.push_back(std::make_unique<MaterialEntry>());
+            m_Materials.push_back(NewEntry());
             m_Materials.back()->bVendor = bVendor ? 1 : 0;
             m_Materials.back()->mat = std::move(record);
             ++m_lastImport.added;
@@ -314,19 +441,25 @@ void Materials::MergeRecords(std::vector<CPrintMaterial> records, const QString 
             ++m_lastImport.replaced;
         }
         MaterialEntry &entry = *m_Materials[size_t(position)];
-        // Matched by name but carrying another material's ID: renumber rather than keep two
-        // materials with one ID, which would merge them at the next import.
-        if (byID.contains(entry.mat.m_nMatID)) {
-            const int32_t oldID = entry.mat.m_nMatID;
-            const CPrintMaterial &holder = m_Materials[size_t(byID.first(oldID))]->mat;
-            const int32_t newID = DrawUnusedID(entry.mat, &entry);
+        if (place.vendorRef >= 0)
+            entry.vendorRef = place.vendorRef;
+        // Two materials with one ID would merge into one at the next import. The user's own keeps
+        // its ID and a vendor material as loaded gives way; otherwise the one read now is renumbered.
+        const int32_t id = entry.mat.m_nMatID;
+        const long holder = byID.first(id);
+        byID.add(id, size_t(position));
+        if (holder >= 0 && place.kind == Placement::Own && m_Materials[size_t(holder)]->vendorRef >= 0
+            && !written[size_t(holder)]) {
+            clashes << LangTr("%1 has the ID of a vendor material, which gets another").arg(DescribeEntry(entry.mat));
+            renumber(size_t(holder), ", the ID of the user's own material");
+            m_Materials[size_t(holder)]->loadID = m_Materials[size_t(holder)]->mat.m_nMatID;
+        } else if (holder >= 0) {
+            m_lastImport.renumberedNames << renumber(size_t(position), "");
+            if (place.vendorRef >= 0)
+                entry.loadID = entry.mat.m_nMatID;
             ++m_lastImport.renumbered;
-            LogLine("importMaterials") << "Material " << entry.mat.m_szName << " / " << entry.mat.m_szManu << " renumbered from "
-                  << oldID << " to " << newID << ": " << oldID << " is the ID of " << holder.m_szName << " / "
-                  << holder.m_szManu;
         }
         byName.add(key, size_t(position));
-        byID.add(entry.mat.m_nMatID, size_t(position));
         written.resize(m_Materials.size(), false);
         written[size_t(position)] = true;
         if (asStep) {
@@ -340,6 +473,12 @@ void Materials::MergeRecords(std::vector<CPrintMaterial> records, const QString 
     if (userLibrary) {
         SetUserLibraryReadError(m_lastImport.readError);
         m_strUserStamp = fileStamp(path);
+    }
+    if (!clashes.isEmpty() && userLibrary && !asStep) {
+        m_startupNotes << LangTr("The vendor library has materials that your own ones resemble; yours stay yours and "
+                                 "both are kept: %1.")
+                              .arg(clashes.join(QStringLiteral("; ")));
+        CVLOG << m_startupNotes.last();
     }
 
     LogLine("importMaterials") << "Current materials is " << m_Materials.size();
@@ -355,18 +494,6 @@ void Materials::MergeRecords(std::vector<CPrintMaterial> records, const QString 
              StepText{"import %1", {QFileInfo(path).fileName()}}, false);
 }
 
-namespace {
-// The same stored content, whatever the order of the print sets.
-bool sameContent(const CPrintMaterial &a, const CPrintMaterial &b)
-{
-    FlatMaterial fa = FlatMaterial::From(a);
-    FlatMaterial fb = FlatMaterial::From(b);
-    std::sort(fa.sets.begin(), fa.sets.end(), LessPrintSet);
-    std::sort(fb.sets.begin(), fb.sets.end(), LessPrintSet);
-    return fa.fields.SameStoredContent(fb.fields) && fa.sets == fb.sets;
-}
-} // namespace
-
 QVariantList Materials::previewImport(QString fileName)
 {
     const QString path = LocalPath(fileName);
@@ -375,6 +502,9 @@ QVariantList Materials::previewImport(QString fileName)
     pending.path = path;
     pending.records = ReadRecords(path);
     pending.report = m_lastImport;
+    // The user library changed on disk: what the editor changed since it was loaded or saved is
+    // kept unless the user takes the disk's, and what the editor removed since stays removed.
+    const bool ownLibrary = IsUserLibrary(path);
     std::unordered_map<std::string, size_t> byName;
     std::unordered_map<int32_t, size_t> byID;
     for (size_t i = m_Materials.size(); i-- > 0;) { // the first of two with one key counts
@@ -392,22 +522,29 @@ QVariantList Materials::previewImport(QString fileName)
         if (!position && foundID != byID.end())
             position = &foundID->second;
         QString state = QStringLiteral("new");
+        QString choice = QStringLiteral("add");
         if (position) {
-            const CPrintMaterial &mine = m_Materials[*position]->mat;
-            state = sameContent(mine, record) ? QStringLiteral("same") : QStringLiteral("different");
+            const MaterialEntry &mine = *m_Materials[*position];
+            const bool same = ShowAlike(mine.mat, record);
+            state = same ? QStringLiteral("same") : QStringLiteral("different");
+            choice = same ? QStringLiteral("skip")
+                     : !ownLibrary ? QStringLiteral("both")
+                     : m_dirtyKeys.count(mine.key) ? QStringLiteral("keep") : QStringLiteral("take");
             QStringList differences; // by name, for the ones that differ only
-            if (state == QLatin1String("different")) {
-                for (const ValueDifference &d : DescribeValueDifferences(mine, record))
+            if (!same) {
+                for (const ValueDifference &d : DescribeValueDifferences(mine.mat, record))
                     differences << QString::fromStdString(FormatDifference(d));
             }
-            item.insert(QStringLiteral("mine"), QStringLiteral("%1 / %2").arg(QString::fromUtf8(mine.m_szName),
-                                                                                QString::fromUtf8(mine.m_szManu)));
+            item.insert(QStringLiteral("mine"), QStringLiteral("%1 / %2").arg(QString::fromUtf8(mine.mat.m_szName),
+                                                                                QString::fromUtf8(mine.mat.m_szManu)));
             item.insert(QStringLiteral("differences"), differences);
+        } else if (ownLibrary && m_savedUserKeys.count(MaterialKey::Of(record))) {
+            state = QStringLiteral("removed");
+            choice = QStringLiteral("skip");
         }
         item.insert(QStringLiteral("state"), state);
-        pending.defaults.push_back(state == QLatin1String("new") ? QStringLiteral("add")
-                                   : state == QLatin1String("same") ? QStringLiteral("skip") : QStringLiteral("both"));
-        item.insert(QStringLiteral("choice"), pending.defaults.back());
+        item.insert(QStringLiteral("choice"), choice);
+        pending.defaults.push_back(choice);
         preview << item;
     }
     m_pendingImport = std::move(pending);
@@ -421,6 +558,8 @@ bool Materials::applyImport(QVariantList choices)
     PendingImport pending = std::move(*m_pendingImport);
     m_pendingImport.reset();
     std::vector<CPrintMaterial> taken;
+    std::set<std::string> takenNames;
+    std::set<int32_t> takenIDs;
     int kept = 0;
     for (size_t i = 0; i < pending.records.size(); ++i) {
         const QString choice = int(i) < choices.size() ? choices[int(i)].toString() : pending.defaults[i];
@@ -430,12 +569,26 @@ bool Materials::applyImport(QVariantList choices)
             continue;
         }
         if (choice == QLatin1String("both")) {
-            // Beside the library's own: a name and an ID of its own, so that neither merges.
+            // Beside the library's own, so that neither merges into the other: a new name where its
+            // name is taken, a new ID where its ID is.
             const std::string manu = record.m_szManu;
-            record.SetNameAndManu(UniqueCopyName(record.m_szName, manu, nullptr).c_str(), manu.c_str());
-            DrawUnusedID(record, nullptr);
-            ++pending.report.renamed;
+            if (NameHolder(record, nullptr) >= 0 || takenNames.count(nameManuKey(record))) {
+                const std::string name = UniqueCopyName(record.m_szName, manu, nullptr);
+                pending.report.renamedNames << QStringLiteral("%1 → %2").arg(QString::fromUtf8(record.m_szName),
+                                                                             QString::fromStdString(name));
+                record.SetNameAndManu(name.c_str(), manu.c_str());
+                ++pending.report.renamed;
+            }
+            if (PositionOf(record.m_nMatID) >= 0 || takenIDs.count(record.m_nMatID)) {
+                const int32_t oldID = record.m_nMatID;
+                DrawUnusedID(record, nullptr);
+                pending.report.renumberedNames << QStringLiteral("%1: %2 → %3").arg(
+                    QString::fromUtf8(record.m_szName), QString::number(oldID), QString::number(record.m_nMatID));
+                ++pending.report.renumbered;
+            }
         }
+        takenNames.insert(nameManuKey(record));
+        takenIDs.insert(record.m_nMatID);
         taken.push_back(std::move(record));
     }
     LogLine("importMaterials") << "Load materials from file: " << pending.path << "   bVendor: 0";
@@ -473,12 +626,14 @@ bool Materials::WriteMaterials(const QString &path, bool bNoVendor, bool usersOn
         MaterialEntry &entry = **it;
         if ((entry.bVendor && bNoVendor) || (only && !only->count(entry.mat.m_nMatID)))
             continue;
-        if (usersOnly) {
-            const FlatMaterial *vendor = VendorCounterpart(entry.mat);
-            if (vendor && SameAsVendor(entry.mat, *vendor))
-                continue;
-        }
-        ok = writer.Write(entry.mat);
+        if (usersOnly && !IsUsers(entry))
+            continue;
+        // Writing brings the derived fields up to date; Save shows them after, an export never
+        // changes what the editor holds.
+        CPrintMaterial exported;
+        if (!usersOnly)
+            exported = entry.mat;
+        ok = writer.Write(usersOnly ? entry.mat : exported);
         if (ok) {
             ++m_nLastWritten;
             LogLine("exportMaterials") << "Export Mat: " << entry.mat.m_szName << " / " << entry.mat.m_szManu;
@@ -486,7 +641,8 @@ bool Materials::WriteMaterials(const QString &path, bool bNoVendor, bool usersOn
     }
     if (ok)
         ok = writer.Commit();
-    ForgetVendorStates(); // writing brought derived values up to date
+    if (usersOnly)
+        ForgetVendorStates(); // writing brought derived values up to date
     if (ok && IsUserLibrary(path)) {
         SetUserLibraryReadError(QString()); // what it held unread is now replaced by choice
         m_strUserStamp = fileStamp(path);

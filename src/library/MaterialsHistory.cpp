@@ -10,6 +10,8 @@
 #include "core/PrinterCatalogue.h"
 
 #include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -88,34 +90,88 @@ QString Materials::recoveryTime() const
     return QLocale().toString(QFileInfo(m_recovery->Path()).lastModified(), QLocale::LongFormat);
 }
 
+RecoveryContent Materials::RecoveryContentNow() const
+{
+    // What Save would write, with what Save writes beside it: the restore then starts from the
+    // installed vendor library as a start-up does, so that a vendor update reaches what the user
+    // did not change.
+    RecoveryContent content;
+    for (const auto &entry : m_Materials) {
+        if (IsUsers(*entry))
+            content.materials.push_back(FlatMaterial::From(entry->mat));
+    }
+    const QJsonObject trailer{{QStringLiteral("recovery"), 1},
+                              {QStringLiteral("count"), int(content.materials.size())},
+                              {QStringLiteral("editor"), CurrentEditorData().ToJsonObject()},
+                              {QStringLiteral("removed"), QString::fromLatin1(RemovedVendorText())},
+                              {QStringLiteral("unread"), m_strUserReadError}};
+    content.trailer = QJsonDocument(trailer).toJson(QJsonDocument::Compact);
+    return content;
+}
+
 QString Materials::restoreRecovery()
 {
     const QString path = m_recovery->Path();
-    std::vector<std::unique_ptr<MaterialEntry>> restored;
-    size_t skipped = 0;
-    const bool read = ReadFileLines(QFile::encodeName(path).toStdString(), [&](std::string &line) {
-        DecodeMaterialsOfLine(line, [&](CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted) {
-            if (!accepted || !report.droppedSets.empty()) {
-                ++skipped;
-                return;
-            }
-            restored.push_back(std::make_unique<MaterialEntry>());
-            restored.back()->mat = std::move(mat);
-        });
-    });
+    std::vector<CPrintMaterial> records;
+    size_t refused = 0;
+    QJsonObject trailer;
+    MaterialFileVisitor visit;
+    visit.onMaterial = [&](size_t, CPrintMaterial &mat, const MaterialDecodeReport &report) {
+        if (report.droppedSets.empty())
+            records.push_back(std::move(mat));
+        else
+            ++refused;
+    };
+    visit.onRefusedLine = [&](const RefusedLine &, const std::string &line) {
+        const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(line).trimmed());
+        if (json.isObject() && json.object().contains(QStringLiteral("recovery")))
+            trailer = json.object();
+        else
+            ++refused;
+    };
+    const MaterialFileReadResult read = ReadMaterialFile(QFile::encodeName(path).toStdString(), visit);
     m_bRecoveryPending = false;
     m_recovery->SetPaused(false);
-    if (!read || skipped > 0) {
+    QString why;
+    if (!read.opened || read.error)
+        why = LangTr("it cannot be read to its end");
+    else if (trailer.isEmpty())
+        why = LangTr("it is incomplete");
+    else if (refused > 0)
+        why = LangTr("%1 parts could not be read").arg(refused);
+    else if (trailer.value(QStringLiteral("count")).toInt() != int(records.size()))
+        why = LangTr("it holds %1 of %2 materials").arg(records.size()).arg(trailer.value(QStringLiteral("count")).toInt());
+    if (!why.isEmpty()) {
         // Kept aside, never dropped: someone may still get something out of it.
         const QString aside = path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
         QFile::rename(path, aside);
-        const QString why = !read ? LangTr("it cannot be opened") : LangTr("%1 parts could not be read").arg(skipped);
         CVLOG << "The recovery copy could not be read (" << why << "); kept as " << aside;
         return LangTr("The recovery copy could not be read (%1). It was kept as %2.").arg(why, aside);
     }
-    CVLOG << "Restore " << restored.size() << " materials from " << path;
-    ForgetVendorStates();
-    m_Materials.swap(restored);
+    CVLOG << "Restore " << records.size() << " materials from " << path;
+    // The vendor library as loaded at start, less what the user had removed, then the user's.
+    std::vector<CPrintMaterial> vendor;
+    std::vector<Placement> vendorPlaces(m_vendor.size());
+    for (size_t i = 0; i < m_vendor.size(); ++i) {
+        vendor.push_back(m_vendor[i].ToRecord());
+        vendorPlaces[i].vendorRef = int(i);
+    }
+    m_CurSets.clear();
+    m_Materials.clear();
+    MergeRecords(std::move(vendor), path, false, false, &vendorPlaces);
+    LeaveOutRemovedVendor(RemovedVendorOf(trailer.value(QStringLiteral("removed")).toString().toLatin1()));
+    const std::vector<Placement> places =
+        PlaceUserRecords(records, EditorData::FromJsonObject(trailer.value(QStringLiteral("editor")).toObject()));
+    MergeRecords(std::move(records), path, false, false, &places);
+    m_lastImport = ImportReport();
+    // A library not read completely stays so: Save still asks before replacing it.
+    const QString unread = trailer.value(QStringLiteral("unread")).toString();
+    if (!unread.isEmpty())
+        SetUserLibraryReadError(unread);
+    for (const auto &entry : m_Materials) {
+        if (IsUsers(*entry))
+            m_dirtyKeys.insert(entry->key);
+    }
     m_bUnsavedOutsideHistory = true;
     m_history.clear();
     HistoryMoved();
@@ -170,6 +226,8 @@ void Materials::PushStep(std::vector<EntryChange> changes, const Selection &befo
 {
     if (changes.empty())
         return;
+    for (const EntryChange &change : changes)
+        m_dirtyKeys.insert(change.after ? change.after->key : change.before->key);
     auto *step = new LibraryStep(*this, std::move(changes), before, CurrentSelection(), page, std::move(text), guarded);
     CVLOG << "Step: " << step->Describe();
     m_history.push(step);
@@ -251,6 +309,7 @@ void Materials::ApplyStep(const LibraryStep &step, bool undo)
     m_CurSets.clear();
     const auto put = [this](size_t position, const std::optional<MaterialEntry> &from,
                             const std::optional<MaterialEntry> &to) {
+        m_dirtyKeys.insert(to ? to->key : from->key);
         if (from)
             ForgetVendorState(m_Materials[position].get());
         if (from && to)

@@ -41,15 +41,13 @@ void RecoveryFile::Write()
     }
     if (m_writing.valid() && !m_writing.get())
         CVLOG << "Could not keep the recovery copy " << m_path;
-    std::vector<FlatMaterial> records = m_snapshot();
-    m_writing = std::async(std::launch::async, [path = m_path, records = std::move(records)]() mutable {
+    RecoveryContent content = m_snapshot();
+    m_writing = std::async(std::launch::async, [path = m_path, content = std::move(content)]() {
         MaterialFileWriter writer(path);
         bool ok = writer.Open();
-        for (size_t i = 0; ok && i < records.size(); ++i) {
-            CPrintMaterial mat = records[i].ToRecord();
-            ok = writer.Write(mat);
-        }
-        return ok && writer.Commit();
+        for (size_t i = 0; ok && i < content.materials.size(); ++i)
+            ok = writer.WriteAsIs(content.materials[i].ToRecord());
+        return ok && writer.WriteRaw(content.trailer.toStdString() + '\n') && writer.Commit();
     });
 }
 

@@ -10,6 +10,15 @@
 #include <future>
 #include <vector>
 
+// What a recovery copy holds: the records as they are (derived fields untouched, so that a restore
+// changes nothing the user did not), and a last line that says what else the library knew and how
+// many records come before it, so that a copy cut short is told from a whole one.
+struct RecoveryContent
+{
+    std::vector<FlatMaterial> materials;
+    QByteArray trailer; // one line of JSON, without its line end
+};
+
 // A copy of a library with unsaved changes, kept in a file so that a crash loses nothing. It is
 // written a moment after the last change from a snapshot of the records (flat: the
 // window's thread only copies blocks), on a thread of its own
@@ -19,7 +28,7 @@ class RecoveryFile : public QObject
 {
     Q_OBJECT
 public:
-    using Snapshot = std::function<std::vector<FlatMaterial>()>;
+    using Snapshot = std::function<RecoveryContent()>;
     RecoveryFile(const QString &path, Snapshot snapshot, QObject *parent = nullptr);
     // Waits for a write in progress; the file stays (an end without a clean end keeps it).
     ~RecoveryFile() override;
@@ -34,7 +43,7 @@ public:
     // Writes any pending copy now and waits for it (for tests and benchmarks).
     bool Flush();
     // What a write starts from, taken on the caller's thread (for the benchmark).
-    std::vector<FlatMaterial> TakeSnapshot() const { return m_snapshot(); }
+    RecoveryContent TakeSnapshot() const { return m_snapshot(); }
 
     // The milliseconds between the last change and the write.
     static constexpr int kDelayMs = 1000;

@@ -28,6 +28,8 @@ QVariant MaterialModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role == VendorStateRole)
         return m_mats->VendorState(index.row());
+    if (role == EntryKeyRole)
+        return m_mats->EntryKey(index.row());
     const MaterialItem item = m_mats->materialItem(index.row());
     switch (role) {
     case NameRole:
@@ -45,5 +47,5 @@ QVariant MaterialModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> MaterialModel::roleNames() const
 {
     return {{NameRole, "name"}, {ManuRole, "manu"}, {BCurRole, "bCur"}, {MatIDRole, "matID"},
-            {VendorStateRole, "vendorState"}};
+            {VendorStateRole, "vendorState"}, {EntryKeyRole, "entryKey"}};
 }

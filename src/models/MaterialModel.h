@@ -19,6 +19,8 @@ public:
         MatIDRole,
         // How the material stands to the vendor library (Materials::VendorStanding).
         VendorStateRole,
+        // What stays with the material through ID changes (Materials::EntryKey).
+        EntryKeyRole,
     };
 
     explicit MaterialModel(QObject *parent = nullptr);

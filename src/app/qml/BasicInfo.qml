@@ -31,14 +31,13 @@ Page {
                 font.pixelSize: fontP * 2.0
                 elide: Text.ElideRight
             }
-            Label {
+            ToolButton {
                 objectName: "nameSymbol"
                 text: "✍"
                 font.pixelSize: fontP * 2.0
-                MouseArea {
-                    anchors.fill: parent
-                    onClicked: namInputDialog.open()
-                }
+                ToolTip.visible: hovered
+                ToolTip.text: qsTr("Name, manufacturer and password")
+                onClicked: namInputDialog.open()
             }
             // The lock, where the user looks for it.
             Label {
@@ -46,7 +45,7 @@ Page {
                 Layout.fillWidth: true
                 elide: Text.ElideRight
                 color: materials.bMatLocked ? "#B71C1C" : "#616161"
-                text: materials.bMatLocked && materials.hasPassword ? "⚔ " + qsTr("Locked: give its password with ✍ to edit it")
+                text: materials.bMatLocked && materials.hasPassword ? "🔒 " + qsTr("Locked: give its password with ✍ to edit it")
                       : materials.hasPassword ? qsTr("Password set: it locks when you choose another material") : ""
             }
         }
@@ -54,15 +53,25 @@ Page {
         footer: Column {
             width: basicGrid.width - basicGrid.margin
             spacing: 18
-            Label {
-                objectName: "idFooter"
+            Row {
                 width: parent.width
-                wrapMode: Text.Wrap
-                text: qsTr("   --- This is basic infomation about ") + materials.curMaterial + qsTr("  ID: ") + materials.curMatID + "  ----"
-                font.pixelSize: fontP * 1.2
-                MouseArea {
-                    width: 30
-                    height: parent.height
+                spacing: 8
+                Label {
+                    objectName: "idFooter"
+                    width: parent.width - idButton.width - parent.spacing
+                    anchors.verticalCenter: parent.verticalCenter
+                    wrapMode: Text.Wrap
+                    text: qsTr("   --- This is basic infomation about ") + materials.curMaterial + "  ----"
+                    font.pixelSize: fontP * 1.2
+                }
+                // The ID is changed here, by mouse or keyboard.
+                Button {
+                    id: idButton
+                    objectName: "idButton"
+                    flat: true
+                    text: qsTr("ID: ") + materials.curMatID + " ✎"
+                    font.capitalization: Font.MixedCase
+                    font.pixelSize: fontP * 1.1
                     onClicked: setIDDialog.open()
                 }
             }
@@ -81,7 +90,7 @@ Page {
             Button {
                 id: editButton
                 objectName: "editButton_" + paramID
-                text: (paramFlag & 2) ? "⚔" : "✎"
+                text: (paramFlag & 2) ? "🔒" : "✎"
                 font.pixelSize: fontP * 1.6
                 onClicked: beginEdit(model, valueField)
             }

@@ -50,8 +50,13 @@ Dialog {
         console.log("Copy sets with selected index: " + index)
         var n = materials.copyCurSets(index)
         console.log("Add print set: " + n)
+        // What was made, and what the printer does not offer, with why.
+        var report = materials.lastCopyReport()
+        var text = qsTr("Add %1 print sets").arg(n)
+        if (report.refusedSets > 0)
+            text += "\n" + qsTr("%1 print sets could not be made:").arg(report.refusedSets) + "\n" + report.refused.join("\n")
         messageDialog.title = qsTr("Copy print set")
-        messageDialog.prompt = qsTr("Add %1 print sets").arg(n)
+        messageDialog.prompt = text
         messageDialog.open()
     }
 

@@ -18,11 +18,12 @@ Dialog {
         if (!/^[+-]?\d{1,10}$/.test(t))
             return null
         var n = Number(t)
-        return n >= -2147483648 && n <= 2147483647 ? n : null
+        return n >= -2147483647 && n <= 2147483647 ? n : null
     }
 
     onOpened: idField.forceActiveFocus()
 
+    onAboutToShow: idField.text = ""
     onAccepted: {
         var id = parseID(idField.text)
         if (id === null) {
@@ -31,15 +32,15 @@ Dialog {
             messageDialog.open()
             return
         }
-        // The library refuses some IDs; say which rule, rather than seem to do nothing.
-        var refusal = materials.matIDRefusal(id)
+        // The library takes a new ID as its negative; the user types the ID as shown.
+        var refusal = materials.matIDRefusal(-id)
         if (refusal.length > 0) {
             messageDialog.title = qsTr("Warning")
             messageDialog.prompt = refusal
             messageDialog.open()
             return
         }
-        materials.curMatID = id
+        materials.curMatID = -id
     }
     onClosed: console.log("matid dialog exit")
 
@@ -56,7 +57,7 @@ Dialog {
             width: parent.width
             wrapMode: Text.WordWrap
             color: "gray"
-            text: qsTr("The new ID is typed as a negative number: -700 gives the ID 700.")
+            text: qsTr("The current ID is %1.").arg(materials.curMatID)
         }
         TextField {
             id: idField

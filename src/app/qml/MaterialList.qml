@@ -5,35 +5,36 @@ import PrintSet 1.0
 
 Frame {
     id: list
-    // The materials chosen with Ctrl and Shift, by ID, for an export of several.
-    property var chosenIDs: []
+    // The materials chosen with Ctrl and Shift, for an export of several: by the key that stays
+    // with a material when its ID changes.
+    property var chosenKeys: []
     property int anchorRow: -1
 
-    function chosen(matID) {
-        return chosenIDs.indexOf(matID) >= 0
+    function chosen(key) {
+        return chosenKeys.indexOf(key) >= 0
     }
     // A press on a row: alone it makes the material current; Ctrl adds it to the chosen ones or
     // takes it out, Shift chooses the rows from the last one pressed.
-    function pressRow(row, matID, modifiers) {
-        var ids = chosenIDs.slice()
+    function pressRow(row, key, matID, modifiers) {
+        var keys = chosenKeys.slice()
         if (modifiers & Qt.ShiftModifier && anchorRow >= 0) {
-            ids = []
+            keys = []
             for (var r = Math.min(anchorRow, row); r <= Math.max(anchorRow, row); ++r)
-                ids.push(filter.data(filter.index(r, 0), 259))
+                keys.push(filter.data(filter.index(r, 0), 261))
         } else if (modifiers & Qt.ControlModifier) {
-            var at = ids.indexOf(matID)
+            var at = keys.indexOf(key)
             if (at >= 0)
-                ids.splice(at, 1)
+                keys.splice(at, 1)
             else
-                ids.push(matID)
+                keys.push(key)
             anchorRow = row
         } else {
-            chosenIDs = []
+            chosenKeys = []
             anchorRow = row
             chooseMaterial(matID)
             return
         }
-        chosenIDs = ids
+        chosenKeys = keys
         materialList.currentIndex = row
     }
     // The keyboard starts in the search field; the arrows move through the list and Return picks.
@@ -104,7 +105,7 @@ Frame {
                 anchors.fill: parent
                 z: -1
                 color: "#C5CAE9"
-                visible: list.chosen(matID)
+                visible: list.chosen(entryKey)
             }
             Button {
                 Layout.preferredWidth: 44
@@ -123,19 +124,27 @@ Frame {
                 ToolTip.text: vendorState === 1 ? qsTr("Changed from the vendor's") : qsTr("Your own material")
                 HoverHandler { id: stateHover }
             }
-            TextField {
+            // The whole name as stored, elided where it does not fit, with all of it in a tool tip.
+            ItemDelegate {
                 id: materialField
                 objectName: "materialField_" + matID
                 Layout.fillWidth: true
-                activeFocusOnPress: false
-                readOnly: true
-                maximumLength: 24
-                placeholderText: qsTr("Duplicate")
+                focusPolicy: Qt.NoFocus
                 text: name + " - " + manu
-                // Show the beginning of the name, not the end where the cursor was left.
-                onTextChanged: cursorPosition = 0
-                Component.onCompleted: cursorPosition = 0
-                onPressed: list.pressRow(index, matID, event ? event.modifiers : 0)
+                font.capitalization: Font.MixedCase
+                contentItem: Label {
+                    text: materialField.text
+                    font: materialField.font
+                    elide: Text.ElideRight
+                    verticalAlignment: Text.AlignVCenter
+                }
+                ToolTip.visible: hovered && contentItem.truncated
+                ToolTip.text: text
+                ToolTip.delay: 500
+                MouseArea {
+                    anchors.fill: parent
+                    onPressed: list.pressRow(index, entryKey, matID, mouse.modifiers)
+                }
             }
             Button {
                 objectName: "copyMaterial_" + matID

@@ -47,6 +47,16 @@ Page {
                 enabled: !materials.bMatLocked
                 onClicked: removeSetDialog.open()
             }
+            // The lock, where the values are: a press on one asks for the password.
+            Button {
+                objectName: "paramLockState"
+                visible: materials.bMatLocked
+                flat: true
+                text: "🔒 " + qsTr("Locked: press to give its password")
+                font.capitalization: Font.MixedCase
+                palette.buttonText: "#B71C1C"
+                onClicked: askUnlock()
+            }
         }
 
         // The widest value a cell shows, so that values are never cut; the label gives way.

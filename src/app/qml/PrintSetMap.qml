@@ -67,16 +67,17 @@ Column {
             height: map.cellHeight
             verticalAlignment: Text.AlignVCenter
             elide: Text.ElideRight
-            text: printers[parent.row].name
+            text: parent.row < printers.length ? printers[parent.row].name : ""
         }
     }
     Component {
         id: cell
         Rectangle {
-            readonly property var printer: printers[parent.row]
-            readonly property real nozzle: nozzles[parent.column]
-            readonly property int count: printer.counts[parent.column]
-            readonly property bool changed: printer.changed[parent.column]
+            // A cell of a map that was just replaced may still be asked for a row it no longer has.
+            readonly property var printer: printers[parent.row] || ({ type: 0, name: "", counts: [], changed: [] })
+            readonly property real nozzle: nozzles[parent.column] || 0
+            readonly property int count: printer.counts[parent.column] || 0
+            readonly property bool changed: printer.changed[parent.column] || false
             objectName: "mapCell_" + printer.type + "_" + Math.round(nozzle * 100)
             width: map.cellWidth
             height: map.cellHeight

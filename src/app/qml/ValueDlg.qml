@@ -61,8 +61,11 @@ Dialog {
     readonly property string storedText: numberBox === null ? ""
         : manifold ? unitText(shown(spreadMin) + " – " + shown(spreadMax)) : unitText(shown(storedValue))
 
+    // Save raises a lower acceleration to this; the dialogs start there and say so.
+    readonly property bool floorRow: curParamItem.paramType === 6
     function setValue() {
         changeMode = 0
+        numberBox.wholeOnly = false
         title = curParamItem.paramDesc
         unit = curParamItem.paramUnit
         safeVal = curParamItem.safeVal
@@ -80,6 +83,7 @@ Dialog {
     }
 
     onChangeModeChanged: {
+        numberBox.wholeOnly = changeMode !== 0 && numberBox.decimals === 0
         // Not "absolute": that binding may not have followed the change yet.
         if (changeMode === 0) {
             loading()
@@ -171,9 +175,14 @@ Dialog {
                 if (dialog.manifold)
                     return qsTr("The selected print sets differ: %1 in %2 print sets. OK without a change keeps each one's value.")
                         .arg(dialog.storedText).arg(dialog.setCount)
+                if (dialog.outOfRange && dialog.floorRow && dialog.storedValue < dialog.minVal)
+                    return qsTr("%1 is below %2, which Save raises it to.")
+                        .arg(dialog.storedText).arg(dialog.unitText(dialog.shown(dialog.minVal)))
                 if (dialog.outOfRange)
                     return qsTr("%1 is outside the usual range of %2.")
                         .arg(dialog.storedText).arg(dialog.unitText(dialog.shown(dialog.minVal) + " – " + dialog.shown(dialog.maxVal)))
+                if (dialog.floorRow)
+                    return qsTr("The lowest value is %1: Save raises lower ones to it.").arg(dialog.unitText(dialog.shown(dialog.minVal)))
                 return ""
             }
         }

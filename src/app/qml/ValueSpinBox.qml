@@ -15,6 +15,9 @@ SpinBox {
     property string heldText: ""
     property int heldValue: 0
     property real heldExact: 0
+    // Whole numbers only: a change of an integer field by an amount takes no decimals, which would
+    // be rounded away unseen.
+    property bool wholeOnly: false
     // Whether the user stepped, typed or moved a control linked to the box since the last load.
     property bool changedByUser: false
     // Typed text that the box has not taken yet.
@@ -92,7 +95,8 @@ SpinBox {
 
     // Digits with either decimal point, the unit after them or not.
     validator: RegExpValidator {
-        regExp: /\s*[+\-\u2212]?\d{0,9}([.,]\d{0,3})?\s*[^\d.,+\-\u2212\s]{0,8}\s*/
+        regExp: box.wholeOnly ? /\s*[+\-\u2212]?\d{0,9}\s*[^\d.,+\-\u2212\s]{0,8}\s*/
+                              : /\s*[+\-\u2212]?\d{0,9}([.,]\d{0,3})?\s*[^\d.,+\-\u2212\s]{0,8}\s*/
     }
 
     onValueModified: {

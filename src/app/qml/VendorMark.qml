@@ -19,9 +19,12 @@ ToolButton {
     focusPolicy: Qt.NoFocus
     ToolTip.visible: hovered && differs
     ToolTip.delay: 300
-    ToolTip.text: locked ? tip : tip + "\n" + qsTr("Press to put the vendor's value back.")
+    ToolTip.text: locked ? tip + "\n🔒 " + qsTr("Locked: press to give its password.")
+                         : tip + "\n" + qsTr("Press to put the vendor's value back.")
     onClicked: {
-        if (!locked)
+        if (locked)
+            askUnlock()
+        else
             materials.resetValueToVendor(paramID)
     }
 }

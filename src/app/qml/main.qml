@@ -59,12 +59,21 @@ ApplicationWindow {
         tryShowPage(lastSession.page)
     }
 
-    Shortcut { sequence: StandardKey.Save; onActivated: saveLibrary() }
-    Shortcut { sequence: "Ctrl+O"; onActivated: importDialog.open() }
-    Shortcut { sequence: "Ctrl+E"; onActivated: exportChoice.open() }
-    Shortcut { sequence: "Ctrl+Q"; onActivated: window.close() }
-    Shortcut { sequences: [StandardKey.Undo]; onActivated: materials.undo() }
-    Shortcut { sequences: ["Ctrl+Shift+Z", "Ctrl+Y"]; onActivated: materials.redo() }
+    // The window's keys; the drawer has the same set while it is open, since a modal popup keeps
+    // the window's own shortcuts from firing.
+    Component {
+        id: windowKeys
+        Item {
+            property bool active: true
+            Shortcut { enabled: active; sequence: StandardKey.Save; onActivated: saveLibrary() }
+            Shortcut { enabled: active; sequence: "Ctrl+O"; onActivated: importDialog.open() }
+            Shortcut { enabled: active; sequence: "Ctrl+E"; onActivated: exportChoice.open() }
+            Shortcut { enabled: active; sequence: "Ctrl+Q"; onActivated: window.close() }
+            Shortcut { enabled: active; sequences: [StandardKey.Undo]; onActivated: materials.undo() }
+            Shortcut { enabled: active; sequences: ["Ctrl+Shift+Z", "Ctrl+Y"]; onActivated: materials.redo() }
+        }
+    }
+    Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return !drawer.opened }) }
 
     // An undo or redo shows what it changed: its material and cascade are selected again by the
     // library; the page of the step is shown here.
@@ -263,10 +272,17 @@ ApplicationWindow {
             editOrigin.forceActiveFocus()
     }
 
-    // Starts editing the row of a page's cell; a locked material's rows are not edited.
+    // A locked material asks for its password where the user tries to change it.
+    function askUnlock() {
+        unlockDialog.open()
+    }
+
+    // Starts editing the row of a page's cell; a locked material asks for its password first.
     function beginEdit(row, origin) {
-        if (row.paramFlag & 2)
+        if (row.paramFlag & 2) {
+            askUnlock()
             return
+        }
         editOrigin = origin || null
         curParamItem.paramID = row.paramID
         curParamItem.paramType = row.paramType
@@ -333,7 +349,8 @@ ApplicationWindow {
     function importFiles(files) {
         importQueue = importQueue.concat(files)
         if (importTotals === null) {
-            importTotals = { added: 0, replaced: 0, kept: 0, renumbered: 0, skipped: 0, refusedSets: 0, notes: [] }
+            importTotals = { imported: 0, added: 0, replaced: 0, kept: 0, renumbered: 0, skipped: 0, refusedSets: 0,
+                             notes: [], renamedNames: [], renumberedNames: [] }
             importNext()
         }
     }
@@ -343,7 +360,9 @@ ApplicationWindow {
     }
     function importNext() {
         if (importQueue.length === 0) {
-            reportImports(importTotals)
+            // A preview cancelled imports nothing and says nothing.
+            if (importTotals.imported > 0 || importTotals.notes.length > 0)
+                reportImports(importTotals)
             importTotals = null
             return
         }
@@ -363,6 +382,7 @@ ApplicationWindow {
             importNext()
             return
         }
+        importPreview.purpose = "import"
         importPreview.show(fileNameOf(file), items)
     }
     function reportImports(totals) {
@@ -370,22 +390,41 @@ ApplicationWindow {
             .arg(totals.added).arg(totals.replaced).arg(totals.kept).arg(totals.renumbered).arg(totals.skipped)
         if (totals.refusedSets > 0)
             text += " " + qsTr("%1 print sets refused.").arg(totals.refusedSets)
+        var lines = totals.notes.concat([text])
+        if (totals.renamedNames.length > 0)
+            lines.push(qsTr("Renamed: %1").arg(totals.renamedNames.join("; ")))
+        if (totals.renumberedNames.length > 0)
+            lines.push(qsTr("New IDs: %1").arg(totals.renumberedNames.join("; ")))
         messageDialog.title = qsTr("Import")
-        messageDialog.prompt = totals.notes.concat([text]).join("\n")
+        messageDialog.prompt = lines.join("\n")
         messageDialog.open()
+    }
+
+    // The user library changed on disk: its materials are merged as the user chooses in the
+    // preview, and saved once the user confirms there.
+    function mergeChangedLibrary() {
+        var items = materials.previewImport(materials.userLibraryPath())
+        importPreview.purpose = "merge"
+        importPreview.show(fileNameOf(materials.userLibraryPath()), items)
     }
 
     ImportPreviewDlg {
         id: importPreview
         onFinished: {
+            if (purpose === "merge") {
+                if (imported)
+                    writeLibrary()
+                return
+            }
             if (imported) {
                 var r = materials.lastImportReport()
+                importTotals.imported += 1
                 importTotals.added += r.added
                 importTotals.replaced += r.replaced
                 importTotals.kept += r.kept
                 importTotals.renumbered += r.renumbered
-            } else {
-                importTotals.notes.push(qsTr("%1 was not imported.").arg(fileName))
+                importTotals.renamedNames = importTotals.renamedNames.concat(r.renamedNames)
+                importTotals.renumberedNames = importTotals.renumberedNames.concat(r.renumberedNames)
             }
             importNext()
         }
@@ -404,6 +443,8 @@ ApplicationWindow {
                 objectName: "materialButton"
                 text: "❁ " + materials.curMaterial
                 font.pixelSize: fontP * 1.6
+                // Names as stored: the bar's capitalisation is for its own words.
+                font.capitalization: Font.MixedCase
                 // The material's name gives way first: the selection texts are values.
                 shortestWidth: Math.min(implicitWidth, fontP * 8)
                 onClicked: drawer.open()
@@ -549,8 +590,16 @@ ApplicationWindow {
                         property var preview: ({})
                         property string name
                         text: qsTr("Reset %1 to the vendor's…").arg(name)
-                        enabled: preview.available === true
-                        onTriggered: resetDialog.open()
+                        enabled: preview.available === true || (preview.refusal || "") !== ""
+                        onTriggered: {
+                            if (preview.available === true) {
+                                resetDialog.open()
+                                return
+                            }
+                            messageDialog.title = qsTr("Reset to the vendor's")
+                            messageDialog.prompt = preview.refusal
+                            messageDialog.open()
+                        }
                     }
                     MenuItem {
                         id: bringBackItem
@@ -558,7 +607,15 @@ ApplicationWindow {
                         property int count: 0
                         text: qsTr("Bring back removed vendor materials (%1)").arg(count)
                         enabled: count > 0
-                        onTriggered: materials.bringBackRemovedVendor()
+                        onTriggered: {
+                            var plan = materials.bringBackPreview()
+                            if (plan.renames.length === 0 && plan.blocked.length === 0) {
+                                bringBack()
+                                return
+                            }
+                            bringBackDialog.plan = plan
+                            bringBackDialog.open()
+                        }
                     }
                     MenuSeparator {}
                     MenuItem { objectName: "importItem"; text: qsTr("Import"); onTriggered: importDialog.open() }
@@ -601,6 +658,7 @@ ApplicationWindow {
             id: materialList
             anchors.fill: parent
         }
+        Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return drawer.opened }) }
     }
 
     Component {
@@ -648,14 +706,17 @@ ApplicationWindow {
         property string current
         property int chosen: 0
         property int all: 0
+        // The chosen materials as they are now: an ID changed since they were chosen still counts.
+        property var chosenIDs: []
         onAboutToShow: {
             current = materials.curMatName
-            chosen = materialList.chosenIDs.length
+            chosenIDs = materials.materialIDsOf(materialList.chosenKeys)
+            chosen = chosenIDs.length
             all = materials.materialCount()
             choice = chosen > 0 ? 1 : 0
         }
         function ids() {
-            return choice === 0 ? [materials.curMatID] : choice === 1 ? materialList.chosenIDs : []
+            return choice === 0 ? [materials.curMatID] : choice === 1 ? chosenIDs : []
         }
         onAccepted: exportDialog.open()
         Column {
@@ -797,13 +858,49 @@ ApplicationWindow {
         title: qsTr("Reset to the vendor's")
         standardButtons: Dialog.Ok | Dialog.Cancel
         Label {
+            objectName: "resetText"
             width: parent.width
             wrapMode: Text.WordWrap
             text: qsTr("Make %1 the vendor's material again? %2 values and %3 print sets will change; you can undo it.")
                 .arg(resetItem.name).arg(resetItem.preview.values).arg(resetItem.preview.sets)
+                + ((resetItem.preview.nameTakenBy || "") === "" ? ""
+                   : "\n\n" + qsTr("%1 has the vendor's name now: it is renamed to %2, so that two materials never share one name.")
+                         .arg(resetItem.preview.nameTakenBy).arg(resetItem.preview.renamedTo))
         }
         onAccepted: materials.resetMaterialToVendor()
     }
+
+    function bringBack() {
+        var n = materials.bringBackRemovedVendor()
+        showToast(qsTr("Brought back %1 vendor materials").arg(n))
+    }
+
+    // Bringing vendor materials back where the user's own have their names now: those are renamed,
+    // and locked ones keep theirs (the vendor's material then stays removed).
+    Dialog {
+        id: bringBackDialog
+        objectName: "bringBackDialog"
+        property var plan: ({ renames: [], blocked: [] })
+        anchors.centerIn: Overlay.overlay
+        width: Math.min(window.width - 40, fontP * 40)
+        modal: true
+        title: qsTr("Bring back removed vendor materials")
+        standardButtons: Dialog.Ok | Dialog.Cancel
+        Label {
+            objectName: "bringBackText"
+            width: parent.width
+            wrapMode: Text.Wrap
+            text: (bringBackDialog.plan.renames.length > 0
+                   ? qsTr("Your materials that have their names now are renamed:") + "\n" + bringBackDialog.plan.renames.join("\n") : "")
+                  + (bringBackDialog.plan.blocked.length > 0
+                     ? "\n\n" + qsTr("Locked materials keep their names, and those vendor materials stay removed:") + "\n"
+                       + bringBackDialog.plan.blocked.join("\n") : "")
+        }
+        onAccepted: bringBack()
+    }
+
+    // The password of the current material, asked where the user tries to change it.
+    UnlockDlg { id: unlockDialog; objectName: "unlockDialog" }
 
     Dialog {
         id: unsavedDialog
@@ -862,7 +959,7 @@ ApplicationWindow {
     }
 
     // Someone else wrote the user library meanwhile (corvane-cvx, another program): overwrite it,
-    // take its materials in first (one step that can be undone), or leave it.
+    // merge its materials first as the user chooses (then save), or leave it.
     Dialog {
         id: diskChangedDialog
         objectName: "diskChangedDialog"
@@ -884,7 +981,7 @@ ApplicationWindow {
             }
             Button {
                 objectName: "importFirstButton"
-                text: qsTr("Import its materials first")
+                text: qsTr("Merge its materials first…")
                 DialogButtonBox.buttonRole: DialogButtonBox.ApplyRole
             }
             Button {
@@ -893,9 +990,8 @@ ApplicationWindow {
                 DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
             }
             onApplied: {
-                materials.importMaterials(materials.userLibraryPath(), false)
                 diskChangedDialog.close()
-                writeLibrary()
+                mergeChangedLibrary()
             }
         }
         onAccepted: writeLibrary()

@@ -1,0 +1,92 @@
+#include "EditorData.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace {
+// Names are bytes, not always UTF-8: kept as hex so that they come back byte for byte.
+QJsonObject keyToJson(const MaterialKey &key)
+{
+    return {{QStringLiteral("id"), key.id},
+            {QStringLiteral("name"), QString::fromLatin1(QByteArray::fromStdString(key.name).toHex())},
+            {QStringLiteral("manu"), QString::fromLatin1(QByteArray::fromStdString(key.manu).toHex())}};
+}
+
+MaterialKey keyFromJson(const QJsonObject &json)
+{
+    return {json.value(QStringLiteral("id")).toInt(),
+            QByteArray::fromHex(json.value(QStringLiteral("name")).toString().toLatin1()).toStdString(),
+            QByteArray::fromHex(json.value(QStringLiteral("manu")).toString().toLatin1()).toStdString()};
+}
+
+// Larger files are not this data.
+constexpr qint64 kMaxBytes = qint64(64) << 20;
+} // namespace
+
+EditorData::Link EditorData::LinkOf(const CPrintMaterial &mat) const
+{
+    const auto found = m_links.find(MaterialKey::Of(mat));
+    return found == m_links.end() ? Link() : found->second;
+}
+
+QJsonObject EditorData::ToJsonObject() const
+{
+    QJsonArray materials;
+    for (const auto &entry : m_links) {
+        QJsonObject item = keyToJson(entry.first);
+        if (!entry.second.own)
+            item.insert(QStringLiteral("vendor"), keyToJson(entry.second.vendor));
+        materials.append(item);
+    }
+    return QJsonObject{{QStringLiteral("materials"), materials}};
+}
+
+QByteArray EditorData::ToJson() const
+{
+    return QJsonDocument(ToJsonObject()).toJson(QJsonDocument::Compact);
+}
+
+EditorData EditorData::FromJson(const QByteArray &json)
+{
+    return FromJsonObject(QJsonDocument::fromJson(json).object());
+}
+
+EditorData EditorData::FromJsonObject(const QJsonObject &json)
+{
+    EditorData data;
+    for (const QJsonValue &value : json.value(QStringLiteral("materials")).toArray()) {
+        const QJsonObject item = value.toObject();
+        Link link;
+        link.known = true;
+        link.own = !item.contains(QStringLiteral("vendor"));
+        if (!link.own)
+            link.vendor = keyFromJson(item.value(QStringLiteral("vendor")).toObject());
+        data.m_links[keyFromJson(item)] = link;
+    }
+    return data;
+}
+
+EditorData EditorData::Read(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error && file.exists())
+            *error = file.errorString();
+        return EditorData();
+    }
+    return FromJson(file.read(kMaxBytes));
+}
+
+bool EditorData::Write(const QString &path, QString *error) const
+{
+    QSaveFile file(path);
+    const QByteArray json = ToJson() + '\n';
+    if (file.open(QIODevice::WriteOnly) && file.write(json) == json.size() && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
+}
