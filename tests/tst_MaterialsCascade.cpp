@@ -59,7 +59,7 @@ const QStringList kPrinterFanOut = {
 const QStringList kNozzleFanOut = kPrinterFanOut.mid(1, 6);
 const QStringList kLayerFanOut = kPrinterFanOut.mid(2, 4);
 const QStringList kQualityFanOut = kPrinterFanOut.mid(3, 2);
-const QStringList kReselect = QStringList{"curMaterialChanged", "matChanged", "bMatLockedChanged"} +
+const QStringList kReselect = QStringList{"curMaterialChanged", "curMatIDChanged", "matChanged", "bMatLockedChanged"} +
                               kPrinterFanOut + QStringList{"printerChanged"};
 const QStringList kModified = {"modifiedChanged"};
 const QString kQualities = "Fast|Turbo|Custom1|Custom2|Custom3 ";

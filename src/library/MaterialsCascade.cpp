@@ -25,6 +25,7 @@ void Materials::SetCurMaterial(int nID, bool stayUnlocked)
     m_CurSets.clear();
     LoadBasicInfo();
     emit curMaterialChanged(curMaterial());
+    emit curMatIDChanged(m_nCurMatID); // the scene shows the ID of the material that is current
     emit matChanged();
     emit bMatLockedChanged(bMatLocked());
 }

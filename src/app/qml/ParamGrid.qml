@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
+import QtQuick.Controls.Material 2.12
 import PrintSet 1.0
 
 Page {
@@ -54,7 +55,7 @@ Page {
                 flat: true
                 text: "🔒 " + qsTr("Locked: press to give its password")
                 font.capitalization: Font.MixedCase
-                palette.buttonText: "#B71C1C"
+                Material.foreground: "#B71C1C"
                 onClicked: askUnlock()
             }
         }
