@@ -27,18 +27,21 @@ bool MaterialFileWriter::Open()
     if (Device().open(QIODevice::WriteOnly))
         return true;
     m_error = Device().errorString();
+    if (!m_isDirect && !FolderProblem(m_save.fileName()).isEmpty())
+        m_error = FolderProblem(m_save.fileName());
+    return false;
+}
+
+QString MaterialFileWriter::FolderProblem(const QString &path)
+{
     // The new content is written beside the target and renamed over it: the folder, not only the
     // target, must let a file be made in it. Say so, since the target itself may well be writable.
-    if (!m_isDirect) {
-        const QString folder = QFileInfo(m_save.fileName()).absolutePath();
-        if (QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
-            m_error = QStringLiteral("cannot make a file in the folder %1 (%2): a save writes the new file "
-                                     "there first and then puts it in the old one's place, so the folder "
-                                     "must be writable")
-                          .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
-        }
-    }
-    return false;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir() || ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0)
+        return QString();
+    return QStringLiteral("cannot make a file in the folder %1 (%2): a save writes the new file there first and "
+                          "then puts it in the old one's place, so the folder must be writable")
+        .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 bool MaterialFileWriter::Write(CPrintMaterial &mat)
@@ -53,9 +56,13 @@ bool MaterialFileWriter::WriteAsIs(const CPrintMaterial &mat)
 
 bool MaterialFileWriter::WriteRaw(const std::string &bytes)
 {
+    errno = 0;
     if (Device().write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()))
         return true;
-    m_error = Device().errorString();
+    // A write that a full disk cuts short leaves the device's own text at "Unknown error": the
+    // system's reason is what the user needs.
+    const int reason = errno;
+    m_error = reason != 0 ? QString::fromLocal8Bit(std::strerror(reason)) : Device().errorString();
     if (!m_isDirect)
         m_save.cancelWriting();
     return false;

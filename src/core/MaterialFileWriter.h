@@ -27,6 +27,8 @@ public:
     bool Commit();
     // Why the last step failed, for the log or a message.
     QString ErrorString() const { return m_error; }
+    // Why no file can be written in place of this one (its folder takes no new file), or "".
+    static QString FolderProblem(const QString &path);
 
 private:
     QFileDevice &Device();

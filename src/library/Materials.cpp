@@ -24,6 +24,7 @@ Materials::Materials(QObject *parent) : QObject(parent)
     m_strDataPath = dataPath;
     m_recovery = std::make_unique<RecoveryFile>(m_strDataPath + QStringLiteral("/recovery.cvx"),
                                                 [this]() { return RecoveryContentNow(); });
+    connect(m_recovery.get(), &RecoveryFile::writeFailed, this, &Materials::recoveryWriteFailed);
     m_bRecoveryPending = QFile::exists(m_recovery->Path());
     m_recovery->SetPaused(m_bRecoveryPending);
 }

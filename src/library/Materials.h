@@ -138,6 +138,9 @@ signals:
     // An undo or redo was refused, and why (a locked material), for a message.
     void historyRefused(QString reason);
     void userLibraryReadErrorChanged(QString reason);
+    // The recovery copy could not be written (once until one is written again): a crash now
+    // would lose the unsaved changes.
+    void recoveryWriteFailed(QString reason);
 
 public slots:
     void appendItem();
@@ -213,6 +216,9 @@ public:
     // success).
     Q_INVOKABLE QString userLibraryPath() const { return UserPath(); }
     Q_INVOKABLE QString lastExportError() const { return m_strExportError; }
+    // What the last successful save wants the user to know (a backup that could not be made, the
+    // previous file kept aside); "" when nothing.
+    Q_INVOKABLE QString lastSaveNote() const { return m_strSaveNote; }
     // What the last importMaterials did: "added", "replaced" (merged into a material of the
     // library), "renumbered" (given a fresh ID to stay unique), "renamed" (a second material of
     // the file with one name and manufacturer, kept under a new name), "skipped" (lines that were
@@ -417,6 +423,7 @@ private:
     std::vector<PrintSetData *> m_CurSets;
     QString m_strDataPath;
     QString m_strExportError;
+    QString m_strSaveNote;
     QUndoStack m_history;
     // Changes that no step holds (restored from a recovery copy).
     bool m_bUnsavedOutsideHistory = false;

@@ -9,6 +9,7 @@
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +26,9 @@
 #include <unordered_map>
 
 namespace {
+// A message names this many lines at most; the log has every one.
+constexpr size_t kLinesNamed = 10;
+
 std::string nameManuKey(const CPrintMaterial &mat)
 {
     std::string key(mat.m_szName);
@@ -177,6 +181,12 @@ void Materials::importUserMaterials()
     MergeRecords(std::move(records), path, false, false, &placements);
     m_dirtyKeys.clear();
     NoteRenamedAtStart(path);
+    if (!m_strUserReadError.isEmpty()) {
+        m_startupNotes << LangTr("%1 could not be read completely (%2). What could be read is shown; Save asks "
+                                 "before replacing the file and keeps it as it is now beside it.")
+                              .arg(path, m_strUserReadError);
+        CVLOG << m_startupNotes.last();
+    }
 }
 
 std::vector<Materials::Placement> Materials::PlaceUserRecords(std::vector<CPrintMaterial> &records,
@@ -228,45 +238,69 @@ void Materials::NoteRenamedAtStart(const QString &path)
 
 bool Materials::exportUserMaterials()
 {
+    m_strSaveNote.clear();
     if (!m_strReadOnly.isEmpty()) {
         m_strExportError = m_strReadOnly;
         CVLOG << "Not saved: " << m_strReadOnly;
         return false;
     }
-    // One generation of the previous library stays beside it, so that a regretted save can be
-    // undone by hand.
     const QString user = UserPath();
-    if (QFile::exists(user) && !SnapshotFile(user, user + QStringLiteral(".bak")))
+    const bool exists = QFile::exists(user);
+    m_strExportError = MaterialFileWriter::FolderProblem(user);
+    if (!m_strExportError.isEmpty()) {
+        CVLOG << "Could not write " << user << ": " << m_strExportError << "; the file is unchanged";
+        return false;
+    }
+    // A file that was not read completely is kept whole before it is replaced (the user agreed to
+    // replace it, not to lose what the editor could not read); one generation of the previous
+    // library stays beside it anyway, so that a regretted save can be undone by hand.
+    if (exists && !m_strUserReadError.isEmpty()) {
+        const QString aside = user + QStringLiteral(".unread-")
+                              + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+        if (!SnapshotFile(user, aside)) {
+            m_strExportError = LangTr("%1 could not be kept as %2 before it is replaced; nothing was saved.").arg(user, aside);
+            CVLOG << m_strExportError;
+            return false;
+        }
+        m_strSaveNote = LangTr("The previous %1, which held what could not be read, is kept as %2.").arg(user, aside);
+    }
+    if (exists && !SnapshotFile(user, user + QStringLiteral(".bak"))) {
         CVLOG << "Could not keep a backup of " << user;
+        m_strSaveNote = LangTr("No backup of the previous library was kept: %1 could not be made.")
+                            .arg(user + QStringLiteral(".bak"));
+    }
     // What is the user's only: a vendor material as the vendor has it loads from the vendor
     // library, so that the vendor's updates reach it. An empty library is written too. The removed
     // vendor materials are written first: a run that ends between the files then never brings
     // one back, since the next load leaves out what stands for them. The editor's data goes before
     // the library it describes for the same reason; a stale entry of it matches nothing.
-    const EditorData data = CurrentEditorData();
+    if (!WriteRemovedVendor()) {
+        m_strExportError = LangTr("%1 could not be written (%2); %3 was not replaced.")
+                               .arg(RemovedVendorPath(), m_strExportError, user);
+        return false;
+    }
     QString dataError;
-    const bool saved = WriteRemovedVendor() && data.Write(EditorDataPath(), &dataError)
-                       && WriteMaterials(user, true, true);
-    if (!dataError.isEmpty()) {
-        m_strExportError = dataError;
-        CVLOG << "Could not write " << EditorDataPath() << ": " << dataError;
+    if (!CurrentEditorData().Write(EditorDataPath(), &dataError)) {
+        m_strExportError = LangTr("%1 could not be written (%2); %3 was not replaced.").arg(EditorDataPath(), dataError, user);
+        CVLOG << m_strExportError;
+        return false;
     }
-    if (saved) {
-        m_savedUserKeys.clear();
-        for (const auto &entry : m_Materials) {
-            if (IsUsers(*entry))
-                m_savedUserKeys.insert(MaterialKey::Of(entry->mat));
-        }
-        m_dirtyKeys.clear();
-        m_history.setClean();
-        m_bUnsavedOutsideHistory = false;
-        HistoryMoved();
-        // Saving brought the derived fields up to date; the pages show what is stored.
-        LoadBasicInfo();
-        LoadPrintParams();
-        emit matChanged();
+    if (!WriteMaterials(user, true, true))
+        return false;
+    m_savedUserKeys.clear();
+    for (const auto &entry : m_Materials) {
+        if (IsUsers(*entry))
+            m_savedUserKeys.insert(MaterialKey::Of(entry->mat));
     }
-    return saved;
+    m_dirtyKeys.clear();
+    m_history.setClean();
+    m_bUnsavedOutsideHistory = false;
+    HistoryMoved();
+    // Saving brought the derived fields up to date; the pages show what is stored.
+    LoadBasicInfo();
+    LoadPrintParams();
+    emit matChanged();
+    return true;
 }
 
 bool Materials::IsUsers(const MaterialEntry &entry) const
@@ -328,7 +362,10 @@ std::vector<CPrintMaterial> Materials::ReadRecords(const QString &path)
     m_lastImport = ImportReport();
     std::vector<CPrintMaterial> records;
     MaterialFileVisitor visit;
+    std::vector<size_t> unreadLines; // lines with something that is not a material, or lost sets
     visit.onMaterial = [&](size_t number, CPrintMaterial &record, const MaterialDecodeReport &report) {
+        if (!report.droppedSets.empty())
+            unreadLines.push_back(number);
         for (const MaterialDecodeReport::DroppedSet &dropped : report.droppedSets)
             LogLine("importMaterials") << "Skipped on line " << number << ": "
                                        << MaterialDecodeReport::DescribeDroppedSet(dropped);
@@ -337,6 +374,7 @@ std::vector<CPrintMaterial> Materials::ReadRecords(const QString &path)
     };
     visit.onRefusedLine = [&](const RefusedLine &refused, const std::string &) {
         ++m_lastImport.skipped;
+        unreadLines.push_back(refused.number);
         LogLine("importMaterials") << "Skipped line " << refused.number << ": "
                                    << refused.Describe(refused.reason);
     };
@@ -353,6 +391,15 @@ std::vector<CPrintMaterial> Materials::ReadRecords(const QString &path)
     } else if (read.error) {
         m_lastImport.readError = QString::fromStdString(ErrorText(read.error)) +
                                  (read.lines ? QStringLiteral(" after line %1").arg(read.lines) : QString());
+    }
+    // In the user library, what a save would drop is not read completely either: a save must ask.
+    if (userLibrary && m_lastImport.readError.isEmpty() && !unreadLines.empty()) {
+        QStringList numbers;
+        for (size_t i = 0; i < unreadLines.size() && i < kLinesNamed; ++i)
+            numbers << QString::number(unreadLines[i]);
+        if (unreadLines.size() > kLinesNamed)
+            numbers << QStringLiteral("…");
+        m_lastImport.readError = LangTr("lines that are not whole materials: %1").arg(numbers.join(QStringLiteral(", ")));
     }
     if (!m_lastImport.readError.isEmpty())
         LogLine("importMaterials") << "Could not read " << path << " completely: " << m_lastImport.readError;

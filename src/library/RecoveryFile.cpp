@@ -39,16 +39,33 @@ void RecoveryFile::Write()
         m_timer.start();
         return;
     }
-    if (m_writing.valid() && !m_writing.get())
-        CVLOG << "Could not keep the recovery copy " << m_path;
+    if (m_writing.valid())
+        m_writing.get();
     RecoveryContent content = m_snapshot();
-    m_writing = std::async(std::launch::async, [path = m_path, content = std::move(content)]() {
+    m_writing = std::async(std::launch::async, [this, path = m_path, content = std::move(content)]() {
         MaterialFileWriter writer(path);
         bool ok = writer.Open();
         for (size_t i = 0; ok && i < content.materials.size(); ++i)
             ok = writer.WriteAsIs(content.materials[i].ToRecord());
-        return ok && writer.WriteRaw(content.trailer.toStdString() + '\n') && writer.Commit();
+        ok = ok && writer.WriteRaw(content.trailer.toStdString() + '\n') && writer.Commit();
+        const QString error = ok ? QString() : writer.ErrorString();
+        // Told on the window's thread; a copy destroyed first waits for this write to end, and
+        // its queued calls go with it.
+        QMetaObject::invokeMethod(this, [this, error]() { Written(error); }, Qt::QueuedConnection);
+        return error;
     });
+}
+
+void RecoveryFile::Written(const QString &error)
+{
+    if (error.isEmpty()) {
+        m_failing = false;
+        return;
+    }
+    CVLOG << "Could not keep the recovery copy " << m_path << ": " << error;
+    if (!m_failing)
+        emit writeFailed(error);
+    m_failing = true;
 }
 
 bool RecoveryFile::Flush()
@@ -57,7 +74,7 @@ bool RecoveryFile::Flush()
         m_timer.stop();
         Write();
     }
-    return !m_writing.valid() || m_writing.get();
+    return !m_writing.valid() || m_writing.get().isEmpty();
 }
 
 void RecoveryFile::Remove()

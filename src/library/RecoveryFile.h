@@ -48,13 +48,19 @@ public:
     // The milliseconds between the last change and the write.
     static constexpr int kDelayMs = 1000;
 
+signals:
+    // A copy could not be written, and why; once until a copy is written again.
+    void writeFailed(const QString &reason);
+
 private:
     void Write();
+    void Written(const QString &error);
     bool Busy() const;
 
     QString m_path;
     Snapshot m_snapshot;
     QTimer m_timer;
-    std::future<bool> m_writing;
+    std::future<QString> m_writing; // why the write failed, "" when it did not
     bool m_paused = false;
+    bool m_failing = false;
 };

@@ -132,7 +132,33 @@ ApplicationWindow {
         if (typeof instanceNote !== "undefined" && instanceNote !== "")
             readOnlyDialog.open()
         if (typeof startupFiles !== "undefined" && startupFiles.length > 0)
-            importFiles(startupFiles)
+            importWhenReady(startupFiles)
+    }
+
+    // Files to import wait while the restore question is open: a restore replaces the library,
+    // and with it anything imported before the answer.
+    property var filesAwaitingAnswer: []
+    function importWhenReady(files) {
+        if (recoveryDialog.visible)
+            filesAwaitingAnswer = filesAwaitingAnswer.concat(files)
+        else
+            importFiles(files)
+    }
+    function recoveryAnswered() {
+        var files = filesAwaitingAnswer
+        filesAwaitingAnswer = []
+        if (files.length > 0)
+            importFiles(files)
+    }
+
+    // Unsaved changes would not outlive a crash: said once, until a copy is written again.
+    Connections {
+        target: materials
+        function onRecoveryWriteFailed(reason) {
+            messageDialog.title = qsTr("Warning")
+            messageDialog.prompt = qsTr("The copy of your unsaved changes could not be written (%1): a crash now would lose them. Save when you can.").arg(reason)
+            messageDialog.open()
+        }
     }
 
     // Files that a later editor handed over: imported here, with the window brought forward.
@@ -143,7 +169,7 @@ ApplicationWindow {
             window.raise()
             window.requestActivate()
             if (files.length > 0)
-                importFiles(files)
+                importWhenReady(files)
         }
     }
 
@@ -201,10 +227,12 @@ ApplicationWindow {
                 messageDialog.prompt = problem
                 messageDialog.open()
             }
+            recoveryAnswered()
         }
         onDiscarded: {
             materials.discardRecovery()
             recoveryDialog.close()
+            recoveryAnswered()
         }
     }
 
@@ -333,7 +361,14 @@ ApplicationWindow {
 
     function writeLibrary() {
         if (materials.exportUserMaterials()) {
-            showToast(qsTr("Saved %1 materials of your own to %2").arg(materials.lastWrittenCount()).arg(materials.userLibraryPath()))
+            var saved = qsTr("Saved %1 materials of your own to %2").arg(materials.lastWrittenCount()).arg(materials.userLibraryPath())
+            if (materials.lastSaveNote() === "") {
+                showToast(saved)
+            } else {
+                messageDialog.title = qsTr("Saved")
+                messageDialog.prompt = saved + "\n" + materials.lastSaveNote()
+                messageDialog.open()
+            }
             return true
         }
         messageDialog.title = qsTr("Warning")
@@ -828,25 +863,38 @@ ApplicationWindow {
         toastTimer.restart()
     }
 
+    // A message of any length: a long one scrolls instead of being cut.
     Dialog {
         id: messageDialog
         objectName: "messageDialog"
         property alias prompt: promptLabel.text
-        width: 480
-        height: 240
+        width: Math.min(window.width - 40, 560)
+        height: Math.min(window.height - 40, Math.max(240, promptLabel.implicitHeight + fontP * 10))
         anchors.centerIn: Overlay.overlay
         modal: true
         title: "Set title"
         standardButtons: Dialog.Ok
-        Label {
-            id: promptLabel
+        Flickable {
+            id: promptView
+            objectName: "promptView"
             anchors.fill: parent
-            text: "set prompt"
-            font.pixelSize: fontP * 1.2
-            wrapMode: Text.WordWrap
-            horizontalAlignment: Text.AlignHCenter
-            verticalAlignment: Text.AlignVCenter
+            clip: true
+            contentWidth: width
+            contentHeight: Math.max(height, promptLabel.implicitHeight)
+            boundsBehavior: Flickable.StopAtBounds
+            ScrollBar.vertical: ScrollBar { policy: promptView.contentHeight > promptView.height ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded }
+            Label {
+                id: promptLabel
+                width: promptView.width - fontP
+                height: promptView.contentHeight
+                text: "set prompt"
+                font.pixelSize: fontP * 1.2
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+                verticalAlignment: Text.AlignVCenter
+            }
         }
+        onAboutToShow: promptView.contentY = 0
     }
 
     Dialog {
@@ -938,7 +986,7 @@ ApplicationWindow {
         Label {
             id: unreadLabel
             width: parent.width
-            text: qsTr("The user library\n%1\nwas not read completely: %2.\nSaving replaces it with what the editor holds; what could not be read is lost.")
+            text: qsTr("The user library\n%1\nwas not read completely: %2.\nSaving replaces it with what the editor holds; the file as it is now is kept beside it.")
                 .arg(materials.userLibraryPath()).arg(materials.userLibraryReadError)
             font.pixelSize: fontP * 1.1
             wrapMode: Text.Wrap
