@@ -779,6 +779,7 @@ ApplicationWindow {
         standardButtons: Dialog.Ok
         Label {
             id: promptLabel
+            objectName: "messagePrompt"
             anchors.fill: parent
             text: "set prompt"
             font.pixelSize: fontP * 1.2
