@@ -3,7 +3,8 @@ import QtQuick.Controls 2.5
 import QtTest 1.2
 
 // A test case on the real main window, loaded from the resources as start-up loads it, with the
-// gestures the scene tests share: they press, type and use keys as a user does.
+// gestures the scene tests share: they press, type and use keys as a user does, on what a user can
+// reach, and read what is shown.
 TestCase {
     width: 1280
     height: 800
@@ -19,47 +20,107 @@ TestCase {
         tryVerify(function() { return lookUp(name) !== null }, 3000, "no " + name)
         return lookUp(name)
     }
-    // Pressed where it is once the layouts around it have settled (a new text moves the buttons).
-    function press(item) {
-        item = typeof item === "string" ? child(item) : item
-        for (var p = item; p; p = p.parent)
-            waitForItemPolished(p)
-        mouseClick(item)
+    function itemOf(item) { return typeof item === "string" ? child(item) : item }
+    // The item and the items around it, out to the window's root.
+    function ancestors(item) { return item ? [item].concat(ancestors(item.parent)) : [] }
+    function hasKeys(item) { return ancestors(window.activeFocusItem).indexOf(item) >= 0 }
+
+    // Why a user could not reach the item at x, y of it (its centre by default), or "". It must be
+    // seen with everything around it out to the window's root (a closed popup's items hang from a
+    // hidden item, or from none); what is disabled can still be read; the topmost popup at the
+    // point, or a modal one's dimmer, takes a press.
+    function refusal(item, x, y, reading) {
+        var chain = ancestors(item = itemOf(item))
+        var at = item.mapToItem(null, x === undefined ? item.width / 2 : x, y === undefined ? item.height / 2 : y)
+        var above = window.Overlay.overlay.childAt(at.x, at.y)
+        return !item.visible || chain[chain.length - 1] !== window.contentItem.parent ? "not visible"
+             : chain.some(p => p.opacity === 0) ? "transparent"
+             : !item.enabled && !reading ? "disabled"
+             : at.x < 0 || at.y < 0 || at.x >= window.width || at.y >= window.height ? "outside the window"
+             : chain.some(p => p.clip && !p.contains(p.mapFromItem(null, at.x, at.y))) ? "scrolled out of view"
+             : above && chain.indexOf(above) < 0 ? "covered by a popup" : ""
+    }
+    // Fails the test, naming the item and why, when a user could not reach it.
+    function reach(item, x, y, reading) {
+        var why = refusal(item = itemOf(item), x, y, reading)
+        verify(why === "", (item.objectName || item.text || String(item)) + ": " + why)
         return item
     }
-    function type(text) {
-        for (var i = 0; i < text.length; ++i)
-            keyClick(text.charAt(i))
+    // Pressed where it is once the layouts around it have settled (a new text moves the buttons).
+    function press(item, x, y, modifiers) {
+        ancestors(item = itemOf(item)).forEach(function (p) { waitForItemPolished(p) })
+        mouseClick(reach(item, x, y), x, y, Qt.LeftButton, modifiers)
+        return item
     }
-    // Presses the field; what is typed replaces its text.
+    // Keys go to the item that has the keyboard, which must be one the user sees.
+    function key(k, modifiers) {
+        reach(window.activeFocusItem)
+        keyClick(k, modifiers)
+    }
+    // A text, or a list of keys.
+    function type(keys) { (typeof keys === "string" ? keys.split("") : keys).forEach(k => key(k)) }
+    // Presses the field, which takes the keyboard; what is typed replaces its text.
     function retype(name, text) {
         var field = press(name)
+        verify(hasKeys(field), name + ": the press gave it no keyboard")
         keySequence(StandardKey.SelectAll)
-        keyClick(Qt.Key_Backspace)
+        key(Qt.Key_Backspace)
         type(text)
         return field
     }
-    function opened(name) {
-        tryCompare(child(name), "opened", true)
-        return child(name)
+    // Tab until the item has the keyboard, as a user moves it there; then the key given, if any.
+    function focusOn(item, k) {
+        var why = refusal(item = itemOf(item))
+        for (var tabs = 0; tabs < 60 && !why && !hasKeys(item); ++tabs)
+            keyClick(Qt.Key_Tab)
+        verify(!why && hasKeys(item), item.objectName + ": " + (why || "Tab does not get there"))
+        if (k)
+            key(k)
     }
-    function closed(popup) { tryCompare(typeof popup === "string" ? child(popup) : popup, "visible", false) }
+    // What an item in sight shows: the property named, or its text as shown (a combo box's choice,
+    // a password's dots, a field's placeholder while it is empty).
+    function shown(item, property) {
+        item = reach(item, undefined, undefined, true)
+        var text = property ? item[property] : item.displayText !== undefined ? item.displayText : item.text
+        return !property && text === "" && item.placeholderText ? item.placeholderText : text
+    }
+
+    function opened(popup) {
+        tryCompare(popup = itemOf(popup), "opened", true)
+        return popup
+    }
+    function closed(popup) { tryCompare(itemOf(popup), "visible", false) }
+    function openFrom(button, popup) {
+        press(button)
+        return opened(popup)
+    }
+    // Chooses an entry of a combo box from its list, as a user with a mouse does.
+    function pick(combo, index) {
+        press(openFrom(combo, combo.popup).contentItem.itemAtIndex(index))
+        closed(combo.popup)
+    }
+    // Presses one of a dialog's own buttons, which closes it.
+    function answer(dialog, button) {
+        press(opened(dialog).standardButton(button))
+        closed(dialog)
+    }
+    function choose(button, menu, item) {
+        openFrom(button, menu)
+        press(item)
+        closed(menu)
+        tryCompare(child("stackView"), "busy", false)
+    }
+    // Closes the popups named that a failed test may have left open, as Escape does (a dialog is
+    // rejected): they would take the presses meant for the window.
+    function closeAll(names) {
+        names.map(lookUp).forEach(function (p) { if (p && p.visible) p.reject ? p.reject() : p.close() })
+        names.map(lookUp).forEach(function (p) { if (p) closed(p) })
+    }
     // Shown and active, so that keys reach it; closing it only hides it.
     function showWindow() {
         window.show()
         window.requestActivate()
         tryCompare(window, "active", true)
-    }
-    function choose(button, menu, item) {
-        press(button)
-        opened(menu)
-        press(item)
-        closed(menu)
-        tryCompare(child("stackView"), "busy", false)
-    }
-    function openDrawer() {
-        press("materialButton")
-        opened("drawer")
     }
     // The parameter page through the printer menu, a quality through its menu.
     function showParams(matID, printer, nozzle, layer, quality) {
@@ -70,8 +131,9 @@ TestCase {
             choose("qualityButton", "qualityMenu", "qualityItem_" + quality)
         compare(child("stackView").depth, 2)
     }
+    // The message box's title and text as shown, "" while it is closed.
     function message() {
         var box = child("messageDialog")
-        return box.visible ? box.title + ": " + box.prompt : ""
+        return box.visible ? shown(opened(box).header) + ": " + shown("messagePrompt") : ""
     }
 }

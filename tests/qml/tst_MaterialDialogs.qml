@@ -19,20 +19,8 @@ MainWindowTest {
         copyID = materials.curMatID
     }
     function cleanup() {
-        var popups = ["messageDialog", "namInputDialog", "passwordDialog", "setIDDialog", "copyDialog"]
-        for (var i = 0; i < popups.length; ++i) {
-            if (lookUp(popups[i])) {
-                lookUp(popups[i]).close()
-                closed(popups[i])
-            }
-        }
+        closeAll(["messageDialog", "namInputDialog", "passwordDialog", "setIDDialog", "copyDialog"])
         materials.removeMaterial(copyID)
-    }
-
-    // What is typed replaces the fields' texts; a password is never shown as typed.
-    function fill(fields) {
-        for (var name in fields)
-            compare(retype(name, fields[name]).echoMode === TextInput.Password, /ssword|epeat/.test(name))
     }
 
     // The start page's ✍, password and ID dialogs send what was typed; a refusal says why and changes
@@ -42,8 +30,7 @@ MainWindowTest {
             return "Warning: \"" + t + "\" is not a material ID.\nPlease input a whole number."
         }
         return [
-            { tag: "OK renames", fields: { nameField: "PLA Pro", manuField: "Acme" },
-              material: "PLA Pro ( Acme )" },
+            { tag: "OK renames", fields: { nameField: "PLA Pro", manuField: "Acme" }, material: "PLA Pro ( Acme )" },
             { tag: "Cancel keeps the name", fields: { nameField: "PLA Pro" }, cancel: true },
             { tag: "a password typed twice locks from the next selection", relocked: 1,
               fields: { passwordField: "secret", repeatField: "secret" },
@@ -76,43 +63,35 @@ MainWindowTest {
             materials.setMatNameAndManu(materials.curMatName, materials.curManu, Qt.md5("secret"))
         var before = materials.curMaterial
         var byID = "idField" in data.fields
-        if (byID)
-            mouseClick(child("idFooter"), 10, 10)
-        else
-            press("nameSymbol")
+        press(byID ? "idFooter" : "nameSymbol", 10, 10) // the footer takes presses near its start only
         var dialog = opened(byID ? "setIDDialog" : "namInputDialog")
         // Every opening starts from the library, with no password.
-        compare([child("nameField").text, child("passwordField").text], [materials.curMatName, ""])
-        if (data.pw) {
-            press("changePasswordButton")
-            dialog = opened("passwordDialog")
-        }
-        fill(data.fields)
-        mouseClick(dialog.standardButton(data.cancel ? Dialog.Cancel : Dialog.Ok))
-        closed(dialog)
+        if (!byID)
+            compare([shown("nameField"), shown("passwordField")], [materials.curMatName, "Password"])
+        if (data.pw)
+            dialog = openFrom("changePasswordButton", "passwordDialog")
+        // What is typed replaces the fields' texts; a password is never shown as typed.
+        for (var name in data.fields)
+            compare(retype(name, data.fields[name]).echoMode === TextInput.Password, /ssword|epeat/.test(name))
+        answer(dialog, data.cancel ? Dialog.Cancel : Dialog.Ok)
         compare(message(), data.message || "")
         compare([materials.curMaterial, materials.curMatID, materials.bMatLocked],
                 [data.material || before, data.id || data.matID || copyID, data.locked || 0])
         copyID = data.id || copyID
-        if (data.relocked !== undefined) {
-            materials.selectMaterial(copyID)
+        materials.selectMaterial(copyID)
+        if (data.relocked !== undefined)
             compare(materials.bMatLocked, data.relocked)
-        }
     }
 
     // ➕ on the parameter page says what it copies, offers what to copy it to, then says what it did.
     function test_copySetsDialog() {
         showParams(copyID, 10102, 0.4, -1, -1)
-        press("copySetsButton")
-        var dialog = opened("copyDialog")
-        compare(findChild(dialog, "copyFromLabel").text, "Copy from: Orvik Solo > Dia: 0.40 \nTotal sets: 2")
+        var dialog = openFrom("copySetsButton", "copyDialog")
+        compare(shown("copyFromLabel"), "Copy from: Orvik Solo > Dia: 0.40 \nTotal sets: 2")
         // Nozzles 0.2, 0.3, 0.5, 0.8 and 1.0 are offered: both 0.4 sets get 0.3.
-        var combo = findChild(dialog, "setCombo")
-        combo.forceActiveFocus()
-        keyClick(Qt.Key_Down)
-        compare([combo.count, combo.currentText], [5, "Dia: 0.30mm"])
-        mouseClick(dialog.standardButton(Dialog.Ok))
-        closed(dialog)
+        pick(child("setCombo"), 1)
+        compare([child("setCombo").count, shown("setCombo")], [5, "Dia: 0.30mm"])
+        answer(dialog, Dialog.Ok)
         compare([message(), materials.curNozzle], ["Copy print set: Add 2 print sets", "Dia: 0.30 "])
         materials.selectPrinter(10102)
         compare(materials.curSetNumber, 5)

@@ -885,6 +885,7 @@ ApplicationWindow {
             ScrollBar.vertical: ScrollBar { policy: promptView.contentHeight > promptView.height ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded }
             Label {
                 id: promptLabel
+                objectName: "messagePrompt"
                 width: promptView.width - fontP
                 height: promptView.contentHeight
                 text: "set prompt"
