@@ -39,8 +39,8 @@ class Materials : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QString curMaterial READ curMaterial NOTIFY curMaterialChanged)
-    Q_PROPERTY(QString curMatName READ curMatName)
-    Q_PROPERTY(QString curManu READ curManu)
+    Q_PROPERTY(QString curMatName READ curMatName NOTIFY curMaterialChanged)
+    Q_PROPERTY(QString curManu READ curManu NOTIFY curMaterialChanged)
     Q_PROPERTY(QString curPrinter READ curPrinter NOTIFY curPrinterChanged)
     Q_PROPERTY(QString curNozzle READ curNozzle NOTIFY curNozzleChanged)
     Q_PROPERTY(QString curLayerThick READ curLayerThick NOTIFY curLayerThickChanged)

@@ -49,9 +49,10 @@ MainWindowTest {
             { tag: "password kept: new ones differ", pw: true, relocked: 1,
               fields: { oldPasswordField: "secret", newPasswordField: "new", newRepeatField: "wen" },
               message: "Warning: The two new passwords differ. Nothing was changed." },
-            { tag: "ID typed negative", fields: { idField: "-700" }, id: 700 },
-            { tag: "ID typed positive: the library's reason", fields: { idField: "702" },
-              message: "Warning: A new ID is entered as a negative number: type -702 for the ID 702." },
+            { tag: "ID typed as shown", fields: { idField: "4711" }, id: 4711 },
+            { tag: "ID control reached with the keyboard", keys: true, fields: { idField: "700" }, id: 700 },
+            { tag: "negative ID: the library's reason", fields: { idField: "-702" },
+              message: "Warning: The ID -702 is negative: material IDs are whole numbers from 0 up." },
             { tag: "no ID", fields: { idField: "" }, message: notAnID("") },
             { tag: "ID with an exponent", fields: { idField: "-1e3" }, message: notAnID("-1e3") },
             { tag: "ID beyond 32 bits", fields: { idField: "-4294967996" }, message: notAnID("-4294967996") }
@@ -63,7 +64,10 @@ MainWindowTest {
             materials.setMatNameAndManu(materials.curMatName, materials.curManu, Qt.md5("secret"))
         var before = materials.curMaterial
         var byID = "idField" in data.fields
-        press(byID ? "idFooter" : "nameSymbol", 10, 10) // the footer takes presses near its start only
+        if (data.keys)
+            focusOn("idButton", Qt.Key_Space)
+        else
+            press(byID ? "idButton" : "nameSymbol")
         var dialog = opened(byID ? "setIDDialog" : "namInputDialog")
         // Every opening starts from the library, with no password.
         if (!byID)

@@ -4,7 +4,8 @@ import QtQuick.Controls 2.5
 // Copies the current print sets to a key that the material does not have yet.
 Dialog {
     title: qsTr("Copy print set")
-    modal: false
+    modal: true
+    focus: true
     anchors.centerIn: Overlay.overlay
     standardButtons: Dialog.Ok | Dialog.Cancel
     contentWidth: fontP * 30

@@ -20,6 +20,8 @@ Dialog {
     width: Math.min(window.width - 40, fontP * 56)
     height: Math.min(window.height - 40, fontP * 42)
     modal: true
+    // The keyboard comes with the dialog: Tab moves through its rows, not the page behind.
+    focus: true
     title: purpose === "merge" ? qsTr("Merge the changed %1").arg(fileName) : qsTr("Import %1").arg(fileName)
     standardButtons: Dialog.Ok | Dialog.Cancel
 

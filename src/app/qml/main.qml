@@ -735,6 +735,7 @@ ApplicationWindow {
         objectName: "exportChoice"
         anchors.centerIn: Overlay.overlay
         modal: true
+        focus: true
         title: qsTr("Export")
         standardButtons: Dialog.Ok | Dialog.Cancel
         property int choice: 0
