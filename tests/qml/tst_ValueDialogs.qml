@@ -69,6 +69,12 @@ MainWindowTest {
             { tag: "differing speeds each less 10 percent", id: 15, dialog: "speed", text: "40 – 55mm/s",
               note: "2 print sets", mode: "modePercent", typed: "-10", stored: 36, max: 49.5 },
             { tag: "Escape: no change", id: 16, dialog: "speed", text: "40.5mm/s", keys: [Qt.Key_Up, Qt.Key_Escape] },
+            { tag: "each changed by 0: no change", id: 15, dialog: "speed", text: "40 – 55mm/s", note: "2 print sets",
+              mode: "modeAdd", typed: "0" },
+            { tag: "integer, each changed by an amount: a decimal point refused while typing", id: 21,
+              dialog: "intInput", text: "105.5 %", mode: "modeAdd", typed: "2.5", stored: 130.5 },
+            { tag: "acceleration: the dialog starts at the floor Save raises to", id: 18, dialog: "speed",
+              text: "1000mm/s²", note: "The lowest value is 1000mm/s²: Save raises lower ones to it." },
             // Untouched on the grid; half way up the scale takes the colour above.
             { tag: "after another row: bar colour", id: 10, first: 9, values: { 9: 50, 10: 50 },
               dialog: "temperature", text: "50℃", colour: "#aafb82" }

@@ -113,10 +113,47 @@ MainWindowTest {
                 ["PETG is locked. Give its password to change it.", false])
         answer("unlockDialog", Dialog.Cancel)
         compare(materials.bMatLocked, 1)
+        press("basicField_0")
+        opened("unlockDialog")
+        type("secret")
+        key(Qt.Key_Return)
+        closed("unlockDialog")
+        compare([materials.bMatLocked, shown("editButton_0")], [0, "✎"])
+        press("basicField_0") // now the value's dialog
+        answer("temperatureDialog", Dialog.Cancel)
+        materials.selectMaterial(1002) // locked again
         findChild(window, "lastSession").matID = data.matID
         window.restoreSession()
         compare([materials.curMatID, materials.curQuality], [data.matID === 999 ? 1002 : 1001, data.quality])
         tryCompare(child("stackView"), "depth", data.depth)
+    }
+
+    // Keys work wherever the user is: Alt+Left and the Back key go back to the start page, and the
+    // window's keys work with the drawer open.
+    function test_keys_data() {
+        return [{ tag: "Alt+Left", key: Qt.Key_Left, modifiers: Qt.AltModifier },
+                { tag: "the Back key", key: Qt.Key_Back }, { tag: "Ctrl+Z with the drawer open", key: Qt.Key_Z },
+                { tag: "Ctrl+S with the drawer open", key: Qt.Key_S }]
+    }
+    function test_keys(data) {
+        if (data.key !== Qt.Key_Z && data.key !== Qt.Key_S) {
+            showParams(1001, 10102, -1, -1, -1)
+            key(data.key, data.modifiers)
+            tryCompare(child("stackView"), "depth", 1)
+            return
+        }
+        materials.selectMaterial(1001)
+        var before = materials.valueSpread(0).min
+        makeChange()
+        openFrom("materialButton", "drawer")
+        key(data.key, Qt.ControlModifier)
+        if (data.key === Qt.Key_S) {
+            verify(!materials.modified)
+            key(Qt.Key_Escape)
+        } else {
+            compare(materials.valueSpread(0).min, before)
+        }
+        closed("drawer") // an undo shows its page
     }
 
     // Closing with unsaved changes asks first.
@@ -137,28 +174,61 @@ MainWindowTest {
             verify(testFiles.decodeFile(materials.userLibraryPath()).includes('"b4":' + materials.valueSpread(0).min))
     }
 
+    // Save after another program changed user.cvx merges its materials as the user chooses, the
+    // editor's own changes kept as offered, and saves once the user confirms.
+    function test_saveAfterAChangeOnDisk() {
+        verify(materials.exportUserMaterials())
+        materials.selectMaterial(1001)
+        materials.setParameter(0, 233)
+        verify(testFiles.copyFile(fixtureLibrary, materials.userLibraryPath()))
+        key(Qt.Key_S, Qt.ControlModifier)
+        press(opened("diskChangedDialog") && "importFirstButton")
+        var preview = opened("importPreview")
+        compare([shown("rowState_0"), shown("choice_0"), shown("rowState_1"), shown(preview.standardButton(Dialog.Ok))],
+                ["Different", "Keep mine", "The same", "Merge and save"])
+        answer(preview, Dialog.Ok)
+        compare([materials.modified, materials.valueSpread(0).min, materials.userLibraryChangedOnDisk()], [false, 233, false])
+        verify(testFiles.decodeFile(materials.userLibraryPath()).includes('"b4":233'))
+    }
+
     // Files to import are previewed one after another, as chosen, then reported once. Each row
     // shows its own state; only a different one offers a choice, taken from its list or with keys.
     function test_importPreviewThenOneReport_data() {
-        return [{ tag: "Take theirs from the list" }, { tag: "Take theirs: Tab to the choice, arrow down", keys: true }]
+        var taken = "Import: {junk} holds no material.\n0 materials added, 1 replaced existing ones, 1 kept as they "
+                    + "were, 0 renumbered, 1 lines skipped as not materials."
+        return [{ tag: "Take theirs from the list", choose: 1, message: taken, temperature: 210 },
+                { tag: "Take theirs: Tab to the choice, arrow down", keys: true, message: taken, temperature: 210 },
+                { tag: "Keep both, as offered: the report names the one renamed and renumbered", temperature: 230,
+                  message: "Import: {junk} holds no material.\n1 materials added, 0 replaced existing ones, 1 kept as "
+                           + "they were, 1 renumbered, 1 lines skipped as not materials.\nRenamed: PLA → PLA_Copy1\n"
+                           + "New IDs: PLA_Copy1: 1001 → {id}" },
+                { tag: "Cancelled: nothing imported, nothing reported", cancel: true, message: "", temperature: 230 }]
     }
     function test_importPreviewThenOneReport(data) {
         makeChange() // the library's PLA now differs from the fixture's
+        materials.setParameter(0, 230)
         var junk = testFiles.writeText("junk.cvx", "nothing here\n")
-        window.importFiles([fixtureLibrary, junk])
+        window.importFiles(data.cancel ? [fixtureLibrary] : [fixtureLibrary, junk])
         opened("importPreview")
         var choice = child("choice_0")
         compare([shown("previewSummary"), shown("rowName_0"), shown("rowState_0"), shown("rowName_1"),
-                 shown("rowState_1"), refusal("choice_1")],
+                 shown("rowState_1"), refusal("choice_1"), shown(choice)],
                 ["0 new, 1 the same as in your library, 1 different from it.", "PLA / KestRona", "Different",
-                 "PETG / Tallow", "The same", "not visible"])
-        data.keys ? focusOn(choice, Qt.Key_Down) : pick(choice, 1)
-        compare(shown(choice), "Take theirs")
-        answer("importPreview", Dialog.Ok)
-        compare(message(), "Import: " + junk + " holds no material.\n0 materials added, 1 replaced existing "
-                + "ones, 1 kept as they were, 0 renumbered, 1 lines skipped as not materials.")
-        answer("messageDialog", Dialog.Ok)
-        compare(materials.valueSpread(0).min, 210) // the fixture's print temperature, taken
+                 "PETG / Tallow", "The same", "not visible", "Keep both"])
+        if (data.keys)
+            focusOn(choice, Qt.Key_Down)
+        else if (data.choose)
+            pick(choice, data.choose)
+        compare(shown(choice), data.message === "" || !data.choose && !data.keys ? "Keep both" : "Take theirs")
+        answer("importPreview", data.cancel ? Dialog.Cancel : Dialog.Ok)
+        tryCompare(child("messageDialog"), "visible", data.message !== "")
+        var newID = message().split("→ ").pop() // drawn at random, a number of its own
+        compare(message(), data.message.replace("{junk}", junk).replace("{id}", /^\d+$/.test(newID) ? newID : "?"))
+        if (data.message !== "")
+            answer("messageDialog", Dialog.Ok)
+        compare(materials.valueSpread(0).min, data.temperature)
+        if (!data.cancel && !data.choose && !data.keys)
+            materials.undo()
     }
 
     // Last, over the shipped vendor library, whose "PLA" takes the place of the fixture's: its

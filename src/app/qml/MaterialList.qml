@@ -56,6 +56,17 @@ Frame {
         Keys.onUpPressed: materialList.decrementCurrentIndex()
         Keys.onReturnPressed: pickCurrent()
         Keys.onEnterPressed: pickCurrent()
+        // Undo and redo are the library's here, as everywhere in the window: a search text is not
+        // worth keeping a history of.
+        Keys.onPressed: {
+            if (event.matches(StandardKey.Undo)) {
+                materials.undo()
+                event.accepted = true
+            } else if (event.matches(StandardKey.Redo) || (event.key === Qt.Key_Y && event.modifiers === Qt.ControlModifier)) {
+                materials.redo()
+                event.accepted = true
+            }
+        }
         function pickCurrent() {
             if (materialList.currentIndex >= 0 && materialList.count > 0)
                 chooseMaterial(filter.data(filter.index(materialList.currentIndex, 0), 259))
