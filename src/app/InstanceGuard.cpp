@@ -3,18 +3,121 @@
 #include "base/Log.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocalSocket>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 // How long a later editor waits for the running one, which may be busy loading a large library.
 constexpr int kAnswerMs = 5000;
+#ifdef Q_OS_UNIX
+QString SystemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The owner of the path itself (a link is not followed), or -1 when there is nothing there.
+qint64 OwnerOf(const QString &path, mode_t *mode = nullptr)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    if (mode)
+        *mode = info.st_mode;
+    return info.st_uid;
+}
+
+// Whether something at the path belongs to another user, who could read or answer what is sent.
+bool OthersOwn(const QString &path)
+{
+    const qint64 owner = OwnerOf(path);
+    return owner >= 0 && owner != ::geteuid();
+}
+#else
+bool OthersOwn(const QString &)
+{
+    return false;
+}
+#endif
+
+// Whether the folder is a real folder of this user's that no one else can write into.
+bool IsPrivateDir(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    mode_t mode = 0;
+    return OwnerOf(path, &mode) == ::geteuid() && S_ISDIR(mode) && !(mode & (S_IWGRP | S_IWOTH));
+#else
+    return QFileInfo(path).isDir();
+#endif
+}
+
+// $XDG_RUNTIME_DIR when it is this user's alone, else a folder of this user's in the temporary
+// location, made 0700 when missing; empty when neither can be trusted.
+QString PrivateDir()
+{
+    const QString runtime = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+    if (!runtime.isEmpty()) {
+        if (IsPrivateDir(runtime))
+            return runtime;
+        CVLOG << "XDG_RUNTIME_DIR " << runtime << " is not a folder of this user's alone";
+    }
+#ifdef Q_OS_UNIX
+    const QString own = QDir::tempPath() + QStringLiteral("/corvane-%1").arg(::geteuid());
+    if (::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST) {
+        CVLOG << "Cannot make " << own << ": " << SystemError(errno);
+        return QString();
+    }
+#else
+    const QString own = QDir::tempPath() + QStringLiteral("/corvane");
+    QDir().mkpath(own);
+#endif
+    if (IsPrivateDir(own))
+        return own;
+    CVLOG << own << " is not a folder of this user's alone: no other editor can reach this one";
+    return QString();
+}
+
+// Whether the process at the other end of a connected socket runs as this user; *peer is its user.
+bool PeerIsMe(const QLocalSocket &socket, qint64 *peer)
+{
+#if defined(Q_OS_LINUX)
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    *peer = ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0
+                ? qint64(credentials.uid)
+                : -1;
+    return *peer == ::geteuid();
+#elif defined(Q_OS_UNIX)
+    uid_t uid = 0;
+    gid_t gid = 0;
+    *peer = ::getpeereid(int(socket.socketDescriptor()), &uid, &gid) == 0 ? qint64(uid) : -1;
+    return *peer == ::geteuid();
+#else
+    // A pipe listened on with UserAccessOption admits this user alone.
+    Q_UNUSED(socket);
+    *peer = -1;
+    return true;
+#endif
+}
+
+int Remaining(const QDeadlineTimer &deadline)
+{
+    return int(deadline.remainingTime());
+}
 } // namespace
 
 InstanceGuard::InstanceGuard(const QString &dataDir, QObject *parent)
-    : QObject(parent), m_dataDir(QDir(dataDir).absolutePath()), m_lock(m_dataDir + QStringLiteral("/corvane.lock"))
+    : QObject(parent), m_dataDir(QDir(dataDir).absolutePath()), m_privateDir(PrivateDir()), m_lock(LockPath())
 {
     // A lock is only stale when its process is gone, however long an editor stays open.
     m_lock.setStaleLockTime(0);
@@ -22,11 +125,19 @@ InstanceGuard::InstanceGuard(const QString &dataDir, QObject *parent)
 
 InstanceGuard::~InstanceGuard() = default;
 
-QString InstanceGuard::ServerName() const
+QString InstanceGuard::LockPath() const
 {
-    // Named after the folder, so that editors of other folders (other users, tests) do not meet.
-    const QByteArray hash = QCryptographicHash::hash(m_dataDir.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QStringLiteral("corvane-") + QString::fromLatin1(hash);
+    return m_dataDir + QStringLiteral("/corvane.lock");
+}
+
+QString InstanceGuard::ServerPath() const
+{
+    if (m_privateDir.isEmpty())
+        return QString();
+    // Named after the folder, so that editors of other folders (tests) do not meet.
+    const QByteArray hash =
+        QCryptographicHash::hash(m_dataDir.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return m_privateDir + QStringLiteral("/corvane-") + QString::fromLatin1(hash);
 }
 
 QString InstanceGuard::Holder() const
@@ -35,26 +146,66 @@ QString InstanceGuard::Holder() const
     QString host;
     QString app;
     if (!const_cast<QLockFile &>(m_lock).getLockInfo(&pid, &host, &app))
-        return m_lock.error() == QLockFile::NoError ? QString() : m_dataDir + QStringLiteral("/corvane.lock");
+        return m_lock.error() == QLockFile::NoError ? QString() : LockPath();
     return QStringLiteral("%1 (process %2 on %3)").arg(app).arg(pid).arg(host);
 }
 
 InstanceGuard::Role InstanceGuard::Start(const QStringList &files)
 {
     QDir().mkpath(m_dataDir);
+    // Not even a stale one is taken over: its owner's editor could still be running elsewhere.
+    if (OthersOwn(LockPath())) {
+        CVLOG << "The lock " << LockPath() << " belongs to another user";
+        return ForeignLock;
+    }
     if (m_lock.tryLock(0)) {
         Serve();
         return Primary;
     }
+    const int writeError = errno; // of the write that failed, when the lock could not be written
+    if (m_lock.error() == QLockFile::PermissionError) {
+        CVLOG << "Cannot make a lock in " << m_dataDir;
+        return NotWritable;
+    }
+    if (m_lock.error() == QLockFile::UnknownError) {
+#ifdef Q_OS_UNIX
+        m_problem = SystemError(writeError);
+#else
+        Q_UNUSED(writeError);
+        m_problem = QStringLiteral("unknown error");
+#endif
+        CVLOG << "Cannot write " << LockPath() << ": " << m_problem;
+        return LockFailed;
+    }
     CVLOG << "Another editor holds " << m_dataDir << ": " << Holder();
+    return HandOver(files);
+}
+
+InstanceGuard::Role InstanceGuard::HandOver(const QStringList &files)
+{
+    const QString path = ServerPath();
+    if (path.isEmpty())
+        return NoAnswer; // why was logged when the folder was refused
+    if (OthersOwn(path)) {
+        CVLOG << "Not handing files to " << path << ", which is another user's";
+        return NoAnswer;
+    }
+    const QDeadlineTimer deadline(kAnswerMs);
     QLocalSocket socket;
-    socket.connectToServer(ServerName());
-    if (socket.waitForConnected(kAnswerMs)) {
+    socket.connectToServer(path);
+    if (socket.waitForConnected(Remaining(deadline))) {
+        qint64 peer = -1;
+        if (!PeerIsMe(socket, &peer)) {
+            CVLOG << "Not handing files to the editor of user " << peer;
+            return NoAnswer;
+        }
         QStringList absolute;
         for (const QString &file : files)
             absolute << QFileInfo(file).absoluteFilePath();
-        socket.write(QJsonDocument(QJsonArray::fromStringList(absolute)).toJson(QJsonDocument::Compact) + '\n');
-        if (socket.waitForBytesWritten(kAnswerMs) && socket.waitForReadyRead(kAnswerMs) && socket.readLine().trimmed() == "ok") {
+        socket.write(QJsonDocument(QJsonArray::fromStringList(absolute)).toJson(QJsonDocument::Compact) +
+                     '\n');
+        if (socket.waitForBytesWritten(Remaining(deadline)) && socket.waitForReadyRead(Remaining(deadline)) &&
+            socket.readLine().trimmed() == "ok") {
             CVLOG << "Handed " << files.size() << " files to the running editor";
             return HandedOver;
         }
@@ -65,29 +216,45 @@ InstanceGuard::Role InstanceGuard::Start(const QStringList &files)
 
 void InstanceGuard::Serve()
 {
+    const QString path = ServerPath();
+    if (path.isEmpty() || OthersOwn(path)) {
+        CVLOG << "Cannot listen for other editors at " << path;
+        return;
+    }
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     // A socket left behind by a crash would keep the name taken.
-    QLocalServer::removeServer(ServerName());
-    if (!m_server->listen(ServerName())) {
+    QLocalServer::removeServer(path);
+    if (!m_server->listen(path)) {
         CVLOG << "Cannot listen for other editors: " << m_server->errorString();
         return;
     }
     connect(m_server.get(), &QLocalServer::newConnection, this, [this]() {
-        while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket]() {
-                if (!socket->canReadLine())
-                    return;
-                const QJsonDocument message = QJsonDocument::fromJson(socket->readLine());
-                socket->write("ok\n");
-                socket->flush();
-                QStringList files;
-                for (const QJsonValue &file : message.array())
-                    files << file.toString();
-                CVLOG << "Another editor handed over " << files.size() << " files";
-                emit filesReceived(files);
-            });
-        }
+        while (QLocalSocket *socket = m_server->nextPendingConnection())
+            Receive(socket);
+    });
+}
+
+void InstanceGuard::Receive(QLocalSocket *socket)
+{
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    qint64 peer = -1;
+    if (!PeerIsMe(*socket, &peer)) {
+        CVLOG << "Refused files from the editor of user " << peer;
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket]() {
+        if (!socket->canReadLine())
+            return;
+        const QJsonDocument message = QJsonDocument::fromJson(socket->readLine());
+        socket->write("ok\n");
+        socket->flush();
+        QStringList files;
+        for (const QJsonValue &file : message.array())
+            files << file.toString();
+        CVLOG << "Another editor handed over " << files.size() << " files";
+        emit filesReceived(files);
     });
 }
