@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <future>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@ namespace {
 // A user no one on a test machine is: files given to it stand for another user's.
 constexpr uid_t kOther = 4242;
 enum Setup { Free, OthersLock, ReadOnly, SizeLimit, OpenRuntime, OpenTmp };
+enum Later { None, Waits, GivesUp }; // the later editor
 using G = InstanceGuard;
 } // namespace
 
@@ -83,6 +85,46 @@ private slots:
         QCOMPARE(guard.ServerPath().section('/', 0, -2), where);
         QCOMPARE(QFileInfo::exists(guard.ServerPath()),
                  got == G::Primary && !where.isEmpty() && isPrivate(where));
+    }
+
+    void filesReachOneEditorOnly_data()
+    {
+        QTest::addColumn<int>("later");
+        QTest::addColumn<bool>("silent"); // the pipe's writer stays and writes nothing
+        QTest::addRow("a file a later editor gave up handing over is not imported by the first as well")
+            << int(GivesUp) << false;
+    }
+    void filesReachOneEditorOnly()
+    {
+        QFETCH(int, later);
+        QFETCH(bool, silent);
+        int pipe[2] = {-1, -1};
+        QVERIFY(::pipe(pipe) == 0 && ::write(pipe[1], "piped\n", 6) == 6);
+        if (!silent)
+            ::close(pipe[1]);
+        const QString arg = QStringLiteral("/dev/fd/%1").arg(pipe[0]);
+        QStringList files;
+        {
+            InstanceGuard first(path("data"));
+            QSignalSpy received(&first, &InstanceGuard::filesReceived);
+            QCOMPARE(first.Start(later == None ? QStringList{arg} : QStringList()), G::Primary);
+            auto second = std::async(std::launch::async, [&] {
+                return later == None ? G::HandedOver : InstanceGuard(path("data")).Start({arg});
+            });
+            if (later == GivesUp) // the first, in this thread, busy for as long as the later editor waits
+                second.wait();
+            QTest::qWait(later == GivesUp ? 500 : 0); // for the first to read what it was sent
+            QTRY_COMPARE_WITH_TIMEOUT(received.count(), later == Waits ? 1 : 0, 15000);
+            QCOMPARE(second.get(), later == GivesUp ? G::NoAnswer : G::HandedOver);
+            files = later == Waits ? received.at(0).at(0).toStringList() : QStringList();
+            QCOMPARE(files.size(), silent || later == GivesUp ? 0 : 1);
+            QVERIFY(files.isEmpty() || (QFileInfo(files[0]).path() == path("runtime") &&
+                                        readAll(files[0]) == "piped\n" && isPrivate(files[0])));
+        }
+        QVERIFY(files.isEmpty() || !QFile::exists(files[0])); // removed when the editor ends
+        ::close(pipe[0]);
+        if (silent)
+            ::close(pipe[1]);
     }
 };
 

@@ -20,6 +20,17 @@
 namespace {
 // How long a later editor waits for the running one, which may be busy loading a large library.
 constexpr int kAnswerMs = 5000;
+// Far more than a command line can hold: a peer cannot make the editor buffer without end.
+constexpr qint64 kMaxMessageBytes = 8 * 1024 * 1024;
+// The hand-over: the later editor sends its files as a JSON array on one line, the running one
+// answers kHave, and the later one confirms with kTake only while it still waits. The files are
+// delivered on that confirmation alone, so that files the later editor gave up on (and imports
+// itself) are not imported by the running one as well.
+const QByteArray kHave = "have\n";
+const QByteArray kTake = "take\n";
+// What an older editor answers, having delivered the files on receipt.
+const QByteArray kDelivered = "ok\n";
+
 #ifdef Q_OS_UNIX
 QString SystemError(int error)
 {
@@ -152,6 +163,10 @@ QString InstanceGuard::Holder() const
 
 InstanceGuard::Role InstanceGuard::Start(const QStringList &files)
 {
+    m_files.clear();
+    for (const QString &file : files)
+        m_files << QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+
     QDir().mkpath(m_dataDir);
     // Not even a stale one is taken over: its owner's editor could still be running elsewhere.
     if (OthersOwn(LockPath())) {
@@ -178,10 +193,10 @@ InstanceGuard::Role InstanceGuard::Start(const QStringList &files)
         return LockFailed;
     }
     CVLOG << "Another editor holds " << m_dataDir << ": " << Holder();
-    return HandOver(files);
+    return HandOver();
 }
 
-InstanceGuard::Role InstanceGuard::HandOver(const QStringList &files)
+InstanceGuard::Role InstanceGuard::HandOver()
 {
     const QString path = ServerPath();
     if (path.isEmpty())
@@ -199,18 +214,25 @@ InstanceGuard::Role InstanceGuard::HandOver(const QStringList &files)
             CVLOG << "Not handing files to the editor of user " << peer;
             return NoAnswer;
         }
-        QStringList absolute;
-        for (const QString &file : files)
-            absolute << QFileInfo(file).absoluteFilePath();
-        socket.write(QJsonDocument(QJsonArray::fromStringList(absolute)).toJson(QJsonDocument::Compact) +
+        socket.write(QJsonDocument(QJsonArray::fromStringList(m_files)).toJson(QJsonDocument::Compact) +
                      '\n');
-        if (socket.waitForBytesWritten(Remaining(deadline)) && socket.waitForReadyRead(Remaining(deadline)) &&
-            socket.readLine().trimmed() == "ok") {
-            CVLOG << "Handed " << files.size() << " files to the running editor";
+        while (!socket.canReadLine() && socket.waitForReadyRead(Remaining(deadline))) {
+        }
+        const QByteArray answer = socket.canReadLine() ? socket.readLine() : QByteArray();
+        if (answer == kHave) {
+            socket.write(kTake);
+            socket.flush();
+            while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(Remaining(deadline))) {
+            }
+        }
+        if ((answer == kHave && socket.bytesToWrite() == 0) || answer == kDelivered) {
+            CVLOG << "Handed " << m_files.size() << " files to the running editor";
             return HandedOver;
         }
     }
     CVLOG << "The running editor does not answer: " << socket.errorString();
+    // Closing without the confirmation tells the running editor to drop the files.
+    socket.abort();
     return NoAnswer;
 }
 
@@ -245,16 +267,38 @@ void InstanceGuard::Receive(QLocalSocket *socket)
         socket->deleteLater();
         return;
     }
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket]() {
-        if (!socket->canReadLine())
-            return;
-        const QJsonDocument message = QJsonDocument::fromJson(socket->readLine());
-        socket->write("ok\n");
-        socket->flush();
-        QStringList files;
-        for (const QJsonValue &file : message.array())
-            files << file.toString();
-        CVLOG << "Another editor handed over " << files.size() << " files";
-        emit filesReceived(files);
+    // The files offered on this connection, until confirmed or given up.
+    auto offer = std::make_shared<QStringList>();
+    auto offered = std::make_shared<bool>(false);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, offer, offered]() {
+        while (socket->canReadLine()) {
+            const QByteArray line = socket->readLine();
+            if (*offered && line == kTake) {
+                *offered = false;
+                CVLOG << "Another editor handed over " << offer->size() << " files";
+                emit filesReceived(*offer);
+                continue;
+            }
+            const QJsonDocument message = QJsonDocument::fromJson(line);
+            if (*offered || !message.isArray()) {
+                CVLOG << "Another editor sent something else than files; dropped";
+                socket->abort();
+                return;
+            }
+            offer->clear();
+            for (const QJsonValue &file : message.array())
+                offer->append(file.toString());
+            *offered = true;
+            socket->write(kHave);
+            socket->flush();
+        }
+        if (socket->bytesAvailable() > kMaxMessageBytes) {
+            CVLOG << "Another editor sent more than " << kMaxMessageBytes << " bytes; dropped";
+            socket->abort();
+        }
+    });
+    connect(socket, &QLocalSocket::disconnected, this, [offer, offered]() {
+        if (*offered)
+            CVLOG << "Another editor gave up handing over " << offer->size() << " files";
     });
 }

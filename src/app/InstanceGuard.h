@@ -42,7 +42,7 @@ signals:
     void filesReceived(const QStringList &files);
 
 private:
-    Role HandOver(const QStringList &files);
+    Role HandOver();
     void Serve();
     void Receive(class QLocalSocket *socket);
 
@@ -50,5 +50,6 @@ private:
     QString m_privateDir; // this user's alone, for the socket and the copies; empty if none
     QLockFile m_lock;
     std::unique_ptr<QLocalServer> m_server;
+    QStringList m_files; // absolute paths
     QString m_problem;
 };
