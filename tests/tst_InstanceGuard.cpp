@@ -91,6 +91,9 @@ private slots:
     {
         QTest::addColumn<int>("later");
         QTest::addColumn<bool>("silent"); // the pipe's writer stays and writes nothing
+        QTest::addRow("a piped file is imported by the first as a private copy") << int(None) << false;
+        QTest::addRow("a piped file is handed over as a private copy") << int(Waits) << false;
+        QTest::addRow("a pipe nobody writes to is left out, not waited for") << int(Waits) << true;
         QTest::addRow("a file a later editor gave up handing over is not imported by the first as well")
             << int(GivesUp) << false;
     }
@@ -116,7 +119,7 @@ private slots:
             QTest::qWait(later == GivesUp ? 500 : 0); // for the first to read what it was sent
             QTRY_COMPARE_WITH_TIMEOUT(received.count(), later == Waits ? 1 : 0, 15000);
             QCOMPARE(second.get(), later == GivesUp ? G::NoAnswer : G::HandedOver);
-            files = later == Waits ? received.at(0).at(0).toStringList() : QStringList();
+            files = later == Waits ? received.at(0).at(0).toStringList() : first.Files();
             QCOMPARE(files.size(), silent || later == GivesUp ? 0 : 1);
             QVERIFY(files.isEmpty() || (QFileInfo(files[0]).path() == path("runtime") &&
                                         readAll(files[0]) == "piped\n" && isPrivate(files[0])));

@@ -8,10 +8,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocalSocket>
+#include <QRegularExpression>
+#include <QTemporaryFile>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +24,11 @@
 namespace {
 // How long a later editor waits for the running one, which may be busy loading a large library.
 constexpr int kAnswerMs = 5000;
+// A file that only this process can open is read whole before it is handed over or imported;
+// larger ones are refused rather than filling the private folder, which is often in memory.
+constexpr qint64 kMaxOwnFileBytes = 256LL * 1024 * 1024;
+// A pipe whose writer sends nothing for this long is given up, so that the editor still starts.
+constexpr int kPipeIdleMs = 5000;
 // Far more than a command line can hold: a peer cannot make the editor buffer without end.
 constexpr qint64 kMaxMessageBytes = 8 * 1024 * 1024;
 // The hand-over: the later editor sends its files as a JSON array on one line, the running one
@@ -30,6 +39,7 @@ const QByteArray kHave = "have\n";
 const QByteArray kTake = "take\n";
 // What an older editor answers, having delivered the files on receipt.
 const QByteArray kDelivered = "ok\n";
+const QString kCopyPrefix = QStringLiteral("piped-");
 
 #ifdef Q_OS_UNIX
 QString SystemError(int error)
@@ -121,6 +131,20 @@ bool PeerIsMe(const QLocalSocket &socket, qint64 *peer)
 #endif
 }
 
+// A path that names an open file of this process (process substitution, /dev/stdin), which no
+// other process can open.
+bool IsOwnFile(const QString &absolute)
+{
+#ifdef Q_OS_UNIX
+    static const QRegularExpression own(
+        QStringLiteral("^/(dev/(fd/\\d+|stdin)|proc/(self|thread-self|\\d+)/fd/\\d+)$"));
+    return own.match(absolute).hasMatch();
+#else
+    Q_UNUSED(absolute);
+    return false;
+#endif
+}
+
 int Remaining(const QDeadlineTimer &deadline)
 {
     return int(deadline.remainingTime());
@@ -134,7 +158,11 @@ InstanceGuard::InstanceGuard(const QString &dataDir, QObject *parent)
     m_lock.setStaleLockTime(0);
 }
 
-InstanceGuard::~InstanceGuard() = default;
+InstanceGuard::~InstanceGuard()
+{
+    for (const QString &copy : qAsConst(m_copies))
+        QFile::remove(copy);
+}
 
 QString InstanceGuard::LockPath() const
 {
@@ -164,8 +192,18 @@ QString InstanceGuard::Holder() const
 InstanceGuard::Role InstanceGuard::Start(const QStringList &files)
 {
     m_files.clear();
-    for (const QString &file : files)
-        m_files << QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+    for (const QString &file : files) {
+        const QString absolute = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+        if (!IsOwnFile(absolute)) {
+            m_files << absolute;
+            continue;
+        }
+        const QString copy = CopyOwnFile(absolute);
+        if (copy.isEmpty())
+            continue;
+        m_files << copy;
+        m_copies << copy;
+    }
 
     QDir().mkpath(m_dataDir);
     // Not even a stale one is taken over: its owner's editor could still be running elsewhere.
@@ -227,6 +265,7 @@ InstanceGuard::Role InstanceGuard::HandOver()
         }
         if ((answer == kHave && socket.bytesToWrite() == 0) || answer == kDelivered) {
             CVLOG << "Handed " << m_files.size() << " files to the running editor";
+            m_copies.clear(); // the running editor removes them once it is done
             return HandedOver;
         }
     }
@@ -275,6 +314,11 @@ void InstanceGuard::Receive(QLocalSocket *socket)
             const QByteArray line = socket->readLine();
             if (*offered && line == kTake) {
                 *offered = false;
+                for (const QString &file : qAsConst(*offer)) {
+                    const QFileInfo info(file);
+                    if (info.absolutePath() == m_privateDir && info.fileName().startsWith(kCopyPrefix))
+                        m_copies << file;
+                }
                 CVLOG << "Another editor handed over " << offer->size() << " files";
                 emit filesReceived(*offer);
                 continue;
@@ -301,4 +345,52 @@ void InstanceGuard::Receive(QLocalSocket *socket)
         if (*offered)
             CVLOG << "Another editor gave up handing over " << offer->size() << " files";
     });
+}
+
+QString InstanceGuard::CopyOwnFile(const QString &path) const
+{
+#ifdef Q_OS_UNIX
+    // Opened without blocking and read as it comes: a pipe whose writer never writes must not
+    // hold the editor forever.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        CVLOG << "Not imported: " << path << ": " << SystemError(errno);
+        return QString();
+    }
+    // QTemporaryFile makes it 0600, with a name no one can take first.
+    QTemporaryFile copy((m_privateDir.isEmpty() ? QDir::tempPath() : m_privateDir) + QLatin1Char('/') +
+                        kCopyPrefix + QStringLiteral("XXXXXX.cvx"));
+    QString problem = copy.open() ? QString() : copy.errorString();
+    qint64 total = 0;
+    char buffer[64 * 1024];
+    while (problem.isEmpty()) {
+        pollfd wait{fd, POLLIN, 0};
+        const int ready = ::poll(&wait, 1, kPipeIdleMs);
+        if (ready == 0) {
+            problem = QStringLiteral("nothing came for %1 s").arg(kPipeIdleMs / 1000);
+            break;
+        }
+        const ssize_t got = ready > 0 ? ::read(fd, buffer, sizeof buffer) : -1;
+        if (got == 0)
+            break;
+        if (got < 0 && errno != EINTR && errno != EAGAIN)
+            problem = SystemError(errno);
+        else if (got > 0 && (total += got) > kMaxOwnFileBytes)
+            problem = QStringLiteral("larger than %1 MB").arg(kMaxOwnFileBytes >> 20);
+        else if (got > 0 && copy.write(buffer, got) != got)
+            problem = copy.errorString();
+    }
+    ::close(fd);
+    if (problem.isEmpty() && !copy.flush())
+        problem = copy.errorString();
+    if (!problem.isEmpty()) {
+        CVLOG << "Not imported: " << path << ": " << problem;
+        return QString();
+    }
+    copy.setAutoRemove(false);
+    return copy.fileName();
+#else
+    Q_UNUSED(path);
+    return QString();
+#endif
 }

@@ -26,9 +26,14 @@ public:
     };
 
     explicit InstanceGuard(const QString &dataDir, QObject *parent = nullptr);
+    // Removes the private copies this editor still owns (its own, and those handed to it).
     ~InstanceGuard() override;
 
     Role Start(const QStringList &files);
+    // The files to import here unless handed over: absolute paths, with the files only this
+    // process can open (process substitution, /dev/stdin) read into private copies; a file
+    // that could not be read is left out, with a log line.
+    QStringList Files() const { return m_files; }
     // Who holds the folder, for the message when it does not answer.
     QString Holder() const;
     QString LockPath() const;
@@ -45,11 +50,13 @@ private:
     Role HandOver();
     void Serve();
     void Receive(class QLocalSocket *socket);
+    QString CopyOwnFile(const QString &path) const;
 
     QString m_dataDir;
     QString m_privateDir; // this user's alone, for the socket and the copies; empty if none
     QLockFile m_lock;
     std::unique_ptr<QLocalServer> m_server;
-    QStringList m_files; // absolute paths
+    QStringList m_files;
+    QStringList m_copies; // private copies to remove at the end
     QString m_problem;
 };

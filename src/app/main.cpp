@@ -96,6 +96,8 @@ int main(int argc, char *argv[])
         LangTrans::DestroyInstance();
         return 0;
     }
+    // Files only this process could open are imported from the copies the guard made of them.
+    files = guard.Files();
 
     int exitCode = -1;
     {
