@@ -290,10 +290,12 @@ xdg-mime default com.kestrona.corvane.desktop application/x-corvane-material
 gio info -a standard::content-type "$work/colleague.cvx" | grep -q 'application/x-corvane-material$' ||
     fail "the file is not a material file to the desktop"
 unset QT_QPA_PLATFORM QT_QUICK_BACKEND
-PATH=$root/usr/bin:$PATH timeout -k 5 20 xvfb-run -a -s '-screen 0 1280x800x24' \
+# gio leaves the editor it starts to no parent of ours: the editor is found by this run's own
+# folder in its environment, which it inherits and no other process has, and ended by its ID.
+CORVANE_PACKAGE_RUN=$work PATH=$root/usr/bin:$PATH timeout -k 5 20 xvfb-run -a -s '-screen 0 1280x800x24' \
     sh -c "gio open '$work/colleague.cvx'; sleep 8" >"$work/opened.out" 2>&1 || true
+for process in /proc/[0-9]*; do [ "$process/exe" -ef "$root/usr/bin/corvane" ] && grep -qzxF "CORVANE_PACKAGE_RUN=$work" "$process/environ" && kill "${process#/proc/}" || true; done 2>/dev/null
 grep -qF "Preview the import of $work/colleague.cvx" "$work/opened.out" || { tail -n 30 "$work/opened.out" >&2; fail "gio open did not bring the file to the editor"; }
-pkill -f "$root/usr/bin/corvane" || true
 echo "gio open started the editor with the file, as a file manager does"
 
 echo "PASS"

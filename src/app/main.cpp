@@ -8,6 +8,7 @@
 #include "models/QmlTypes.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
@@ -23,18 +24,19 @@ int ReadCommandLine(int argc, char *argv[], QStringList *files)
     QCoreApplication::setApplicationName(QStringLiteral("corvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Edits the filament material definitions of the Orvik 3D printers. Each FILE, a material\n"
-                       "file (.cvx), is imported once the libraries are loaded. When an editor is already open on\n"
-                       "the library, the files are handed to it."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Edits the filament material definitions of the Orvik 3D printers. Each FILE, a material\n"
+        "file (.cvx), is imported once the libraries are loaded. When an editor is already open on\n"
+        "the library, the files are handed to it."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Material files to import."),
                                  QStringLiteral("[FILE...]"));
     // Qt's own options, which the window's application takes: accepted, not shown.
-    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-                             "qwindowicon", "qwindowtitle", "display", "geometry", "style", "session", "qmljsdebugger"}) {
+    for (const char *name :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
+          "qwindowtitle", "display", "geometry", "style", "session", "qmljsdebugger"}) {
         QCommandLineOption option(QString::fromLatin1(name));
         option.setValueName(QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -46,7 +48,8 @@ int ReadCommandLine(int argc, char *argv[], QStringList *files)
         parser.addOption(option);
     }
     if (!parser.parse(core.arguments())) {
-        std::fprintf(stderr, "corvane: %s\n\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
+        std::fprintf(stderr, "corvane: %s\n\n%s", qPrintable(parser.errorText()),
+                     qPrintable(parser.helpText()));
         return 2;
     }
     if (parser.isSet(QStringLiteral("help"))) {
@@ -86,21 +89,42 @@ int main(int argc, char *argv[])
     // untranslated texts over the shared one's at exit.
     const int startLanguage = LangTrans::Instance()->GetLanguageIndex();
 
-    InstanceGuard guard(LangTrans::Instance()->GetGroupAppDataPath());
+    const QString dataDir = LangTrans::Instance()->GetGroupAppDataPath();
+    InstanceGuard guard(dataDir);
     const InstanceGuard::Role role = guard.Start(files);
     if (role == InstanceGuard::HandedOver) {
         LangTrans::DestroyInstance();
         return 0;
     }
+    // Files only this process could open are imported from the copies the guard made of them.
+    files = guard.Files();
 
     int exitCode = -1;
     {
         Materials materials;
         QString instanceNote;
-        if (role == InstanceGuard::NoAnswer) {
-            instanceNote = LangTr("Another Corvane has this library open but does not answer: %1.")
-                               .arg(guard.Holder());
+        switch (role) {
+        case InstanceGuard::Primary:
+        case InstanceGuard::HandedOver:
+            break;
+        case InstanceGuard::NoAnswer:
+            instanceNote =
+                LangTr("Another Corvane has this library open but does not answer: %1.").arg(guard.Holder());
             materials.setReadOnly(LangTr("another editor holds the library"));
+            break;
+        case InstanceGuard::ForeignLock:
+            instanceNote = LangTr("The lock file %1 belongs to another user.").arg(guard.LockPath());
+            materials.setReadOnly(LangTr("another user holds the library"));
+            break;
+        case InstanceGuard::NotWritable:
+            instanceNote = LangTr("The folder %1 is not writable.").arg(QDir::cleanPath(dataDir));
+            materials.setReadOnly(LangTr("the folder is not writable"));
+            break;
+        case InstanceGuard::LockFailed:
+            instanceNote =
+                LangTr("The lock file %1 could not be written: %2.").arg(guard.LockPath(), guard.Problem());
+            materials.setReadOnly(LangTr("the lock file could not be written"));
+            break;
         }
         materials.checkVendorMaterials();
         materials.importVendorMaterials();
@@ -112,6 +136,9 @@ int main(int argc, char *argv[])
         engine.rootContext()->setContextProperty(QStringLiteral("editorInstance"), &guard);
         engine.rootContext()->setContextProperty(QStringLiteral("startupFiles"), files);
         engine.rootContext()->setContextProperty(QStringLiteral("instanceNote"), instanceNote);
+        engine.rootContext()->setContextProperty(QStringLiteral("instanceElsewhere"),
+                                                 role == InstanceGuard::NoAnswer ||
+                                                     role == InstanceGuard::ForeignLock);
         QObject::connect(&materials, &Materials::languageChanged, &engine, &QQmlEngine::retranslate);
         engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
         if (!engine.rootObjects().isEmpty())

@@ -173,7 +173,8 @@ ApplicationWindow {
         }
     }
 
-    // Another editor holds the library and does not answer: go on without saving, or leave.
+    // Another editor holds the library and does not answer, or no lock can be made: go on
+    // without saving, or leave.
     Dialog {
         id: readOnlyDialog
         objectName: "readOnlyDialog"
@@ -181,7 +182,8 @@ ApplicationWindow {
         width: Math.min(window.width - 40, fontP * 40)
         modal: true
         closePolicy: Popup.NoAutoClose
-        title: qsTr("The library is open elsewhere")
+        title: typeof instanceElsewhere === "undefined" || instanceElsewhere ? qsTr("The library is open elsewhere")
+                                                                               : qsTr("The library cannot be locked")
         Label {
             width: parent.width
             wrapMode: Text.Wrap
