@@ -188,7 +188,9 @@ ApplicationWindow {
             width: parent.width
             wrapMode: Text.Wrap
             text: (typeof instanceNote !== "undefined" ? instanceNote : "") + "\n\n"
-                  + qsTr("This window can open it read-only: you can look and export, but Save is off, so that two editors never save one library.")
+                  + (typeof instanceElsewhere === "undefined" || instanceElsewhere
+                     ? qsTr("This window can open it read-only: you can look and export, but Save is off, so that two editors never save one library.")
+                     : qsTr("This window can open it read-only: you can look and export, but Save is off, since the folder does not take what a save writes."))
         }
         footer: DialogButtonBox {
             Button {
