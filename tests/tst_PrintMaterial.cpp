@@ -379,7 +379,7 @@ private slots:
         QVector<ParamItem> rows = BuildParamCatalogue();
         for (ParamItem &row : rows)
             row.paramFlag = 0;
-        std::vector<PrintSetData *> selected{&first, &second};
+        std::vector<const PrintSetData *> selected{&first, &second};
         selected.resize(size_t(sets));
         LoadPrintRows(rows, selected, locked);
         QCOMPARE(QPair(rows[15].paramVal, rows[15].paramFlag), QPair(speed, speedFlag));

@@ -344,7 +344,7 @@ void LoadBasicRows(QVector<ParamItem> &rows, const CPrintMaterial *mat, bool loc
     }
 }
 
-void LoadPrintRows(QVector<ParamItem> &rows, const std::vector<PrintSetData *> &sets, bool locked)
+void LoadPrintRows(QVector<ParamItem> &rows, const std::vector<const PrintSetData *> &sets, bool locked)
 {
     const int flag = ParamItem::CommonValue + (locked ? ParamItem::Locked : 0);
     for (int id = kLastBasicParam + 1; id < rows.size(); ++id) {

@@ -87,4 +87,4 @@ void CopyPrintValue(PrintSetData &to, const PrintSetData &from, int id);
 // Fills rows 0..8 from the material (or the "no material" state when it is null).
 void LoadBasicRows(QVector<ParamItem> &rows, const CPrintMaterial *mat, bool locked);
 // Fills rows 9..end from the sets: the first set's value, bit 0 cleared where sets disagree.
-void LoadPrintRows(QVector<ParamItem> &rows, const std::vector<PrintSetData *> &sets, bool locked);
+void LoadPrintRows(QVector<ParamItem> &rows, const std::vector<const PrintSetData *> &sets, bool locked);

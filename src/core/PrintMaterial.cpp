@@ -236,6 +236,17 @@ std::vector<PrintSetData *> CPrintMaterial::ListSets(int32_t type, int32_t quali
     return found;
 }
 
+std::vector<const PrintSetData *> CPrintMaterial::ListSets(int32_t type, int32_t quality, float nozzle,
+                                                          float layer) const
+{
+    std::vector<const PrintSetData *> found;
+    for (const PrintSetData &s : m_lstSets) {
+        if (MatchesPattern(s, type, quality, nozzle, layer))
+            found.push_back(&s);
+    }
+    return found;
+}
+
 int CPrintMaterial::RemoveSets(int32_t type, int32_t quality, const char *lockText, float nozzle, float layer)
 {
     if (!AcceptsLockText(lockText))

@@ -1,6 +1,5 @@
 #include "LibraryStep.h"
 
-#include "Materials.h"
 #include "base/TLanguage.h"
 #include "base/cfutility.h"
 
@@ -22,9 +21,9 @@ QString StepText::Text() const
     return FillPlaceholders(LangTr(format), filled);
 }
 
-LibraryStep::LibraryStep(Materials &library, std::vector<EntryChange> changes, const Selection &before,
+LibraryStep::LibraryStep(Apply apply, std::vector<EntryChange> changes, const Selection &before,
                          const Selection &after, StepPage page, StepText text, bool guarded)
-    : m_library(library), m_changes(std::move(changes)), m_before(before), m_after(after), m_page(page),
+    : m_apply(std::move(apply)), m_changes(std::move(changes)), m_before(before), m_after(after), m_page(page),
       m_text(std::move(text)), m_guarded(guarded)
 {
     for (const EntryChange &change : m_changes)
@@ -33,17 +32,12 @@ LibraryStep::LibraryStep(Materials &library, std::vector<EntryChange> changes, c
 
 void LibraryStep::undo()
 {
-    m_library.ApplyStep(*this, true);
+    m_apply(*this, true);
 }
 
 void LibraryStep::redo()
 {
-    // Pushing redoes a step at once; its change is already made.
-    if (!m_pushed) {
-        m_pushed = true;
-        return;
-    }
-    m_library.ApplyStep(*this, false);
+    m_apply(*this, false);
 }
 
 void LibraryStep::Expire()

@@ -6,10 +6,9 @@
 #include <QStringList>
 #include <QUndoCommand>
 
+#include <functional>
 #include <optional>
 #include <vector>
-
-class Materials;
 
 // One element of the library: a material and whether a vendor import created it.
 struct MaterialEntry
@@ -25,14 +24,20 @@ struct MaterialEntry
     int32_t loadID = 0;
     // Stays with the material through ID changes, undo and redo (the drawer's chosen rows).
     quint64 key = 0;
+    // New whenever the content may have changed (MaterialLibrary); what is known of an entry is
+    // current while its revision is.
+    quint64 revision = 0;
 };
 
 // The selection: material, printer, nozzle, layer and quality (the "none" values as the library
 // keeps them).
 struct Selection
 {
+    // No printer chosen; for nozzle, layer and quality any negative value means none.
+    static constexpr int kNoPrinter = -1000;
+
     int matID = -1;
-    int printer = -1000;
+    int printer = kNoPrinter;
     float nozzle = -1.0f;
     float layer = -1.0f;
     int quality = -1;
@@ -61,12 +66,13 @@ struct EntryChange
 };
 
 // One undoable step: the entries it changed, in the order it changed them, and the selection
-// before and after, restored with them. The library applies it; the first redo, which the undo
-// stack calls when the step is pushed, finds the change already made.
+// before and after, restored with them. Every redo, the first (when the step is pushed) included,
+// and every undo apply it through the one function given.
 class LibraryStep : public QUndoCommand
 {
 public:
-    LibraryStep(Materials &library, std::vector<EntryChange> changes, const Selection &before, const Selection &after,
+    using Apply = std::function<void(const LibraryStep &step, bool undo)>;
+    LibraryStep(Apply apply, std::vector<EntryChange> changes, const Selection &before, const Selection &after,
                 StepPage page, StepText text, bool guarded);
 
     void undo() override;
@@ -77,7 +83,8 @@ public:
     const Selection &SelectionAfter() const { return m_after; }
     StepPage Page() const { return m_page; }
     QString Describe() const { return m_text.Text(); }
-    // Edits that needed the material unlocked, as opposed to imports, copies and removals.
+    // Whether it changed a material that has a password (before or after it): undoing or redoing
+    // it then waits for that material to be unlocked.
     bool Guarded() const { return m_guarded; }
     // Bytes the step keeps, roughly: the records it holds.
     size_t Bytes() const { return m_bytes; }
@@ -87,7 +94,7 @@ public:
     void Expire();
 
 private:
-    Materials &m_library;
+    Apply m_apply;
     std::vector<EntryChange> m_changes;
     Selection m_before;
     Selection m_after;
@@ -96,5 +103,4 @@ private:
     bool m_guarded;
     size_t m_bytes = 0;
     bool m_expired = false;
-    bool m_pushed = false;
 };

@@ -2,58 +2,140 @@
 
 #include "base/Log.h"
 #include "base/TLanguage.h"
+#include "base/cfutility.h"
+#include "core/MaterialDiff.h"
+#include "core/MaterialIdentity.h"
 #include "core/PrinterCatalogue.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <map>
 #include <set>
+
+namespace {
+// UTF-8 bytes of a typed text, cut to at most 32 bytes without splitting a character.
+QByteArray utf8Cut32(const QString &text)
+{
+    return QByteArray::fromStdString(Utf8Prefix(text.toUtf8().toStdString(), 32));
+}
+
+QString number(double shown)
+{
+    return QString::number(RoundShownValue(shown), 'g', 10);
+}
+
+// "40", or "40–55" for values that differ between the sets.
+QString spreadText(const QVariantMap &spread)
+{
+    const double low = spread.value(QStringLiteral("min")).toDouble();
+    const double high = spread.value(QStringLiteral("max")).toDouble();
+    return low == high ? number(low) : number(low) + QStringLiteral("–") + number(high);
+}
+
+QString nameOf(const CPrintMaterial &mat)
+{
+    return QString::fromUtf8(mat.m_szName);
+}
+
+QString describe(const CPrintMaterial &mat)
+{
+    return QStringLiteral("%1 / %2 (ID %3)").arg(nameOf(mat), QString::fromUtf8(mat.m_szManu), QString::number(mat.m_nMatID));
+}
+
+void setLock(CPrintMaterial &mat, const QString &digest)
+{
+    const QByteArray lock = digest.left(32).toLatin1();
+    std::memset(mat.m_szPwMD5, 0, sizeof(mat.m_szPwMD5));
+    std::memcpy(mat.m_szPwMD5, lock.constData(), size_t(lock.size()));
+}
+} // namespace
 
 Materials::Materials(QObject *parent) : QObject(parent)
 {
     m_items = BuildParamCatalogue();
-    // Set while the stack is empty, as it must be: older steps fall off beyond this count.
-    m_history.setUndoLimit(1000);
-    connect(&m_history, &QUndoStack::indexChanged, this, [this]() {
-        HistoryMoved();
-        emit historyChanged();
-    });
-    connect(&m_history, &QUndoStack::cleanChanged, this, [this]() { HistoryMoved(); });
     const QString dataPath = LangTrans::Instance()->GetGroupAppDataPath();
     CVLOG << "data path of Brevisto: " << dataPath;
-    m_strDataPath = dataPath;
-    m_recovery = std::make_unique<RecoveryFile>(m_strDataPath + QStringLiteral("/recovery.cvx"),
-                                                [this]() { return RecoveryContentNow(); });
-    connect(m_recovery.get(), &RecoveryFile::writeFailed, this, &Materials::recoveryWriteFailed);
-    m_bRecoveryPending = QFile::exists(m_recovery->Path());
-    m_recovery->SetPaused(m_bRecoveryPending);
+    m_files = std::make_unique<LibraryFiles>(m_library, m_vendor, dataPath);
+    m_history = std::make_unique<LibraryHistory>([this](const LibraryStep &step, bool undo) { ApplyStep(step, undo); },
+                                                 m_files->RecoveryPath(),
+                                                 [this]() { return m_files->RecoveryContentNow(); });
+    connect(m_history.get(), &LibraryHistory::moved, this, &Materials::historyChanged);
+    connect(m_history.get(), &LibraryHistory::modifiedChanged, this, &Materials::modifiedChanged);
+    connect(&m_history->Recovery(), &RecoveryFile::writeFailed, this, &Materials::recoveryWriteFailed);
 }
 
-Materials::~Materials()
-{
-    // The undo stack clears itself as it goes, and signals it: nothing here should answer then.
-    disconnect(&m_history, nullptr, this, nullptr);
-}
+Materials::~Materials() = default;
 
-CPrintMaterial *Materials::CurrentRecord()
-{
-    MaterialEntry *entry = FindEntry(m_nCurMatID);
-    return entry ? &entry->mat : nullptr;
-}
+// ----------------------------------------------------------------------------------------------
+// The edit path
 
-const CPrintMaterial *Materials::currentMaterial() const
+bool Materials::Edit(StepPage page, const std::function<bool(LibraryEditor &)> &change,
+                     const std::function<void()> &refresh, const std::function<StepText()> &describe,
+                     const Selection *before)
 {
-    return const_cast<Materials *>(this)->CurrentRecord();
-}
-
-MaterialEntry *Materials::FindEntry(int nID)
-{
-    for (const auto &entry : m_Materials) {
-        if (entry->mat.m_nMatID == nID)
-            return entry.get();
+    const Selection selection = before ? *before : m_cascade.Current();
+    LibraryEditor editor(m_library);
+    if (!change(editor)) {
+        editor.Revert();
+        return false;
     }
-    return nullptr;
+    const bool guarded = editor.TouchesLockedMaterial();
+    std::vector<EntryChange> changes = editor.Finish();
+    refresh();
+    if (changes.empty())
+        return false;
+    const StepText text = describe();
+    const Selection after = m_cascade.Current();
+    // Back to before it, silently: the history makes the change as it makes every undo and redo.
+    PutEntries(changes, true);
+    m_recordingStep = true;
+    m_history->Record(std::move(changes), selection, after, page, text, guarded);
+    m_recordingStep = false;
+    return true;
 }
+
+void Materials::PutEntries(const std::vector<EntryChange> &changes, bool undo)
+{
+    const auto put = [this](size_t position, const std::optional<MaterialEntry> &from,
+                            const std::optional<MaterialEntry> &to) {
+        m_history->MarkDirty(to ? to->key : from->key);
+        if (from && to)
+            m_library.Modify(position) = *to; // with the revision it had then
+        else if (to)
+            m_library.Insert(position, std::make_unique<MaterialEntry>(*to));
+        else
+            m_library.Take(position);
+    };
+    if (undo) {
+        for (auto it = changes.rbegin(); it != changes.rend(); ++it)
+            put(it->position, it->after, it->before);
+    } else {
+        for (const EntryChange &change : changes)
+            put(change.position, change.before, change.after);
+    }
+}
+
+void Materials::ApplyStep(const LibraryStep &step, bool undo)
+{
+    const long unlocked = m_cascade.Locked() ? -1 : CurrentPosition();
+    PutEntries(step.Changes(), undo);
+    if (m_recordingStep)
+        return;
+    CVLOG << (undo ? "Undo " : "Redo ") << step.Describe();
+    const Selection &selection = undo ? step.SelectionBefore() : step.SelectionAfter();
+    RestoreSelection(selection, unlocked >= 0 && m_library.PositionOf(selection.matID) == unlocked);
+    emit historyApplied(int(step.Page()));
+}
+
+// ----------------------------------------------------------------------------------------------
+// Texts and rows the scene reads
 
 QString Materials::curMaterial() const
 {
@@ -77,36 +159,33 @@ QString Materials::curManu() const
 
 QString Materials::curPrinter() const
 {
-    if (m_nCurPrinter == -1000)
-        return LangTr("-3D Printer-");
-    return QString::fromStdString(GetPrinterName(m_nCurPrinter));
+    return m_cascade.PrinterText();
 }
 
 QString Materials::curNozzle() const
 {
-    if (m_nCurPrinter == -1000)
-        return QStringLiteral("----");
-    if (m_fCurNozzle < 0)
-        return LangTr("-Nozzle-");
-    return LangTr("Dia: %1 ").arg(double(m_fCurNozzle), 0, 'f', 2);
+    return m_cascade.NozzleText();
 }
 
 QString Materials::curLayerThick() const
 {
-    if (m_fCurNozzle < 0)
-        return QStringLiteral("----");
-    if (m_fCurLayerThick < 0)
-        return LangTr("-Layer Thick-");
-    return LangTr("Layer: %1 ").arg(double(m_fCurLayerThick), 0, 'f', 2);
+    return m_cascade.LayerText();
 }
 
 QString Materials::curQuality() const
 {
-    if (m_fCurLayerThick < 0)
-        return QStringLiteral("----");
-    if (m_nCurQuality < 0)
-        return LangTr("-Quality-");
-    return LangTr(GetQualityName(m_nCurQuality).c_str());
+    return m_cascade.QualityText();
+}
+
+const CPrintMaterial *Materials::currentMaterial() const
+{
+    const MaterialEntry *entry = CurrentEntry();
+    return entry ? &entry->mat : nullptr;
+}
+
+std::vector<const PrintSetData *> Materials::CurrentSets() const
+{
+    return m_cascade.Sets(currentMaterial());
 }
 
 void Materials::setCurLanguage(int idx)
@@ -128,17 +207,18 @@ void Materials::setCurLanguage(int idx)
 
 QVariantMap Materials::lastImportReport() const
 {
-    return {{QStringLiteral("added"), m_lastImport.added},
-            {QStringLiteral("replaced"), m_lastImport.replaced},
-            {QStringLiteral("renumbered"), m_lastImport.renumbered},
-            {QStringLiteral("skipped"), m_lastImport.skipped},
-            {QStringLiteral("renamed"), m_lastImport.renamed},
-            {QStringLiteral("kept"), m_lastImport.kept},
-            {QStringLiteral("refusedSets"), m_lastImport.refusedSets},
-            {QStringLiteral("missing"), m_lastImport.missing},
-            {QStringLiteral("readError"), m_lastImport.readError},
-            {QStringLiteral("renamedNames"), m_lastImport.renamedNames},
-            {QStringLiteral("renumberedNames"), m_lastImport.renumberedNames}};
+    const LibraryFiles::ImportReport &r = m_files->LastImport();
+    return {{QStringLiteral("added"), r.added},
+            {QStringLiteral("replaced"), r.replaced},
+            {QStringLiteral("renumbered"), r.renumbered},
+            {QStringLiteral("skipped"), r.skipped},
+            {QStringLiteral("renamed"), r.renamed},
+            {QStringLiteral("kept"), r.kept},
+            {QStringLiteral("refusedSets"), r.refusedSets},
+            {QStringLiteral("missing"), r.missing},
+            {QStringLiteral("readError"), r.readError},
+            {QStringLiteral("renamedNames"), r.renamedNames},
+            {QStringLiteral("renumberedNames"), r.renumberedNames}};
 }
 
 QVariantList Materials::materialIDsOf(QVariantList keys) const
@@ -147,31 +227,16 @@ QVariantList Materials::materialIDsOf(QVariantList keys) const
     for (const QVariant &key : keys)
         wanted.insert(key.toULongLong());
     QVariantList ids;
-    for (const auto &entry : m_Materials) {
-        if (wanted.count(entry->key))
-            ids << entry->mat.m_nMatID;
+    for (size_t i = 0; i < m_library.Size(); ++i) {
+        if (wanted.count(m_library.At(i).key))
+            ids << m_library.At(i).mat.m_nMatID;
     }
     return ids;
 }
 
 quint64 Materials::EntryKey(int row) const
 {
-    return row >= 0 && row < int(m_Materials.size()) ? m_Materials[size_t(row)]->key : 0;
-}
-
-std::unique_ptr<MaterialEntry> Materials::NewEntry()
-{
-    auto entry = std::make_unique<MaterialEntry>();
-    entry->key = m_nextKey++;
-    return entry;
-}
-
-void Materials::SetUserLibraryReadError(const QString &reason)
-{
-    if (m_strUserReadError == reason)
-        return;
-    m_strUserReadError = reason;
-    emit userLibraryReadErrorChanged(reason);
+    return row >= 0 && size_t(row) < m_library.Size() ? m_library.At(size_t(row)).key : 0;
 }
 
 void Materials::appendItem()
@@ -205,8 +270,8 @@ bool Materials::isFileExist(QString path)
 QVector<MaterialItem> Materials::materialItems() const
 {
     QVector<MaterialItem> rows;
-    rows.reserve(int(m_Materials.size()));
-    for (int row = 0; row < int(m_Materials.size()); ++row)
+    rows.reserve(int(m_library.Size()));
+    for (int row = 0; row < int(m_library.Size()); ++row)
         rows.append(materialItem(row));
     return rows;
 }
@@ -216,26 +281,1035 @@ MaterialItem Materials::materialItem(int row) const
     const CPrintMaterial *mat = materialAt(row);
     if (!mat)
         return MaterialItem();
-    return {QString::fromUtf8(mat->m_szName), QString::fromUtf8(mat->m_szManu), mat->m_nMatID == m_nCurMatID,
+    return {QString::fromUtf8(mat->m_szName), QString::fromUtf8(mat->m_szManu), mat->m_nMatID == curMatID(),
             mat->m_nMatID};
 }
 
 const CPrintMaterial *Materials::materialAt(int row) const
 {
-    if (row < 0 || row >= int(m_Materials.size()))
+    if (row < 0 || size_t(row) >= m_library.Size())
         return nullptr;
-    return &m_Materials[size_t(row)]->mat;
+    return &m_library.At(size_t(row)).mat;
 }
 
 void Materials::OutputCurrentSelects()
 {
-    const CPrintMaterial *mat = CurrentRecord();
+    const CPrintMaterial *mat = currentMaterial();
     if (!mat)
         return;
-    CVLOG << "Cur MatID: " << m_nCurMatID;
+    const Selection s = m_cascade.Current();
+    CVLOG << "Cur MatID: " << s.matID;
     CVLOG << "Current Material:" << mat->m_nMatID << " name: " << mat->m_szName;
-    CVLOG << "Current Printer: " << m_nCurPrinter << " Name: " << curPrinter();
-    CVLOG << "Current Nozzle: " << m_fCurNozzle << curNozzle();
-    CVLOG << "Current Layer Thick" << m_fCurLayerThick << curLayerThick();
-    CVLOG << "Current Quality" << m_nCurQuality << " Name: " << GetQualityName(m_nCurQuality);
+    CVLOG << "Current Printer: " << s.printer << " Name: " << curPrinter();
+    CVLOG << "Current Nozzle: " << s.nozzle << curNozzle();
+    CVLOG << "Current Layer Thick" << s.layer << curLayerThick();
+    CVLOG << "Current Quality" << s.quality << " Name: " << GetQualityName(s.quality);
+}
+
+bool Materials::IsHaveSameID()
+{
+    std::set<int32_t> seen;
+    for (size_t i = 0; i < m_library.Size(); ++i) {
+        const CPrintMaterial &mat = m_library.At(i).mat;
+        if (!seen.insert(mat.m_nMatID).second) {
+            LogLine("IsHaveSameID") << "Error:" << -1 << "   "
+                                    << "There are same Material ID in the materials, Mat name: " << mat.m_szName
+                                    << "  ID:" << mat.m_nMatID;
+            return true;
+        }
+    }
+    return false;
+}
+
+// ----------------------------------------------------------------------------------------------
+// The selection
+
+void Materials::SetCurMaterial(int nID, bool stayUnlocked)
+{
+    int id = m_library.IsEmpty() ? -1 : m_library.At(0).mat.m_nMatID;
+    bool locked = true; // the fallback to the first material stays locked
+    if (const MaterialEntry *entry = m_library.Find(nID)) {
+        locked = entry->mat.m_szPwMD5[0] != '\0' && !stayUnlocked;
+        id = nID;
+    }
+    m_cascade.SetMaterial(id, locked);
+    LoadBasicInfo();
+    emit curMaterialChanged(curMaterial());
+    emit curMatIDChanged(id); // the scene shows the ID of the material that is current
+    emit matChanged();
+    emit bMatLockedChanged(bMatLocked());
+}
+
+void Materials::ReselectCurrent()
+{
+    selectMaterial(curMatID());
+}
+
+void Materials::selectMaterial(int nID)
+{
+    SetCurMaterial(nID);
+    m_cascade.ListChoices(Level::Printer, currentMaterial());
+    selectPrinter(Selection::kNoPrinter);
+    emit printerChanged();
+}
+
+void Materials::selectPrinter(int typeID)
+{
+    m_cascade.Choose(Level::Printer, typeID);
+    emit curPrinterChanged(curPrinter());
+    m_cascade.ListChoices(Level::Nozzle, currentMaterial());
+    selectNozzle(-1);
+    emit nozzleChanged();
+}
+
+void Materials::selectNozzle(float nozzleDia)
+{
+    m_cascade.Choose(Level::Nozzle, double(nozzleDia));
+    emit curNozzleChanged(curNozzle());
+    m_cascade.ListChoices(Level::Layer, currentMaterial());
+    selectLayerThick(-1);
+    emit layerThickChanged();
+}
+
+void Materials::selectLayerThick(float layerThick)
+{
+    m_cascade.Choose(Level::Layer, double(layerThick));
+    emit curLayerThickChanged(curLayerThick());
+    m_cascade.ListChoices(Level::Quality, currentMaterial());
+    selectQuality(-1);
+    emit qualityChanged();
+}
+
+void Materials::selectQuality(int quality)
+{
+    m_cascade.Choose(Level::Quality, quality);
+    emit curQualityChanged(curQuality());
+    LoadPrintParams();
+    emit matChanged();
+    OutputCurrentSelects();
+}
+
+void Materials::EmitListChanged(Level level)
+{
+    switch (level) {
+    case Level::Printer:
+        emit printerChanged();
+        break;
+    case Level::Nozzle:
+        emit nozzleChanged();
+        break;
+    case Level::Layer:
+        emit layerThickChanged();
+        break;
+    case Level::Quality:
+        emit qualityChanged();
+        break;
+    }
+}
+
+void Materials::ChooseLevel(Level level, double value)
+{
+    switch (level) {
+    case Level::Printer:
+        selectPrinter(int(value));
+        break;
+    case Level::Nozzle:
+        selectNozzle(float(value));
+        break;
+    case Level::Layer:
+        selectLayerThick(float(value));
+        break;
+    case Level::Quality:
+        selectQuality(int(value));
+        break;
+    }
+}
+
+void Materials::RelistAndChoose(Level level, double value)
+{
+    m_cascade.ListChoices(level, currentMaterial());
+    EmitListChanged(level);
+    ChooseLevel(level, value);
+}
+
+void Materials::LoadBasicInfo()
+{
+    LoadBasicRows(m_items, currentMaterial(), m_cascade.Locked());
+    ComputeVendorMarks();
+}
+
+void Materials::LoadPrintParams()
+{
+    LoadPrintRows(m_items, CurrentSets(), m_cascade.Locked());
+    ComputeVendorMarks();
+}
+
+QVariantMap Materials::currentSelection() const
+{
+    const Selection s = m_cascade.Current();
+    return {{QStringLiteral("matID"), s.matID},
+            {QStringLiteral("printer"), s.printer},
+            {QStringLiteral("nozzle"), double(s.nozzle)},
+            {QStringLiteral("layer"), double(s.layer)},
+            {QStringLiteral("quality"), s.quality}};
+}
+
+void Materials::restoreSelection(int matID, int printer, double nozzle, double layer, int quality)
+{
+    if (m_library.PositionOf(matID) < 0)
+        return; // a material that is gone leaves the selection as it is
+    RestoreSelection({matID, printer, float(nozzle), float(layer), quality}, false);
+}
+
+void Materials::RestoreSelection(const Selection &selection, bool stayUnlocked)
+{
+    SetCurMaterial(selection.matID, stayUnlocked);
+    m_cascade.ListChoices(Level::Printer, currentMaterial());
+    const std::vector<int> &printers = m_cascade.Printers();
+    const bool printer = selection.printer != Selection::kNoPrinter
+                         && std::count(printers.begin(), printers.end(), selection.printer) > 0;
+    selectPrinter(printer ? selection.printer : Selection::kNoPrinter);
+    emit printerChanged();
+    const std::vector<float> &nozzles = m_cascade.Nozzles();
+    if (!printer || selection.nozzle < 0
+        || std::none_of(nozzles.begin(), nozzles.end(), [&](float d) { return IsSameNozzle(d, selection.nozzle); }))
+        return;
+    selectNozzle(selection.nozzle);
+    const std::vector<float> &layers = m_cascade.Layers();
+    if (selection.layer < 0
+        || std::none_of(layers.begin(), layers.end(), [&](float t) { return IsSameLayer(t, selection.layer); }))
+        return;
+    selectLayerThick(selection.layer);
+    const std::vector<int> &qualities = m_cascade.Qualities();
+    if (selection.quality >= 0 && std::count(qualities.begin(), qualities.end(), selection.quality) > 0)
+        selectQuality(selection.quality);
+}
+
+QVariantMap Materials::valueSpread(int nID) const
+{
+    QVariantMap spread{{QStringLiteral("count"), 0}};
+    const CPrintMaterial *mat = currentMaterial();
+    if (!mat || !IsBoundParam(nID))
+        return spread;
+    double low = 0.0;
+    double high = 0.0;
+    int count = 0;
+    if (nID <= kLastBasicParam) {
+        low = high = ShownBasicValue(*mat, nID);
+        count = 1;
+    }
+    for (const PrintSetData *set : nID > kLastBasicParam ? CurrentSets() : std::vector<const PrintSetData *>()) {
+        const double v = ShownPrintValue(*set, nID);
+        low = count ? std::min(low, v) : v;
+        high = count ? std::max(high, v) : v;
+        ++count;
+    }
+    if (count) {
+        spread.insert(QStringLiteral("min"), RoundShownValue(low));
+        spread.insert(QStringLiteral("max"), RoundShownValue(high));
+    }
+    spread.insert(QStringLiteral("count"), count);
+    return spread;
+}
+
+QString Materials::availNewSet()
+{
+    return m_cascade.OfferNewSets(currentMaterial());
+}
+
+// ----------------------------------------------------------------------------------------------
+// Editing: values, name and password, ID, materials, print sets
+
+void Materials::setParameter(int nID, double value)
+{
+    CVLOG << "Set print parameter ID: " << nID << " value: " << value;
+    if (nID < 0 || nID >= kParamCount) {
+        CVLOG << "Parameter ID " << nID << " is not a parameter, nothing changed";
+        return;
+    }
+    if (m_cascade.Locked()) {
+        CVLOG << "Material is locked, can't edit!";
+        return;
+    }
+    if (m_items[nID].paramType == ParamItem::Acceleration && value < double(kAccelerationFloor)) {
+        CVLOG << "Below the floor of " << kAccelerationFloor << " mm/s² that Save applies: nothing changed";
+        return;
+    }
+    const QVariantMap spread = valueSpread(nID);
+    m_items[nID].paramVal = value;
+    if (CurrentPosition() < 0) {
+        CVLOG << "The Current Material is NULL!!";
+        ComputeVendorMarks();
+        emit matChanged();
+        return;
+    }
+    Edit(
+        nID > kLastBasicParam ? StepPage::Params : StepPage::Start,
+        [&](LibraryEditor &editor) {
+            CPrintMaterial &mat = editor.Touch(size_t(CurrentPosition())).mat;
+            if (nID <= kLastBasicParam) {
+                StoreBasicValue(mat, nID, value);
+                return true;
+            }
+            const std::vector<PrintSetData *> sets = m_cascade.Sets(mat);
+            for (PrintSetData *set : sets)
+                StorePrintValue(*set, nID, value);
+            if (!sets.empty())
+                m_items[nID].paramFlag |= ParamItem::CommonValue;
+            return true;
+        },
+        [this]() {
+            ComputeVendorMarks();
+            emit matChanged();
+        },
+        [&]() {
+            const int sets = spread.value(QStringLiteral("count")).toInt();
+            StepText text{"%1 %2 → %3",
+                          {m_items[nID].paramDesc, spreadText(spread),
+                           number(valueSpread(nID).value(QStringLiteral("min")).toDouble())},
+                          1u};
+            if (sets > 1) {
+                text.format = "%1 %2 → %3 (%4 print sets)";
+                text.args << QString::number(sets);
+            }
+            return text;
+        });
+}
+
+void Materials::changeParameterBy(int nID, double amount, bool percent)
+{
+    CVLOG << "Change print parameter ID: " << nID << " by " << amount << (percent ? " %" : "");
+    if (nID < 0 || nID >= kParamCount || !IsBoundParam(nID) || m_cascade.Locked() || amount == 0.0
+        || CurrentPosition() < 0)
+        return;
+    const ParamItem &row = m_items[nID];
+    int sets = 1;
+    Edit(
+        nID > kLastBasicParam ? StepPage::Params : StepPage::Start,
+        [&](LibraryEditor &editor) {
+            CPrintMaterial &mat = editor.Touch(size_t(CurrentPosition())).mat;
+            if (nID <= kLastBasicParam)
+                return ChangeBasicValueBy(mat, nID, amount, percent, row.minVal, row.maxVal);
+            bool changed = false;
+            const std::vector<PrintSetData *> selected = m_cascade.Sets(mat);
+            for (PrintSetData *set : selected)
+                changed = ChangePrintValueBy(*set, nID, amount, percent, row.minVal, row.maxVal) || changed;
+            sets = int(selected.size());
+            return changed;
+        },
+        [this]() {
+            LoadBasicInfo();
+            LoadPrintParams();
+            emit matChanged();
+        },
+        [&]() {
+            const QString change = (amount < 0 ? QStringLiteral("−") : QStringLiteral("+")) + number(std::fabs(amount))
+                                   + (percent ? QStringLiteral(" %") : QString());
+            StepText text{"%1 %2", {row.paramDesc, change}, 1u};
+            if (sets > 1) {
+                text.format = "%1 %2 (%3 print sets)";
+                text.args << QString::number(sets);
+            }
+            return text;
+        });
+}
+
+int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
+{
+    CVLOG << "Set material name and manufacturer: " << name << " / " << manu;
+    const MaterialEntry *entry = CurrentEntry();
+    if (!entry)
+        return -1;
+    const CPrintMaterial &mat = entry->mat;
+    const QString stored = QString::fromLatin1(mat.m_szPwMD5).toLower();
+    if (!stored.isEmpty() && stored != pwMD5)
+        return -2;
+    // Two materials with one name and manufacturer would merge into one at the next start. A text
+    // the user left as shown keeps its stored bytes, which need not be UTF-8.
+    const QByteArray newName = name == QString::fromUtf8(mat.m_szName) ? QByteArray(mat.m_szName) : utf8Cut32(name);
+    const QByteArray newManu = manu == QString::fromUtf8(mat.m_szManu) ? QByteArray(mat.m_szManu) : utf8Cut32(manu);
+    CPrintMaterial renamed;
+    renamed.SetNameAndManu(newName.constData(), newManu.constData());
+    if (const long holder = m_library.NameHolder(renamed, entry); holder >= 0) {
+        CVLOG << "Name " << newName.constData() << " / " << newManu.constData() << " belongs to material "
+              << m_library.At(size_t(holder)).mat.m_nMatID << ", nothing changed";
+        return -3;
+    }
+    const bool locks = stored.isEmpty() && !pwMD5.isEmpty();
+    const QString oldName = nameOf(mat);
+    Edit(
+        StepPage::Start,
+        [&](LibraryEditor &editor) {
+            CPrintMaterial &target = editor.Touch(size_t(CurrentPosition())).mat;
+            if (locks)
+                setLock(target, pwMD5);
+            // Stored as UTF-8, the encoding in which every reader of the record takes it.
+            target.SetNameAndManu(newName.constData(), newManu.constData());
+            return true;
+        },
+        [&]() {
+            if (!stored.isEmpty() || locks)
+                m_cascade.SetLocked(false);
+            LoadBasicInfo();
+            LoadPrintParams();
+            emit curMaterialChanged(curMaterial());
+            emit matChanged();
+            emit bMatLockedChanged(bMatLocked());
+        },
+        [&]() {
+            return locks ? StepText{"lock %1", {curMatName()}} : StepText{"rename %1 to %2", {oldName, curMatName()}};
+        });
+    return 0;
+}
+
+int Materials::unlockMaterial(QString pwMD5)
+{
+    const CPrintMaterial *mat = currentMaterial();
+    if (!mat)
+        return -1;
+    const QString stored = QString::fromLatin1(mat->m_szPwMD5).toLower();
+    if (!stored.isEmpty() && stored != pwMD5) {
+        CVLOG << "Password error: " << mat->m_szName << " stays locked";
+        return -2;
+    }
+    if (m_cascade.Locked()) {
+        m_cascade.SetLocked(false);
+        LoadBasicInfo();
+        LoadPrintParams();
+        emit matChanged();
+        emit bMatLockedChanged(bMatLocked());
+    }
+    return 0;
+}
+
+int Materials::changePassword(QString oldMD5, QString newMD5)
+{
+    CVLOG << "Change the password of the current material";
+    const CPrintMaterial *mat = currentMaterial();
+    if (!mat || mat->m_szPwMD5[0] == '\0')
+        return -1;
+    if (QString::fromLatin1(mat->m_szPwMD5).toLower() != oldMD5)
+        return -2;
+    Edit(
+        StepPage::Start,
+        [&](LibraryEditor &editor) {
+            setLock(editor.Touch(size_t(CurrentPosition())).mat, newMD5);
+            return true;
+        },
+        [this]() {
+            m_cascade.SetLocked(false);
+            LoadBasicInfo();
+            LoadPrintParams();
+            emit matChanged();
+            emit bMatLockedChanged(bMatLocked());
+        },
+        [&]() {
+            return newMD5.isEmpty() ? StepText{"remove the password of %1", {curMatName()}}
+                                    : StepText{"change the password of %1", {curMatName()}};
+        });
+    return 0;
+}
+
+QString Materials::matIDRefusal(int nID) const
+{
+    const CPrintMaterial *mat = currentMaterial();
+    if (!mat)
+        return LangTr("There is no current material.");
+    if (m_cascade.Locked())
+        return LangTr("%1 is locked: give its password first (✍).").arg(QString::fromUtf8(mat->m_szName));
+    const qint64 newID = -qint64(nID);
+    if (nID > 0)
+        return LangTr("The ID %1 is negative: material IDs are whole numbers from 0 up.").arg(newID);
+    if (newID > INT_MAX || (newID & 0xFC0000) != 0)
+        return LangTr("%1 has the form of a generated ID (one of bits 18 to 23 set): choose an ID below 262144.")
+            .arg(newID);
+    const MaterialEntry *holder = m_library.Find(int32_t(newID));
+    if (holder && &holder->mat != mat)
+        return LangTr("The ID %1 belongs to %2 / %3.")
+            .arg(newID)
+            .arg(QString::fromUtf8(holder->mat.m_szName), QString::fromUtf8(holder->mat.m_szManu));
+    return QString();
+}
+
+void Materials::modifyMatID(int nID)
+{
+    CVLOG << "Modify material ID: " << nID;
+    const QString refusal = matIDRefusal(nID);
+    if (!refusal.isEmpty()) {
+        CVLOG << "ID not changed: " << refusal;
+        return;
+    }
+    const int oldID = curMatID();
+    const int32_t newID = int32_t(-qint64(nID));
+    Edit(
+        StepPage::Start,
+        [&](LibraryEditor &editor) {
+            editor.Touch(size_t(CurrentPosition())).mat.m_nMatID = newID;
+            return true;
+        },
+        [&]() {
+            m_cascade.SetMaterial(newID, m_cascade.Locked());
+            ComputeVendorMarks(); // the vendor's counterpart may be another one now
+            emit curMatIDChanged(newID);
+        },
+        [&]() {
+            return StepText{"ID of %1: %2 → %3", {curMatName(), QString::number(oldID), QString::number(newID)}};
+        });
+}
+
+void Materials::addCopyMaterial(int nID)
+{
+    const MaterialEntry *source = m_library.Find(nID);
+    if (!source)
+        return;
+    int32_t copyID = 0;
+    Edit(
+        StepPage::Start,
+        [&](LibraryEditor &editor) {
+            // The whole record, without its lock, dated today, a new name and ID, the fallback off.
+            CPrintMaterial copy = source->mat;
+            std::memset(copy.m_szPwMD5, 0, sizeof(copy.m_szPwMD5));
+            copy.m_nCreateDay = CreationDayNumber(QDateTime::currentDateTime());
+            const char *const manu = "Manufacturer";
+            copy.SetNameAndManu(m_library.UniqueCopyName(source->mat.m_szName, manu, nullptr).c_str(), manu);
+            copy.m_bDefaultFallback = 0;
+            copyID = m_library.DrawUnusedID(copy, nullptr);
+            editor.Add(m_library.NewEntry(std::move(copy)));
+            return true;
+        },
+        [&]() { selectMaterial(copyID); },
+        [&]() { return StepText{"add %1", {curMatName()}}; });
+}
+
+void Materials::removeMaterial(int nID)
+{
+    const long position = m_library.PositionOf(nID);
+    if (position < 0)
+        return;
+    // Undone, the material comes back current.
+    Selection removed = m_cascade.Current();
+    if (nID != removed.matID)
+        removed = Selection{nID};
+    const bool current = nID == curMatID();
+    const QString name = nameOf(m_library.At(size_t(position)).mat);
+    Edit(
+        StepPage::Start,
+        [&](LibraryEditor &editor) {
+            editor.Remove(size_t(position));
+            return true;
+        },
+        [&]() {
+            if (!current) {
+                emit matChanged();
+                return;
+            }
+            const size_t next = size_t(position);
+            selectMaterial(next < m_library.Size() ? m_library.At(next).mat.m_nMatID : -1);
+        },
+        [&]() { return StepText{"remove %1", {name}}; }, &removed);
+}
+
+int Materials::copyCurSets(int index)
+{
+    m_lastCopy.clear();
+    if (index < 0 || CurrentPosition() < 0 || m_cascade.Locked())
+        return 0;
+    Level level = Level::Printer;
+    double value = 0.0;
+    // The scene passes an index of the choices it has just read; anything else changes nothing.
+    if (!m_cascade.NewSetChoice(index, &level, &value)) {
+        CVLOG << "Index " << index << " is not one of the choices for a new print set";
+        return 0;
+    }
+    const QString target = SelectionCascade::ValueText(level, value);
+    const unsigned translated = level == Level::Quality ? 2u : 0u;
+    int added = 0;
+    int copied = 0;
+    QStringList refused; // what the printer's catalogue does not offer, each with its reason
+    Edit(
+        StepPage::Params,
+        [&](LibraryEditor &editor) {
+            CPrintMaterial &mat = editor.Touch(size_t(CurrentPosition())).mat;
+            std::vector<PrintSetData> copies;
+            for (const PrintSetData *set : m_cascade.Sets(mat))
+                copies.push_back(*set);
+            copied = int(copies.size());
+            for (PrintSetData &copy : copies) {
+                SelectionCascade::Assign(copy, level, value);
+                const SetValidity validity = CPrintMaterial::CheckSet(copy);
+                if (validity != SetValidity::Valid) {
+                    refused << (validity == SetValidity::LayerNotOffered
+                                    ? LangTr("layer %1 mm: not offered for nozzle %2 mm of %3")
+                                          .arg(QString::number(double(copy.fLayerThick), 'f', 2),
+                                               QString::number(double(copy.fNozzleDia), 'f', 2),
+                                               QString::fromStdString(GetPrinterName(copy.nPrinterType)))
+                                    : LangTr("nozzle %1 mm: not offered for %2")
+                                          .arg(QString::number(double(copy.fNozzleDia), 'f', 2),
+                                               QString::fromStdString(GetPrinterName(copy.nPrinterType))));
+                    continue;
+                }
+                if (mat.AddOrReplaceSet(copy, mat.m_szPwMD5) == 1)
+                    ++added;
+            }
+            return true;
+        },
+        [&]() { RelistAndChoose(level, value); },
+        [&]() { return StepText{"copy %1 print sets to %2", {QString::number(added), target}, translated}; });
+    refused.removeDuplicates();
+    m_lastCopy = {{QStringLiteral("added"), added},
+                  {QStringLiteral("target"), translated ? LangTrans::Instance()->Translate(target) : target},
+                  {QStringLiteral("refused"), refused},
+                  {QStringLiteral("refusedSets"), copied - added}};
+    CVLOG << "Copy " << copied << " print sets to " << target << ": " << added << " made";
+    return added;
+}
+
+int Materials::removeCurSets()
+{
+    if (CurrentPosition() < 0 || m_cascade.Locked())
+        return 0;
+    const Selection selection = m_cascade.Current();
+    int removed = 0;
+    Edit(
+        StepPage::Params,
+        [&](LibraryEditor &editor) {
+            CPrintMaterial &mat = editor.Touch(size_t(CurrentPosition())).mat;
+            removed = mat.RemoveSets(selection.printer, selection.quality, mat.m_szPwMD5, selection.nozzle,
+                                     selection.layer);
+            CVLOG << "Remove " << removed << " print sets";
+            return removed > 0;
+        },
+        // The selection goes up to the level above what is gone.
+        [&]() {
+            const Level level = selection.nozzle < 0 ? Level::Printer
+                                : selection.layer < 0 ? Level::Nozzle
+                                : selection.quality < 0 ? Level::Layer : Level::Quality;
+            RelistAndChoose(level, level == Level::Printer ? Selection::kNoPrinter : -1);
+        },
+        [&]() {
+            // What was selected, in numbers and the quality's name.
+            QString path = QString::fromStdString(GetPrinterName(selection.printer));
+            for (const float size : {selection.nozzle, selection.layer}) {
+                if (size >= 0)
+                    path += QStringLiteral(" %1 mm").arg(double(size), 0, 'f', 2);
+            }
+            StepText text{"remove %1 print sets of %2", {QString::number(removed), path}};
+            if (selection.quality >= 0) {
+                text.format = "remove %1 print sets of %2, %3";
+                text.args << QString::fromStdString(GetQualityName(selection.quality));
+                text.translatedArgs = 4u;
+            }
+            return text;
+        });
+    return removed;
+}
+
+// ----------------------------------------------------------------------------------------------
+// The vendor reference: marks, resets, removed vendor materials, the map of print sets
+
+void Materials::ComputeVendorMarks()
+{
+    m_vendorMarks = m_vendor.Marks(CurrentEntry(), CurrentSets());
+}
+
+Materials::VendorMark Materials::vendorMark(int row) const
+{
+    return row >= 0 && size_t(row) < m_vendorMarks.size() ? m_vendorMarks[size_t(row)] : VendorMark();
+}
+
+int Materials::VendorState(int row) const
+{
+    return row >= 0 && size_t(row) < m_library.Size() ? int(m_vendor.StandingOf(m_library.At(size_t(row)))) : VendorNone;
+}
+
+void Materials::resetValueToVendor(int nID)
+{
+    CVLOG << "Reset to vendor, parameter ID: " << nID;
+    if (m_cascade.Locked() || !IsBoundParam(nID) || !vendorMark(nID).differs)
+        return;
+    Edit(
+        nID <= kLastBasicParam ? StepPage::Start : StepPage::Params,
+        [&](LibraryEditor &editor) {
+            MaterialEntry &entry = editor.Touch(size_t(CurrentPosition()));
+            const FlatMaterial *vendor = m_vendor.Of(entry);
+            if (nID <= kLastBasicParam) {
+                CopyBasicValue(entry.mat, vendor->fields, nID);
+                return true;
+            }
+            for (PrintSetData *set : m_cascade.Sets(entry.mat)) {
+                if (const PrintSetData *theirs = VendorReference::FindSet(*vendor, *set))
+                    CopyPrintValue(*set, *theirs, nID);
+            }
+            return true;
+        },
+        [this]() {
+            LoadBasicInfo();
+            LoadPrintParams();
+            emit matChanged();
+        },
+        [&]() { return StepText{"reset %1 of %2 to the vendor's", {m_items[nID].paramDesc, curMatName()}, 1u}; });
+}
+
+QVariantMap Materials::vendorResetPreview() const
+{
+    QVariantMap preview{{QStringLiteral("available"), false}};
+    const MaterialEntry *entry = CurrentEntry();
+    if (!entry || !m_vendor.Of(*entry) || m_cascade.Locked())
+        return preview;
+    const CPrintMaterial reset = m_vendor.VersionOf(*entry, m_library);
+    int values = 0;
+    int sets = 0;
+    for (const ValueDifference &d : DescribeValueDifferences(entry->mat, reset))
+        ++(d.name == "print set" ? sets : values);
+    // Two materials with one name and manufacturer would become one at the next start: the one
+    // that has the vendor's name now is renamed with the reset, unless it is locked.
+    QString holderText;
+    QString refusal;
+    const long holder = m_library.NameHolder(reset, entry);
+    if (holder >= 0) {
+        const CPrintMaterial &other = m_library.At(size_t(holder)).mat;
+        holderText = describe(other);
+        if (other.m_szPwMD5[0] != '\0')
+            refusal = LangTr("%1 has the vendor's name and is locked: give its password (✍) and rename it first.")
+                          .arg(holderText);
+    }
+    preview.insert(QStringLiteral("available"), refusal.isEmpty());
+    preview.insert(QStringLiteral("values"), values);
+    preview.insert(QStringLiteral("sets"), sets);
+    preview.insert(QStringLiteral("nameTakenBy"), holderText);
+    preview.insert(QStringLiteral("renamedTo"),
+                   holder >= 0 ? QString::fromStdString(m_library.UniqueCopyName(reset.m_szName, reset.m_szManu, nullptr))
+                               : QString());
+    preview.insert(QStringLiteral("refusal"), refusal);
+    return preview;
+}
+
+// Renames the entry at the position to the first free "<name>_CopyN" of its manufacturer, for a
+// material that is to take its name.
+void Materials::RenameOutOfTheWay(LibraryEditor &editor, size_t position)
+{
+    MaterialEntry &holder = editor.Touch(position);
+    const std::string manu = holder.mat.m_szManu;
+    const std::string name = m_library.UniqueCopyName(holder.mat.m_szName, manu, nullptr);
+    CVLOG << "Rename " << holder.mat.m_szName << " / " << manu << " to " << name << ": another material takes its name";
+    holder.mat.SetNameAndManu(name.c_str(), manu.c_str());
+}
+
+bool Materials::resetMaterialToVendor()
+{
+    if (!vendorResetPreview().value(QStringLiteral("available")).toBool())
+        return false;
+    const size_t position = size_t(CurrentPosition());
+    Edit(
+        StepPage::Start,
+        [&](LibraryEditor &editor) {
+            const CPrintMaterial reset = m_vendor.VersionOf(m_library.At(position), m_library);
+            const long holder = m_library.NameHolder(reset, &m_library.At(position));
+            if (holder >= 0)
+                RenameOutOfTheWay(editor, size_t(holder));
+            editor.Touch(position).mat = reset;
+            CVLOG << "Reset " << reset.m_szName << " to the vendor's";
+            return true;
+        },
+        [&]() { RestoreSelection({m_library.At(position).mat.m_nMatID}, true); },
+        [&]() { return StepText{"reset %1 to the vendor's", {curMatName()}}; });
+    return true;
+}
+
+int Materials::removedVendorCount() const
+{
+    return int(m_vendor.Removed(m_library).size());
+}
+
+QVariantMap Materials::bringBackPreview() const
+{
+    QStringList renames;
+    QStringList blocked;
+    for (const size_t i : m_vendor.Removed(m_library)) {
+        const long holder = m_library.NameHolder(m_vendor.At(i).fields, nullptr);
+        if (holder < 0)
+            continue;
+        const CPrintMaterial &other = m_library.At(size_t(holder)).mat;
+        if (other.m_szPwMD5[0] != '\0')
+            blocked << describe(other);
+        else
+            renames << LangTr("%1 becomes %2").arg(describe(other), QString::fromStdString(m_library.UniqueCopyName(
+                                                                         other.m_szName, other.m_szManu, nullptr)));
+    }
+    return {{QStringLiteral("count"), removedVendorCount() - blocked.size()},
+            {QStringLiteral("renames"), renames},
+            {QStringLiteral("blocked"), blocked}};
+}
+
+int Materials::bringBackRemovedVendor()
+{
+    int brought = 0;
+    Edit(
+        StepPage::Start,
+        [&](LibraryEditor &editor) {
+            for (const size_t i : m_vendor.Removed(m_library)) {
+                CPrintMaterial mat = m_vendor.At(i).ToRecord();
+                const long holder = m_library.NameHolder(mat, nullptr);
+                if (holder >= 0 && m_library.At(size_t(holder)).mat.m_szPwMD5[0] != '\0') {
+                    CVLOG << "Not brought back: " << mat.m_szName << " / " << mat.m_szManu
+                          << " is the name of a locked material";
+                    continue;
+                }
+                if (holder >= 0)
+                    RenameOutOfTheWay(editor, size_t(holder));
+                if (m_library.PositionOf(mat.m_nMatID) >= 0)
+                    m_library.DrawUnusedID(mat, nullptr);
+                auto entry = m_library.NewEntry(std::move(mat));
+                entry->vendorRef = int(i);
+                if (entry->mat.m_nMatID != m_vendor.At(i).fields.m_nMatID)
+                    entry->loadID = entry->mat.m_nMatID;
+                editor.Add(std::move(entry));
+                ++brought;
+            }
+            return brought > 0;
+        },
+        [this]() { ReselectCurrent(); },
+        [&]() { return StepText{"bring back %1 vendor materials", {QString::number(brought)}}; });
+    if (brought > 0)
+        CVLOG << "Bring back " << brought << " vendor materials";
+    return brought;
+}
+
+QVariantMap Materials::setMap() const
+{
+    const MaterialEntry *entry = CurrentEntry();
+    std::map<int32_t, std::map<int, std::pair<int, bool>>> cells; // printer, nozzle in hundredths
+    std::set<int> nozzles;
+    if (entry) {
+        for (const PrintSetData &set : entry->mat.m_lstSets) {
+            const int nozzle = int(std::lround(double(set.fNozzleDia) * 100.0));
+            nozzles.insert(nozzle);
+            std::pair<int, bool> &cell = cells[set.nPrinterType][nozzle];
+            ++cell.first;
+            cell.second = cell.second || m_vendor.SetDiffers(*entry, set);
+        }
+    }
+    QVariantList nozzleList;
+    for (const int nozzle : nozzles)
+        nozzleList << nozzle / 100.0;
+    QVariantList rows;
+    for (const auto &printer : cells) {
+        QVariantList counts;
+        QVariantList marks;
+        for (const int nozzle : nozzles) {
+            const auto cell = printer.second.find(nozzle);
+            counts << (cell == printer.second.end() ? 0 : cell->second.first);
+            marks << (cell != printer.second.end() && cell->second.second);
+        }
+        rows << QVariantMap{{QStringLiteral("type"), printer.first},
+                            {QStringLiteral("name"), QString::fromStdString(GetPrinterName(printer.first))},
+                            {QStringLiteral("counts"), counts},
+                            {QStringLiteral("changed"), marks}};
+    }
+    return {{QStringLiteral("nozzles"), nozzleList}, {QStringLiteral("printers"), rows}};
+}
+
+// ----------------------------------------------------------------------------------------------
+// Files
+
+void Materials::AfterFilesChanged(const QString &readErrorBefore)
+{
+    ReselectCurrent();
+    if (m_files->UserReadError() != readErrorBefore)
+        emit userLibraryReadErrorChanged(m_files->UserReadError());
+}
+
+void Materials::checkVendorMaterials()
+{
+    m_files->InstallVendorLibrary();
+}
+
+// Loading the libraries is not a change: what the library holds then is what is saved.
+void Materials::importVendorMaterials()
+{
+    const QString before = m_files->UserReadError();
+    m_files->LoadVendorLibrary();
+    IsHaveSameID();
+    AfterFilesChanged(before);
+}
+
+void Materials::importUserMaterials()
+{
+    const QString before = m_files->UserReadError();
+    m_files->LoadUserLibrary();
+    IsHaveSameID();
+    AfterFilesChanged(before);
+}
+
+void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
+{
+    const QString path = LibraryFiles::LocalPath(fileName);
+    const QString before = m_files->UserReadError();
+    if (!asStep) {
+        m_files->Import(path, bVendor, nullptr);
+        AfterFilesChanged(before);
+        return;
+    }
+    Edit(
+        StepPage::Start,
+        [&](LibraryEditor &editor) {
+            m_files->Import(path, bVendor, &editor);
+            return true;
+        },
+        [&]() { AfterFilesChanged(before); }, [&]() { return StepText{"import %1", {QFileInfo(path).fileName()}}; });
+}
+
+QVariantList Materials::previewImport(QString fileName)
+{
+    return m_files->Preview(LibraryFiles::LocalPath(fileName), [this](quint64 key) { return m_history->IsDirty(key); });
+}
+
+bool Materials::applyImport(QVariantList choices)
+{
+    QString path;
+    std::optional<std::vector<CPrintMaterial>> records = m_files->TakeChosen(choices, &path);
+    if (!records)
+        return false;
+    const QString before = m_files->UserReadError();
+    Edit(
+        StepPage::Start,
+        [&](LibraryEditor &editor) {
+            m_files->Merge(std::move(*records), path, false, &editor);
+            return true;
+        },
+        [&]() { AfterFilesChanged(before); }, [&]() { return StepText{"import %1", {QFileInfo(path).fileName()}}; });
+    return true;
+}
+
+bool Materials::exportUserMaterials()
+{
+    const QString before = m_files->UserReadError();
+    if (!m_files->SaveUserLibrary())
+        return false;
+    m_history->MarkSaved();
+    // Saving brought the derived fields up to date; the pages show what is stored.
+    LoadBasicInfo();
+    LoadPrintParams();
+    emit matChanged();
+    if (m_files->UserReadError() != before)
+        emit userLibraryReadErrorChanged(m_files->UserReadError());
+    return true;
+}
+
+bool Materials::exportMaterials(QString fileName, bool bNoVendor)
+{
+    if (m_library.IsEmpty())
+        return true;
+    return m_files->Write(LibraryFiles::LocalPath(fileName), bNoVendor, false);
+}
+
+bool Materials::exportMaterialIDs(QString fileName, QVariantList ids)
+{
+    std::set<int32_t> only;
+    for (const QVariant &id : ids)
+        only.insert(id.toInt());
+    return m_files->Write(LibraryFiles::LocalPath(fileName), false, false, ids.isEmpty() ? nullptr : &only);
+}
+
+bool Materials::userLibraryChangedOnDisk() const
+{
+    return m_files->UserLibraryChangedOnDisk();
+}
+
+// ----------------------------------------------------------------------------------------------
+// The history and the recovery copy
+
+bool Materials::canUndo() const
+{
+    return m_history->UndoStep() != nullptr;
+}
+
+bool Materials::canRedo() const
+{
+    return m_history->RedoStep() != nullptr;
+}
+
+QString Materials::undoText() const
+{
+    return m_history->UndoText();
+}
+
+QString Materials::redoText() const
+{
+    return m_history->RedoText();
+}
+
+void Materials::undo()
+{
+    const LibraryStep *step = m_history->UndoStep();
+    if (!step)
+        return;
+    const QString refusal = LibraryHistory::Refusal(*step, true, m_library, curMatID(), m_cascade.Locked());
+    if (!refusal.isEmpty()) {
+        CVLOG << refusal;
+        emit historyRefused(refusal);
+        return;
+    }
+    m_history->Undo();
+}
+
+void Materials::redo()
+{
+    const LibraryStep *step = m_history->RedoStep();
+    if (!step)
+        return;
+    const QString refusal = LibraryHistory::Refusal(*step, false, m_library, curMatID(), m_cascade.Locked());
+    if (!refusal.isEmpty()) {
+        CVLOG << refusal;
+        emit historyRefused(refusal);
+        return;
+    }
+    m_history->Redo();
+}
+
+void Materials::setReadOnly(const QString &reason)
+{
+    m_files->SetReadOnly(reason);
+    m_history->SetReadOnly();
+}
+
+QString Materials::recoveryTime() const
+{
+    const QString path = m_files->RecoveryPath();
+    if (!m_history->RecoveryPending() || !readOnlyReason().isEmpty() || !QFile::exists(path))
+        return QString();
+    return QLocale().toString(QFileInfo(path).lastModified(), QLocale::LongFormat);
+}
+
+QString Materials::restoreRecovery()
+{
+    m_history->SetRecoveryPending(false);
+    const QString before = m_files->UserReadError();
+    const QString problem = m_files->Restore(m_files->RecoveryPath());
+    if (!problem.isEmpty())
+        return problem;
+    m_history->Restart(true);
+    for (size_t i = 0; i < m_library.Size(); ++i) {
+        if (m_vendor.IsUsers(m_library.At(i)))
+            m_history->MarkDirty(m_library.At(i).key);
+    }
+    AfterFilesChanged(before);
+    return QString();
+}
+
+void Materials::discardRecovery()
+{
+    if (!m_history->RecoveryPending())
+        return;
+    const QString path = m_files->RecoveryPath();
+    const QString kept = path + QStringLiteral(".bak");
+    QFile::remove(kept);
+    if (!QFile::rename(path, kept))
+        CVLOG << "Could not keep " << path << " as " << kept;
+    m_history->SetRecoveryPending(false);
+}
+
+void Materials::endCleanly()
+{
+    m_history->EndCleanly();
 }

@@ -1,20 +1,20 @@
 #pragma once
 
-#include "EditorData.h"
-#include "LibraryStep.h"
-#include "RecoveryFile.h"
-#include "core/MaterialDiff.h"
+#include "LibraryFiles.h"
+#include "LibraryHistory.h"
+#include "MaterialLibrary.h"
+#include "SelectionCascade.h"
+#include "VendorReference.h"
 #include "core/ParamItem.h"
 #include "core/PrintMaterial.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QUndoStack>
 #include <QVariantMap>
 #include <QVector>
 
-#include <map>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -34,7 +34,10 @@ struct MaterialItem
 // The library: every material, the current selection (material, printer, nozzle, layer,
 // quality), the parameter rows of the pages and the lists of the selection menus. The scene
 // reaches it as the context property "materials"; every operation changes the library first and
-// then emits its change signals in a fixed order, on which the models reset.
+// then emits its change signals in a fixed order, on which the models reset. It is the scene's one
+// interface over the parts it owns: the materials (MaterialLibrary), the selection
+// (SelectionCascade), the vendor reference (VendorReference), the history with its recovery copy
+// (LibraryHistory) and the files (LibraryFiles). Every change of the materials goes through Edit.
 class Materials : public QObject
 {
     Q_OBJECT
@@ -79,11 +82,11 @@ public:
     QString curNozzle() const;
     QString curLayerThick() const;
     QString curQuality() const;
-    int curSetNumber() const { return int(m_CurSets.size()); }
-    int bMatLocked() const { return m_bMatLocked ? 1 : 0; }
+    int curSetNumber() const { return int(CurrentSets().size()); }
+    int bMatLocked() const { return m_cascade.Locked() ? 1 : 0; }
     bool hasPassword() const { return currentMaterial() && currentMaterial()->m_szPwMD5[0] != '\0'; }
     QString availNewSet();
-    int curMatID() const { return m_nCurMatID; }
+    int curMatID() const { return m_cascade.MaterialID(); }
     void modifyMatID(int nID);
     int curLanguage() const { return m_nLanguage; }
     void setCurLanguage(int idx);
@@ -92,9 +95,9 @@ public:
     QVector<ParamItem> *items() { return &m_items; }
     // For the material list: all rows, or one row without building the others.
     QVector<MaterialItem> materialItems() const;
-    Q_INVOKABLE int materialCount() const { return int(m_Materials.size()); }
+    Q_INVOKABLE int materialCount() const { return int(m_library.Size()); }
     // How many materials the last save or export wrote.
-    Q_INVOKABLE int lastWrittenCount() const { return m_nLastWritten; }
+    Q_INVOKABLE int lastWrittenCount() const { return m_files->LastWritten(); }
     MaterialItem materialItem(int row) const;
     // Read-only access to the library, in list order.
     const CPrintMaterial *materialAt(int row) const;
@@ -103,10 +106,6 @@ public:
 
     void OutputCurrentSelects();
     bool IsHaveSameID();
-    int InitCopy(const CPrintMaterial &source, CPrintMaterial &target);
-    // The name "<name>_CopyN" with the first N that no material (but the excluded entry) has
-    // with this manufacturer, within 32 bytes.
-    std::string UniqueCopyName(const std::string &name, const std::string &manu, const MaterialEntry *excluded) const;
 
 signals:
     void preItemAppended();
@@ -215,10 +214,10 @@ public:
     // For the scene's messages: where "Save" writes, and why the last export failed ("" after a
     // success).
     Q_INVOKABLE QString userLibraryPath() const { return UserPath(); }
-    Q_INVOKABLE QString lastExportError() const { return m_strExportError; }
+    Q_INVOKABLE QString lastExportError() const { return m_files->ExportError(); }
     // What the last successful save wants the user to know (a backup that could not be made, the
     // previous file kept aside); "" when nothing.
-    Q_INVOKABLE QString lastSaveNote() const { return m_strSaveNote; }
+    Q_INVOKABLE QString lastSaveNote() const { return m_files->SaveNote(); }
     // What the last importMaterials did: "added", "replaced" (merged into a material of the
     // library), "renumbered" (given a fresh ID to stay unique), "renamed" (a second material of
     // the file with one name and manufacturer, kept under a new name), "skipped" (lines that were
@@ -250,10 +249,10 @@ public:
     Q_INVOKABLE QVariantMap valueSpread(int nID) const;
     // What the start-up loads want the user to know (materials kept apart under a new name...),
     // one paragraph each; empty when nothing.
-    Q_INVOKABLE QString startupNotes() const { return m_startupNotes.join(QStringLiteral("\n\n")); }
+    Q_INVOKABLE QString startupNotes() const { return m_files->StartupNotes().join(QStringLiteral("\n\n")); }
 
-    bool isModified() const { return !m_history.isClean() || m_bUnsavedOutsideHistory; }
-    QString readOnlyReason() const { return m_strReadOnly; }
+    bool isModified() const { return m_history->IsModified(); }
+    QString readOnlyReason() const { return m_files->ReadOnlyReason(); }
     // Set before the libraries load: Save is refused with the reason, and nothing of the folder's
     // own (the recovery copy, the removed vendor materials) is written or removed.
     void setReadOnly(const QString &reason);
@@ -262,23 +261,14 @@ public:
     QString undoText() const;
     QString redoText() const;
     // The history's memory: bytes the steps that can still be undone keep, and their number.
-    size_t HistoryBytes() const;
-    int HistorySteps() const;
-    // For the steps: puts their entries back as they were before (undo) or after them.
-    void ApplyStep(const LibraryStep &step, bool undo);
-    RecoveryFile &Recovery() { return *m_recovery; }
+    size_t HistoryBytes() const { return m_history->Bytes(); }
+    int HistorySteps() const { return m_history->Steps(); }
+    RecoveryFile &Recovery() { return m_history->Recovery(); }
     // What the recovery copy is to hold now.
-    RecoveryContent RecoveryContentNow() const;
+    RecoveryContent RecoveryContentNow() const { return m_files->RecoveryContentNow(); }
 
-    // How a row of the pages compares with the vendor's: whether it differs in the material or in
-    // one of the selected sets that the vendor has, and the vendor's values there.
-    struct VendorMark
-    {
-        bool has = false;
-        bool differs = false;
-        double low = 0.0;
-        double high = 0.0;
-    };
+    // How a row of the pages compares with the vendor's (see VendorReference::Mark).
+    using VendorMark = VendorReference::Mark;
     VendorMark vendorMark(int row) const;
     // Recomputes the rows' marks from the current material and sets (whenever the rows load).
     void ComputeVendorMarks();
@@ -288,186 +278,67 @@ public:
     // The key that stays with the material in this row (see MaterialEntry), or 0.
     quint64 EntryKey(int row) const;
     QVariantMap setMap() const;
-    // The installed vendor library, read once at start; never edited or saved.
-    void SetVendorReference(std::vector<FlatMaterial> reference);
-    QString userLibraryReadError() const { return m_strUserReadError; }
+    QString userLibraryReadError() const { return m_files->UserReadError(); }
     // Whether user.cvx changed on disk (another program wrote it) since it was loaded or saved.
     Q_INVOKABLE bool userLibraryChangedOnDisk() const;
 
     // The paths of the library files.
-    QString ShippedVendorPath() const;
-    QString VendorPath() const;
-    QString UserPath() const;
+    QString ShippedVendorPath() const { return m_files->ShippedVendorPath(); }
+    QString VendorPath() const { return m_files->VendorPath(); }
+    QString UserPath() const { return m_files->UserPath(); }
 
     // The selection lists, read by the menu models.
-    std::vector<int> m_PrinterTypes;
-    std::vector<float> m_NozzleDias;
-    std::vector<float> m_LayerThicks;
-    std::vector<int> m_Qualities;
+    const std::vector<int> &PrinterTypes() const { return m_cascade.Printers(); }
+    const std::vector<float> &NozzleDias() const { return m_cascade.Nozzles(); }
+    const std::vector<float> &LayerThicks() const { return m_cascade.Layers(); }
+    const std::vector<int> &Qualities() const { return m_cascade.Qualities(); }
 
 private:
-    enum class Level { Printer, Nozzle, Layer, Quality };
-    Level SelectionLevel() const;
+    using Level = SelectionCascade::Level;
 
-    CPrintMaterial *CurrentRecord();
-    MaterialEntry *CurrentEntry();
-    MaterialEntry *FindEntry(int nID);
-    // A new entry with a key of its own.
-    std::unique_ptr<MaterialEntry> NewEntry();
-    const MaterialEntry *FindByName(const std::string &name, const std::string &manu,
-                                    const CPrintMaterial *excluded) const;
+    // The one path of every change of the materials: change() edits through the editor, which
+    // copies each entry before its first change, and refuses by returning false; then the views
+    // follow (refresh, which also runs when nothing changed), and a change of something becomes
+    // one step, made by the history as it makes every undo and redo, and guarded when it changed
+    // a material with a password. The step's text is asked for once the change is made; before is
+    // the selection the undo shows (the current one when null).
+    bool Edit(StepPage page, const std::function<bool(LibraryEditor &)> &change, const std::function<void()> &refresh,
+              const std::function<StepText()> &describe, const Selection *before = nullptr);
+    // For the history: puts a step's entries back as they were before (undo) or after it.
+    void ApplyStep(const LibraryStep &step, bool undo);
+    void PutEntries(const std::vector<EntryChange> &changes, bool undo);
+
+    const MaterialEntry *CurrentEntry() const { return m_library.Find(m_cascade.MaterialID()); }
+    long CurrentPosition() const { return m_library.PositionOf(m_cascade.MaterialID()); }
+    // The selected print sets, listed now from the current record.
+    std::vector<const PrintSetData *> CurrentSets() const;
     // Makes the material current, locked when it has a password (unless it is to stay unlocked).
     void SetCurMaterial(int nID, bool stayUnlocked = false);
     void ReselectCurrent();
     void LoadBasicInfo();
     void LoadPrintParams();
-    void UpdatePrinterTypes();
-    void UpdateNozzles();
-    void UpdateLayerThicks();
-    void UpdateQualities();
-    std::vector<int> NewSetPrinterTypes();
-    std::vector<double> NewSetNozzles();
-    std::vector<double> NewSetLayerThicks();
-    std::vector<int> NewSetQualities();
-    void SaveBasicInfo(int nID, double value);
-    void SavePrintParams(int nID, double value);
-    // A material ID that no entry but the excluded one has, drawn like every new ID.
-    int32_t DrawUnusedID(CPrintMaterial &target, const MaterialEntry *excluded);
-    static QString LocalPath(const QString &fileName);
-    // Writes the library to the path (also when empty), or only what is the user's (not the vendor
-    // materials as the vendor has them); false with the reason kept.
-    bool WriteMaterials(const QString &path, bool bNoVendor, bool usersOnly, const std::set<int32_t> *only = nullptr);
-    void NoteRenamedAtStart(const QString &path);
-    // After any change of what is unsaved: the flag, and the recovery copy kept or removed.
-    void HistoryMoved();
-    void NotifyModified();
-    // Position of the entry with this ID in the library, or -1.
-    long PositionOf(int nID) const;
-    Selection CurrentSelection() const;
+    // A level's choices listed again, its list's signal, then the level's value chosen.
+    void RelistAndChoose(Level level, double value);
+    void EmitListChanged(Level level);
+    void ChooseLevel(Level level, double value);
     // Selects the material and as much of the cascade as it still has; a material that was current
     // and unlocked stays unlocked.
     void RestoreSelection(const Selection &selection, bool stayUnlocked);
-    // Adds a step for changes already made; none when nothing changed.
-    void PushStep(std::vector<EntryChange> changes, const Selection &before, StepPage page, StepText text,
-                  bool guarded);
-    // The step for an edit of the entry at the position, from "before" to what it holds now.
-    void RecordEdit(size_t position, MaterialEntry before, const Selection &selection, StepPage page, StepText text);
-    const LibraryStep *StepAt(int index) const;
-    const FlatMaterial *VendorCounterpart(const MaterialEntry &entry) const;
-    // Position in the vendor reference of the material with this ID, name and manufacturer, or -1.
-    long VendorIndexOf(const MaterialKey &key) const;
-    bool SameAsVendor(const MaterialEntry &entry) const;
-    // VendorSame, VendorChanged or VendorNone, remembered until the entry changes.
-    int StandingOf(const MaterialEntry &entry) const;
-    CPrintMaterial VendorVersionOf(const MaterialEntry &entry) const;
-    // Position of the material (but the excepted entry) with the record's name and manufacturer, or -1.
-    long NameHolder(const CPrintMaterial &mat, const MaterialEntry *except) const;
-    static QString DescribeEntry(const CPrintMaterial &mat);
-    void RenameOutOfTheWay(size_t position, std::vector<EntryChange> &changes);
-    // Positions in the vendor reference of the vendor materials without a counterpart in the library.
-    std::vector<size_t> RemovedVendorMaterials() const;
-    QString RemovedVendorPath() const;
-    QByteArray RemovedVendorText() const;
-    bool WriteRemovedVendor();
-    // Which vendor materials a removed-vendor list names, by position in the vendor reference.
-    std::vector<bool> RemovedVendorOf(const QByteArray &text) const;
-    // Takes the entries standing for those out of the library; returns how many.
-    size_t LeaveOutRemovedVendor(const std::vector<bool> &removed);
-    void ApplyRemovedVendor();
-    QString EditorDataPath() const;
-    // The editor's data for the materials that Save writes (the user's own, the changed ones).
-    EditorData CurrentEditorData() const;
-    // Whether Save writes the entry: the user's own, or changed from the vendor's.
-    bool IsUsers(const MaterialEntry &entry) const;
-    // What the drawer knows of a material's standing goes stale when it changes (or an entry at
-    // its address goes); all of it with a load, a save or a restore.
-    void ForgetVendorStates() { m_vendorStates.clear(); }
-    void ForgetVendorState(const MaterialEntry *entry) { m_vendorStates.erase(entry); }
-    // A copy of the current entry and its position, or nothing without a current material.
-    std::optional<MaterialEntry> CurrentEntryCopy(long *position);
-    QString HistoryRefusal(const LibraryStep &step, bool undo) const;
-    bool IsUserLibrary(const QString &path) const;
-    // The accepted materials of a file, with what was skipped in the import report.
-    std::vector<CPrintMaterial> ReadRecords(const QString &path);
-    // Where a material read from a file goes: matched by name and manufacturer, else by ID (an
-    // import, or a library the editor knows nothing more of); added as the user's own; or into the
-    // entry at the position, which stands for a vendor material. A vendorRef of 0 or more links the
-    // resulting entry to that vendor material.
-    struct Placement
-    {
-        enum Kind { Match, Own, Into, Skip } kind = Match;
-        size_t position = 0;
-        int vendorRef = -1;
-    };
-    // Merges materials read from the file into the library, each as placed (all matched without).
-    void MergeRecords(std::vector<CPrintMaterial> records, const QString &path, bool bVendor, bool asStep,
-                      const std::vector<Placement> *placements = nullptr);
-    // Where the user library's materials go, from what the editor's data says of them.
-    std::vector<Placement> PlaceUserRecords(std::vector<CPrintMaterial> &records, const EditorData &data);
-    void SetUserLibraryReadError(const QString &reason);
+    // After a load, an import or a restore: the selection again, and whether the user library's
+    // read state changed.
+    void AfterFilesChanged(const QString &readErrorBefore);
+    void RenameOutOfTheWay(LibraryEditor &editor, size_t position);
+    void NotifyModified();
 
     QVector<ParamItem> m_items;
     int m_nLanguage = 0;
-    // Entries are held by pointer so that records never move while the list changes.
-    std::vector<std::unique_ptr<MaterialEntry>> m_Materials;
-    bool m_bMatLocked = true;
-    int m_nCurMatID = -1;
-    int m_nCurPrinter = -1000;
-    float m_fCurNozzle = -1.0f;
-    float m_fCurLayerThick = -1.0f;
-    int m_nCurQuality = -1;
-    std::vector<int> m_UnusedPrinterType;
-    std::vector<double> m_UnusedNozzle;
-    std::vector<double> m_UnusedLayerThick;
-    std::vector<int> m_UnusedQuality;
-    std::vector<PrintSetData *> m_CurSets;
-    QString m_strDataPath;
-    QString m_strExportError;
-    QString m_strSaveNote;
-    QUndoStack m_history;
-    // Changes that no step holds (restored from a recovery copy).
-    bool m_bUnsavedOutsideHistory = false;
-    bool m_bModifiedShown = false;
-    std::unique_ptr<RecoveryFile> m_recovery;
-    std::vector<FlatMaterial> m_vendor;
-    std::map<MaterialKey, size_t> m_vendorByKey;
-    quint64 m_nextKey = 1;
-    QVariantMap m_lastCopy;
-    // The user library's materials as last loaded or saved, and the entries changed since: a
-    // change on disk is merged without undoing either side.
-    std::set<MaterialKey> m_savedUserKeys;
-    std::set<quint64> m_dirtyKeys;
+    MaterialLibrary m_library;
+    VendorReference m_vendor;
+    SelectionCascade m_cascade;
+    std::unique_ptr<LibraryFiles> m_files;
+    std::unique_ptr<LibraryHistory> m_history;
     std::vector<VendorMark> m_vendorMarks;
-    mutable std::unordered_map<const MaterialEntry *, int> m_vendorStates;
-    // A copy from an earlier run waits for the user's answer; nothing overwrites or removes it.
-    bool m_bRecoveryPending = false;
-    bool m_bReadingVendorReference = false;
-    QString m_strReadOnly;
-    int m_nLastWritten = 0;
-    QString m_strUserReadError;
-    // user.cvx as it was when it was loaded or saved (file, size and time of change).
-    QString m_strUserStamp;
-    struct ImportReport
-    {
-        int added = 0;
-        int replaced = 0;
-        int renumbered = 0;
-        int skipped = 0;
-        int renamed = 0;
-        int kept = 0; // left as the library had them, by the user's choice or as the same
-        QStringList renamedNames;    // "old → new" of each material renamed
-        QStringList renumberedNames; // "name: old → new ID" of each material renumbered
-        int refusedSets = 0;
-        bool missing = false;
-        QString readError;
-    } m_lastImport;
-    QStringList m_startupNotes;
-    struct PendingImport
-    {
-        QString path;
-        std::vector<CPrintMaterial> records;
-        ImportReport report;
-        std::vector<QString> defaults;
-    };
-    std::optional<PendingImport> m_pendingImport;
+    QVariantMap m_lastCopy;
+    // While the history makes a step that Edit has just recorded: Edit refreshes the views itself.
+    bool m_recordingStep = false;
 };

@@ -6,14 +6,14 @@ LayerThickModel::LayerThickModel(QObject *parent) : SelectionListModel(&Material
 
 int LayerThickModel::Count() const
 {
-    return int(m_mats->m_LayerThicks.size());
+    return int(m_mats->LayerThicks().size());
 }
 
 QVariant LayerThickModel::data(const QModelIndex &index, int role) const
 {
     if (!IsRow(index))
         return QVariant();
-    const float thick = m_mats->m_LayerThicks[size_t(index.row())];
+    const float thick = m_mats->LayerThicks()[size_t(index.row())];
     switch (role) {
     case StrThickRole:
         return QStringLiteral("%1mm").arg(double(thick), 0, 'f', 2);

@@ -6,14 +6,14 @@ NozzleDiaModel::NozzleDiaModel(QObject *parent) : SelectionListModel(&Materials:
 
 int NozzleDiaModel::Count() const
 {
-    return int(m_mats->m_NozzleDias.size());
+    return int(m_mats->NozzleDias().size());
 }
 
 QVariant NozzleDiaModel::data(const QModelIndex &index, int role) const
 {
     if (!IsRow(index))
         return QVariant();
-    const float dia = m_mats->m_NozzleDias[size_t(index.row())];
+    const float dia = m_mats->NozzleDias()[size_t(index.row())];
     switch (role) {
     case StrDiaRole:
         return QStringLiteral("%1mm").arg(double(dia), 0, 'f', 2);

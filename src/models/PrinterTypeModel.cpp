@@ -7,14 +7,14 @@ PrinterTypeModel::PrinterTypeModel(QObject *parent) : SelectionListModel(&Materi
 
 int PrinterTypeModel::Count() const
 {
-    return int(m_mats->m_PrinterTypes.size());
+    return int(m_mats->PrinterTypes().size());
 }
 
 QVariant PrinterTypeModel::data(const QModelIndex &index, int role) const
 {
     if (!IsRow(index))
         return QVariant();
-    const int type = m_mats->m_PrinterTypes[size_t(index.row())];
+    const int type = m_mats->PrinterTypes()[size_t(index.row())];
     switch (role) {
     case NameRole:
         return QString::fromStdString(GetPrinterName(type));

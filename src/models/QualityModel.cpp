@@ -8,14 +8,14 @@ QualityModel::QualityModel(QObject *parent) : SelectionListModel(&Materials::qua
 
 int QualityModel::Count() const
 {
-    return int(m_mats->m_Qualities.size());
+    return int(m_mats->Qualities().size());
 }
 
 QVariant QualityModel::data(const QModelIndex &index, int role) const
 {
     if (!IsRow(index))
         return QVariant();
-    const int quality = m_mats->m_Qualities[size_t(index.row())];
+    const int quality = m_mats->Qualities()[size_t(index.row())];
     switch (role) {
     case NameRole:
         return LangTrans::Instance()->Translate(QString::fromStdString(GetQualityName(quality)));
