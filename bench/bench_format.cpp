@@ -118,8 +118,8 @@ void manyValuesOnALine(const QTemporaryDir &dir, int runs)
     std::fprintf(out,
                  "\na 2 MB line of 500,000 values \"{}\" (%.2f MB) against an ordinary library of %zu "
                  "materials (%.2f MB), best of %d runs\n\n",
-                 double(QFileInfo(many).size()) / 1e6, library.size(), double(QFileInfo(ordinary).size()) / 1e6,
-                 runs);
+                 double(QFileInfo(many).size()) / 1e6, library.size(),
+                 double(QFileInfo(ordinary).size()) / 1e6, runs);
     std::fprintf(out, "%-44s %10s %10s %10s\n", "step (ms)", "ordinary", "one line", "ratio");
     const auto row = [out](const char *step, double ordinaryMs, double manyMs) {
         if (manyMs < 0)

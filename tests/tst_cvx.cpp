@@ -59,9 +59,9 @@ struct Case
     QByteArray out = {};
     QByteArray err = {}; // without a final line feed: the start of its one line, the rest is the system's
     QByteArray written = kOld; // out.cvx afterwards
-    QString stdinFile = {}; // standard input from this path ("{dir}" the folder) instead of the content
-    int memoryLimitKb = 0;  // the address space the tool may use; 0 for no limit
-    QString stdoutFile = {}; // standard output into this file instead of collected
+    QString stdinFile = {};    // standard input from this path ("{dir}" the folder) instead of the content
+    int memoryLimitKb = 0;     // the address space the tool may use; 0 for no limit
+    QString stdoutFile = {};   // standard output into this file instead of collected
 };
 } // namespace
 
@@ -81,6 +81,8 @@ private slots:
     void userLibraryThatIsAFolderIsNeverReplaced();
 };
 
+// A row's fields stay together, where the formatter would give each a line of its own.
+// clang-format off
 void TestCvx::commands_data()
 {
     QTest::addColumn<Case>("c");
@@ -190,6 +192,7 @@ void TestCvx::commands_data()
         {{"encode", "{in}", "-o", "{dir}/missing/out.cvx"}, kPla, 2, "",
          "corvane-cvx: {dir}/missing/out.cvx: cannot write: "});
 }
+// clang-format on
 
 void TestCvx::commands()
 {
@@ -264,8 +267,10 @@ void TestCvx::materialFile_data()
         7, {"Material Same First Thirty-Two Bytes Here / Fixture is in the file more than once"});
     row("one name or one ID twice in a file: every material kept, renamed or renumbered",
         "duplicate_ids_in_one_file.cvx", {kBasic, kClear, kBasic + "_Copy1", "Nylon Twin", "Nylon Other"}, 5,
-        {"Material PLA Basic / Fixture is in the file more than once", "Material PLA Basic_Copy1 / Fixture "
-         "renumbered from 11002 to", "Material Nylon Other / Fixture renumbered from"});
+        {"Material PLA Basic / Fixture is in the file more than once",
+         "Material PLA Basic_Copy1 / Fixture "
+         "renumbered from 11002 to",
+         "Material Nylon Other / Fixture renumbered from"});
     row("a negative quality is refused, not a wildcard that replaces a set", "negative_quality.cvx",
         {kBasic, "Qualities", kClear}, 3,
         {set("2: print set 2 (printer 10102, nozzle 0.4, layer 0.2, quality -1): "

@@ -60,7 +60,10 @@ struct HexTable
     constexpr HexTable() : value()
     {
         for (int c = 0; c < 256; ++c)
-            value[c] = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            value[c] = c >= '0' && c <= '9'   ? c - '0'
+                       : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                       : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                              : -1;
     }
 };
 constexpr HexTable kHex;
@@ -240,7 +243,8 @@ QString ReadFileLen(const QString &fileName, qint64 maxLen)
         data = file.read(qMax<qint64>(0, maxLen));
         file.close();
     }
-    const QString text = QString::fromUtf8(data.constData(), int(qstrnlen(data.constData(), size_t(data.size()))));
+    const QString text =
+        QString::fromUtf8(data.constData(), int(qstrnlen(data.constData(), size_t(data.size()))));
     LogLine("ReadFileLen") << " fileName: " << fileName << "  read maxlen " << maxLen << " data: " << text;
     return text;
 }

@@ -25,16 +25,16 @@ struct MaterialDecodeReport
 
     struct DroppedSet
     {
-        int index;             // position in "group", from 0
-        int result;            // what AddOrReplaceSet returned (-1 or -2)
-        SetValidity validity;  // why the catalogue refused the key
+        int index;            // position in "group", from 0
+        int result;           // what AddOrReplaceSet returned (-1 or -2)
+        SetValidity validity; // why the catalogue refused the key
         PrintSetData set;
     };
 
     Refusal refusal = Refusal::None;
-    size_t parsedLength = 0;      // bytes of the text up to the end of its JSON value; 0 when not JSON
-    bool nameMissing = false;     // "b2" absent or not a string
-    bool manuMissing = false;     // "b3" absent or not a string
+    size_t parsedLength = 0;  // bytes of the text up to the end of its JSON value; 0 when not JSON
+    bool nameMissing = false; // "b2" absent or not a string
+    bool manuMissing = false; // "b3" absent or not a string
     std::vector<DroppedSet> droppedSets;
 
     // Empty when accepted, otherwise a short English reason ("no \"group\"").
@@ -62,7 +62,8 @@ std::string PrettyJson(const std::string &compact);
 // day of -1000 reads as 0. True when the material is accepted.
 bool DecodeMaterial(const char *text, CPrintMaterial &out, MaterialDecodeReport *report = nullptr);
 // The same for a text of known length, followed by a NUL byte.
-bool DecodeMaterial(const char *text, size_t length, CPrintMaterial &out, MaterialDecodeReport *report = nullptr);
+bool DecodeMaterial(const char *text, size_t length, CPrintMaterial &out,
+                    MaterialDecodeReport *report = nullptr);
 
 // Decodes each text in order and appends the accepted records; returns the number appended.
 int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMaterial> &out);
@@ -71,7 +72,8 @@ int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMate
 // its report and whether it was accepted. A line holds one; lines whose line feeds were lost (lone
 // carriage returns, a file without its last line feed followed by another) hold several, each
 // text starting where the JSON value before it ended.
-using MaterialOfLine = std::function<void(CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted)>;
+using MaterialOfLine =
+    std::function<void(CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted)>;
 void DecodeMaterialsOfLine(const std::string &line, const MaterialOfLine &each);
 
 // One line as read from a file (with or without its line end) to the JSON text it holds: characters
@@ -100,7 +102,8 @@ struct RefusedLine
 struct MaterialFileVisitor
 {
     // Each accepted material, with the print sets it lost.
-    std::function<void(size_t lineNumber, CPrintMaterial &mat, const MaterialDecodeReport &report)> onMaterial;
+    std::function<void(size_t lineNumber, CPrintMaterial &mat, const MaterialDecodeReport &report)>
+        onMaterial;
     // Each line with something that is not a material, once per line, with the line as read.
     std::function<void(const RefusedLine &refused, const std::string &line)> onRefusedLine;
 };

@@ -78,9 +78,10 @@ std::string refusalReason(const std::string &line, const std::string &reason)
 // (with the print sets it lost) and each line that is not, or not only, materials to the
 // callbacks. Nothing is kept per line, so a file of any length is read in the memory of its
 // longest line. A file that cannot be read to its end is an error: false, with a message.
-bool readMaterialFile(const std::string &file,
-                      const std::function<void(size_t number, CPrintMaterial &mat, const MaterialDecodeReport &)> &onMaterial,
-                      const std::function<void(size_t number, const std::string &reason)> &onRefused)
+bool readMaterialFile(
+    const std::string &file,
+    const std::function<void(size_t number, CPrintMaterial &mat, const MaterialDecodeReport &)> &onMaterial,
+    const std::function<void(size_t number, const std::string &reason)> &onRefused)
 {
     if (!checkInput(file))
         return false;
@@ -110,7 +111,8 @@ struct ErrorReport
     void droppedSets(size_t number, const MaterialDecodeReport &report)
     {
         for (const auto &dropped : report.droppedSets) {
-            std::cerr << "line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
+            std::cerr << "line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped)
+                      << '\n';
             ++count;
         }
     }
@@ -247,7 +249,8 @@ int Check(const std::string &file)
         [&](size_t number, CPrintMaterial &mat, const MaterialDecodeReport &report) {
             ++materials;
             for (const auto &dropped : report.droppedSets) {
-                std::cout << "line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
+                std::cout << "line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped)
+                          << '\n';
                 ++droppedSets;
             }
             const auto known = lineOfId.emplace(mat.m_nMatID, number);
@@ -294,8 +297,8 @@ std::string describeKey(const PrintSetData &s)
 
 bool sameKey(const PrintSetData &a, const PrintSetData &b)
 {
-    return a.nPrinterType == b.nPrinterType && a.nQuality == b.nQuality && IsSameNozzle(a.fNozzleDia, b.fNozzleDia)
-           && IsSameLayer(a.fLayerThick, b.fLayerThick);
+    return a.nPrinterType == b.nPrinterType && a.nQuality == b.nQuality &&
+           IsSameNozzle(a.fNozzleDia, b.fNozzleDia) && IsSameLayer(a.fLayerThick, b.fLayerThick);
 }
 
 // The changed members of two objects, as "name: old -> new" lines.
@@ -364,7 +367,8 @@ std::vector<std::string> materialDifferences(CPrintMaterial &a, CPrintMaterial &
 }
 
 // The accepted materials of a file by ID; the first of two with one ID counts.
-bool materialsById(const std::string &file, std::map<int32_t, CPrintMaterial> &out, std::vector<int32_t> &order)
+bool materialsById(const std::string &file, std::map<int32_t, CPrintMaterial> &out,
+                   std::vector<int32_t> &order)
 {
     return readMaterialFile(
         file,
