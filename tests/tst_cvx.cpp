@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 const QString kTool = QStringLiteral(CORVANE_BIN_DIR "/corvane-cvx");
 const QByteArray kReference = exampleJson();
@@ -152,6 +154,19 @@ void TestCvx::commands_data()
          "2 materials, 5" + summary + "1 duplicate IDs\n"});
     add("check of a folder as standard input is a read error",
         {{"check", "-"}, "", 2, "", "corvane-cvx: -: cannot read: Is a directory\n", kOld, "{dir}"});
+    // Inputs that never end stop within seconds, in bounded memory, as the editor's import does.
+    const QByteArray endless = "cannot read: a line does not end: not a regular file, and the line is over "
+                               "the limit\n";
+    add("list of /dev/zero refuses its endless line and stops",
+        {{"list", "/dev/zero"}, "", 2, "", "line 1: longer than 64 MB\ncorvane-cvx: /dev/zero: " + endless, kOld,
+         {}, 200000});
+    add("check of endless random bytes on standard input stops at 512 MB",
+        {{"check", "-"}, "", 2, "",
+         "corvane-cvx: -: cannot read: too large: not a regular file, and longer than 512 MB\n", kOld,
+         "/dev/urandom", 200000, "/dev/null"});
+    add("check of a FIFO that no program writes to",
+        {{"check", "{fifo}"}, "", 2, "",
+         "corvane-cvx: {dir}/fifo: cannot read: no program wrote to it within 5 seconds\n"});
     // Holding the line would take more than the tool may have: the line is refused, and the
     // reading goes on.
     add("check of a 40 MB line under a 100 MB memory limit refuses that line alone",
@@ -203,7 +218,13 @@ void TestCvx::commands()
 #endif
     QTemporaryDir dir;
     QVERIFY(writeAll(dir.filePath("in"), c.content) && writeAll(dir.filePath("out.cvx"), kOld));
-    c.args.replaceInStrings("{in}", dir.filePath("in")).replaceInStrings("{dir}", dir.path());
+    QStringList entries{"in", "out.cvx"};
+    if (c.args.contains("{fifo}")) {
+        QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600) == 0);
+        entries.prepend("fifo");
+    }
+    c.args.replaceInStrings("{in}", dir.filePath("in")).replaceInStrings("{fifo}", dir.filePath("fifo"));
+    c.args.replaceInStrings("{dir}", dir.path());
     c.err.replace("{dir}", QFile::encodeName(dir.path()));
     c.stdinFile.replace("{dir}", dir.path());
     const ToolRun run = runTool(kTool, c.args, {c.content, c.stdinFile, c.stdoutFile, c.memoryLimitKb});
@@ -217,8 +238,9 @@ void TestCvx::commands()
     QCOMPARE(run.exitCode, c.exit);
     QCOMPARE(readAll(dir.filePath("out.cvx")), c.written);
     // No temporary file left behind, no file named "-", no folder made.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList({"in", "out.cvx"}));
+    QCOMPARE(
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
+        entries);
 }
 
 void TestCvx::materialFile_data()

@@ -721,12 +721,17 @@ std::string RefusedLine::Describe(const std::string &reason) const
     return std::to_string(values) + " values that are not materials, the first: " + reason;
 }
 
-MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialFileVisitor &visit)
+namespace {
+LineReader::Options materialFileOptions()
 {
     LineReader::Options options;
     options.loneCarriageReturnEndsLine = true;
     options.maxLineLength = kMaxMaterialLineLength;
-    LineReader reader(path, options);
+    return options;
+}
+
+MaterialFileReadResult readMaterialLines(LineReader &reader, const MaterialFileVisitor &visit)
+{
     MaterialFileReadResult result;
     result.opened = reader.IsOpen();
     std::string line;
@@ -760,6 +765,19 @@ MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialF
     }
     result.error = reader.Error();
     return result;
+}
+} // namespace
+
+MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialFileVisitor &visit)
+{
+    LineReader reader(path, materialFileOptions());
+    return readMaterialLines(reader, visit);
+}
+
+MaterialFileReadResult ReadMaterialFile(std::FILE *file, const MaterialFileVisitor &visit)
+{
+    LineReader reader(file, materialFileOptions());
+    return readMaterialLines(reader, visit);
 }
 
 std::string EncodeMaterialLine(CPrintMaterial &mat)

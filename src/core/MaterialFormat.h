@@ -4,6 +4,7 @@
 
 #include <cjson/cJSON.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -111,7 +112,10 @@ struct MaterialFileVisitor
 struct MaterialFileReadResult
 {
     bool opened = false;
-    int error = 0;    // errno of a failed open or read, 0 when the file was read to its end
+    // errno of a failed open or read, or why an input that is not a regular file was not read to
+    // its end (a ReadError of LineReader: no writer, too large, a line that does not end); ErrorText
+    // names either. 0 when the file was read to its end.
+    int error = 0;
     size_t lines = 0; // lines read, a version text included
 };
 
@@ -119,8 +123,11 @@ struct MaterialFileReadResult
 // return and line feed, or a lone carriage return; a version text on line 1 is skipped; each line
 // is decoded as DecodeMaterialsOfLine does. Memory is bounded by the longest line that is read
 // (at most kMaxMaterialLineLength); a line that cannot be held or decoded in the memory there is
-// is refused, not fatal.
+// is refused, not fatal. An input that is not a regular file is bounded in time and length as
+// LineReader bounds it.
 MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialFileVisitor &visit);
+// The same from an open stream (standard input), which stays the caller's.
+MaterialFileReadResult ReadMaterialFile(std::FILE *file, const MaterialFileVisitor &visit);
 
 // The line that a writer puts in a file for this record: hex of ToJson, then a line feed.
 // Brings the record's derived fields up to date.

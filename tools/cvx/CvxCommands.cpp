@@ -12,6 +12,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <sstream>
 
 namespace cvx {
@@ -25,12 +26,6 @@ void fail(const std::string &message)
 void writeOut(const std::string &bytes)
 {
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-}
-
-// "-" is standard input.
-std::string inputPath(const std::string &file)
-{
-    return file == "-" ? std::string("/dev/stdin") : file;
 }
 
 bool checkInput(const std::string &file)
@@ -51,6 +46,14 @@ int finish(int status)
         return Failed;
     }
     return status;
+}
+
+// A reader of FILE, "-" standing for standard input.
+std::unique_ptr<LineReader> openInput(const std::string &file, LineReader::Options options)
+{
+    if (file == "-")
+        return std::make_unique<LineReader>(stdin, options);
+    return std::make_unique<LineReader>(file, options);
 }
 
 // Names are bytes; keep the listing one line per material.
@@ -91,7 +94,8 @@ bool readMaterialFile(
     visit.onRefusedLine = [&](const RefusedLine &refused, const std::string &line) {
         onRefused(refused.number, refused.Describe(refusalReason(line, refused.reason)));
     };
-    const MaterialFileReadResult read = ReadMaterialFile(inputPath(file), visit);
+    const MaterialFileReadResult read =
+        file == "-" ? ReadMaterialFile(stdin, visit) : ReadMaterialFile(file, visit);
     if (!read.opened)
         fail(file + ": cannot open: " + ErrorText(read.error));
     else if (read.error)
@@ -170,11 +174,11 @@ int Encode(const std::string &input, const std::string &output)
     if (!checkInput(input))
         return Failed;
     std::string whole;
-    LineReader reader(inputPath(input), LineReader::Options());
-    for (std::string line; reader.Next(line);)
+    const std::unique_ptr<LineReader> reader = openInput(input, LineReader::Options());
+    for (std::string line; reader->Next(line);)
         whole += line;
-    if (!reader.IsOpen() || reader.Error()) {
-        fail(input + (reader.IsOpen() ? ": cannot read: " : ": cannot open: ") + ErrorText(reader.Error()));
+    if (!reader->IsOpen() || reader->Error()) {
+        fail(input + (reader->IsOpen() ? ": cannot read: " : ": cannot open: ") + ErrorText(reader->Error()));
         return Failed;
     }
 

@@ -40,7 +40,9 @@ const char kHelp[] =
     "  --help                    this text\n"
     "\n"
     "Lines end at a line feed, a carriage return and line feed, or a lone carriage return;\n"
-    "lines longer than 64 MB are refused unread.\n"
+    "lines longer than 64 MB are refused unread. An input that is not a regular file (a\n"
+    "pipe, a FIFO, a device) is read up to 512 MB and up to a line longer than 64 MB; a FIFO\n"
+    "that no program writes to within 5 seconds is not read.\n"
     "\n"
     "Exit status: 0 clean, 1 something was refused or reported, 2 usage or I/O error (a file\n"
     "that cannot be read to its end is an error).\n";
