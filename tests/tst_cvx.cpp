@@ -173,9 +173,18 @@ void TestCvx::commands_data()
         {{"check", "{in}"}, pla + QByteArray("7b").repeated(20 << 20) + "\n" + petg, 1,
          "line 2: too large for the memory available\n2 materials, 1" + summary + "0 duplicate IDs\n", "",
          kOld, {}, 100000});
-    // Output lost to a full disk must not pass for success.
-    add("decode into a full standard output is an error", {{"decode", "--compact", "{in}"}, ref, 2, "",
-        "corvane-cvx: cannot write standard output: ", kOld, {}, 0, "/dev/full"});
+    // Output lost to a full disk must not pass for success, and says why, also when reading went on
+    // after the write failed: a material of twelve print sets is longer than an output buffer.
+    const QByteArray full = "corvane-cvx: cannot write standard output: No space left on device\n";
+    const int setAt = kReference.indexOf("[{") + 1;
+    QByteArray sets;
+    for (int quality = 0; quality < 12; ++quality)
+        sets += (quality ? "," : "") + kReference.mid(setAt, kReference.size() - 2 - setAt)
+                                           .replace("\"p4\":0", "\"p4\":" + QByteArray::number(quality));
+    add("decode into a full standard output is an error",
+        {{"decode", "--compact", "{in}"}, hexLine(kReference.left(setAt) + sets + "]}"), 2, "", full, kOld, {}, 0,
+         "/dev/full"});
+    add("--help into a full standard output is an error", {{"--help"}, "", 2, "", full, kOld, {}, 0, "/dev/full"});
 
     // Members in any order; sets added, removed or changed; --values by the names the editor shows.
     add("diff of equal materials", {{"diff", out, "{in}"},
@@ -198,6 +207,11 @@ void TestCvx::commands_data()
          "quality 0 (Normal): Basic Temp: 240 ℃ -> 250 ℃\n"});
 
     add("no arguments", {{}, "", 2, "", usage("no command given")});
+    add("--help with an argument", {{"--help", "extra"}, "", 2, "", usage("--help takes no argument")});
+    add("an unknown option before the file", {{"list", "--bogus", "{in}"}, pla, 2, "",
+        usage("list: unknown option '--bogus'")});
+    add("an unknown option after the files", {{"diff", out, "{in}", "-v"}, pla, 2, "",
+        usage("diff: unknown option '-v'")});
     add("encode without -o", {{"encode", "{in}"}, kPla, 2, "", usage("encode needs INPUT and -o OUTPUT")});
 
     add("encode of a missing input keeps the old output", {{"encode", "{dir}/missing", "-o", out}, "", 2, "",

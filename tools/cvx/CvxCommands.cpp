@@ -1,5 +1,6 @@
 #include "CvxCommands.h"
 
+#include "OutputBuffer.h"
 #include "base/cfutility.h"
 #include "core/MaterialDiff.h"
 #include "core/MaterialFileWriter.h"
@@ -7,6 +8,7 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -23,11 +25,6 @@ void fail(const std::string &message)
     std::cerr << "corvane-cvx: " << message << std::endl;
 }
 
-void writeOut(const std::string &bytes)
-{
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-}
-
 bool checkInput(const std::string &file)
 {
     if (file != "-" && QFileInfo(QString::fromLocal8Bit(file.c_str())).isDir()) {
@@ -35,17 +32,6 @@ bool checkInput(const std::string &file)
         return false;
     }
     return true;
-}
-
-// Output that could not be written (a full disk, a closed pipe) is an error, not a success.
-int finish(int status)
-{
-    std::cout.flush();
-    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        fail(std::string("cannot write standard output: ") + std::strerror(errno));
-        return Failed;
-    }
-    return status;
 }
 
 // A reader of FILE, "-" standing for standard input.
@@ -124,6 +110,18 @@ struct ErrorReport
 
 } // namespace
 
+int Finish(int status)
+{
+    std::cout.flush();
+    const auto *buffer = dynamic_cast<const OutputBuffer *>(std::cout.rdbuf());
+    const int error = buffer ? buffer->Error() : (std::cout ? 0 : EIO);
+    if (error) {
+        fail("cannot write standard output: " + ErrorText(error));
+        return Failed;
+    }
+    return status;
+}
+
 int List(const std::string &file)
 {
     ErrorReport errors;
@@ -137,7 +135,7 @@ int List(const std::string &file)
         [&](size_t number, const std::string &reason) { errors.refusedLine(number, reason); });
     if (!read)
         return Failed;
-    return finish(errors.count ? Reported : Clean);
+    return Finish(errors.count ? Reported : Clean);
 }
 
 int Decode(const std::string &file, bool compact, bool readable)
@@ -154,7 +152,7 @@ int Decode(const std::string &file, bool compact, bool readable)
                 mat.ToJson(json);
             if (compact) {
                 json += '\n';
-                writeOut(json);
+                std::cout << json;
             } else {
                 array += array.size() > 1 ? "," : "";
                 array += json;
@@ -165,8 +163,8 @@ int Decode(const std::string &file, bool compact, bool readable)
     if (!read)
         return Failed;
     if (!compact)
-        writeOut(PrettyJson(array + "]") + "\n");
-    return finish(errors.count ? Reported : Clean);
+        std::cout << PrettyJson(array + "]") << '\n';
+    return Finish(errors.count ? Reported : Clean);
 }
 
 int Encode(const std::string &input, const std::string &output)
@@ -229,8 +227,8 @@ int Encode(const std::string &input, const std::string &output)
     }
 
     if (output == "-") {
-        writeOut(encoded);
-        return finish(refused ? Reported : Clean);
+        std::cout << encoded;
+        return Finish(refused ? Reported : Clean);
     } else {
         MaterialFileWriter writer(QString::fromLocal8Bit(output.c_str()));
         if (!writer.Open() || !writer.WriteRaw(encoded) || !writer.Commit()) {
@@ -272,7 +270,7 @@ int Check(const std::string &file)
         return Failed;
     std::cout << materials << " materials, " << refusedLines << " lines not materials, " << droppedSets
               << " print sets refused, " << duplicates << " duplicate IDs\n";
-    return finish(refusedLines + droppedSets + duplicates ? Reported : Clean);
+    return Finish(refusedLines + droppedSets + duplicates ? Reported : Clean);
 }
 
 namespace {
@@ -427,7 +425,7 @@ int Diff(const std::string &fileA, const std::string &fileB, bool values)
         }
         ++differences;
     }
-    return finish(differences ? Reported : Clean);
+    return Finish(differences ? Reported : Clean);
 }
 
 } // namespace cvx

@@ -9,6 +9,10 @@ namespace cvx {
 
 enum Status { Clean = 0, Reported = 1, Failed = 2 };
 
+// The status once standard output is flushed: Failed, with a message naming the error of the
+// write that failed, when any did.
+int Finish(int status);
+
 int List(const std::string &file);
 // Readable: the values by the names the editor shows instead of the file's keys.
 int Decode(const std::string &file, bool compact, bool readable = false);

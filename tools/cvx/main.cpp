@@ -1,14 +1,19 @@
 // corvane-cvx: inspect, convert and check material files from the command line.
 
 #include "CvxCommands.h"
+#include "OutputBuffer.h"
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <map>
 #include <new>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 const char kHelp[] =
@@ -44,13 +49,28 @@ const char kHelp[] =
     "pipe, a FIFO, a device) is read up to 512 MB and up to a line longer than 64 MB; a FIFO\n"
     "that no program writes to within 5 seconds is not read.\n"
     "\n"
-    "Exit status: 0 clean, 1 something was refused or reported, 2 usage or I/O error (a file\n"
-    "that cannot be read to its end is an error).\n";
+    "Exit status: 0 clean, 1 something was refused or reported, 2 usage error (an unknown\n"
+    "option among them) or I/O error (a file that cannot be read to its end is an error).\n";
 
 int usage(const std::string &message)
 {
     std::cerr << "corvane-cvx: " << message << " (see corvane-cvx --help)" << std::endl;
     return cvx::Failed;
+}
+
+// An argument that looks like an option and is none of the command's; "-" is a file.
+const std::string *unknownOption(const std::vector<std::string> &args, const std::vector<std::string> &known)
+{
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (arg.size() < 2 || arg[0] != '-')
+            continue;
+        if (std::find(known.begin(), known.end(), arg) == known.end())
+            return &arg;
+        if (arg == "-o")
+            ++i; // its OUTPUT may be "-" or look like an option
+    }
+    return nullptr;
 }
 
 int run(const std::vector<std::string> &args)
@@ -59,9 +79,22 @@ int run(const std::vector<std::string> &args)
         return usage("no command given");
     const std::string command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
+        if (args.size() > 1)
+            return usage(command + " takes no argument");
         std::cout << kHelp;
-        return cvx::Clean;
+        return cvx::Finish(cvx::Clean);
     }
+    static const std::map<std::string, std::vector<std::string>> options = {
+        {"list", {}},
+        {"check", {}},
+        {"decode", {"--compact", "--readable"}},
+        {"encode", {"-o"}},
+        {"diff", {"--values"}}};
+    const auto known = options.find(command);
+    if (known == options.end())
+        return usage("unknown command '" + command + "'");
+    if (const std::string *option = unknownOption(args, known->second))
+        return usage(command + ": unknown option '" + *option + "'");
     if (command == "list" || command == "check") {
         if (args.size() != 2)
             return usage(command + " takes one FILE");
@@ -118,18 +151,36 @@ int run(const std::vector<std::string> &args)
             return usage("diff takes two FILEs");
         return cvx::Diff(files[0], files[1], values);
     }
-    return usage("unknown command '" + command + "'");
+    return usage("unknown command '" + command + "'"); // not reached: every command is handled above
 }
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Both streams are written in blocks, standard error in the order of its messages: a million
+    // refused lines written one call at a time took seconds.
+    OutputBuffer out(STDOUT_FILENO);
+    OutputBuffer err(STDERR_FILENO);
+    std::streambuf *const oldOut = std::cout.rdbuf(&out);
+    std::streambuf *const oldErr = std::cerr.rdbuf(&err);
+    std::cerr.unsetf(std::ios::unitbuf);
+    std::cerr.tie(nullptr);
+    const auto restore = [&] {
+        std::cout.flush();
+        std::cerr.flush();
+        std::cout.rdbuf(oldOut);
+        std::cerr.rdbuf(oldErr);
+    };
+
     QCoreApplication app(argc, argv); // locale codec and file names as the editor sees them
+    int status;
     // Memory running out is an error like any other, not an abort.
     try {
-        return run(std::vector<std::string>(argv + 1, argv + argc));
+        status = run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::bad_alloc &) {
         std::cerr << "corvane-cvx: not enough memory" << std::endl;
-        return cvx::Failed;
+        status = cvx::Failed;
     }
+    restore();
+    return status;
 }
