@@ -89,20 +89,21 @@ bool readMaterialFile(
     return read.opened && !read.error;
 }
 
-// Refusals of list and decode go to standard error, one line each.
+// Refusals of list, decode and diff go to standard error, one line each; diff names the file.
 struct ErrorReport
 {
+    std::string prefix;
     int count = 0;
     void refusedLine(size_t number, const std::string &reason)
     {
-        std::cerr << "line " << number << ": " << reason << '\n';
+        std::cerr << prefix << "line " << number << ": " << reason << '\n';
         ++count;
     }
     void droppedSets(size_t number, const MaterialDecodeReport &report)
     {
         for (const auto &dropped : report.droppedSets) {
-            std::cerr << "line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped)
-                      << '\n';
+            std::cerr << prefix << "line " << number << ": "
+                      << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
             ++count;
         }
     }
@@ -368,17 +369,20 @@ std::vector<std::string> materialDifferences(CPrintMaterial &a, CPrintMaterial &
     return lines;
 }
 
-// The accepted materials of a file by ID; the first of two with one ID counts.
+// The accepted materials of a file by ID; the first of two with one ID counts. What is not a
+// material is reported, named by the file, as list reports it.
 bool materialsById(const std::string &file, std::map<int32_t, CPrintMaterial> &out,
-                   std::vector<int32_t> &order)
+                   std::vector<int32_t> &order, ErrorReport &errors)
 {
+    errors.prefix = file + ": ";
     return readMaterialFile(
         file,
-        [&](size_t, CPrintMaterial &mat, const MaterialDecodeReport &) {
+        [&](size_t number, CPrintMaterial &mat, const MaterialDecodeReport &report) {
             if (out.emplace(mat.m_nMatID, mat).second)
                 order.push_back(mat.m_nMatID);
+            errors.droppedSets(number, report);
         },
-        [](size_t, const std::string &) {});
+        [&](size_t number, const std::string &reason) { errors.refusedLine(number, reason); });
 }
 
 std::string label(const CPrintMaterial &m)
@@ -393,7 +397,8 @@ int Diff(const std::string &fileA, const std::string &fileB, bool values)
     std::map<int32_t, CPrintMaterial> b;
     std::vector<int32_t> orderA;
     std::vector<int32_t> orderB;
-    if (!materialsById(fileA, a, orderA) || !materialsById(fileB, b, orderB))
+    ErrorReport errors;
+    if (!materialsById(fileA, a, orderA, errors) || !materialsById(fileB, b, orderB, errors))
         return Failed;
     int differences = 0;
     for (const int32_t id : orderA) {
@@ -425,7 +430,7 @@ int Diff(const std::string &fileA, const std::string &fileB, bool values)
         }
         ++differences;
     }
-    return Finish(differences ? Reported : Clean);
+    return Finish(differences || errors.count ? Reported : Clean);
 }
 
 } // namespace cvx

@@ -18,7 +18,8 @@ int List(const std::string &file);
 int Decode(const std::string &file, bool compact, bool readable = false);
 int Encode(const std::string &input, const std::string &output);
 int Check(const std::string &file);
-// Materials only in A, only in B, and changed (matched by material ID): 0 equal, 1 different.
+// Materials only in A, only in B, and changed (matched by material ID): 0 equal, 1 different or
+// a line of either file that is not a material (reported on standard error).
 // With values, each changed material lists its differing values by the names the editor shows.
 int Diff(const std::string &fileA, const std::string &fileB, bool values = false);
 
