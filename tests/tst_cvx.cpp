@@ -103,7 +103,27 @@ void TestCvx::commands_data()
     add("encode writes the reference byte for byte", {{"encode", "-", "-o", out}, stale, 0, "", "", ref});
     add("encode of JSON Lines with CR LF, blank lines and no final line feed",
         {{"encode", "{in}", "-o", "-"}, "\r\n" + kReference + "\r\n\r\n \r\n" + kReference, 0, ref + ref});
-    add("encode of empty input writes an empty file", {{"encode", "-", "-o", out}, "", 0, "", "", ""});
+    // What a run accepts nothing from, or cannot read or parse whole, leaves OUTPUT as it was.
+    const QByteArray notWritten = "corvane-cvx: {dir}/out.cvx: not written";
+    add("encode of empty input keeps the old output",
+        {{"encode", "-", "-o", out}, "", 1, "", notWritten + ": no material accepted\n"});
+    add("encode of JSON Lines with nothing accepted keeps the old output",
+        {{"encode", "{in}", "-o", out}, R"({"b1":103,"b2":"ABS","b3":"K"})" "\n", 1, "",
+         "line 1: refused: no \"group\"\n" + notWritten + ": no material accepted\n"});
+    add("encode splits JSON Lines at a lone CR and refuses a line with text after its object",
+        {{"encode", "{in}", "-o", "-"}, kReference + "\r" + kReference + " " + kPla + "\r\n" + kReference, 1,
+         ref + ref, "line 2: refused: text after the JSON value\n"});
+    // One message, where the array stops being JSON, and not one per line of it.
+    add("encode of an array missing a comma names the line and column once",
+        {{"encode", "{in}", "-o", out}, "[\n" + kReference + "\n" + kReference + "\n]\n", 1, "",
+         "line 3, column 1: ',' or ']' expected; the array is refused\n" + notWritten + "\n"});
+    add("encode of an array with an element that is not JSON names the line and column in it",
+        {{"encode", "{in}", "-o", out}, "[" + kReference + ",\r\n {\"b1\": 1,\r\n  \"b2\" 2}]", 1, "",
+         "line 3, column 8: not JSON; the array is refused\n" + notWritten + "\n"});
+    add("encode of an array cut short: the materials before it go to standard output",
+        {{"encode", "-", "-o", "-"}, "\xEF\xBB\xBF [" + kReference + ",", 1, ref,
+         "line 1, column " + QByteArray::number(kReference.size() + 4) + ": the array does not end; "
+         "the array is refused\n"});
     add("encode lists a refused print set and keeps its material",
         {{"encode", "-", "-o", out},
          QByteArray(kReference).replace("}]}", R"(},{"p1":10112,"p2":0.6,"p3":0.3}]})"), 1, "",
@@ -160,6 +180,9 @@ void TestCvx::commands_data()
     add("list of /dev/zero refuses its endless line and stops",
         {{"list", "/dev/zero"}, "", 2, "", "line 1: longer than 64 MB\ncorvane-cvx: /dev/zero: " + endless, kOld,
          {}, 200000});
+    add("encode of /dev/zero keeps the old output",
+        {{"encode", "/dev/zero", "-o", out}, "", 2, "",
+         "line 1: refused: longer than 64 MB\ncorvane-cvx: /dev/zero: " + endless, kOld, {}, 200000});
     add("check of endless random bytes on standard input stops at 512 MB",
         {{"check", "-"}, "", 2, "",
          "corvane-cvx: -: cannot read: too large: not a regular file, and longer than 512 MB\n", kOld,
@@ -167,6 +190,10 @@ void TestCvx::commands_data()
     add("check of a FIFO that no program writes to",
         {{"check", "{fifo}"}, "", 2, "",
          "corvane-cvx: {dir}/fifo: cannot read: no program wrote to it within 5 seconds\n"});
+    // A whole array is read in the memory of one element, as JSON Lines are.
+    const QByteArray many = QByteArray(",\n" + kReference).repeated(28000);
+    add("encode of a 20 MB JSON array under a 100 MB memory limit",
+        {{"encode", "{in}", "-o", out}, "[" + many.mid(1) + "]", 0, "", "", ref.repeated(28000), {}, 100000});
     // Holding the line would take more than the tool may have: the line is refused, and the
     // reading goes on.
     add("check of a 40 MB line under a 100 MB memory limit refuses that line alone",

@@ -1,5 +1,6 @@
 #include "CvxCommands.h"
 
+#include "JsonInput.h"
 #include "OutputBuffer.h"
 #include "base/cfutility.h"
 #include "core/MaterialDiff.h"
@@ -109,6 +110,14 @@ struct ErrorReport
     }
 };
 
+// Where a JSON text stops being JSON, as an offset into it.
+size_t syntaxErrorOffset(const std::string &text)
+{
+    const char *end = nullptr;
+    cJSON_Delete(cJSON_ParseWithLengthOpts(text.c_str(), text.size() + 1, &end, true));
+    return end ? size_t(end - text.c_str()) : 0;
+}
+
 } // namespace
 
 int Finish(int status)
@@ -172,72 +181,89 @@ int Encode(const std::string &input, const std::string &output)
 {
     if (!checkInput(input))
         return Failed;
-    std::string whole;
-    const std::unique_ptr<LineReader> reader = openInput(input, LineReader::Options());
-    for (std::string line; reader->Next(line);)
-        whole += line;
-    if (!reader->IsOpen() || reader->Error()) {
-        fail(input + (reader->IsOpen() ? ": cannot read: " : ": cannot open: ") + ErrorText(reader->Error()));
+    LineReader::Options options;
+    options.loneCarriageReturnEndsLine = true;
+    options.maxLineLength = kMaxMaterialLineLength;
+    const std::unique_ptr<LineReader> reader = openInput(input, options);
+    if (!reader->IsOpen()) {
+        fail(input + ": cannot open: " + ErrorText(reader->Error()));
         return Failed;
     }
 
-    // A JSON array of materials, or JSON Lines: one material object per line.
-    struct Input
-    {
-        std::string position;
-        std::string text;
-    };
-    std::vector<Input> inputs;
-    const char *end = nullptr;
-    const JsonPtr document(cJSON_ParseWithOpts(whole.c_str(), &end, true));
-    if (document && cJSON_IsArray(document.get())) {
-        int index = 0;
-        for (const cJSON *element = document->child; element; element = element->next, ++index) {
-            char *text = cJSON_PrintUnformatted(element);
-            inputs.push_back({"element " + std::to_string(index + 1), text ? text : ""});
-            cJSON_free(text);
-        }
-    } else {
-        size_t start = 0;
-        for (size_t number = 1; start < whole.size(); ++number) {
-            size_t stop = whole.find('\n', start);
-            if (stop == std::string::npos)
-                stop = whole.size();
-            std::string text = whole.substr(start, stop - start);
-            if (!IsBlankLine(text))
-                inputs.push_back({"line " + std::to_string(number), std::move(text)});
-            start = stop + 1;
-        }
-    }
-
-    std::string encoded;
+    // Each material is written as it is accepted. The file is opened at the first one and
+    // replaces OUTPUT only once the input was read whole and parsed.
+    const bool toFile = output != "-";
+    MaterialFileWriter writer(QString::fromLocal8Bit(output.c_str()));
+    size_t accepted = 0;
     int refused = 0;
-    for (const Input &in : inputs) {
+    bool written = true;
+    std::string syntaxError;
+    const auto refuse = [&](const JsonInput::Value &value, const std::string &reason) {
+        std::cerr << value.Name() << ": refused: " << reason << '\n';
+        ++refused;
+    };
+    JsonInput json(*reader);
+    for (JsonInput::Value value; written && json.Next(value);) {
+        if (value.oversized) {
+            refuse(value, "longer than " + std::to_string(kMaxMaterialLineLength >> 20) + " MB");
+            continue;
+        }
         CPrintMaterial mat;
         MaterialDecodeReport report;
-        if (!DecodeMaterial(in.text.c_str(), mat, &report)) {
-            std::cerr << in.position << ": refused: " << report.Reason() << '\n';
-            ++refused;
+        const bool decoded = DecodeMaterial(value.text.c_str(), value.text.size(), mat, &report);
+        // One value a line or element: anything after it but white space is not JSON Lines.
+        size_t end = report.parsedLength;
+        while (end < value.text.size() && static_cast<unsigned char>(value.text[end]) <= ' ')
+            ++end;
+        const bool notJson = report.refusal == MaterialDecodeReport::Refusal::NotJson;
+        if ((notJson || end < value.text.size()) && value.element) {
+            syntaxError = value.Where(notJson ? syntaxErrorOffset(value.text) : end) + ": not JSON";
+            break;
+        }
+        if (notJson || end < value.text.size()) {
+            refuse(value, notJson ? "not JSON" : "text after the JSON value");
+            continue;
+        }
+        if (!decoded) {
+            refuse(value, report.Reason());
             continue;
         }
         for (const auto &dropped : report.droppedSets) {
-            std::cerr << in.position << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
+            std::cerr << value.Name() << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
             ++refused;
         }
-        encoded += EncodeMaterialLine(mat);
+        const std::string line = EncodeMaterialLine(mat);
+        if (!toFile)
+            std::cout << line;
+        else
+            written = (accepted > 0 || writer.Open()) && writer.WriteRaw(line);
+        ++accepted;
     }
 
-    if (output == "-") {
-        std::cout << encoded;
-        return Finish(refused ? Reported : Clean);
-    } else {
-        MaterialFileWriter writer(QString::fromLocal8Bit(output.c_str()));
-        if (!writer.Open() || !writer.WriteRaw(encoded) || !writer.Commit()) {
-            fail(output + ": cannot write: " + writer.ErrorString().toStdString());
-            return Failed;
-        }
+    if (!written) {
+        fail(output + ": cannot write: " + writer.ErrorString().toStdString());
+        return Failed;
     }
-    return refused ? Reported : Clean;
+    if (reader->Error()) {
+        fail(input + ": cannot read: " + ErrorText(reader->Error()));
+        return Failed;
+    }
+    if (syntaxError.empty())
+        syntaxError = json.SyntaxError();
+    if (!syntaxError.empty())
+        std::cerr << syntaxError << "; the array is refused\n";
+    if (!syntaxError.empty() || accepted == 0) {
+        if (toFile)
+            fail(output + ": not written" + (syntaxError.empty() ? ": no material accepted" : ""));
+        else if (syntaxError.empty())
+            fail("no material accepted");
+        return toFile ? Reported : Finish(Reported);
+    }
+    if (toFile && !writer.Commit()) {
+        fail(output + ": cannot write: " + writer.ErrorString().toStdString());
+        return Failed;
+    }
+    return toFile ? (refused ? Reported : Clean) : Finish(refused ? Reported : Clean);
 }
 
 int Check(const std::string &file)

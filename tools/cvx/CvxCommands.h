@@ -16,6 +16,7 @@ int Finish(int status);
 int List(const std::string &file);
 // Readable: the values by the names the editor shows instead of the file's keys.
 int Decode(const std::string &file, bool compact, bool readable = false);
+// OUTPUT is replaced only when INPUT was read whole, parsed, and gave at least one material.
 int Encode(const std::string &input, const std::string &output);
 int Check(const std::string &file);
 // Materials only in A, only in B, and changed (matched by material ID): 0 equal, 1 different or
