@@ -211,16 +211,16 @@ int Encode(const std::string &input, const std::string &output)
         CPrintMaterial mat;
         MaterialDecodeReport report;
         const bool decoded = DecodeMaterial(value.text.c_str(), value.text.size(), mat, &report);
-        // One value a line or element: anything after it but white space is not JSON Lines.
+        // One value to a line or an element: anything after it but white space is not JSON.
         size_t end = report.parsedLength;
         while (end < value.text.size() && static_cast<unsigned char>(value.text[end]) <= ' ')
             ++end;
         const bool notJson = report.refusal == MaterialDecodeReport::Refusal::NotJson;
-        if ((notJson || end < value.text.size()) && value.element) {
-            syntaxError = value.Where(notJson ? syntaxErrorOffset(value.text) : end) + ": not JSON";
-            break;
-        }
         if (notJson || end < value.text.size()) {
+            if (value.element) {
+                syntaxError = value.Where(notJson ? syntaxErrorOffset(value.text) : end) + ": not JSON";
+                break;
+            }
             refuse(value, notJson ? "not JSON" : "text after the JSON value");
             continue;
         }

@@ -143,20 +143,18 @@ int run(const std::vector<std::string> &args)
             return usage("encode needs INPUT and -o OUTPUT");
         return cvx::Encode(input, output);
     }
-    if (command == "diff") {
-        std::vector<std::string> files;
-        bool values = false;
-        for (size_t i = 1; i < args.size(); ++i) {
-            if (args[i] == "--values")
-                values = true;
-            else
-                files.push_back(args[i]);
-        }
-        if (files.size() != 2)
-            return usage("diff takes two FILEs");
-        return cvx::Diff(files[0], files[1], values);
+    // diff, the last of the commands
+    std::vector<std::string> files;
+    bool values = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--values")
+            values = true;
+        else
+            files.push_back(args[i]);
     }
-    return usage("unknown command '" + command + "'"); // not reached: every command is handled above
+    if (files.size() != 2)
+        return usage("diff takes two FILEs");
+    return cvx::Diff(files[0], files[1], values);
 }
 } // namespace
 
@@ -170,12 +168,6 @@ int main(int argc, char **argv)
     std::streambuf *const oldErr = std::cerr.rdbuf(&err);
     std::cerr.unsetf(std::ios::unitbuf);
     std::cerr.tie(nullptr);
-    const auto restore = [&] {
-        std::cout.flush();
-        std::cerr.flush();
-        std::cout.rdbuf(oldOut);
-        std::cerr.rdbuf(oldErr);
-    };
 
     QCoreApplication app(argc, argv); // locale codec and file names as the editor sees them
     int status;
@@ -186,6 +178,10 @@ int main(int argc, char **argv)
         std::cerr << "corvane-cvx: not enough memory" << std::endl;
         status = cvx::Failed;
     }
-    restore();
+    // The buffers end with main; the streams outlive it.
+    std::cout.flush();
+    std::cerr.flush();
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
     return status;
 }
