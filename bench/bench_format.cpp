@@ -1,6 +1,7 @@
 // bench_format: how fast a material library is read and written, against the floor that hex
-// decoding and JSON parsing alone cost; then a line of 500,000 values that are not materials,
-// checked and imported, against an ordinary library of the same size.
+// decoding and JSON parsing alone cost; corvane-cvx's commands on it (encode of JSON Lines and of
+// a JSON array among them); then a line of 500,000 values that are not materials, checked and
+// imported, against an ordinary library of the same size.
 //
 //   bench_format [MATERIALS]      (default 2000 materials of 40 print sets each)
 //
@@ -69,20 +70,71 @@ private:
     int m_saved;
 };
 
-// corvane-cvx check of the file, in milliseconds; negative when it did not finish in time.
-double cvxCheck(const QString &file)
+// corvane-cvx run once with the arguments, in milliseconds; negative when it did not finish in
+// time or failed. Standard output goes to the file, standard error nowhere.
+double cvxRun(const QStringList &args, const QString &output = QProcess::nullDevice())
 {
     const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/corvane-cvx");
     QProcess process;
-    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(output);
+    process.setStandardErrorFile(QProcess::nullDevice());
     const double ms = bestOf(1, [&] {
-        process.start(tool, {QStringLiteral("check"), file});
+        process.start(tool, args);
         if (!process.waitForFinished(kCheckLimitMs)) {
             process.kill();
             process.waitForFinished();
         }
     });
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() <= 1 ? ms : -1;
+}
+
+double cvxCheck(const QString &file)
+{
+    return cvxRun({QStringLiteral("check"), file});
+}
+
+// corvane-cvx's commands on the library, a process each: list and check; encode of the library
+// as JSON Lines and as one JSON array, which is read element by element as the lines are; and
+// list and check of a million lines that are not materials, which list reports on standard error.
+void toolCommands(const QTemporaryDir &dir, const QString &library, int runs)
+{
+    const QString lines = dir.filePath(QStringLiteral("library.jsonl"));
+    const QString array = dir.filePath(QStringLiteral("library.json"));
+    const QString encoded = dir.filePath(QStringLiteral("encoded.cvx"));
+    const QString refused = dir.filePath(QStringLiteral("refused.cvx"));
+    if (cvxRun({QStringLiteral("decode"), QStringLiteral("--compact"), library}, lines) < 0)
+        return;
+    QFile in(lines);
+    QFile out(array);
+    QFile bad(refused);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) || !bad.open(QIODevice::WriteOnly))
+        return;
+    QByteArray body = in.readAll();
+    body.chop(1);
+    out.write("[" + body.replace('\n', ",\n") + "]\n");
+    out.close();
+    bad.write(QByteArray("zz\n").repeated(1000000));
+    bad.close();
+
+    std::printf("\ncorvane-cvx, a process each, best of %d runs (JSON Lines %.2f MB)\n\n", runs,
+                double(QFileInfo(lines).size()) / 1e6);
+    std::printf("%-44s %10s\n", "command", "ms");
+    const auto row = [&](const char *what, const QStringList &args) {
+        double best = 1e300;
+        for (int run = 0; run < runs && best >= 0; ++run)
+            best = std::min(best, cvxRun(args));
+        if (best < 0)
+            std::printf("%-44s %10s\n", what, "failed");
+        else
+            std::printf("%-44s %10.1f\n", what, best);
+    };
+    const QString o = QStringLiteral("-o");
+    row("list", {QStringLiteral("list"), library});
+    row("check", {QStringLiteral("check"), library});
+    row("encode JSON Lines", {QStringLiteral("encode"), lines, o, encoded});
+    row("encode JSON array", {QStringLiteral("encode"), array, o, encoded});
+    row("list of 1,000,000 lines not materials", {QStringLiteral("list"), refused});
+    row("check of 1,000,000 lines not materials", {QStringLiteral("check"), refused});
 }
 
 // An import into a fresh library, in milliseconds, with the number of materials it added.
@@ -118,8 +170,8 @@ void manyValuesOnALine(const QTemporaryDir &dir, int runs)
     std::fprintf(out,
                  "\na 2 MB line of 500,000 values \"{}\" (%.2f MB) against an ordinary library of %zu "
                  "materials (%.2f MB), best of %d runs\n\n",
-                 double(QFileInfo(many).size()) / 1e6, library.size(), double(QFileInfo(ordinary).size()) / 1e6,
-                 runs);
+                 double(QFileInfo(many).size()) / 1e6, library.size(),
+                 double(QFileInfo(ordinary).size()) / 1e6, runs);
     std::fprintf(out, "%-44s %10s %10s %10s\n", "step (ms)", "ordinary", "one line", "ratio");
     const auto row = [out](const char *step, double ordinaryMs, double manyMs) {
         if (manyMs < 0)
@@ -225,6 +277,7 @@ int main(int argc, char **argv)
                 mb / (writeMs / 1e3));
     std::printf("\nread/floor %.2f   write/read %.2f\n", readMs / floorMs, writeMs / readMs);
 
+    toolCommands(dir, path, kRuns);
     manyValuesOnALine(dir, kRuns);
     return 0;
 }

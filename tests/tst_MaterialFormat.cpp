@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,7 +44,10 @@ struct Lines
     QList<QByteArray> lines; // "<N bytes>" for a line too long to hold
     bool loneCr = false;     // a lone CR ends a line
     int maxLength = -1;      // the longest line held, -1 for no limit
-    int error = 0;           // nonzero: read the folder itself, which fails with this error
+    int error = 0;           // what Error() says at the end
+    // Read this instead of a file of the content: "{dir}" the folder itself, "{fifo}" a FIFO that a
+    // program opens a moment after the reader and writes the content into, unless it is empty.
+    QString path = {};
 };
 } // namespace
 
@@ -244,7 +248,14 @@ private slots:
             << Lines{"ab\n" + chunk + chunk + "\nlast", {"ab\n", "<131073 bytes>", "last"}, false, 70000};
         QTest::addRow("a line at the limit is held")
             << Lines{"abcd\nabcde\n", {"abcd\n", "<6 bytes>"}, false, 5};
-        QTest::addRow("a read error is reported") << Lines{{}, {}, false, -1, EISDIR};
+        QTest::addRow("a read error is reported") << Lines{{}, {}, false, -1, EISDIR, "{dir}"};
+        // Inputs that are not regular files may never end.
+        QTest::addRow("a line of /dev/zero is refused as it passes the limit, and reading stops")
+            << Lines{{}, {"<131072 bytes>"}, false, 70000, kReadEndlessLine, "/dev/zero"};
+        QTest::addRow("a FIFO that no program writes to ends within seconds")
+            << Lines{{}, {}, false, -1, kReadNoWriter, "{fifo}"};
+        QTest::addRow("a FIFO whose writer comes later is read to its end")
+            << Lines{"ab\ncd", {"ab\n", "cd"}, false, -1, 0, "{fifo}"};
     }
 
     // Every option of LineReader. ReadFileToString's lines of real files are the damaged-file tests'
@@ -254,15 +265,23 @@ private slots:
         QFETCH(Lines, c);
         QTemporaryDir dir;
         QVERIFY(writeAll(dir.filePath("lines"), c.content));
-        FILE *file = std::fopen(qPrintable(c.error ? dir.path() : dir.filePath("lines")), "r");
-        QVERIFY(file);
+        const QString path =
+            c.path.isEmpty()
+                ? dir.filePath("lines")
+                : QString(c.path).replace("{dir}", dir.path()).replace("{fifo}", dir.filePath("fifo"));
+        QProcess writer;
+        if (c.path == "{fifo}") {
+            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+            if (!c.content.isEmpty())
+                writer.start("/bin/sh", {"-c", "sleep 0.5; cat \"$0\" >\"$1\"", dir.filePath("lines"), path});
+        }
         LineReader::Options options;
         options.loneCarriageReturnEndsLine = c.loneCr;
         if (c.maxLength >= 0)
             options.maxLineLength = size_t(c.maxLength);
         QList<QByteArray> read;
         {
-            LineReader reader(file, options);
+            LineReader reader(QFile::encodeName(path).toStdString(), options);
             QVERIFY(reader.IsOpen());
             for (std::string line; reader.Next(line);) {
                 QCOMPARE(reader.Length(), reader.Oversized() ? reader.Length() : line.size());
@@ -271,7 +290,8 @@ private slots:
             }
             QCOMPARE(reader.Error(), c.error);
         }
-        std::fclose(file);
+        if (writer.state() != QProcess::NotRunning)
+            QVERIFY(writer.waitForFinished());
         QCOMPARE(read, c.lines);
     }
 

@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 const QString kTool = QStringLiteral(CORVANE_BIN_DIR "/corvane-cvx");
 const QByteArray kReference = exampleJson();
@@ -59,9 +61,9 @@ struct Case
     QByteArray out = {};
     QByteArray err = {}; // without a final line feed: the start of its one line, the rest is the system's
     QByteArray written = kOld; // out.cvx afterwards
-    QString stdinFile = {}; // standard input from this path ("{dir}" the folder) instead of the content
-    int memoryLimitKb = 0;  // the address space the tool may use; 0 for no limit
-    QString stdoutFile = {}; // standard output into this file instead of collected
+    QString stdinFile = {};    // standard input from this path ("{dir}" the folder) instead of the content
+    int memoryLimitKb = 0;     // the address space the tool may use; 0 for no limit
+    QString stdoutFile = {};   // standard output into this file instead of collected
 };
 } // namespace
 
@@ -81,6 +83,8 @@ private slots:
     void userLibraryThatIsAFolderIsNeverReplaced();
 };
 
+// A row's fields stay together, where the formatter would give each a line of its own.
+// clang-format off
 void TestCvx::commands_data()
 {
     QTest::addColumn<Case>("c");
@@ -99,7 +103,27 @@ void TestCvx::commands_data()
     add("encode writes the reference byte for byte", {{"encode", "-", "-o", out}, stale, 0, "", "", ref});
     add("encode of JSON Lines with CR LF, blank lines and no final line feed",
         {{"encode", "{in}", "-o", "-"}, "\r\n" + kReference + "\r\n\r\n \r\n" + kReference, 0, ref + ref});
-    add("encode of empty input writes an empty file", {{"encode", "-", "-o", out}, "", 0, "", "", ""});
+    // What a run accepts nothing from, or cannot read or parse whole, leaves OUTPUT as it was.
+    const QByteArray notWritten = "corvane-cvx: {dir}/out.cvx: not written";
+    add("encode of empty input keeps the old output",
+        {{"encode", "-", "-o", out}, "", 1, "", notWritten + ": no material accepted\n"});
+    add("encode of JSON Lines with nothing accepted keeps the old output",
+        {{"encode", "{in}", "-o", out}, R"({"b1":103,"b2":"ABS","b3":"K"})" "\n", 1, "",
+         "line 1: refused: no \"group\"\n" + notWritten + ": no material accepted\n"});
+    add("encode splits JSON Lines at a lone CR and refuses a line with text after its object",
+        {{"encode", "{in}", "-o", "-"}, kReference + "\r" + kReference + " " + kPla + "\r\n" + kReference, 1,
+         ref + ref, "line 2: refused: text after the JSON value\n"});
+    // One message, where the array stops being JSON, and not one per line of it.
+    add("encode of an array missing a comma names the line and column once",
+        {{"encode", "{in}", "-o", out}, "[\n" + kReference + "\n" + kReference + "\n]\n", 1, "",
+         "line 3, column 1: ',' or ']' expected; the array is refused\n" + notWritten + "\n"});
+    add("encode of an array with an element that is not JSON names the line and column in it",
+        {{"encode", "{in}", "-o", out}, "[" + kReference + ",\r\n {\"b1\": 1,\r\n  \"b2\" 2}]", 1, "",
+         "line 3, column 8: not JSON; the array is refused\n" + notWritten + "\n"});
+    add("encode of an array cut short: the materials before it go to standard output",
+        {{"encode", "-", "-o", "-"}, "\xEF\xBB\xBF [" + kReference + ",", 1, ref,
+         "line 1, column " + QByteArray::number(kReference.size() + 4) + ": the array does not end; "
+         "the array is refused\n"});
     add("encode lists a refused print set and keeps its material",
         {{"encode", "-", "-o", out},
          QByteArray(kReference).replace("}]}", R"(},{"p1":10112,"p2":0.6,"p3":0.3}]})"), 1, "",
@@ -150,19 +174,53 @@ void TestCvx::commands_data()
          "2 materials, 5" + summary + "1 duplicate IDs\n"});
     add("check of a folder as standard input is a read error",
         {{"check", "-"}, "", 2, "", "corvane-cvx: -: cannot read: Is a directory\n", kOld, "{dir}"});
+    // Inputs that never end stop within seconds, in bounded memory, as the editor's import does.
+    const QByteArray endless = "cannot read: a line does not end: not a regular file, and the line is over "
+                               "the limit\n";
+    add("list of /dev/zero refuses its endless line and stops",
+        {{"list", "/dev/zero"}, "", 2, "", "line 1: longer than 64 MB\ncorvane-cvx: /dev/zero: " + endless, kOld,
+         {}, 200000});
+    add("encode of /dev/zero keeps the old output",
+        {{"encode", "/dev/zero", "-o", out}, "", 2, "",
+         "line 1: refused: longer than 64 MB\ncorvane-cvx: /dev/zero: " + endless, kOld, {}, 200000});
+    add("check of endless random bytes on standard input stops at 512 MB",
+        {{"check", "-"}, "", 2, "",
+         "corvane-cvx: -: cannot read: too large: not a regular file, and longer than 512 MB\n", kOld,
+         "/dev/urandom", 200000, "/dev/null"});
+    add("check of a FIFO that no program writes to",
+        {{"check", "{fifo}"}, "", 2, "",
+         "corvane-cvx: {dir}/fifo: cannot read: no program wrote to it within 5 seconds\n"});
+    // A whole array is read in the memory of one element, as JSON Lines are.
+    const QByteArray many = QByteArray(",\n" + kReference).repeated(28000);
+    add("encode of a 20 MB JSON array under a 100 MB memory limit",
+        {{"encode", "{in}", "-o", out}, "[" + many.mid(1) + "]", 0, "", "", ref.repeated(28000), {}, 100000});
     // Holding the line would take more than the tool may have: the line is refused, and the
     // reading goes on.
     add("check of a 40 MB line under a 100 MB memory limit refuses that line alone",
         {{"check", "{in}"}, pla + QByteArray("7b").repeated(20 << 20) + "\n" + petg, 1,
          "line 2: too large for the memory available\n2 materials, 1" + summary + "0 duplicate IDs\n", "",
          kOld, {}, 100000});
-    // Output lost to a full disk must not pass for success.
-    add("decode into a full standard output is an error", {{"decode", "--compact", "{in}"}, ref, 2, "",
-        "corvane-cvx: cannot write standard output: ", kOld, {}, 0, "/dev/full"});
+    // Output lost to a full disk must not pass for success, and says why, also when reading went on
+    // after the write failed: a material of twelve print sets is longer than an output buffer.
+    const QByteArray full = "corvane-cvx: cannot write standard output: No space left on device\n";
+    const int setAt = kReference.indexOf("[{") + 1;
+    QByteArray sets;
+    for (int quality = 0; quality < 12; ++quality)
+        sets += (quality ? "," : "") + kReference.mid(setAt, kReference.size() - 2 - setAt)
+                                           .replace("\"p4\":0", "\"p4\":" + QByteArray::number(quality));
+    add("decode into a full standard output is an error",
+        {{"decode", "--compact", "{in}"}, hexLine(kReference.left(setAt) + sets + "]}"), 2, "", full, kOld, {}, 0,
+         "/dev/full"});
+    add("--help into a full standard output is an error", {{"--help"}, "", 2, "", full, kOld, {}, 0, "/dev/full"});
 
     // Members in any order; sets added, removed or changed; --values by the names the editor shows.
     add("diff of equal materials", {{"diff", out, "{in}"},
         hexLine(R"({"b3":"K","b2":"ABS","b1":7,"b4":240,"group":[{"p6":240,"p1":10102},{}]})"), 0});
+    add("diff reports the lines of each file that are not materials, as check names them",
+        {{"diff", "{in}", out}, "zz\n" + hexLine(kDiffA) + hexLine("PLA, 210") + hexLine(kTpu), 1,
+         "only in A: 104 TPU / KestRona\n",
+         "{dir}/in: line 1: not hexadecimal\n{dir}/in: line 3: not JSON\n{dir}/in: line 4: " + kNozzleRefused +
+             "{dir}/in: line 4: " + kLayerRefused});
     add("diff lists materials only in one file by ID",
         {{"diff", out, "{in}"}, hexLine(QByteArray(kDiffA).replace(":7", ":8")), 1,
          "only in A: 7 ABS / K\nonly in B: 8 ABS / K\n"});
@@ -181,6 +239,11 @@ void TestCvx::commands_data()
          "quality 0 (Normal): Basic Temp: 240 ℃ -> 250 ℃\n"});
 
     add("no arguments", {{}, "", 2, "", usage("no command given")});
+    add("--help with an argument", {{"--help", "extra"}, "", 2, "", usage("--help takes no argument")});
+    add("an unknown option before the file", {{"list", "--bogus", "{in}"}, pla, 2, "",
+        usage("list: unknown option '--bogus'")});
+    add("an unknown option after the files", {{"diff", out, "{in}", "-v"}, pla, 2, "",
+        usage("diff: unknown option '-v'")});
     add("encode without -o", {{"encode", "{in}"}, kPla, 2, "", usage("encode needs INPUT and -o OUTPUT")});
 
     add("encode of a missing input keeps the old output", {{"encode", "{dir}/missing", "-o", out}, "", 2, "",
@@ -190,6 +253,7 @@ void TestCvx::commands_data()
         {{"encode", "{in}", "-o", "{dir}/missing/out.cvx"}, kPla, 2, "",
          "corvane-cvx: {dir}/missing/out.cvx: cannot write: "});
 }
+// clang-format on
 
 void TestCvx::commands()
 {
@@ -200,7 +264,13 @@ void TestCvx::commands()
 #endif
     QTemporaryDir dir;
     QVERIFY(writeAll(dir.filePath("in"), c.content) && writeAll(dir.filePath("out.cvx"), kOld));
-    c.args.replaceInStrings("{in}", dir.filePath("in")).replaceInStrings("{dir}", dir.path());
+    QStringList entries{"in", "out.cvx"};
+    if (c.args.contains("{fifo}")) {
+        QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600) == 0);
+        entries.prepend("fifo");
+    }
+    c.args.replaceInStrings("{in}", dir.filePath("in")).replaceInStrings("{fifo}", dir.filePath("fifo"));
+    c.args.replaceInStrings("{dir}", dir.path());
     c.err.replace("{dir}", QFile::encodeName(dir.path()));
     c.stdinFile.replace("{dir}", dir.path());
     const ToolRun run = runTool(kTool, c.args, {c.content, c.stdinFile, c.stdoutFile, c.memoryLimitKb});
@@ -214,8 +284,9 @@ void TestCvx::commands()
     QCOMPARE(run.exitCode, c.exit);
     QCOMPARE(readAll(dir.filePath("out.cvx")), c.written);
     // No temporary file left behind, no file named "-", no folder made.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList({"in", "out.cvx"}));
+    QCOMPARE(
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
+        entries);
 }
 
 void TestCvx::materialFile_data()
@@ -264,8 +335,10 @@ void TestCvx::materialFile_data()
         7, {"Material Same First Thirty-Two Bytes Here / Fixture is in the file more than once"});
     row("one name or one ID twice in a file: every material kept, renamed or renumbered",
         "duplicate_ids_in_one_file.cvx", {kBasic, kClear, kBasic + "_Copy1", "Nylon Twin", "Nylon Other"}, 5,
-        {"Material PLA Basic / Fixture is in the file more than once", "Material PLA Basic_Copy1 / Fixture "
-         "renumbered from 11002 to", "Material Nylon Other / Fixture renumbered from"});
+        {"Material PLA Basic / Fixture is in the file more than once",
+         "Material PLA Basic_Copy1 / Fixture "
+         "renumbered from 11002 to",
+         "Material Nylon Other / Fixture renumbered from"});
     row("a negative quality is refused, not a wildcard that replaces a set", "negative_quality.cvx",
         {kBasic, "Qualities", kClear}, 3,
         {set("2: print set 2 (printer 10102, nozzle 0.4, layer 0.2, quality -1): "

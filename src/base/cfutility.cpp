@@ -17,9 +17,12 @@
 #include <cstring>
 #include <new>
 
-#ifdef Q_OS_UNIX
+#include <chrono>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 std::string QStringToStdString(const QString &text)
 {
@@ -60,7 +63,10 @@ struct HexTable
     constexpr HexTable() : value()
     {
         for (int c = 0; c < 256; ++c)
-            value[c] = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            value[c] = c >= '0' && c <= '9'   ? c - '0'
+                       : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                       : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                              : -1;
     }
 };
 constexpr HexTable kHex;
@@ -115,15 +121,75 @@ namespace {
 constexpr size_t kReadChunk = 64 * 1024;
 } // namespace
 
+namespace {
+// Whether the stream is a regular file; one that cannot be told is taken for one.
+bool isRegular(std::FILE *file)
+{
+    struct stat info;
+    return !file || fstat(fileno(file), &info) != 0 || S_ISREG(info.st_mode);
+}
+} // namespace
+
 LineReader::LineReader(const std::string &path, Options options) : m_options(options)
 {
-    m_file = std::fopen(path.c_str(), "r");
-    m_owned = m_file != nullptr;
-    if (!m_file)
+    // Without O_NONBLOCK, opening a FIFO waits for a writer, perhaps for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         m_error = errno ? errno : EIO;
+        return;
+    }
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode))
+        WaitForWriter(fd);
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 || !(m_file = fdopen(fd, "r"))) {
+        m_error = errno ? errno : EIO;
+        ::close(fd);
+        return;
+    }
+    m_owned = true;
+    m_regular = isRegular(m_file);
 }
 
-LineReader::LineReader(std::FILE *file, Options options) : m_file(file), m_options(options) {}
+LineReader::LineReader(std::FILE *file, Options options)
+    : m_file(file), m_options(options), m_regular(isRegular(file))
+{
+}
+
+void LineReader::WaitForWriter(int fd)
+{
+    // A read that finds no data tells a FIFO with a writer (EAGAIN), which is then read at the
+    // writer's pace, from one without (0): none yet, or one that came and went without writing,
+    // which poll tells apart as a hang-up.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kFifoWaitMs);
+    m_buffer.resize(kReadChunk);
+    for (;;) {
+        const ssize_t got = ::read(fd, m_buffer.data(), m_buffer.size());
+        if (got > 0) {
+            m_end = size_t(got);
+            m_total = m_end;
+            return;
+        }
+        if (got < 0 && errno == EAGAIN)
+            return;
+        if (got < 0 && errno != EINTR) {
+            m_error = errno;
+            return;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            m_error = kReadNoWriter;
+            return;
+        }
+        // In short steps, so that a writer that comes and writes nothing yet is seen by the read.
+        pollfd poll{fd, POLLIN, 0};
+        if (::poll(&poll, 1, int(std::min<long long>(left, 50))) > 0 && (poll.revents & POLLHUP) &&
+            !(poll.revents & POLLIN))
+            return; // the end: the next read says so
+    }
+}
 
 LineReader::~LineReader()
 {
@@ -145,7 +211,19 @@ bool LineReader::Fill()
         m_error = errno ? errno : EIO;
     m_pos = 0;
     m_end = got;
-    return got > 0;
+    m_total += got;
+    if (!m_regular && m_total > kMaxStreamLength) {
+        m_error = kReadTooLarge;
+        m_end = 0; // what passes the bound is not handed out
+    }
+    return m_end > 0;
+}
+
+std::string_view LineReader::Peek()
+{
+    if (m_pos == m_end && !Fill())
+        return {};
+    return std::string_view(m_buffer.data() + m_pos, m_end - m_pos);
 }
 
 bool LineReader::Next(std::string &line)
@@ -198,6 +276,12 @@ bool LineReader::Next(std::string &line)
         const size_t count = stop ? size_t(stop - begin) + 1 : available;
         take(begin, count);
         m_pos += count;
+        if (!stop && !m_regular && m_length > m_options.maxLineLength) {
+            // The line may never end: it is refused now, and nothing after it is read.
+            m_error = kReadEndlessLine;
+            m_pos = m_end;
+            return true;
+        }
         if (!stop)
             continue;
         // A carriage return and the line feed after it end one line, even across two reads.
@@ -229,7 +313,17 @@ bool ReadFileToString(const std::string &path, std::vector<std::string> &lines)
 
 std::string ErrorText(int error)
 {
-    return std::strerror(error);
+    switch (error) {
+    case kReadNoWriter:
+        return "no program wrote to it within " + std::to_string(kFifoWaitMs / 1000) + " seconds";
+    case kReadTooLarge:
+        return "too large: not a regular file, and longer than " + std::to_string(kMaxStreamLength >> 20) +
+               " MB";
+    case kReadEndlessLine:
+        return "a line does not end: not a regular file, and the line is over the limit";
+    default:
+        return std::strerror(error);
+    }
 }
 
 QString ReadFileLen(const QString &fileName, qint64 maxLen)
@@ -240,7 +334,8 @@ QString ReadFileLen(const QString &fileName, qint64 maxLen)
         data = file.read(qMax<qint64>(0, maxLen));
         file.close();
     }
-    const QString text = QString::fromUtf8(data.constData(), int(qstrnlen(data.constData(), size_t(data.size()))));
+    const QString text =
+        QString::fromUtf8(data.constData(), int(qstrnlen(data.constData(), size_t(data.size()))));
     LogLine("ReadFileLen") << " fileName: " << fileName << "  read maxlen " << maxLen << " data: " << text;
     return text;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Text conversion, hex coding, line-wise reading, versions and small file-system tasks.
@@ -23,11 +24,29 @@ std::string StringToHex(const std::string &bytes);
 std::string HexToString(const std::string &hex);
 std::string HexToString(const char *hex, size_t size);
 
+// An input that is not a regular file (a pipe, a FIFO, a device) may never end. It is read up to
+// this many bytes and no further: 512 MB, some five times a generated library of 2,000 materials
+// of 40 print sets, where real libraries hold a few hundred materials.
+constexpr size_t kMaxStreamLength = size_t(512) << 20;
+// How long opening a FIFO waits for a program to write to it; without a writer the first read
+// would block for ever.
+constexpr int kFifoWaitMs = 5000;
+
+// LineReader's own errors, beside errno values (which are positive); ErrorText names them.
+enum ReadError : int {
+    kReadNoWriter = -1,    // a FIFO that no program wrote to within kFifoWaitMs
+    kReadTooLarge = -2,    // not a regular file, and longer than kMaxStreamLength
+    kReadEndlessLine = -3, // not a regular file, and a line longer than the line limit
+};
+
 // Reads a file line by line in bounded memory. A line ends at a line feed, and with
 // loneCarriageReturnEndsLine also at a carriage return that no line feed follows; each line comes
 // with its line end. A line longer than maxLineLength, or longer than the memory there is, is not
 // held: it comes back empty and marked oversized, and reading goes on after its end. A read error
 // ends the lines as the end of the file would, and Error() then says why.
+// An input that is not a regular file is bounded: a FIFO gets kFifoWaitMs for a writer, the input
+// kMaxStreamLength bytes, and a line over maxLineLength is handed over oversized as soon as it
+// passes the limit, after which reading stops (kReadEndlessLine): such a line may never end.
 class LineReader
 {
 public:
@@ -37,6 +56,7 @@ public:
         size_t maxLineLength = size_t(-1);
     };
 
+    // Opens the file without blocking on a FIFO that has no writer.
     LineReader(const std::string &path, Options options);
     // Reads from an open stream, which stays the caller's.
     LineReader(std::FILE *file, Options options);
@@ -53,11 +73,17 @@ public:
     bool Oversized() const { return m_oversized; }
     bool OutOfMemory() const { return m_outOfMemory; }
     size_t Length() const { return m_length; }
-    // errno of a failed open or read; 0 while there is none.
+    // errno of a failed open or read, or a ReadError; 0 while there is none.
     int Error() const { return m_error; }
+
+    // For a reader that splits the input itself: the bytes read ahead and not yet handed out,
+    // reading more when there are none (empty at the end or at an error); Skip hands them out.
+    std::string_view Peek();
+    void Skip(size_t count) { m_pos += count; }
 
 private:
     bool Fill();
+    void WaitForWriter(int fd);
 
     std::FILE *m_file = nullptr;
     bool m_owned = false;
@@ -69,6 +95,8 @@ private:
     bool m_outOfMemory = false;
     size_t m_length = 0;
     int m_error = 0;
+    bool m_regular = true; // a regular file: no bound on its length
+    size_t m_total = 0;    // bytes read so far
 };
 
 // Hands every line of the file to the callback as it is read (with its line feed where it has
@@ -82,7 +110,7 @@ bool ReadFileLines(const std::string &path, const std::function<void(std::string
 // it appended).
 bool ReadFileToString(const std::string &path, std::vector<std::string> &lines);
 
-// The system's text for an errno value.
+// The system's text for an errno value, or the text of a ReadError.
 std::string ErrorText(int error);
 
 // At most maxLen bytes of the file as UTF-8 text up to the first NUL; empty when unreadable.

@@ -184,13 +184,27 @@ void AppendJsonText(std::string &out, const char *text)
     for (const char *c = text; *c; ++c) {
         const unsigned char byte = static_cast<unsigned char>(*c);
         switch (byte) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (byte < 0x20) {
                 char escape[8];
@@ -327,15 +341,16 @@ private:
     {
         size_t operator()(const Cell &c) const
         {
-            return std::hash<int64_t>()((int64_t(c.type) * 31 + c.quality) * 1000003 + c.nozzle * 7919 + c.layer);
+            return std::hash<int64_t>()((int64_t(c.type) * 31 + c.quality) * 1000003 + c.nozzle * 7919 +
+                                        c.layer);
         }
     };
 
     // The same key by the reader's rule: printer type, nozzle, layer and quality.
     static bool matches(const PrintSetData &a, const PrintSetData &b)
     {
-        return a.nPrinterType == b.nPrinterType && IsSameNozzle(a.fNozzleDia, b.fNozzleDia)
-               && IsSameLayer(a.fLayerThick, b.fLayerThick) && a.nQuality == b.nQuality;
+        return a.nPrinterType == b.nPrinterType && IsSameNozzle(a.fNozzleDia, b.fNozzleDia) &&
+               IsSameLayer(a.fLayerThick, b.fLayerThick) && a.nQuality == b.nQuality;
     }
     static Cell cellOf(const PrintSetData &s)
     {
@@ -349,7 +364,8 @@ private:
         const Cell centre = cellOf(key);
         for (int64_t n = -2; n <= 2; ++n) {
             for (int64_t l = -2; l <= 2; ++l) {
-                const auto found = m_cells.find({centre.type, centre.quality, centre.nozzle + n, centre.layer + l});
+                const auto found =
+                    m_cells.find({centre.type, centre.quality, centre.nozzle + n, centre.layer + l});
                 if (found == m_cells.end())
                     continue;
                 for (const Entry &entry : found->second)
@@ -361,7 +377,8 @@ private:
     size_t remove(Position position)
     {
         std::vector<Entry> &cell = m_cells[cellOf(*position)];
-        const auto at = std::find_if(cell.begin(), cell.end(), [&](const Entry &e) { return e.position == position; });
+        const auto at =
+            std::find_if(cell.begin(), cell.end(), [&](const Entry &e) { return e.position == position; });
         const size_t order = at->order;
         cell.erase(at);
         return order;
@@ -412,7 +429,8 @@ void AppendJsonNumber(std::string &out, double value)
     // what "%1.15g" prints; otherwise 15 digits cannot read back and "%1.17g" is the text. With
     // 17 shortest digits those are the correctly rounded 17 that printf gives; with 16 they are
     // not, and the library formats the 17.
-    const char *end = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::scientific).ptr;
+    const char *end =
+        std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::scientific).ptr;
     const char *p = buffer;
     const bool negative = *p == '-';
     if (negative)
@@ -426,7 +444,8 @@ void AppendJsonNumber(std::string &out, double value)
     int exponent = 0;
     std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
     if (count == 16) {
-        out.append(buffer, std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 17).ptr);
+        out.append(buffer,
+                   std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 17).ptr);
         return;
     }
 
@@ -553,7 +572,8 @@ int CPrintMaterial::FromJson(const char *text, size_t length, MaterialDecodeRepo
         if (!cJSON_IsObject(root))
             r.refusal = MaterialDecodeReport::Refusal::NotObject;
         else
-            r.refusal = group ? MaterialDecodeReport::Refusal::GroupNotArray : MaterialDecodeReport::Refusal::NoGroup;
+            r.refusal =
+                group ? MaterialDecodeReport::Refusal::GroupNotArray : MaterialDecodeReport::Refusal::NoGroup;
         return 0;
     }
     SetKeyIndex keys(m_lstSets);
@@ -627,8 +647,8 @@ std::string MaterialDecodeReport::DescribeDroppedSet(const DroppedSet &dropped)
     else if (dropped.validity == SetValidity::NozzleNotOffered)
         text << "nozzle " << s.fNozzleDia << " is not offered for printer type " << s.nPrinterType;
     else
-        text << "layer " << s.fLayerThick << " is not offered for nozzle " << s.fNozzleDia << " on printer type "
-             << s.nPrinterType;
+        text << "layer " << s.fLayerThick << " is not offered for nozzle " << s.fNozzleDia
+             << " on printer type " << s.nPrinterType;
     return text.str();
 }
 
@@ -701,12 +721,17 @@ std::string RefusedLine::Describe(const std::string &reason) const
     return std::to_string(values) + " values that are not materials, the first: " + reason;
 }
 
-MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialFileVisitor &visit)
+namespace {
+LineReader::Options materialFileOptions()
 {
     LineReader::Options options;
     options.loneCarriageReturnEndsLine = true;
     options.maxLineLength = kMaxMaterialLineLength;
-    LineReader reader(path, options);
+    return options;
+}
+
+MaterialFileReadResult readMaterialLines(LineReader &reader, const MaterialFileVisitor &visit)
+{
     MaterialFileReadResult result;
     result.opened = reader.IsOpen();
     std::string line;
@@ -725,12 +750,13 @@ MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialF
         // What the line holds that is not a material is said once for the whole line, however
         // many values it holds.
         try {
-            DecodeMaterialsOfLine(line, [&](CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted) {
-                if (accepted)
-                    visit.onMaterial(refused.number, mat, report);
-                else if (refused.values++ == 0)
-                    refused.reason = report.Reason();
-            });
+            DecodeMaterialsOfLine(
+                line, [&](CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted) {
+                    if (accepted)
+                        visit.onMaterial(refused.number, mat, report);
+                    else if (refused.values++ == 0)
+                        refused.reason = report.Reason();
+                });
         } catch (const std::bad_alloc &) {
             refused.outOfMemory = true;
         }
@@ -739,6 +765,19 @@ MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialF
     }
     result.error = reader.Error();
     return result;
+}
+} // namespace
+
+MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialFileVisitor &visit)
+{
+    LineReader reader(path, materialFileOptions());
+    return readMaterialLines(reader, visit);
+}
+
+MaterialFileReadResult ReadMaterialFile(std::FILE *file, const MaterialFileVisitor &visit)
+{
+    LineReader reader(file, materialFileOptions());
+    return readMaterialLines(reader, visit);
 }
 
 std::string EncodeMaterialLine(CPrintMaterial &mat)

@@ -4,6 +4,7 @@
 
 #include <cjson/cJSON.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,16 +26,16 @@ struct MaterialDecodeReport
 
     struct DroppedSet
     {
-        int index;             // position in "group", from 0
-        int result;            // what AddOrReplaceSet returned (-1 or -2)
-        SetValidity validity;  // why the catalogue refused the key
+        int index;            // position in "group", from 0
+        int result;           // what AddOrReplaceSet returned (-1 or -2)
+        SetValidity validity; // why the catalogue refused the key
         PrintSetData set;
     };
 
     Refusal refusal = Refusal::None;
-    size_t parsedLength = 0;      // bytes of the text up to the end of its JSON value; 0 when not JSON
-    bool nameMissing = false;     // "b2" absent or not a string
-    bool manuMissing = false;     // "b3" absent or not a string
+    size_t parsedLength = 0;  // bytes of the text up to the end of its JSON value; 0 when not JSON
+    bool nameMissing = false; // "b2" absent or not a string
+    bool manuMissing = false; // "b3" absent or not a string
     std::vector<DroppedSet> droppedSets;
 
     // Empty when accepted, otherwise a short English reason ("no \"group\"").
@@ -62,7 +63,8 @@ std::string PrettyJson(const std::string &compact);
 // day of -1000 reads as 0. True when the material is accepted.
 bool DecodeMaterial(const char *text, CPrintMaterial &out, MaterialDecodeReport *report = nullptr);
 // The same for a text of known length, followed by a NUL byte.
-bool DecodeMaterial(const char *text, size_t length, CPrintMaterial &out, MaterialDecodeReport *report = nullptr);
+bool DecodeMaterial(const char *text, size_t length, CPrintMaterial &out,
+                    MaterialDecodeReport *report = nullptr);
 
 // Decodes each text in order and appends the accepted records; returns the number appended.
 int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMaterial> &out);
@@ -71,7 +73,8 @@ int ParseMaterials(const std::vector<std::string> &texts, std::vector<CPrintMate
 // its report and whether it was accepted. A line holds one; lines whose line feeds were lost (lone
 // carriage returns, a file without its last line feed followed by another) hold several, each
 // text starting where the JSON value before it ended.
-using MaterialOfLine = std::function<void(CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted)>;
+using MaterialOfLine =
+    std::function<void(CPrintMaterial &mat, const MaterialDecodeReport &report, bool accepted)>;
 void DecodeMaterialsOfLine(const std::string &line, const MaterialOfLine &each);
 
 // One line as read from a file (with or without its line end) to the JSON text it holds: characters
@@ -100,7 +103,8 @@ struct RefusedLine
 struct MaterialFileVisitor
 {
     // Each accepted material, with the print sets it lost.
-    std::function<void(size_t lineNumber, CPrintMaterial &mat, const MaterialDecodeReport &report)> onMaterial;
+    std::function<void(size_t lineNumber, CPrintMaterial &mat, const MaterialDecodeReport &report)>
+        onMaterial;
     // Each line with something that is not a material, once per line, with the line as read.
     std::function<void(const RefusedLine &refused, const std::string &line)> onRefusedLine;
 };
@@ -108,7 +112,10 @@ struct MaterialFileVisitor
 struct MaterialFileReadResult
 {
     bool opened = false;
-    int error = 0;    // errno of a failed open or read, 0 when the file was read to its end
+    // errno of a failed open or read, or why an input that is not a regular file was not read to
+    // its end (a ReadError of LineReader: no writer, too large, a line that does not end); ErrorText
+    // names either. 0 when the file was read to its end.
+    int error = 0;
     size_t lines = 0; // lines read, a version text included
 };
 
@@ -116,8 +123,11 @@ struct MaterialFileReadResult
 // return and line feed, or a lone carriage return; a version text on line 1 is skipped; each line
 // is decoded as DecodeMaterialsOfLine does. Memory is bounded by the longest line that is read
 // (at most kMaxMaterialLineLength); a line that cannot be held or decoded in the memory there is
-// is refused, not fatal.
+// is refused, not fatal. An input that is not a regular file is bounded in time and length as
+// LineReader bounds it.
 MaterialFileReadResult ReadMaterialFile(const std::string &path, const MaterialFileVisitor &visit);
+// The same from an open stream (standard input), which stays the caller's.
+MaterialFileReadResult ReadMaterialFile(std::FILE *file, const MaterialFileVisitor &visit);
 
 // The line that a writer puts in a file for this record: hex of ToJson, then a line feed.
 // Brings the record's derived fields up to date.

@@ -1,5 +1,7 @@
 #include "CvxCommands.h"
 
+#include "JsonInput.h"
+#include "OutputBuffer.h"
 #include "base/cfutility.h"
 #include "core/MaterialDiff.h"
 #include "core/MaterialFileWriter.h"
@@ -7,11 +9,13 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <sstream>
 
 namespace cvx {
@@ -20,17 +24,6 @@ namespace {
 void fail(const std::string &message)
 {
     std::cerr << "corvane-cvx: " << message << std::endl;
-}
-
-void writeOut(const std::string &bytes)
-{
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-}
-
-// "-" is standard input.
-std::string inputPath(const std::string &file)
-{
-    return file == "-" ? std::string("/dev/stdin") : file;
 }
 
 bool checkInput(const std::string &file)
@@ -42,15 +35,12 @@ bool checkInput(const std::string &file)
     return true;
 }
 
-// Output that could not be written (a full disk, a closed pipe) is an error, not a success.
-int finish(int status)
+// A reader of FILE, "-" standing for standard input.
+std::unique_ptr<LineReader> openInput(const std::string &file, LineReader::Options options)
 {
-    std::cout.flush();
-    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        fail(std::string("cannot write standard output: ") + std::strerror(errno));
-        return Failed;
-    }
-    return status;
+    if (file == "-")
+        return std::make_unique<LineReader>(stdin, options);
+    return std::make_unique<LineReader>(file, options);
 }
 
 // Names are bytes; keep the listing one line per material.
@@ -78,9 +68,10 @@ std::string refusalReason(const std::string &line, const std::string &reason)
 // (with the print sets it lost) and each line that is not, or not only, materials to the
 // callbacks. Nothing is kept per line, so a file of any length is read in the memory of its
 // longest line. A file that cannot be read to its end is an error: false, with a message.
-bool readMaterialFile(const std::string &file,
-                      const std::function<void(size_t number, CPrintMaterial &mat, const MaterialDecodeReport &)> &onMaterial,
-                      const std::function<void(size_t number, const std::string &reason)> &onRefused)
+bool readMaterialFile(
+    const std::string &file,
+    const std::function<void(size_t number, CPrintMaterial &mat, const MaterialDecodeReport &)> &onMaterial,
+    const std::function<void(size_t number, const std::string &reason)> &onRefused)
 {
     if (!checkInput(file))
         return false;
@@ -90,7 +81,8 @@ bool readMaterialFile(const std::string &file,
     visit.onRefusedLine = [&](const RefusedLine &refused, const std::string &line) {
         onRefused(refused.number, refused.Describe(refusalReason(line, refused.reason)));
     };
-    const MaterialFileReadResult read = ReadMaterialFile(inputPath(file), visit);
+    const MaterialFileReadResult read =
+        file == "-" ? ReadMaterialFile(stdin, visit) : ReadMaterialFile(file, visit);
     if (!read.opened)
         fail(file + ": cannot open: " + ErrorText(read.error));
     else if (read.error)
@@ -98,25 +90,47 @@ bool readMaterialFile(const std::string &file,
     return read.opened && !read.error;
 }
 
-// Refusals of list and decode go to standard error, one line each.
+// Refusals of list, decode and diff go to standard error, one line each; diff names the file.
 struct ErrorReport
 {
+    std::string prefix;
     int count = 0;
     void refusedLine(size_t number, const std::string &reason)
     {
-        std::cerr << "line " << number << ": " << reason << '\n';
+        std::cerr << prefix << "line " << number << ": " << reason << '\n';
         ++count;
     }
     void droppedSets(size_t number, const MaterialDecodeReport &report)
     {
         for (const auto &dropped : report.droppedSets) {
-            std::cerr << "line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
+            std::cerr << prefix << "line " << number << ": "
+                      << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
             ++count;
         }
     }
 };
 
+// Where a JSON text stops being JSON, as an offset into it.
+size_t syntaxErrorOffset(const std::string &text)
+{
+    const char *end = nullptr;
+    cJSON_Delete(cJSON_ParseWithLengthOpts(text.c_str(), text.size() + 1, &end, true));
+    return end ? size_t(end - text.c_str()) : 0;
+}
+
 } // namespace
+
+int Finish(int status)
+{
+    std::cout.flush();
+    const auto *buffer = dynamic_cast<const OutputBuffer *>(std::cout.rdbuf());
+    const int error = buffer ? buffer->Error() : (std::cout ? 0 : EIO);
+    if (error) {
+        fail("cannot write standard output: " + ErrorText(error));
+        return Failed;
+    }
+    return status;
+}
 
 int List(const std::string &file)
 {
@@ -131,7 +145,7 @@ int List(const std::string &file)
         [&](size_t number, const std::string &reason) { errors.refusedLine(number, reason); });
     if (!read)
         return Failed;
-    return finish(errors.count ? Reported : Clean);
+    return Finish(errors.count ? Reported : Clean);
 }
 
 int Decode(const std::string &file, bool compact, bool readable)
@@ -148,7 +162,7 @@ int Decode(const std::string &file, bool compact, bool readable)
                 mat.ToJson(json);
             if (compact) {
                 json += '\n';
-                writeOut(json);
+                std::cout << json;
             } else {
                 array += array.size() > 1 ? "," : "";
                 array += json;
@@ -159,80 +173,97 @@ int Decode(const std::string &file, bool compact, bool readable)
     if (!read)
         return Failed;
     if (!compact)
-        writeOut(PrettyJson(array + "]") + "\n");
-    return finish(errors.count ? Reported : Clean);
+        std::cout << PrettyJson(array + "]") << '\n';
+    return Finish(errors.count ? Reported : Clean);
 }
 
 int Encode(const std::string &input, const std::string &output)
 {
     if (!checkInput(input))
         return Failed;
-    std::string whole;
-    LineReader reader(inputPath(input), LineReader::Options());
-    for (std::string line; reader.Next(line);)
-        whole += line;
-    if (!reader.IsOpen() || reader.Error()) {
-        fail(input + (reader.IsOpen() ? ": cannot read: " : ": cannot open: ") + ErrorText(reader.Error()));
+    LineReader::Options options;
+    options.loneCarriageReturnEndsLine = true;
+    options.maxLineLength = kMaxMaterialLineLength;
+    const std::unique_ptr<LineReader> reader = openInput(input, options);
+    if (!reader->IsOpen()) {
+        fail(input + ": cannot open: " + ErrorText(reader->Error()));
         return Failed;
     }
 
-    // A JSON array of materials, or JSON Lines: one material object per line.
-    struct Input
-    {
-        std::string position;
-        std::string text;
-    };
-    std::vector<Input> inputs;
-    const char *end = nullptr;
-    const JsonPtr document(cJSON_ParseWithOpts(whole.c_str(), &end, true));
-    if (document && cJSON_IsArray(document.get())) {
-        int index = 0;
-        for (const cJSON *element = document->child; element; element = element->next, ++index) {
-            char *text = cJSON_PrintUnformatted(element);
-            inputs.push_back({"element " + std::to_string(index + 1), text ? text : ""});
-            cJSON_free(text);
-        }
-    } else {
-        size_t start = 0;
-        for (size_t number = 1; start < whole.size(); ++number) {
-            size_t stop = whole.find('\n', start);
-            if (stop == std::string::npos)
-                stop = whole.size();
-            std::string text = whole.substr(start, stop - start);
-            if (!IsBlankLine(text))
-                inputs.push_back({"line " + std::to_string(number), std::move(text)});
-            start = stop + 1;
-        }
-    }
-
-    std::string encoded;
+    // Each material is written as it is accepted. The file is opened at the first one and
+    // replaces OUTPUT only once the input was read whole and parsed.
+    const bool toFile = output != "-";
+    MaterialFileWriter writer(QString::fromLocal8Bit(output.c_str()));
+    size_t accepted = 0;
     int refused = 0;
-    for (const Input &in : inputs) {
+    bool written = true;
+    std::string syntaxError;
+    const auto refuse = [&](const JsonInput::Value &value, const std::string &reason) {
+        std::cerr << value.Name() << ": refused: " << reason << '\n';
+        ++refused;
+    };
+    JsonInput json(*reader);
+    for (JsonInput::Value value; written && json.Next(value);) {
+        if (value.oversized) {
+            refuse(value, "longer than " + std::to_string(kMaxMaterialLineLength >> 20) + " MB");
+            continue;
+        }
         CPrintMaterial mat;
         MaterialDecodeReport report;
-        if (!DecodeMaterial(in.text.c_str(), mat, &report)) {
-            std::cerr << in.position << ": refused: " << report.Reason() << '\n';
-            ++refused;
+        const bool decoded = DecodeMaterial(value.text.c_str(), value.text.size(), mat, &report);
+        // One value to a line or an element: anything after it but white space is not JSON.
+        size_t end = report.parsedLength;
+        while (end < value.text.size() && static_cast<unsigned char>(value.text[end]) <= ' ')
+            ++end;
+        const bool notJson = report.refusal == MaterialDecodeReport::Refusal::NotJson;
+        if (notJson || end < value.text.size()) {
+            if (value.element) {
+                syntaxError = value.Where(notJson ? syntaxErrorOffset(value.text) : end) + ": not JSON";
+                break;
+            }
+            refuse(value, notJson ? "not JSON" : "text after the JSON value");
+            continue;
+        }
+        if (!decoded) {
+            refuse(value, report.Reason());
             continue;
         }
         for (const auto &dropped : report.droppedSets) {
-            std::cerr << in.position << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
+            std::cerr << value.Name() << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
             ++refused;
         }
-        encoded += EncodeMaterialLine(mat);
+        const std::string line = EncodeMaterialLine(mat);
+        if (!toFile)
+            std::cout << line;
+        else
+            written = (accepted > 0 || writer.Open()) && writer.WriteRaw(line);
+        ++accepted;
     }
 
-    if (output == "-") {
-        writeOut(encoded);
-        return finish(refused ? Reported : Clean);
-    } else {
-        MaterialFileWriter writer(QString::fromLocal8Bit(output.c_str()));
-        if (!writer.Open() || !writer.WriteRaw(encoded) || !writer.Commit()) {
-            fail(output + ": cannot write: " + writer.ErrorString().toStdString());
-            return Failed;
-        }
+    if (!written) {
+        fail(output + ": cannot write: " + writer.ErrorString().toStdString());
+        return Failed;
     }
-    return refused ? Reported : Clean;
+    if (reader->Error()) {
+        fail(input + ": cannot read: " + ErrorText(reader->Error()));
+        return Failed;
+    }
+    if (syntaxError.empty())
+        syntaxError = json.SyntaxError();
+    if (!syntaxError.empty())
+        std::cerr << syntaxError << "; the array is refused\n";
+    if (!syntaxError.empty() || accepted == 0) {
+        if (toFile)
+            fail(output + ": not written" + (syntaxError.empty() ? ": no material accepted" : ""));
+        else if (syntaxError.empty())
+            fail("no material accepted");
+        return toFile ? Reported : Finish(Reported);
+    }
+    if (toFile && !writer.Commit()) {
+        fail(output + ": cannot write: " + writer.ErrorString().toStdString());
+        return Failed;
+    }
+    return toFile ? (refused ? Reported : Clean) : Finish(refused ? Reported : Clean);
 }
 
 int Check(const std::string &file)
@@ -247,7 +278,8 @@ int Check(const std::string &file)
         [&](size_t number, CPrintMaterial &mat, const MaterialDecodeReport &report) {
             ++materials;
             for (const auto &dropped : report.droppedSets) {
-                std::cout << "line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
+                std::cout << "line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped)
+                          << '\n';
                 ++droppedSets;
             }
             const auto known = lineOfId.emplace(mat.m_nMatID, number);
@@ -265,7 +297,7 @@ int Check(const std::string &file)
         return Failed;
     std::cout << materials << " materials, " << refusedLines << " lines not materials, " << droppedSets
               << " print sets refused, " << duplicates << " duplicate IDs\n";
-    return finish(refusedLines + droppedSets + duplicates ? Reported : Clean);
+    return Finish(refusedLines + droppedSets + duplicates ? Reported : Clean);
 }
 
 namespace {
@@ -294,8 +326,8 @@ std::string describeKey(const PrintSetData &s)
 
 bool sameKey(const PrintSetData &a, const PrintSetData &b)
 {
-    return a.nPrinterType == b.nPrinterType && a.nQuality == b.nQuality && IsSameNozzle(a.fNozzleDia, b.fNozzleDia)
-           && IsSameLayer(a.fLayerThick, b.fLayerThick);
+    return a.nPrinterType == b.nPrinterType && a.nQuality == b.nQuality &&
+           IsSameNozzle(a.fNozzleDia, b.fNozzleDia) && IsSameLayer(a.fLayerThick, b.fLayerThick);
 }
 
 // The changed members of two objects, as "name: old -> new" lines.
@@ -363,16 +395,20 @@ std::vector<std::string> materialDifferences(CPrintMaterial &a, CPrintMaterial &
     return lines;
 }
 
-// The accepted materials of a file by ID; the first of two with one ID counts.
-bool materialsById(const std::string &file, std::map<int32_t, CPrintMaterial> &out, std::vector<int32_t> &order)
+// The accepted materials of a file by ID; the first of two with one ID counts. What is not a
+// material is reported, named by the file, as list reports it.
+bool materialsById(const std::string &file, std::map<int32_t, CPrintMaterial> &out,
+                   std::vector<int32_t> &order, ErrorReport &errors)
 {
+    errors.prefix = file + ": ";
     return readMaterialFile(
         file,
-        [&](size_t, CPrintMaterial &mat, const MaterialDecodeReport &) {
+        [&](size_t number, CPrintMaterial &mat, const MaterialDecodeReport &report) {
             if (out.emplace(mat.m_nMatID, mat).second)
                 order.push_back(mat.m_nMatID);
+            errors.droppedSets(number, report);
         },
-        [](size_t, const std::string &) {});
+        [&](size_t number, const std::string &reason) { errors.refusedLine(number, reason); });
 }
 
 std::string label(const CPrintMaterial &m)
@@ -387,7 +423,8 @@ int Diff(const std::string &fileA, const std::string &fileB, bool values)
     std::map<int32_t, CPrintMaterial> b;
     std::vector<int32_t> orderA;
     std::vector<int32_t> orderB;
-    if (!materialsById(fileA, a, orderA) || !materialsById(fileB, b, orderB))
+    ErrorReport errors;
+    if (!materialsById(fileA, a, orderA, errors) || !materialsById(fileB, b, orderB, errors))
         return Failed;
     int differences = 0;
     for (const int32_t id : orderA) {
@@ -419,7 +456,7 @@ int Diff(const std::string &fileA, const std::string &fileB, bool values)
         }
         ++differences;
     }
-    return finish(differences ? Reported : Clean);
+    return Finish(differences || errors.count ? Reported : Clean);
 }
 
 } // namespace cvx

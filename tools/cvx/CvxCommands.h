@@ -9,12 +9,18 @@ namespace cvx {
 
 enum Status { Clean = 0, Reported = 1, Failed = 2 };
 
+// The status once standard output is flushed: Failed, with a message naming the error of the
+// write that failed, when any did.
+int Finish(int status);
+
 int List(const std::string &file);
 // Readable: the values by the names the editor shows instead of the file's keys.
 int Decode(const std::string &file, bool compact, bool readable = false);
+// OUTPUT is replaced only when INPUT was read whole, parsed, and gave at least one material.
 int Encode(const std::string &input, const std::string &output);
 int Check(const std::string &file);
-// Materials only in A, only in B, and changed (matched by material ID): 0 equal, 1 different.
+// Materials only in A, only in B, and changed (matched by material ID): 0 equal, 1 different or
+// a line of either file that is not a material (reported on standard error).
 // With values, each changed material lists its differing values by the names the editor shows.
 int Diff(const std::string &fileA, const std::string &fileB, bool values = false);
 

@@ -1,14 +1,19 @@
 // corvane-cvx: inspect, convert and check material files from the command line.
 
 #include "CvxCommands.h"
+#include "OutputBuffer.h"
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <map>
 #include <new>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 const char kHelp[] =
@@ -27,28 +32,50 @@ const char kHelp[] =
     "                            (\"Contour Speed (mm/s)\") instead of the file's keys\n"
     "  encode INPUT -o OUTPUT    INPUT is a JSON array of material objects or JSON Lines (one\n"
     "                            object per line); writes the accepted materials as a material\n"
-    "                            file; refused inputs are listed on standard error\n"
+    "                            file; refused inputs are listed on standard error, an array\n"
+    "                            that is not JSON by the line and column where it stops being\n"
+    "                            so; OUTPUT is replaced only when INPUT was read and parsed\n"
+    "                            whole and at least one material was accepted\n"
     "  check FILE                reports every line that is not a material and why (once a\n"
     "                            line, with a count where it holds several values), every print\n"
     "                            set that is refused, and duplicate material IDs\n"
     "  diff A B [--values]       materials only in A, only in B, and changed (matched by ID):\n"
     "                            changed basic fields and, per print-set key, sets added,\n"
     "                            removed and fields changed with old and new values;\n"
-    "                            exit status 0 when equal, 1 when different; with --values,\n"
+    "                            lines that are not materials on standard error, per file;\n"
+    "                            exit status 0 when equal, 1 when different or when a line\n"
+    "                            is not a material; with --values,\n"
     "                            each changed value by the name the editor shows for it\n"
     "                            (\"Contour Speed\"), per print set, old and new\n"
     "  --help                    this text\n"
     "\n"
     "Lines end at a line feed, a carriage return and line feed, or a lone carriage return;\n"
-    "lines longer than 64 MB are refused unread.\n"
+    "lines longer than 64 MB are refused unread. An input that is not a regular file (a\n"
+    "pipe, a FIFO, a device) is read up to 512 MB and up to a line longer than 64 MB; a FIFO\n"
+    "that no program writes to within 5 seconds is not read.\n"
     "\n"
-    "Exit status: 0 clean, 1 something was refused or reported, 2 usage or I/O error (a file\n"
-    "that cannot be read to its end is an error).\n";
+    "Exit status: 0 clean, 1 something was refused or reported, 2 usage error (an unknown\n"
+    "option among them) or I/O error (a file that cannot be read to its end is an error).\n";
 
 int usage(const std::string &message)
 {
     std::cerr << "corvane-cvx: " << message << " (see corvane-cvx --help)" << std::endl;
     return cvx::Failed;
+}
+
+// An argument that looks like an option and is none of the command's; "-" is a file.
+const std::string *unknownOption(const std::vector<std::string> &args, const std::vector<std::string> &known)
+{
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (arg.size() < 2 || arg[0] != '-')
+            continue;
+        if (std::find(known.begin(), known.end(), arg) == known.end())
+            return &arg;
+        if (arg == "-o")
+            ++i; // its OUTPUT may be "-" or look like an option
+    }
+    return nullptr;
 }
 
 int run(const std::vector<std::string> &args)
@@ -57,9 +84,22 @@ int run(const std::vector<std::string> &args)
         return usage("no command given");
     const std::string command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
+        if (args.size() > 1)
+            return usage(command + " takes no argument");
         std::cout << kHelp;
-        return cvx::Clean;
+        return cvx::Finish(cvx::Clean);
     }
+    static const std::map<std::string, std::vector<std::string>> options = {
+        {"list", {}},
+        {"check", {}},
+        {"decode", {"--compact", "--readable"}},
+        {"encode", {"-o"}},
+        {"diff", {"--values"}}};
+    const auto known = options.find(command);
+    if (known == options.end())
+        return usage("unknown command '" + command + "'");
+    if (const std::string *option = unknownOption(args, known->second))
+        return usage(command + ": unknown option '" + *option + "'");
     if (command == "list" || command == "check") {
         if (args.size() != 2)
             return usage(command + " takes one FILE");
@@ -103,31 +143,45 @@ int run(const std::vector<std::string> &args)
             return usage("encode needs INPUT and -o OUTPUT");
         return cvx::Encode(input, output);
     }
-    if (command == "diff") {
-        std::vector<std::string> files;
-        bool values = false;
-        for (size_t i = 1; i < args.size(); ++i) {
-            if (args[i] == "--values")
-                values = true;
-            else
-                files.push_back(args[i]);
-        }
-        if (files.size() != 2)
-            return usage("diff takes two FILEs");
-        return cvx::Diff(files[0], files[1], values);
+    // diff, the last of the commands
+    std::vector<std::string> files;
+    bool values = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--values")
+            values = true;
+        else
+            files.push_back(args[i]);
     }
-    return usage("unknown command '" + command + "'");
+    if (files.size() != 2)
+        return usage("diff takes two FILEs");
+    return cvx::Diff(files[0], files[1], values);
 }
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Both streams are written in blocks, standard error in the order of its messages: a million
+    // refused lines written one call at a time took seconds.
+    OutputBuffer out(STDOUT_FILENO);
+    OutputBuffer err(STDERR_FILENO);
+    std::streambuf *const oldOut = std::cout.rdbuf(&out);
+    std::streambuf *const oldErr = std::cerr.rdbuf(&err);
+    std::cerr.unsetf(std::ios::unitbuf);
+    std::cerr.tie(nullptr);
+
     QCoreApplication app(argc, argv); // locale codec and file names as the editor sees them
+    int status;
     // Memory running out is an error like any other, not an abort.
     try {
-        return run(std::vector<std::string>(argv + 1, argv + argc));
+        status = run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::bad_alloc &) {
         std::cerr << "corvane-cvx: not enough memory" << std::endl;
-        return cvx::Failed;
+        status = cvx::Failed;
     }
+    // The buffers end with main; the streams outlive it.
+    std::cout.flush();
+    std::cerr.flush();
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
+    return status;
 }
