@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <string>
+#include <vector>
 
 namespace {
 QString g_input;
@@ -40,17 +41,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(size_t(mats.materialCount()) <= size / kShortestMaterialHex);
 
     if (mats.materialCount() > 0) {
+        std::vector<CPrintMaterial> held;
+        for (int i = 0; i < mats.materialCount(); ++i)
+            held.push_back(*mats.materialAt(i));
         FUZZ_CHECK(mats.exportMaterials(g_exported, false));
         Materials back;
         back.importMaterials(g_exported, false);
         FUZZ_CHECK(back.materialCount() == mats.materialCount());
         for (int i = 0; i < mats.materialCount(); ++i) {
-            // Derived values that are not finite are saved as null: compare them recomputed.
+            // An export never changes what the editor holds.
+            FUZZ_CHECK(*mats.materialAt(i) == held[size_t(i)]);
+            // The file has the derived values brought up to date, and those that are not finite
+            // as null: compare them recomputed.
+            CPrintMaterial saved = held[size_t(i)];
+            saved.UpdateDerived();
             CPrintMaterial read = *back.materialAt(i);
             read.UpdateDerived();
-            FUZZ_CHECK_MSG(read.SameStoredContent(*mats.materialAt(i)),
-                           "saved:     " + MaterialJsonText(*mats.materialAt(i)) +
-                               "\nread back: " + MaterialJsonText(read));
+            FUZZ_CHECK_MSG(read.SameStoredContent(saved),
+                           "saved:     " + MaterialJsonText(saved) + "\nread back: " + MaterialJsonText(read));
         }
     }
 
