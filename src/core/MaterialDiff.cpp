@@ -9,12 +9,6 @@
 #include <cstring>
 
 namespace {
-const QVector<ParamItem> &catalogue()
-{
-    static const QVector<ParamItem> rows = BuildParamCatalogue();
-    return rows;
-}
-
 std::string shownText(double value, const ParamItem &row)
 {
     char buffer[64];
@@ -22,12 +16,6 @@ std::string shownText(double value, const ParamItem &row)
     std::string text = buffer;
     const std::string unit = row.paramUnit.toStdString();
     return unit.empty() ? text : text + " " + unit;
-}
-
-// The rows a value of a set shows in; row 29 shows the field of row 10 again.
-bool shownOnce(int id)
-{
-    return IsBoundParam(id) && id != 29;
 }
 
 // One difference found by the walk below, described only when someone asks.
@@ -95,7 +83,7 @@ bool walkDifferences(const CPrintMaterial &a, const CPrintMaterial &bFields, con
         at.kind = Found::SetValue;
         at.b = &*itB;
         for (int id = kLastBasicParam + 1; id < kParamCount; ++id) {
-            if (shownOnce(id) && !SamePrintValue(setA, *itB, id)) {
+            if (ShowsOwnField(id) && !SamePrintValue(setA, *itB, id)) {
                 alike = false;
                 at.row = id;
                 if (!found(at))
@@ -136,13 +124,13 @@ std::vector<ValueDifference> DescribeValueDifferences(const CPrintMaterial &a, c
             out.push_back({std::string(), f.name, f.before, f.after});
             break;
         case Found::Basic: {
-            const ParamItem &row = catalogue()[f.row];
+            const ParamItem &row = ParamCatalogue()[f.row];
             out.push_back({std::string(), row.paramDesc.toStdString(), shownText(ShownBasicValue(a, f.row), row),
                            shownText(ShownBasicValue(b, f.row), row)});
             break;
         }
         case Found::SetValue: {
-            const ParamItem &row = catalogue()[f.row];
+            const ParamItem &row = ParamCatalogue()[f.row];
             out.push_back({DescribeSetKey(*f.a), row.paramDesc.toStdString(), shownText(ShownPrintValue(*f.a, f.row), row),
                            shownText(ShownPrintValue(*f.b, f.row), row)});
             break;
@@ -175,59 +163,4 @@ std::string FormatDifference(const ValueDifference &d)
     if (d.name == "print set")
         return line + (d.after.empty() ? "removed" : "added");
     return line + d.name + ": " + (d.before.empty() ? "-" : d.before) + " -> " + (d.after.empty() ? "-" : d.after);
-}
-
-namespace {
-void jsonString(std::string &out, const std::string &text)
-{
-    AppendJsonText(out, text.c_str());
-}
-
-void member(std::string &out, const std::string &name, const std::string &value, bool quoted)
-{
-    out += out.back() == '{' ? "" : ",";
-    jsonString(out, name);
-    out += ':';
-    if (quoted)
-        jsonString(out, value);
-    else
-        out += value;
-}
-
-std::string nameWithUnit(const ParamItem &row)
-{
-    const std::string unit = row.paramUnit.toStdString();
-    return row.paramDesc.toStdString() + (unit.empty() ? std::string() : " (" + unit + ")");
-}
-} // namespace
-
-std::string ReadableMaterialJson(const CPrintMaterial &mat)
-{
-    std::string out = "{";
-    member(out, "ID", std::to_string(mat.m_nMatID), false);
-    member(out, "Name", mat.m_szName, true);
-    member(out, "Manufacturer", mat.m_szManu, true);
-    member(out, "Password", mat.m_szPwMD5[0] ? "set" : "none", true);
-    for (int id = 0; id <= kLastBasicParam; ++id) {
-        if (IsBoundParam(id))
-            member(out, nameWithUnit(catalogue()[id]), FormatJsonNumber(RoundShownValue(ShownBasicValue(mat, id))), false);
-    }
-    out += ",\"Print sets\":[";
-    bool first = true;
-    for (const PrintSetData &set : mat.m_lstSets) {
-        out += first ? "{" : ",{";
-        first = false;
-        member(out, "Printer", GetPrinterName(set.nPrinterType) + " (" + std::to_string(set.nPrinterType) + ")", true);
-        member(out, "Nozzle (mm)", FormatJsonNumber(RoundShownValue(double(set.fNozzleDia))), false);
-        member(out, "Layer (mm)", FormatJsonNumber(RoundShownValue(double(set.fLayerThick))), false);
-        member(out, "Quality", GetQualityName(set.nQuality) + " (" + std::to_string(set.nQuality) + ")", true);
-        for (int id = kLastBasicParam + 1; id < kParamCount; ++id) {
-            if (shownOnce(id))
-                member(out, nameWithUnit(catalogue()[id]), FormatJsonNumber(RoundShownValue(ShownPrintValue(set, id))),
-                       false);
-        }
-        out += '}';
-    }
-    out += "]}";
-    return out;
 }

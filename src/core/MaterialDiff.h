@@ -35,7 +35,3 @@ std::string DescribeSetKey(const PrintSetData &set);
 // One difference as a line: "Contour Speed: 40 mm/s -> 55 mm/s", with "print set ...: " before it
 // for a set's value.
 std::string FormatDifference(const ValueDifference &difference);
-
-// The material as JSON for people reading it: the values by the names the editor shows, with
-// their units ("Contour Speed (mm/s)": 40), the print sets' keys in words; derived values left out.
-std::string ReadableMaterialJson(const CPrintMaterial &mat);

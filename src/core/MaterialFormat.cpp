@@ -354,8 +354,8 @@ private:
     }
     static Cell cellOf(const PrintSetData &s)
     {
-        return {s.nPrinterType, s.nQuality, int64_t(std::floor(double(s.fNozzleDia) / 0.01)),
-                int64_t(std::floor(double(s.fLayerThick) / 0.001))};
+        return {s.nPrinterType, s.nQuality, int64_t(std::floor(double(s.fNozzleDia) / kNozzleTolerance)),
+                int64_t(std::floor(double(s.fLayerThick) / kLayerTolerance))};
     }
     // Every entry in the cells around the key: two on each side, which a match within the
     // tolerance cannot leave even where rounding puts it on a cell's edge.

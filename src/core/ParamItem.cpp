@@ -247,6 +247,17 @@ bool changeBy(Conv conv, void *field, double amount, bool percent, double min, d
 }
 } // namespace
 
+const QVector<ParamItem> &ParamCatalogue()
+{
+    static const QVector<ParamItem> rows = BuildParamCatalogue();
+    return rows;
+}
+
+bool ShowsOwnField(int id)
+{
+    return IsBoundParam(id) && id != 29;
+}
+
 double RoundShownValue(double value)
 {
     const double thousandfold = value * 1000.0;
@@ -358,7 +369,7 @@ void LoadPrintRows(QVector<ParamItem> &rows, const std::vector<const PrintSetDat
                 continue;
             ParamItem &row = rows[id];
             const double v = ShownPrintValue(*s, id);
-            if (row.paramVal < -100000.0) {
+            if (row.paramVal < kNoValueBelow) {
                 row.paramVal = v;
                 row.paramFlag |= ParamItem::CommonValue;
             } else if (!SameShownValue(row.paramVal, v)) {

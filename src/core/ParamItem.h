@@ -37,8 +37,9 @@ struct ParamItem
 // The rows of a print set and of the basic information share one ID space.
 constexpr int kParamCount = 45;
 constexpr int kLastBasicParam = 8;
-// A print row holding this (or anything below -100000) shows no value.
+// A print row holding this (or anything below kNoValueBelow) shows no value.
 constexpr double kNoValue = -1e10;
+constexpr double kNoValueBelow = -100000.0;
 
 // Two values of a row are one value when their shown values differ by less than this: the pages
 // show three decimals, so values that read alike there are never told apart anywhere else (the
@@ -49,8 +50,11 @@ inline bool SameShownValue(double a, double b)
     return !(a - b >= kSameValueTolerance || b - a >= kSameValueTolerance);
 }
 
-// The 45 catalogue rows, IDs 0 to 44 equal to their index.
+// The 45 catalogue rows, IDs 0 to 44 equal to their index; made anew, or the one copy shared.
 QVector<ParamItem> BuildParamCatalogue();
+const QVector<ParamItem> &ParamCatalogue();
+// Whether the row is bound and shows a field no other row shows (row 29 shows row 10's).
+bool ShowsOwnField(int id);
 
 // A shown value as the pages read it: rounded to three decimals, half away from zero (a float
 // -0.3 reads -0.3, not -0.299). Values whose thousandfold leaves the 32-bit range (the no-value

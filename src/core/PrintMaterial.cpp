@@ -15,12 +15,12 @@ bool PrintSetData::operator==(const PrintSetData &other) const
 // Differences are taken in single precision and compared in double precision.
 bool IsSameNozzle(float a, float b)
 {
-    return double(std::fabs(a - b)) < 0.01;
+    return double(std::fabs(a - b)) < kNozzleTolerance;
 }
 
 bool IsSameLayer(float a, float b)
 {
-    return double(std::fabs(a - b)) < 0.001;
+    return double(std::fabs(a - b)) < kLayerTolerance;
 }
 
 bool SameSetKey(const PrintSetData &a, const PrintSetData &b)
@@ -33,13 +33,13 @@ bool LessPrintSet(const PrintSetData &a, const PrintSetData &b)
 {
     if (a.nPrinterType != b.nPrinterType)
         return a.nPrinterType < b.nPrinterType;
-    if (double(a.fNozzleDia) < double(b.fNozzleDia) - 0.01)
+    if (double(a.fNozzleDia) < double(b.fNozzleDia) - kNozzleTolerance)
         return true;
-    if (double(a.fNozzleDia) > double(b.fNozzleDia) + 0.01)
+    if (double(a.fNozzleDia) > double(b.fNozzleDia) + kNozzleTolerance)
         return false;
-    if (double(a.fLayerThick) < double(b.fLayerThick) - 0.001)
+    if (double(a.fLayerThick) < double(b.fLayerThick) - kLayerTolerance)
         return true;
-    if (double(a.fLayerThick) > double(b.fLayerThick) + 0.001)
+    if (double(a.fLayerThick) > double(b.fLayerThick) + kLayerTolerance)
         return false;
     return a.nQuality < b.nQuality;
 }
@@ -299,7 +299,7 @@ void CPrintMaterial::ListNozzles(int32_t type, std::vector<float> &out)
             continue;
         if (s.nPrinterType > resolved)
             break;
-        if (!appended || double(s.fNozzleDia - out.back()) > 0.01) {
+        if (!appended || double(s.fNozzleDia - out.back()) > kNozzleTolerance) {
             out.push_back(s.fNozzleDia);
             appended = true;
         }
@@ -316,11 +316,11 @@ void CPrintMaterial::ListLayerThicks(int32_t type, std::vector<float> &out, floa
             continue;
         if (s.nPrinterType > resolved)
             break;
-        if (double(s.fNozzleDia) < double(nozzle) - 0.01)
+        if (double(s.fNozzleDia) < double(nozzle) - kNozzleTolerance)
             continue;
-        if (double(s.fNozzleDia) > double(nozzle) + 0.01)
+        if (double(s.fNozzleDia) > double(nozzle) + kNozzleTolerance)
             break;
-        if (!appended || double(s.fLayerThick - out.back()) > 0.001) {
+        if (!appended || double(s.fLayerThick - out.back()) > kLayerTolerance) {
             out.push_back(s.fLayerThick);
             appended = true;
         }
@@ -336,13 +336,13 @@ void CPrintMaterial::ListQualities(int32_t type, std::set<int32_t> &out, float n
             continue;
         if (s.nPrinterType > resolved)
             break;
-        if (double(s.fNozzleDia) < double(nozzle) - 0.01)
+        if (double(s.fNozzleDia) < double(nozzle) - kNozzleTolerance)
             continue;
-        if (double(s.fNozzleDia) > double(nozzle) + 0.01)
+        if (double(s.fNozzleDia) > double(nozzle) + kNozzleTolerance)
             break;
-        if (double(s.fLayerThick) < double(layer) - 0.01)
+        if (double(s.fLayerThick) < double(layer) - kQualityLayerTolerance)
             continue;
-        if (double(s.fLayerThick) > double(layer) + 0.01)
+        if (double(s.fLayerThick) > double(layer) + kQualityLayerTolerance)
             break;
         out.insert(s.nQuality);
     }

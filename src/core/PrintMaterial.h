@@ -50,7 +50,12 @@ static_assert(sizeof(PrintSetData) == 38 * 4, "a print set is 38 four-byte field
 // Save brings every acceleration up to at least this (mm/s²): the printers take nothing lower.
 constexpr float kAccelerationFloor = 1000.0f;
 
-// Key tolerances: nozzles are the same within 0.01, layer thicknesses within 0.001.
+// Key tolerances: nozzles are given to the hundredth of a millimetre and are one nozzle within
+// this; layer thicknesses to the thousandth, and one layer within kLayerTolerance. The quality
+// menu of a layer takes the layers within kQualityLayerTolerance, as the printers list them.
+constexpr double kNozzleTolerance = 0.01;
+constexpr double kLayerTolerance = 0.001;
+constexpr double kQualityLayerTolerance = 0.01;
 bool IsSameNozzle(float a, float b);
 bool IsSameLayer(float a, float b);
 // Whether two print sets have one key: printer, quality, and nozzle and layer within the tolerances.

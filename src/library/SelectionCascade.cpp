@@ -25,7 +25,7 @@ void listNozzles(const CPrintMaterial &mat, int32_t type, std::vector<float> &ou
 {
     const int32_t resolved = mat.ResolvePrinterType(type);
     for (const PrintSetData *s : sortedSets(mat)) {
-        if (s->nPrinterType == resolved && (out.empty() || double(s->fNozzleDia - out.back()) > 0.01))
+        if (s->nPrinterType == resolved && (out.empty() || double(s->fNozzleDia - out.back()) > kNozzleTolerance))
             out.push_back(s->fNozzleDia);
     }
 }
@@ -34,8 +34,8 @@ void listLayers(const CPrintMaterial &mat, int32_t type, float nozzle, std::vect
 {
     const int32_t resolved = mat.ResolvePrinterType(type);
     for (const PrintSetData *s : sortedSets(mat)) {
-        if (s->nPrinterType == resolved && std::fabs(double(s->fNozzleDia) - double(nozzle)) <= 0.01
-            && (out.empty() || double(s->fLayerThick - out.back()) > 0.001))
+        if (s->nPrinterType == resolved && std::fabs(double(s->fNozzleDia) - double(nozzle)) <= kNozzleTolerance
+            && (out.empty() || double(s->fLayerThick - out.back()) > kLayerTolerance))
             out.push_back(s->fLayerThick);
     }
 }
@@ -44,8 +44,8 @@ void listQualities(const CPrintMaterial &mat, int32_t type, float nozzle, float 
 {
     const int32_t resolved = mat.ResolvePrinterType(type);
     for (const PrintSetData &s : mat.m_lstSets) {
-        if (s.nPrinterType == resolved && std::fabs(double(s.fNozzleDia) - double(nozzle)) <= 0.01
-            && std::fabs(double(s.fLayerThick) - double(layer)) <= 0.01)
+        if (s.nPrinterType == resolved && std::fabs(double(s.fNozzleDia) - double(nozzle)) <= kNozzleTolerance
+            && std::fabs(double(s.fLayerThick) - double(layer)) <= kQualityLayerTolerance)
             out.insert(s.nQuality);
     }
 }

@@ -3,6 +3,7 @@
 #include "JsonInput.h"
 #include "OutputBuffer.h"
 #include "base/cfutility.h"
+#include "ReadableJson.h"
 #include "core/MaterialDiff.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
