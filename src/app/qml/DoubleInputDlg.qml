@@ -1,7 +1,7 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
 
-// Edits a decimal parameter of curParamItem. The spin box counts in hundredths, so it holds the
+// Edits a decimal parameter of the row it is handed. The spin box counts in hundredths, so it holds the
 // value with two decimals as an integer.
 ValueDlg {
     id: dialog

@@ -1,7 +1,7 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
 
-// Edits a whole-number parameter of curParamItem with an editable spin box.
+// Edits a whole-number parameter of the row it is handed with an editable spin box.
 ValueDlg {
     id: dialog
     width: setCount > 1 ? 520 : 320

@@ -3,7 +3,7 @@ import QtQuick.Controls 2.5
 import QtQuick.Extras 1.4
 import QtQuick.Controls.Styles 1.4
 
-// Edits a speed or an acceleration of curParamItem with a slider under a round colour gauge.
+// Edits a speed or an acceleration of the row it is handed with a slider under a round colour gauge.
 ValueDlg {
     id: dialog
     width: setCount > 1 ? 560 : 480
@@ -18,8 +18,8 @@ ValueDlg {
     readonly property int wholeValue: Math.floor(slider.value)
 
     onLoading: {
-        tickStep = curParamItem.tickStep
-        labelStep = curParamItem.labelStep
+        tickStep = dialog.row.tickStep
+        labelStep = dialog.row.labelStep
         slider.load(minVal, maxVal, editStep, storedValue)
         spinBox.setRange(minVal, maxVal, editStep)
     }

@@ -3,7 +3,7 @@ import QtQuick.Controls 2.5
 import QtQuick.Extras 1.4
 import QtQuick.Controls.Styles 1.4
 
-// Edits a temperature of curParamItem with a slider over a horizontal colour gauge.
+// Edits a temperature of the row it is handed with a slider over a horizontal colour gauge.
 ValueDlg {
     id: dialog
     width: 560
@@ -20,7 +20,7 @@ ValueDlg {
 
     onLoading: {
         slider.load(minVal, maxVal, editStep, storedValue)
-        gauge.tickmarkStepSize = curParamItem.labelStep
+        gauge.tickmarkStepSize = dialog.row.labelStep
         spinBox.setRange(minVal, maxVal, editStep)
     }
     onClosed: console.log("temperature dialog exit")

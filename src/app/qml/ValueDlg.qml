@@ -2,7 +2,7 @@ import QtQuick 2.12
 import QtQuick.Controls 2.5
 import QtQuick.Layouts 1.12
 
-// The frame of the five value dialogs. It loads the row being edited from curParamItem, shows the
+// The frame of the five value dialogs. It is handed the row it edits, shows the
 // stored value as it is (off the step grid, outside the usual range, or differing between the
 // selected print sets), gives the keyboard to the number box at once, and on OK sends a value
 // only when the user changed the control: an untouched OK stores nothing.
@@ -61,19 +61,26 @@ Dialog {
     readonly property string storedText: numberBox === null ? ""
         : manifold ? unitText(shown(spreadMin) + " – " + shown(spreadMax)) : unitText(shown(storedValue))
 
+    // The row being edited, as the page had it when the dialog opened (roles of PrintSetModel).
+    property var row: ({ paramID: -1, paramType: 0 })
     // Save raises a lower acceleration to this; the dialogs start there and say so.
-    readonly property bool floorRow: curParamItem.paramType === 6
+    readonly property bool floorRow: row.paramType === 6
+    function edit(edited) {
+        row = edited
+        setValue()
+        open()
+    }
     function setValue() {
         changeMode = 0
         numberBox.wholeOnly = false
-        title = curParamItem.paramDesc
-        unit = curParamItem.paramUnit
-        safeVal = curParamItem.safeVal
-        minVal = curParamItem.minVal
-        maxVal = curParamItem.maxVal
-        editStep = curParamItem.editStep
-        storedValue = curParamItem.paramVal
-        var spread = materials.valueSpread(curParamItem.paramID)
+        title = row.paramDesc
+        unit = row.paramUnit
+        safeVal = row.safeVal
+        minVal = row.minVal
+        maxVal = row.maxVal
+        editStep = row.editStep
+        storedValue = row.paramVal
+        var spread = materials.valueSpread(row.paramID)
         setCount = spread.count
         spreadMin = spread.count > 0 ? spread.min : storedValue
         spreadMax = spread.count > 0 ? spread.max : storedValue
@@ -112,10 +119,10 @@ Dialog {
             return
         }
         if (absolute)
-            materials.setParameter(curParamItem.paramID, controlValue)
+            materials.setParameter(row.paramID, controlValue)
         else
-            materials.changeParameterBy(curParamItem.paramID, numberBox.value / numberBox.unitScale, changeMode === 2)
-        console.log("Ok clicked, Set parameter, ID: " + curParamItem.paramID)
+            materials.changeParameterBy(row.paramID, numberBox.value / numberBox.unitScale, changeMode === 2)
+        console.log("Ok clicked, Set parameter, ID: " + row.paramID)
     }
     onRejected: console.log("Cancel clicked")
     onClosed: window.returnFocusAfterEdit()

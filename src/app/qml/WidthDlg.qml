@@ -3,7 +3,7 @@ import QtQuick.Controls 2.5
 import QtQuick.Extras 1.4
 import QtQuick.Controls.Styles 1.4
 
-// Edits a width or a diameter of curParamItem with a slider under an upright colour gauge; the
+// Edits a width or a diameter of the row it is handed with a slider under an upright colour gauge; the
 // number box counts in hundredths.
 ValueDlg {
     id: dialog
@@ -20,7 +20,7 @@ ValueDlg {
 
     onLoading: {
         slider.load(minVal, maxVal, editStep, storedValue)
-        gauge.tickmarkStepSize = curParamItem.labelStep
+        gauge.tickmarkStepSize = dialog.row.labelStep
         spinBox.setRange(minVal, maxVal, editStep)
     }
     onClosed: console.log("Width dialog exit")

@@ -1,0 +1,64 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.5
+
+// What the vendor's library gives back: a material reset to the vendor's, and vendor materials
+// that were removed; both say first whose name they take.
+Item {
+    id: vendorDialogs
+
+    function reset() { resetDialog.open() }
+    function askBringBack(plan) {
+        bringBackDialog.plan = plan
+        bringBackDialog.open()
+    }
+
+    Dialog {
+        id: resetDialog
+        objectName: "resetDialog"
+        anchors.centerIn: Overlay.overlay
+        width: Math.min(window.width - 40, fontP * 34)
+        modal: true
+        title: qsTr("Reset to the vendor's")
+        standardButtons: Dialog.Ok | Dialog.Cancel
+        Label {
+            objectName: "resetText"
+            width: parent.width
+            wrapMode: Text.WordWrap
+            text: qsTr("Make %1 the vendor's material again? %2 values and %3 print sets will change; you can undo it.")
+                .arg(resetItem.name).arg(resetItem.preview.values).arg(resetItem.preview.sets)
+                + ((resetItem.preview.nameTakenBy || "") === "" ? ""
+                   : "\n\n" + qsTr("%1 has the vendor's name now: it is renamed to %2, so that two materials never share one name.")
+                         .arg(resetItem.preview.nameTakenBy).arg(resetItem.preview.renamedTo))
+        }
+        onAccepted: materials.resetMaterialToVendor()
+    }
+
+    function bringBack() {
+        var n = materials.bringBackRemovedVendor()
+        showToast(qsTr("Brought back %1 vendor materials").arg(n))
+    }
+
+    // Bringing vendor materials back where the user's own have their names now: those are renamed,
+    // and locked ones keep theirs (the vendor's material then stays removed).
+    Dialog {
+        id: bringBackDialog
+        objectName: "bringBackDialog"
+        property var plan: ({ renames: [], blocked: [] })
+        anchors.centerIn: Overlay.overlay
+        width: Math.min(window.width - 40, fontP * 40)
+        modal: true
+        title: qsTr("Bring back removed vendor materials")
+        standardButtons: Dialog.Ok | Dialog.Cancel
+        Label {
+            objectName: "bringBackText"
+            width: parent.width
+            wrapMode: Text.Wrap
+            text: (bringBackDialog.plan.renames.length > 0
+                   ? qsTr("Your materials that have their names now are renamed:") + "\n" + bringBackDialog.plan.renames.join("\n") : "")
+                  + (bringBackDialog.plan.blocked.length > 0
+                     ? "\n\n" + qsTr("Locked materials keep their names, and those vendor materials stay removed:") + "\n"
+                       + bringBackDialog.plan.blocked.join("\n") : "")
+        }
+        onAccepted: bringBack()
+    }
+}
