@@ -173,7 +173,8 @@ int main(int argc, char **argv)
         }
         row("later start-up load (vendor already installed)", everydayMs);
         std::fprintf(g_table, "  %-50s %10.2f\n", "later load / floor", everydayMs / floorMs);
-        row("import the vendor library again (all merge)", bestOf(kRuns, [&] { mats->importVendorMaterials(); }));
+        row("import the vendor library again (all merge)",
+            bestOf(kRuns, [&] { mats->importVendorMaterials(); }));
         ::sync();
         // The first save also keeps the user library of the start as a backup; later ones keep the
         // whole library, as every save in daily use does.
@@ -215,7 +216,10 @@ int main(int argc, char **argv)
                  mats->copyCurSets(0);
                  mats->removeCurSets();
              }},
-            {"setMatNameAndManu", [&] { mats->setMatNameAndManu(QStringLiteral("PLA renamed"), QStringLiteral("Bench"), QString()); }},
+            {"setMatNameAndManu",
+             [&] {
+                 mats->setMatNameAndManu(QStringLiteral("PLA renamed"), QStringLiteral("Bench"), QString());
+             }},
             {"addCopyMaterial + removeMaterial",
              [&] {
                  mats->addCopyMaterial(id);
@@ -272,7 +276,8 @@ int main(int argc, char **argv)
             return 2;
         changed.clear();
         mats->importMaterials(changedFile, false);
-        std::fprintf(g_table, "  %-50s %10.1f\n", "history memory after importing n/10 (MB)", mats->HistoryBytes() / 1e6);
+        std::fprintf(g_table, "  %-50s %10.1f\n", "history memory after importing n/10 (MB)",
+                     mats->HistoryBytes() / 1e6);
         row("undo an import of n/10 materials + views", bestOf(1, [&] {
                 mats->undo();
                 views();
@@ -283,7 +288,8 @@ int main(int argc, char **argv)
             }));
         QFile::remove(changedFile);
         // The recovery copy: a snapshot of the records on the window's thread, written on another.
-        row("recovery copy: snapshot (window's thread)", bestOf(kRuns, [&] { mats->Recovery().TakeSnapshot(); }));
+        row("recovery copy: snapshot (window's thread)",
+            bestOf(kRuns, [&] { mats->Recovery().TakeSnapshot(); }));
         row("recovery copy: write (its own thread)", bestOf(1, [&] {
                 mats->setParameter(15, 70.0);
                 mats->Recovery().Flush();

@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             saved.UpdateDerived();
             CPrintMaterial read = *back.materialAt(i);
             read.UpdateDerived();
-            FUZZ_CHECK_MSG(read.SameStoredContent(saved),
-                           "saved:     " + MaterialJsonText(saved) + "\nread back: " + MaterialJsonText(read));
+            FUZZ_CHECK_MSG(read.SameStoredContent(saved), "saved:     " + MaterialJsonText(saved) +
+                                                              "\nread back: " + MaterialJsonText(read));
         }
     }
 

@@ -37,10 +37,11 @@ QString GroupDataDir()
     // ~/Library/Application Support/<app> → ~/Library, then the group container beside it.
     const QString appData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     const QStringList parts = appData.split(QLatin1Char('/'), Qt::KeepEmptyParts);
-    return parts.mid(0, 4).join(QLatin1Char('/')) + QStringLiteral("/Group Containers/group.7QK4R2M8XN.")
-           + QLatin1String(kAppGroupId) + QStringLiteral("/Kestrona/DB");
+    return parts.mid(0, 4).join(QLatin1Char('/')) + QStringLiteral("/Group Containers/group.7QK4R2M8XN.") +
+           QLatin1String(kAppGroupId) + QStringLiteral("/Kestrona/DB");
 #else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Kestrona/DB");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Kestrona/DB");
 #endif
 }
 

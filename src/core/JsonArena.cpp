@@ -34,11 +34,11 @@ constexpr size_t kAlign = alignof(std::max_align_t);
 
 struct ThreadArena
 {
-    std::vector<char *> blocks;  // each JsonArena::kBlockSize bytes
-    std::vector<void *> large;   // requests too big for a block, freed at the end of the scope
-    size_t current = 0;          // the block being filled
-    size_t used = 0;             // bytes of it handed out
-    int depth = 0;               // nested scopes
+    std::vector<char *> blocks; // each JsonArena::kBlockSize bytes
+    std::vector<void *> large;  // requests too big for a block, freed at the end of the scope
+    size_t current = 0;         // the block being filled
+    size_t used = 0;            // bytes of it handed out
+    int depth = 0;              // nested scopes
 
     ~ThreadArena()
     {

@@ -34,8 +34,8 @@ struct Found
 // Walks every shown difference from a to b in the order DescribeValueDifferences lists them;
 // stops as soon as `found` returns false. True when nothing differs.
 template <typename SetsB, typename Found_>
-bool walkDifferences(const CPrintMaterial &a, const CPrintMaterial &bFields, const SetsB &bSets, bool compareID,
-                     Found_ &&found)
+bool walkDifferences(const CPrintMaterial &a, const CPrintMaterial &bFields, const SetsB &bSets,
+                     bool compareID, Found_ &&found)
 {
     bool alike = true;
     const auto text = [&](const char *name, const std::string &before, const std::string &after) {
@@ -50,11 +50,11 @@ bool walkDifferences(const CPrintMaterial &a, const CPrintMaterial &bFields, con
     };
     if (compareID && !text("ID", std::to_string(a.m_nMatID), std::to_string(bFields.m_nMatID)))
         return false;
-    if (!text("Name", a.m_szName, bFields.m_szName) || !text("Manufacturer", a.m_szManu, bFields.m_szManu)
-        || !text("Password", a.m_szPwMD5[0] ? "set" : "none", bFields.m_szPwMD5[0] ? "set" : "none"))
+    if (!text("Name", a.m_szName, bFields.m_szName) || !text("Manufacturer", a.m_szManu, bFields.m_szManu) ||
+        !text("Password", a.m_szPwMD5[0] ? "set" : "none", bFields.m_szPwMD5[0] ? "set" : "none"))
         return false;
-    if (a.m_szPwMD5[0] && bFields.m_szPwMD5[0] && std::strcmp(a.m_szPwMD5, bFields.m_szPwMD5) != 0
-        && !text("Password", "set", "another"))
+    if (a.m_szPwMD5[0] && bFields.m_szPwMD5[0] && std::strcmp(a.m_szPwMD5, bFields.m_szPwMD5) != 0 &&
+        !text("Password", "set", "another"))
         return false;
     for (int id = 0; id <= kLastBasicParam; ++id) {
         if (IsBoundParam(id) && !SameBasicValue(a, bFields, id)) {
@@ -108,9 +108,9 @@ bool walkDifferences(const CPrintMaterial &a, const CPrintMaterial &bFields, con
 std::string DescribeSetKey(const PrintSetData &set)
 {
     char buffer[160];
-    std::snprintf(buffer, sizeof(buffer), "printer %d (%s), nozzle %.2f, layer %.2f, quality %d (%s)", set.nPrinterType,
-                  GetPrinterName(set.nPrinterType).c_str(), double(set.fNozzleDia), double(set.fLayerThick),
-                  set.nQuality, GetQualityName(set.nQuality).c_str());
+    std::snprintf(buffer, sizeof(buffer), "printer %d (%s), nozzle %.2f, layer %.2f, quality %d (%s)",
+                  set.nPrinterType, GetPrinterName(set.nPrinterType).c_str(), double(set.fNozzleDia),
+                  double(set.fLayerThick), set.nQuality, GetQualityName(set.nQuality).c_str());
     return buffer;
 }
 
@@ -125,13 +125,15 @@ std::vector<ValueDifference> DescribeValueDifferences(const CPrintMaterial &a, c
             break;
         case Found::Basic: {
             const ParamItem &row = ParamCatalogue()[f.row];
-            out.push_back({std::string(), row.paramDesc.toStdString(), shownText(ShownBasicValue(a, f.row), row),
+            out.push_back({std::string(), row.paramDesc.toStdString(),
+                           shownText(ShownBasicValue(a, f.row), row),
                            shownText(ShownBasicValue(b, f.row), row)});
             break;
         }
         case Found::SetValue: {
             const ParamItem &row = ParamCatalogue()[f.row];
-            out.push_back({DescribeSetKey(*f.a), row.paramDesc.toStdString(), shownText(ShownPrintValue(*f.a, f.row), row),
+            out.push_back({DescribeSetKey(*f.a), row.paramDesc.toStdString(),
+                           shownText(ShownPrintValue(*f.a, f.row), row),
                            shownText(ShownPrintValue(*f.b, f.row), row)});
             break;
         }
@@ -162,5 +164,6 @@ std::string FormatDifference(const ValueDifference &d)
     std::string line = d.where.empty() ? std::string() : "print set " + d.where + ": ";
     if (d.name == "print set")
         return line + (d.after.empty() ? "removed" : "added");
-    return line + d.name + ": " + (d.before.empty() ? "-" : d.before) + " -> " + (d.after.empty() ? "-" : d.after);
+    return line + d.name + ": " + (d.before.empty() ? "-" : d.before) + " -> " +
+           (d.after.empty() ? "-" : d.after);
 }

@@ -39,8 +39,9 @@ QString MaterialFileWriter::FolderProblem(const QString &path)
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir() || ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0)
         return QString();
-    return QStringLiteral("cannot make a file in the folder %1 (%2): a save writes the new file there first and "
-                          "then puts it in the old one's place, so the folder must be writable")
+    return QStringLiteral(
+               "cannot make a file in the folder %1 (%2): a save writes the new file there first and "
+               "then puts it in the old one's place, so the folder must be writable")
         .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
 }
 

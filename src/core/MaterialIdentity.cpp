@@ -35,7 +35,8 @@ uint32_t nonNegativeMod(int value, int n)
 
 int MaterialTypeCode(const std::string &name)
 {
-    static const char *const keys[] = {"ABS", "PLA", "TPU", "TPE", "PETG", "PC", "NYLON", "PEEK", "WOOD", "CARBON"};
+    static const char *const keys[] = {"ABS", "PLA",   "TPU",  "TPE",  "PETG",
+                                       "PC",  "NYLON", "PEEK", "WOOD", "CARBON"};
     const std::string upper = upperAscii(name);
     for (int code = 0; code < int(sizeof(keys) / sizeof(keys[0])); ++code) {
         if (upper.compare(0, std::char_traits<char>::length(keys[code]), keys[code]) == 0)

@@ -77,8 +77,8 @@ QVector<ParamItem> BuildParamCatalogue()
     items.reserve(kParamCount);
     for (int id = 0; id < kParamCount; ++id) {
         const Row &r = rows[id];
-        items.append(ParamItem(id, r.type, 1, r.value, QString::fromUtf8(r.desc), QString::fromUtf8(r.unit), r.min,
-                               r.max, r.safe, r.edit, r.tick, r.label));
+        items.append(ParamItem(id, r.type, 1, r.value, QString::fromUtf8(r.desc), QString::fromUtf8(r.unit),
+                               r.min, r.max, r.safe, r.edit, r.tick, r.label));
     }
     return items;
 }
@@ -118,42 +118,42 @@ const Binding kBindings[kParamCount] = {
     rec(Conv::Percent, [](M &m) -> void * { return &m.m_fShrink[0]; }),
     rec(Conv::Percent, [](M &m) -> void * { return &m.m_fShrink[1]; }),
     rec(Conv::Percent, [](M &m) -> void * { return &m.m_fShrink[2]; }),
-    set(Conv::Int, [](S &s) -> void * { return &s.nBasicTemp; }),                 // 9
-    set(Conv::Int, [](S &s) -> void * { return &s.nPlatTemp; }),                  // 10
-    unbound,                                                                        // 11
-    set(Conv::Int, [](S &s) -> void * { return &s.nTempBias[0]; }),               // 12
-    set(Conv::Int, [](S &s) -> void * { return &s.nTempBias[1]; }),               // 13
-    set(Conv::Int, [](S &s) -> void * { return &s.nTempBias[2]; }),               // 14
-    set(Conv::Float, [](S &s) -> void * { return &s.fSpeed[0]; }),                // 15
-    set(Conv::Float, [](S &s) -> void * { return &s.fSpeed[1]; }),                // 16
-    set(Conv::Float, [](S &s) -> void * { return &s.fSpeed[2]; }),                // 17
-    set(Conv::Float, [](S &s) -> void * { return &s.fAcc[0]; }),                  // 18
-    set(Conv::Float, [](S &s) -> void * { return &s.fAcc[1]; }),                  // 19
-    set(Conv::Float, [](S &s) -> void * { return &s.fAcc[2]; }),                  // 20
-    set(Conv::Percent, [](S &s) -> void * { return &s.fExtrude[0]; }),            // 21
-    set(Conv::Percent, [](S &s) -> void * { return &s.fExtrude[1]; }),            // 22
-    set(Conv::Percent, [](S &s) -> void * { return &s.fExtrude[2]; }),            // 23
-    set(Conv::Float, [](S &s) -> void * { return &s.fWidth[0]; }),                // 24
-    set(Conv::Float, [](S &s) -> void * { return &s.fWidth[1]; }),                // 25
-    set(Conv::Float, [](S &s) -> void * { return &s.fWidth[2]; }),                // 26
-    set(Conv::Float, [](S &s) -> void * { return &s.fRaftSpeed; }),               // 27
-    set(Conv::Int, [](S &s) -> void * { return &s.nRaftTemp; }),                  // 28
-    set(Conv::Int, [](S &s) -> void * { return &s.nPlatTemp; }),                  // 29, same field as 10
-    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fBottomWidth; }),     // 30
-    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fBottomFeed; }),      // 31
-    unbound,                                                                        // 32
-    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fOverlap; }),         // 33
-    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fJointSize; }),       // 34
-    unbound,                                                                        // 35
-    set(Conv::Int, [](S &s) -> void * { return &s.nOffsetTimes; }),               // 36
-    set(Conv::Float, [](S &s) -> void * { return &s.fTolerance; }),               // 37
-    unbound,                                                                        // 38
-    set(Conv::Float, [](S &s) -> void * { return &s.fCornerRadius; }),            // 39
-    set(Conv::Float, [](S &s) -> void * { return &s.fCornerAngle; }),             // 40
-    unbound,                                                                        // 41
-    set(Conv::Int, [](S &s) -> void * { return &s.nWithdraw; }),                  // 42
-    set(Conv::Int, [](S &s) -> void * { return &s.nPeelRatio; }),                 // 43
-    unbound,                                                                        // 44
+    set(Conv::Int, [](S &s) -> void * { return &s.nBasicTemp; }),             // 9
+    set(Conv::Int, [](S &s) -> void * { return &s.nPlatTemp; }),              // 10
+    unbound,                                                                  // 11
+    set(Conv::Int, [](S &s) -> void * { return &s.nTempBias[0]; }),           // 12
+    set(Conv::Int, [](S &s) -> void * { return &s.nTempBias[1]; }),           // 13
+    set(Conv::Int, [](S &s) -> void * { return &s.nTempBias[2]; }),           // 14
+    set(Conv::Float, [](S &s) -> void * { return &s.fSpeed[0]; }),            // 15
+    set(Conv::Float, [](S &s) -> void * { return &s.fSpeed[1]; }),            // 16
+    set(Conv::Float, [](S &s) -> void * { return &s.fSpeed[2]; }),            // 17
+    set(Conv::Float, [](S &s) -> void * { return &s.fAcc[0]; }),              // 18
+    set(Conv::Float, [](S &s) -> void * { return &s.fAcc[1]; }),              // 19
+    set(Conv::Float, [](S &s) -> void * { return &s.fAcc[2]; }),              // 20
+    set(Conv::Percent, [](S &s) -> void * { return &s.fExtrude[0]; }),        // 21
+    set(Conv::Percent, [](S &s) -> void * { return &s.fExtrude[1]; }),        // 22
+    set(Conv::Percent, [](S &s) -> void * { return &s.fExtrude[2]; }),        // 23
+    set(Conv::Float, [](S &s) -> void * { return &s.fWidth[0]; }),            // 24
+    set(Conv::Float, [](S &s) -> void * { return &s.fWidth[1]; }),            // 25
+    set(Conv::Float, [](S &s) -> void * { return &s.fWidth[2]; }),            // 26
+    set(Conv::Float, [](S &s) -> void * { return &s.fRaftSpeed; }),           // 27
+    set(Conv::Int, [](S &s) -> void * { return &s.nRaftTemp; }),              // 28
+    set(Conv::Int, [](S &s) -> void * { return &s.nPlatTemp; }),              // 29, same field as 10
+    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fBottomWidth; }), // 30
+    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fBottomFeed; }),  // 31
+    unbound,                                                                  // 32
+    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fOverlap; }),     // 33
+    set(Conv::PercentOffset, [](S &s) -> void * { return &s.fJointSize; }),   // 34
+    unbound,                                                                  // 35
+    set(Conv::Int, [](S &s) -> void * { return &s.nOffsetTimes; }),           // 36
+    set(Conv::Float, [](S &s) -> void * { return &s.fTolerance; }),           // 37
+    unbound,                                                                  // 38
+    set(Conv::Float, [](S &s) -> void * { return &s.fCornerRadius; }),        // 39
+    set(Conv::Float, [](S &s) -> void * { return &s.fCornerAngle; }),         // 40
+    unbound,                                                                  // 41
+    set(Conv::Int, [](S &s) -> void * { return &s.nWithdraw; }),              // 42
+    set(Conv::Int, [](S &s) -> void * { return &s.nPeelRatio; }),             // 43
+    unbound,                                                                  // 44
 };
 
 double shownFrom(Conv conv, const void *field)

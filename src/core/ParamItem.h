@@ -12,7 +12,16 @@ struct PrintSetData;
 struct ParamItem
 {
     // Kinds of value; the kind selects the editing dialog.
-    enum Type { NoParam = -1, Integer = 1, Real = 2, Text = 3, Temperature = 4, Speed = 5, Acceleration = 6, Width = 7 };
+    enum Type {
+        NoParam = -1,
+        Integer = 1,
+        Real = 2,
+        Text = 3,
+        Temperature = 4,
+        Speed = 5,
+        Acceleration = 6,
+        Width = 7
+    };
     // State bits of paramFlag.
     enum Flag { CommonValue = 1, Locked = 2 };
 

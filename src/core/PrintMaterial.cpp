@@ -25,8 +25,8 @@ bool IsSameLayer(float a, float b)
 
 bool SameSetKey(const PrintSetData &a, const PrintSetData &b)
 {
-    return a.nPrinterType == b.nPrinterType && a.nQuality == b.nQuality && IsSameNozzle(a.fNozzleDia, b.fNozzleDia)
-           && IsSameLayer(a.fLayerThick, b.fLayerThick);
+    return a.nPrinterType == b.nPrinterType && a.nQuality == b.nQuality &&
+           IsSameNozzle(a.fNozzleDia, b.fNozzleDia) && IsSameLayer(a.fLayerThick, b.fLayerThick);
 }
 
 bool LessPrintSet(const PrintSetData &a, const PrintSetData &b)
@@ -157,15 +157,15 @@ CPrintMaterial::~CPrintMaterial() = default;
 bool CPrintMaterial::operator==(const CPrintMaterial &o) const
 {
     auto sameFloat = [](float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; };
-    return m_nMatID == o.m_nMatID && std::memcmp(m_szName, o.m_szName, sizeof(m_szName)) == 0
-           && std::memcmp(m_szManu, o.m_szManu, sizeof(m_szManu)) == 0 && m_nPrintTemp == o.m_nPrintTemp
-           && m_nPrintTemp2 == o.m_nPrintTemp2 && m_nPlatTemp == o.m_nPlatTemp
-           && m_nPlatTemp2 == o.m_nPlatTemp2 && std::memcmp(m_fShrink, o.m_fShrink, sizeof(m_fShrink)) == 0
-           && sameFloat(m_fDensity, o.m_fDensity) && sameFloat(m_fFilaDia, o.m_fFilaDia)
-           && sameFloat(m_fDiaFactor, o.m_fDiaFactor) && m_nB11 == o.m_nB11 && sameFloat(m_fB12, o.m_fB12)
-           && sameFloat(m_fB13, o.m_fB13) && sameFloat(m_fB14, o.m_fB14)
-           && std::memcmp(m_szPwMD5, o.m_szPwMD5, sizeof(m_szPwMD5)) == 0 && m_nCreateDay == o.m_nCreateDay
-           && m_lstSets == o.m_lstSets && m_bDefaultFallback == o.m_bDefaultFallback;
+    return m_nMatID == o.m_nMatID && std::memcmp(m_szName, o.m_szName, sizeof(m_szName)) == 0 &&
+           std::memcmp(m_szManu, o.m_szManu, sizeof(m_szManu)) == 0 && m_nPrintTemp == o.m_nPrintTemp &&
+           m_nPrintTemp2 == o.m_nPrintTemp2 && m_nPlatTemp == o.m_nPlatTemp &&
+           m_nPlatTemp2 == o.m_nPlatTemp2 && std::memcmp(m_fShrink, o.m_fShrink, sizeof(m_fShrink)) == 0 &&
+           sameFloat(m_fDensity, o.m_fDensity) && sameFloat(m_fFilaDia, o.m_fFilaDia) &&
+           sameFloat(m_fDiaFactor, o.m_fDiaFactor) && m_nB11 == o.m_nB11 && sameFloat(m_fB12, o.m_fB12) &&
+           sameFloat(m_fB13, o.m_fB13) && sameFloat(m_fB14, o.m_fB14) &&
+           std::memcmp(m_szPwMD5, o.m_szPwMD5, sizeof(m_szPwMD5)) == 0 && m_nCreateDay == o.m_nCreateDay &&
+           m_lstSets == o.m_lstSets && m_bDefaultFallback == o.m_bDefaultFallback;
 }
 
 bool CPrintMaterial::SameStoredContent(const CPrintMaterial &other) const
@@ -209,15 +209,13 @@ int CPrintMaterial::AddOrReplaceSet(const PrintSetData &set, const char *lockTex
 SetValidity CPrintMaterial::CheckSet(const PrintSetData &set)
 {
     const std::vector<double> nozzles = GetNozzleList(set.nPrinterType);
-    const bool nozzleOffered = std::any_of(nozzles.begin(), nozzles.end(), [&](double d) {
-        return IsSameNozzle(float(d), set.fNozzleDia);
-    });
+    const bool nozzleOffered = std::any_of(nozzles.begin(), nozzles.end(),
+                                           [&](double d) { return IsSameNozzle(float(d), set.fNozzleDia); });
     if (!nozzleOffered)
         return SetValidity::NozzleNotOffered;
     const std::vector<double> layers = GetLayerThickList(set.nPrinterType, double(set.fNozzleDia));
-    const bool layerOffered = std::any_of(layers.begin(), layers.end(), [&](double t) {
-        return IsSameLayer(float(t), set.fLayerThick);
-    });
+    const bool layerOffered = std::any_of(layers.begin(), layers.end(),
+                                          [&](double t) { return IsSameLayer(float(t), set.fLayerThick); });
     return layerOffered ? SetValidity::Valid : SetValidity::LayerNotOffered;
 }
 
@@ -237,7 +235,7 @@ std::vector<PrintSetData *> CPrintMaterial::ListSets(int32_t type, int32_t quali
 }
 
 std::vector<const PrintSetData *> CPrintMaterial::ListSets(int32_t type, int32_t quality, float nozzle,
-                                                          float layer) const
+                                                           float layer) const
 {
     std::vector<const PrintSetData *> found;
     for (const PrintSetData &s : m_lstSets) {
@@ -253,9 +251,9 @@ int CPrintMaterial::RemoveSets(int32_t type, int32_t quality, const char *lockTe
         return 0;
     int removed = 0;
     for (auto it = m_lstSets.begin(); it != m_lstSets.end();) {
-        const bool match = it->nPrinterType == type && (nozzle < 0 || IsSameNozzle(it->fNozzleDia, nozzle))
-                           && (layer < 0 || IsSameLayer(it->fLayerThick, layer))
-                           && (quality < 0 || it->nQuality == quality);
+        const bool match = it->nPrinterType == type && (nozzle < 0 || IsSameNozzle(it->fNozzleDia, nozzle)) &&
+                           (layer < 0 || IsSameLayer(it->fLayerThick, layer)) &&
+                           (quality < 0 || it->nQuality == quality);
         if (match) {
             it = m_lstSets.erase(it);
             ++removed;

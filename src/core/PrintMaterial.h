@@ -94,7 +94,8 @@ public:
     // Sets matching the pattern (a negative nozzle, layer or quality is a wildcard), in list
     // order. The pointers stay valid until the set is removed or the record destroyed.
     std::vector<PrintSetData *> ListSets(int32_t type, int32_t quality, float nozzle, float layer);
-    std::vector<const PrintSetData *> ListSets(int32_t type, int32_t quality, float nozzle, float layer) const;
+    std::vector<const PrintSetData *> ListSets(int32_t type, int32_t quality, float nozzle,
+                                               float layer) const;
     // Number of sets removed; 0 also when the lock text is refused.
     int RemoveSets(int32_t type, int32_t quality, const char *lockText, float nozzle, float layer);
 

@@ -8,9 +8,9 @@ const std::map<int32_t, int32_t> g_mapPrinterAlias = {
 };
 
 const std::map<int32_t, std::string> g_mapPrinterName = {
-    {-1, "Default"},          {10102, "Orvik Solo"},  {10110, "Orvik Solo 2"}, {10113, "Orvik Solo 3"},
-    {10104, "Orvik pico"},    {10112, "Orvik pico2"}, {10105, "Orvik HULL"},   {10114, "Orvik HULL+"},
-    {10111, "Orvik Wren"},    {10115, "Orvik 250"},   {10116, "Orvik V9"},
+    {-1, "Default"},       {10102, "Orvik Solo"},  {10110, "Orvik Solo 2"}, {10113, "Orvik Solo 3"},
+    {10104, "Orvik pico"}, {10112, "Orvik pico2"}, {10105, "Orvik HULL"},   {10114, "Orvik HULL+"},
+    {10111, "Orvik Wren"}, {10115, "Orvik 250"},   {10116, "Orvik V9"},
 };
 
 const std::vector<std::string> g_vecQualityName = {"Normal",  "Fine",    "Fast",   "Turbo",
@@ -32,12 +32,9 @@ struct LayerBand
 const std::vector<LayerBand> &layerBands()
 {
     static const std::vector<LayerBand> bands = {
-        {0.21, {0.05, 0.07, 0.1, 0.15}},
-        {0.31, {0.07, 0.1, 0.15, 0.2}},
-        {0.41, {0.1, 0.15, 0.2, 0.25, 0.3, 0.35}},
-        {0.51, {0.2, 0.25, 0.3, 0.35, 0.4, 0.45}},
-        {0.61, {0.3, 0.35, 0.4, 0.45, 0.5}},
-        {0.81, {0.35, 0.4, 0.45, 0.5, 0.6}},
+        {0.21, {0.05, 0.07, 0.1, 0.15}},           {0.31, {0.07, 0.1, 0.15, 0.2}},
+        {0.41, {0.1, 0.15, 0.2, 0.25, 0.3, 0.35}}, {0.51, {0.2, 0.25, 0.3, 0.35, 0.4, 0.45}},
+        {0.61, {0.3, 0.35, 0.4, 0.45, 0.5}},       {0.81, {0.35, 0.4, 0.45, 0.5, 0.6}},
     };
     return bands;
 }

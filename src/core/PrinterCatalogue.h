@@ -18,9 +18,9 @@ extern const std::vector<std::string> g_vecQualityName;
 // The canonical type for an alias, or the ID itself.
 int32_t CanonicalPrinterType(int32_t id);
 
-std::string GetPrinterName(int32_t id);        // "Unknow printer" for an unknown type
-std::string GetQualityName(int32_t id);        // "Unknow Quality" outside 0..6
-std::vector<int32_t> GetPrinterTypeList();     // the named types, ascending
-std::vector<double> GetNozzleList(int32_t printerType);                       // raw type, no alias
+std::string GetPrinterName(int32_t id);                 // "Unknow printer" for an unknown type
+std::string GetQualityName(int32_t id);                 // "Unknow Quality" outside 0..6
+std::vector<int32_t> GetPrinterTypeList();              // the named types, ascending
+std::vector<double> GetNozzleList(int32_t printerType); // raw type, no alias
 std::vector<double> GetLayerThickList(int32_t printerType, double nozzleDia); // raw type, no alias
-std::vector<int32_t> GetQualityList();         // 0 to 6
+std::vector<int32_t> GetQualityList();                                        // 0 to 6

@@ -35,8 +35,8 @@ class EditorData
 public:
     struct Link
     {
-        bool known = false;  // the file says something of this material
-        bool own = true;     // else it stands for the vendor material below
+        bool known = false; // the file says something of this material
+        bool own = true;    // else it stands for the vendor material below
         MaterialKey vendor;
     };
 

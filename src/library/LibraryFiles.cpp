@@ -88,8 +88,9 @@ QString fileStamp(const QString &path)
         .arg(info.st_mtim.tv_nsec);
 #else
     const QFileInfo info(path);
-    return info.exists() ? QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch())
-                         : QString();
+    return info.exists()
+               ? QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch())
+               : QString();
 #endif
 }
 
@@ -140,7 +141,10 @@ void LibraryFiles::InstallVendorLibrary()
     // The whole version text of the first line, compared by its numbers: a newer 1.0.10 is not
     // the "1.0.1" of its first five characters.
     const auto versionText = [](const QString &path) {
-        return ReadFileLen(path, 64).section(QLatin1Char('\n'), 0, 0).section(QLatin1Char('\r'), 0, 0).trimmed();
+        return ReadFileLen(path, 64)
+            .section(QLatin1Char('\n'), 0, 0)
+            .section(QLatin1Char('\r'), 0, 0)
+            .trimmed();
     };
     if (CompareVersion(versionText(shipped), versionText(installed)) > 0)
         CopyFileReplace(shipped, installed);
@@ -193,8 +197,9 @@ void LibraryFiles::LoadUserLibrary()
     Merge(std::move(records), path, false, nullptr, &placements);
     NoteRenamedAtStart(path);
     if (!m_userReadError.isEmpty()) {
-        m_startupNotes << LangTr("%1 could not be read completely (%2). What could be read is shown; Save asks "
-                                 "before replacing the file and keeps it as it is now beside it.")
+        m_startupNotes << LangTr(
+                              "%1 could not be read completely (%2). What could be read is shown; Save asks "
+                              "before replacing the file and keeps it as it is now beside it.")
                               .arg(path, m_userReadError);
         CVLOG << m_startupNotes.last();
     }
@@ -264,18 +269,20 @@ std::vector<CPrintMaterial> LibraryFiles::ReadRecords(const QString &path)
         if (!report.droppedSets.empty())
             unreadLines.push_back(number);
         for (const MaterialDecodeReport::DroppedSet &dropped : report.droppedSets)
-            LogLine("importMaterials") << "Skipped on line " << number << ": "
-                                       << MaterialDecodeReport::DescribeDroppedSet(dropped);
+            LogLine("importMaterials")
+                << "Skipped on line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped);
         m_lastImport.refusedSets += int(report.droppedSets.size());
         records.push_back(std::move(record));
     };
     visit.onRefusedLine = [&](const RefusedLine &refused, const std::string &) {
         ++m_lastImport.skipped;
         unreadLines.push_back(refused.number);
-        LogLine("importMaterials") << "Skipped line " << refused.number << ": " << refused.Describe(refused.reason);
+        LogLine("importMaterials") << "Skipped line " << refused.number << ": "
+                                   << refused.Describe(refused.reason);
     };
     const MaterialFileReadResult read = ReadMaterialFile(localPath, visit);
-    LogLine(nullptr) << "ReadFileToString() nRet: " << (read.opened ? 1 : 0) << " vecList size: " << read.lines;
+    LogLine(nullptr) << "ReadFileToString() nRet: " << (read.opened ? 1 : 0)
+                     << " vecList size: " << read.lines;
     // What was read is kept either way; a file that was there but not read to its end is reported,
     // and for the user library remembered, since a save would replace what was not read.
     if (!read.opened && (read.error == ENOENT || read.error == ENOTDIR)) {
@@ -284,8 +291,8 @@ std::vector<CPrintMaterial> LibraryFiles::ReadRecords(const QString &path)
     } else if (!read.opened) {
         m_lastImport.readError = QString::fromStdString("cannot open it: " + ErrorText(read.error));
     } else if (read.error) {
-        m_lastImport.readError = QString::fromStdString(ErrorText(read.error))
-                                 + (read.lines ? QStringLiteral(" after line %1").arg(read.lines) : QString());
+        m_lastImport.readError = QString::fromStdString(ErrorText(read.error)) +
+                                 (read.lines ? QStringLiteral(" after line %1").arg(read.lines) : QString());
     }
     // In the user library, what a save would drop is not read completely either: a save must ask.
     if (userLibrary && m_lastImport.readError.isEmpty() && !unreadLines.empty()) {
@@ -350,8 +357,8 @@ void LibraryFiles::Merge(std::vector<CPrintMaterial> records, const QString &pat
         }
         // The user's own material keeps its name beside a vendor material that has it too.
         const long namesake = byName.first(key);
-        const bool besideVendor = place.kind == Placement::Own && namesake >= 0
-                                  && m_library.At(size_t(namesake)).vendorRef >= 0 && !written[size_t(namesake)];
+        const bool besideVendor = place.kind == Placement::Own && namesake >= 0 &&
+                                  m_library.At(size_t(namesake)).vendorRef >= 0 && !written[size_t(namesake)];
         if (besideVendor)
             clashes << LangTr("%1 has the name of a vendor material").arg(describe(record));
         if (position >= 0 && written[size_t(position)])
@@ -392,9 +399,10 @@ void LibraryFiles::Merge(std::vector<CPrintMaterial> records, const QString &pat
         const int32_t id = entry.mat.m_nMatID;
         const long holder = byID.first(id);
         byID.add(id, size_t(position));
-        if (holder >= 0 && place.kind == Placement::Own && m_library.At(size_t(holder)).vendorRef >= 0
-            && !written[size_t(holder)]) {
-            clashes << LangTr("%1 has the ID of a vendor material, which gets another").arg(describe(entry.mat));
+        if (holder >= 0 && place.kind == Placement::Own && m_library.At(size_t(holder)).vendorRef >= 0 &&
+            !written[size_t(holder)]) {
+            clashes
+                << LangTr("%1 has the ID of a vendor material, which gets another").arg(describe(entry.mat));
             renumber(size_t(holder), ", the ID of the user's own material");
             touch(size_t(holder)).loadID = m_library.At(size_t(holder)).mat.m_nMatID;
         } else if (holder >= 0) {
@@ -414,9 +422,10 @@ void LibraryFiles::Merge(std::vector<CPrintMaterial> records, const QString &pat
         m_userStamp = fileStamp(path);
     }
     if (!clashes.isEmpty() && userLibrary && !editor) {
-        m_startupNotes << LangTr("The vendor library has materials that your own ones resemble; yours stay yours and "
-                                 "both are kept: %1.")
-                              .arg(clashes.join(QStringLiteral("; ")));
+        m_startupNotes
+            << LangTr("The vendor library has materials that your own ones resemble; yours stay yours and "
+                      "both are kept: %1.")
+                   .arg(clashes.join(QStringLiteral("; ")));
         CVLOG << m_startupNotes.last();
     }
     LogLine("importMaterials") << "Current materials is " << m_library.Size();
@@ -465,16 +474,18 @@ QVariantList LibraryFiles::Preview(const QString &path, const std::function<bool
             const MaterialEntry &mine = m_library.At(*position);
             const bool same = ShowAlike(mine.mat, record);
             state = same ? QStringLiteral("same") : QStringLiteral("different");
-            choice = same ? QStringLiteral("skip")
-                     : !ownLibrary ? QStringLiteral("both")
-                     : isDirty(mine.key) ? QStringLiteral("keep") : QStringLiteral("take");
+            choice = same                ? QStringLiteral("skip")
+                     : !ownLibrary       ? QStringLiteral("both")
+                     : isDirty(mine.key) ? QStringLiteral("keep")
+                                         : QStringLiteral("take");
             QStringList differences; // by name, for the ones that differ only
             if (!same) {
                 for (const ValueDifference &d : DescribeValueDifferences(mine.mat, record))
                     differences << QString::fromStdString(FormatDifference(d));
             }
-            item.insert(QStringLiteral("mine"), QStringLiteral("%1 / %2").arg(QString::fromUtf8(mine.mat.m_szName),
-                                                                                QString::fromUtf8(mine.mat.m_szManu)));
+            item.insert(QStringLiteral("mine"),
+                        QStringLiteral("%1 / %2").arg(QString::fromUtf8(mine.mat.m_szName),
+                                                      QString::fromUtf8(mine.mat.m_szManu)));
             item.insert(QStringLiteral("differences"), differences);
         } else if (ownLibrary && WasSaved(record)) {
             state = QStringLiteral("removed");
@@ -489,7 +500,8 @@ QVariantList LibraryFiles::Preview(const QString &path, const std::function<bool
     return preview;
 }
 
-std::optional<std::vector<CPrintMaterial>> LibraryFiles::TakeChosen(const QVariantList &choices, QString *path)
+std::optional<std::vector<CPrintMaterial>> LibraryFiles::TakeChosen(const QVariantList &choices,
+                                                                    QString *path)
 {
     if (!m_pendingImport)
         return std::nullopt;
@@ -512,16 +524,18 @@ std::optional<std::vector<CPrintMaterial>> LibraryFiles::TakeChosen(const QVaria
             const std::string manu = record.m_szManu;
             if (m_library.NameHolder(record, nullptr) >= 0 || takenNames.count(nameManuKey(record))) {
                 const std::string name = m_library.UniqueCopyName(record.m_szName, manu, nullptr);
-                pending.report.renamedNames << QStringLiteral("%1 → %2").arg(QString::fromUtf8(record.m_szName),
-                                                                             QString::fromStdString(name));
+                pending.report.renamedNames << QStringLiteral("%1 → %2").arg(
+                    QString::fromUtf8(record.m_szName), QString::fromStdString(name));
                 record.SetNameAndManu(name.c_str(), manu.c_str());
                 ++pending.report.renamed;
             }
             if (m_library.PositionOf(record.m_nMatID) >= 0 || takenIDs.count(record.m_nMatID)) {
                 const int32_t oldID = record.m_nMatID;
                 m_library.DrawUnusedID(record, nullptr);
-                pending.report.renumberedNames << QStringLiteral("%1: %2 → %3").arg(
-                    QString::fromUtf8(record.m_szName), QString::number(oldID), QString::number(record.m_nMatID));
+                pending.report.renumberedNames
+                    << QStringLiteral("%1: %2 → %3")
+                           .arg(QString::fromUtf8(record.m_szName), QString::number(oldID),
+                                QString::number(record.m_nMatID));
                 ++pending.report.renumbered;
             }
         }
@@ -634,14 +648,16 @@ bool LibraryFiles::SaveUserLibrary()
     // replace it, not to lose what the editor could not read); one generation of the previous
     // library stays beside it anyway, so that a regretted save can be undone by hand.
     if (exists && !m_userReadError.isEmpty()) {
-        const QString aside = user + QStringLiteral(".unread-")
-                              + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+        const QString aside = user + QStringLiteral(".unread-") +
+                              QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
         if (!SnapshotFile(user, aside)) {
-            m_exportError = LangTr("%1 could not be kept as %2 before it is replaced; nothing was saved.").arg(user, aside);
+            m_exportError = LangTr("%1 could not be kept as %2 before it is replaced; nothing was saved.")
+                                .arg(user, aside);
             CVLOG << m_exportError;
             return false;
         }
-        m_saveNote = LangTr("The previous %1, which held what could not be read, is kept as %2.").arg(user, aside);
+        m_saveNote =
+            LangTr("The previous %1, which held what could not be read, is kept as %2.").arg(user, aside);
     }
     if (exists && !SnapshotFile(user, user + QStringLiteral(".bak"))) {
         CVLOG << "Could not keep a backup of " << user;
@@ -654,13 +670,14 @@ bool LibraryFiles::SaveUserLibrary()
     // one back, since the next load leaves out what stands for them. The editor's data goes before
     // the library it describes for the same reason; a stale entry of it matches nothing.
     if (!WriteRemovedVendor()) {
-        m_exportError =
-            LangTr("%1 could not be written (%2); %3 was not replaced.").arg(RemovedVendorPath(), m_exportError, user);
+        m_exportError = LangTr("%1 could not be written (%2); %3 was not replaced.")
+                            .arg(RemovedVendorPath(), m_exportError, user);
         return false;
     }
     QString dataError;
     if (!CurrentEditorData().Write(EditorDataPath(), &dataError)) {
-        m_exportError = LangTr("%1 could not be written (%2); %3 was not replaced.").arg(EditorDataPath(), dataError, user);
+        m_exportError = LangTr("%1 could not be written (%2); %3 was not replaced.")
+                            .arg(EditorDataPath(), dataError, user);
         CVLOG << m_exportError;
         return false;
     }
@@ -685,11 +702,12 @@ RecoveryContent LibraryFiles::RecoveryContentNow() const
         if (m_vendor.IsUsers(m_library.At(i)))
             content.materials.push_back(FlatMaterial::From(m_library.At(i).mat));
     }
-    const QJsonObject trailer{{QStringLiteral("recovery"), 1},
-                              {QStringLiteral("count"), int(content.materials.size())},
-                              {QStringLiteral("editor"), CurrentEditorData().ToJsonObject()},
-                              {QStringLiteral("removed"), QString::fromLatin1(m_vendor.RemovedText(m_library))},
-                              {QStringLiteral("unread"), m_userReadError}};
+    const QJsonObject trailer{
+        {QStringLiteral("recovery"), 1},
+        {QStringLiteral("count"), int(content.materials.size())},
+        {QStringLiteral("editor"), CurrentEditorData().ToJsonObject()},
+        {QStringLiteral("removed"), QString::fromLatin1(m_vendor.RemovedText(m_library))},
+        {QStringLiteral("unread"), m_userReadError}};
     content.trailer = QJsonDocument(trailer).toJson(QJsonDocument::Compact);
     return content;
 }
@@ -727,8 +745,8 @@ QString LibraryFiles::Restore(const QString &path)
                   .arg(trailer.value(QStringLiteral("count")).toInt());
     if (!why.isEmpty()) {
         // Kept aside, never dropped: someone may still get something out of it.
-        const QString aside =
-            path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+        const QString aside = path + QStringLiteral(".damaged-") +
+                              QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
         QFile::rename(path, aside);
         CVLOG << "The recovery copy could not be read (" << why << "); kept as " << aside;
         return LangTr("The recovery copy could not be read (%1). It was kept as %2.").arg(why, aside);
@@ -744,8 +762,8 @@ QString LibraryFiles::Restore(const QString &path)
     m_library.Clear();
     Merge(std::move(vendor), path, false, nullptr, &vendorPlaces);
     LeaveOutRemovedVendor(m_vendor.RemovedBy(trailer.value(QStringLiteral("removed")).toString().toLatin1()));
-    const std::vector<Placement> places =
-        PlaceUserRecords(records, EditorData::FromJsonObject(trailer.value(QStringLiteral("editor")).toObject()));
+    const std::vector<Placement> places = PlaceUserRecords(
+        records, EditorData::FromJsonObject(trailer.value(QStringLiteral("editor")).toObject()));
     Merge(std::move(records), path, false, nullptr, &places);
     m_lastImport = ImportReport();
     // A library not read completely stays so: Save still asks before replacing it.

@@ -106,7 +106,10 @@ public:
     QString ReadOnlyReason() const { return m_readOnly; }
     void SetReadOnly(const QString &reason) { m_readOnly = reason; }
     // Whether the material was in user.cvx when it was last loaded or saved.
-    bool WasSaved(const CPrintMaterial &mat) const { return m_savedUserKeys.count(MaterialKey::Of(mat)) != 0; }
+    bool WasSaved(const CPrintMaterial &mat) const
+    {
+        return m_savedUserKeys.count(MaterialKey::Of(mat)) != 0;
+    }
 
 private:
     std::vector<CPrintMaterial> ReadRecords(const QString &path);

@@ -95,8 +95,8 @@ void LibraryHistory::Record(std::vector<EntryChange> changes, const Selection &b
     }
 }
 
-QString LibraryHistory::Refusal(const LibraryStep &step, bool undo, const MaterialLibrary &library, int currentID,
-                                bool locked)
+QString LibraryHistory::Refusal(const LibraryStep &step, bool undo, const MaterialLibrary &library,
+                                int currentID, bool locked)
 {
     if (!step.Guarded())
         return QString();

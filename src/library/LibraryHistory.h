@@ -29,8 +29,8 @@ public:
 
     // Records a change and makes it: the library must hold the entries as they were before it.
     // A change of nothing is no step.
-    void Record(std::vector<EntryChange> changes, const Selection &before, const Selection &after, StepPage page,
-                StepText text, bool guarded);
+    void Record(std::vector<EntryChange> changes, const Selection &before, const Selection &after,
+                StepPage page, StepText text, bool guarded);
     const LibraryStep *UndoStep() const;
     const LibraryStep *RedoStep() const;
     QString UndoText() const;

@@ -23,8 +23,8 @@ QString StepText::Text() const
 
 LibraryStep::LibraryStep(Apply apply, std::vector<EntryChange> changes, const Selection &before,
                          const Selection &after, StepPage page, StepText text, bool guarded)
-    : m_apply(std::move(apply)), m_changes(std::move(changes)), m_before(before), m_after(after), m_page(page),
-      m_text(std::move(text)), m_guarded(guarded)
+    : m_apply(std::move(apply)), m_changes(std::move(changes)), m_before(before), m_after(after),
+      m_page(page), m_text(std::move(text)), m_guarded(guarded)
 {
     for (const EntryChange &change : m_changes)
         m_bytes += sizeof(EntryChange) + entryBytes(change.before) + entryBytes(change.after);

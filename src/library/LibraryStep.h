@@ -72,8 +72,8 @@ class LibraryStep : public QUndoCommand
 {
 public:
     using Apply = std::function<void(const LibraryStep &step, bool undo)>;
-    LibraryStep(Apply apply, std::vector<EntryChange> changes, const Selection &before, const Selection &after,
-                StepPage page, StepText text, bool guarded);
+    LibraryStep(Apply apply, std::vector<EntryChange> changes, const Selection &before,
+                const Selection &after, StepPage page, StepText text, bool guarded);
 
     void undo() override;
     void redo() override;

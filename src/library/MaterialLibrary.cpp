@@ -44,8 +44,8 @@ long MaterialLibrary::NameHolder(const CPrintMaterial &mat, const MaterialEntry 
 {
     for (size_t i = 0; i < m_entries.size(); ++i) {
         const CPrintMaterial &other = m_entries[i]->mat;
-        if (m_entries[i].get() != except && std::strcmp(other.m_szName, mat.m_szName) == 0
-            && std::strcmp(other.m_szManu, mat.m_szManu) == 0)
+        if (m_entries[i].get() != except && std::strcmp(other.m_szName, mat.m_szName) == 0 &&
+            std::strcmp(other.m_szManu, mat.m_szManu) == 0)
             return long(i);
     }
     return -1;
@@ -150,8 +150,8 @@ void LibraryEditor::Remove(size_t position)
 bool LibraryEditor::TouchesLockedMaterial() const
 {
     for (const Record &record : m_records) {
-        if (record.kind == Record::Changed
-            && (hasPassword(*record.before) || hasPassword(m_library.At(record.position))))
+        if (record.kind == Record::Changed &&
+            (hasPassword(*record.before) || hasPassword(m_library.At(record.position))))
             return true;
     }
     return false;
@@ -167,8 +167,8 @@ std::vector<EntryChange> LibraryEditor::Finish()
         if (record.kind != Record::Removed)
             change.after = m_library.At(record.position);
         // A touch that changed nothing is no change; its entry keeps the revision it had.
-        if (record.kind == Record::Changed && change.before->mat == change.after->mat
-            && change.before->vendorRef == change.after->vendorRef) {
+        if (record.kind == Record::Changed && change.before->mat == change.after->mat &&
+            change.before->vendorRef == change.after->vendorRef) {
             m_library.Modify(record.position) = *change.before;
             continue;
         }

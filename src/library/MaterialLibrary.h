@@ -27,7 +27,8 @@ public:
     long NameHolder(const CPrintMaterial &mat, const MaterialEntry *except) const;
     // "<name>_CopyN" with the first N that no material (but the excluded entry) has with this
     // manufacturer, within 32 bytes.
-    std::string UniqueCopyName(const std::string &name, const std::string &manu, const MaterialEntry *excluded) const;
+    std::string UniqueCopyName(const std::string &name, const std::string &manu,
+                               const MaterialEntry *excluded) const;
     // Draws into the record an ID that no entry but the excluded one has, as every new ID is drawn.
     int32_t DrawUnusedID(CPrintMaterial &target, const MaterialEntry *excluded) const;
 

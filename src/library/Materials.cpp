@@ -46,7 +46,8 @@ QString nameOf(const CPrintMaterial &mat)
 
 QString describe(const CPrintMaterial &mat)
 {
-    return QStringLiteral("%1 / %2 (ID %3)").arg(nameOf(mat), QString::fromUtf8(mat.m_szManu), QString::number(mat.m_nMatID));
+    return QStringLiteral("%1 / %2 (ID %3)")
+        .arg(nameOf(mat), QString::fromUtf8(mat.m_szManu), QString::number(mat.m_nMatID));
 }
 
 void setLock(CPrintMaterial &mat, const QString &digest)
@@ -63,9 +64,9 @@ Materials::Materials(QObject *parent) : QObject(parent)
     const QString dataPath = LangTrans::Instance()->GetGroupAppDataPath();
     CVLOG << "data path of Brevisto: " << dataPath;
     m_files = std::make_unique<LibraryFiles>(m_library, m_vendor, dataPath);
-    m_history = std::make_unique<LibraryHistory>([this](const LibraryStep &step, bool undo) { ApplyStep(step, undo); },
-                                                 m_files->RecoveryPath(),
-                                                 [this]() { return m_files->RecoveryContentNow(); });
+    m_history = std::make_unique<LibraryHistory>(
+        [this](const LibraryStep &step, bool undo) { ApplyStep(step, undo); }, m_files->RecoveryPath(),
+        [this]() { return m_files->RecoveryContentNow(); });
     connect(m_history.get(), &LibraryHistory::moved, this, &Materials::historyChanged);
     connect(m_history.get(), &LibraryHistory::modifiedChanged, this, &Materials::modifiedChanged);
     connect(&m_history->Recovery(), &RecoveryFile::writeFailed, this, &Materials::recoveryWriteFailed);
@@ -142,7 +143,8 @@ QString Materials::curMaterial() const
     const CPrintMaterial *mat = currentMaterial();
     if (!mat)
         return LangTr("Material ");
-    return QStringLiteral("%1 ( %2 )").arg(QString::fromUtf8(mat->m_szName), QString::fromUtf8(mat->m_szManu));
+    return QStringLiteral("%1 ( %2 )")
+        .arg(QString::fromUtf8(mat->m_szName), QString::fromUtf8(mat->m_szManu));
 }
 
 QString Materials::curMatName() const
@@ -313,8 +315,8 @@ bool Materials::IsHaveSameID()
         const CPrintMaterial &mat = m_library.At(i).mat;
         if (!seen.insert(mat.m_nMatID).second) {
             LogLine("IsHaveSameID") << "Error:" << -1 << "   "
-                                    << "There are same Material ID in the materials, Mat name: " << mat.m_szName
-                                    << "  ID:" << mat.m_nMatID;
+                                    << "There are same Material ID in the materials, Mat name: "
+                                    << mat.m_szName << "  ID:" << mat.m_nMatID;
             return true;
         }
     }
@@ -466,18 +468,19 @@ void Materials::RestoreSelection(const Selection &selection, bool stayUnlocked)
     SetCurMaterial(selection.matID, stayUnlocked);
     m_cascade.ListChoices(Level::Printer, currentMaterial());
     const std::vector<int> &printers = m_cascade.Printers();
-    const bool printer = selection.printer != Selection::kNoPrinter
-                         && std::count(printers.begin(), printers.end(), selection.printer) > 0;
+    const bool printer = selection.printer != Selection::kNoPrinter &&
+                         std::count(printers.begin(), printers.end(), selection.printer) > 0;
     selectPrinter(printer ? selection.printer : Selection::kNoPrinter);
     emit printerChanged();
     const std::vector<float> &nozzles = m_cascade.Nozzles();
-    if (!printer || selection.nozzle < 0
-        || std::none_of(nozzles.begin(), nozzles.end(), [&](float d) { return IsSameNozzle(d, selection.nozzle); }))
+    if (!printer || selection.nozzle < 0 || std::none_of(nozzles.begin(), nozzles.end(), [&](float d) {
+            return IsSameNozzle(d, selection.nozzle);
+        }))
         return;
     selectNozzle(selection.nozzle);
     const std::vector<float> &layers = m_cascade.Layers();
-    if (selection.layer < 0
-        || std::none_of(layers.begin(), layers.end(), [&](float t) { return IsSameLayer(t, selection.layer); }))
+    if (selection.layer < 0 ||
+        std::none_of(layers.begin(), layers.end(), [&](float t) { return IsSameLayer(t, selection.layer); }))
         return;
     selectLayerThick(selection.layer);
     const std::vector<int> &qualities = m_cascade.Qualities();
@@ -498,7 +501,8 @@ QVariantMap Materials::valueSpread(int nID) const
         low = high = ShownBasicValue(*mat, nID);
         count = 1;
     }
-    for (const PrintSetData *set : nID > kLastBasicParam ? CurrentSets() : std::vector<const PrintSetData *>()) {
+    for (const PrintSetData *set :
+         nID > kLastBasicParam ? CurrentSets() : std::vector<const PrintSetData *>()) {
         const double v = ShownPrintValue(*set, nID);
         low = count ? std::min(low, v) : v;
         high = count ? std::max(high, v) : v;
@@ -579,8 +583,8 @@ void Materials::setParameter(int nID, double value)
 void Materials::changeParameterBy(int nID, double amount, bool percent)
 {
     CVLOG << "Change print parameter ID: " << nID << " by " << amount << (percent ? " %" : "");
-    if (nID < 0 || nID >= kParamCount || !IsBoundParam(nID) || m_cascade.Locked() || amount == 0.0
-        || CurrentPosition() < 0)
+    if (nID < 0 || nID >= kParamCount || !IsBoundParam(nID) || m_cascade.Locked() || amount == 0.0 ||
+        CurrentPosition() < 0)
         return;
     const ParamItem &row = m_items[nID];
     int sets = 1;
@@ -603,8 +607,8 @@ void Materials::changeParameterBy(int nID, double amount, bool percent)
             emit matChanged();
         },
         [&]() {
-            const QString change = (amount < 0 ? QStringLiteral("−") : QStringLiteral("+")) + number(std::fabs(amount))
-                                   + (percent ? QStringLiteral(" %") : QString());
+            const QString change = (amount < 0 ? QStringLiteral("−") : QStringLiteral("+")) +
+                                   number(std::fabs(amount)) + (percent ? QStringLiteral(" %") : QString());
             StepText text{"%1 %2", {row.paramDesc, change}, 1u};
             if (sets > 1) {
                 text.format = "%1 %2 (%3 print sets)";
@@ -626,8 +630,10 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
         return -2;
     // Two materials with one name and manufacturer would merge into one at the next start. A text
     // the user left as shown keeps its stored bytes, which need not be UTF-8.
-    const QByteArray newName = name == QString::fromUtf8(mat.m_szName) ? QByteArray(mat.m_szName) : utf8Cut32(name);
-    const QByteArray newManu = manu == QString::fromUtf8(mat.m_szManu) ? QByteArray(mat.m_szManu) : utf8Cut32(manu);
+    const QByteArray newName =
+        name == QString::fromUtf8(mat.m_szName) ? QByteArray(mat.m_szName) : utf8Cut32(name);
+    const QByteArray newManu =
+        manu == QString::fromUtf8(mat.m_szManu) ? QByteArray(mat.m_szManu) : utf8Cut32(manu);
     CPrintMaterial renamed;
     renamed.SetNameAndManu(newName.constData(), newManu.constData());
     if (const long holder = m_library.NameHolder(renamed, entry); holder >= 0) {
@@ -657,7 +663,8 @@ int Materials::setMatNameAndManu(QString name, QString manu, QString pwMD5)
             emit bMatLockedChanged(bMatLocked());
         },
         [&]() {
-            return locks ? StepText{"lock %1", {curMatName()}} : StepText{"rename %1 to %2", {oldName, curMatName()}};
+            return locks ? StepText{"lock %1", {curMatName()}}
+                         : StepText{"rename %1 to %2", {oldName, curMatName()}};
         });
     return 0;
 }
@@ -721,7 +728,8 @@ QString Materials::matIDRefusal(int nID) const
     if (nID > 0)
         return LangTr("The ID %1 is negative: material IDs are whole numbers from 0 up.").arg(newID);
     if (newID > INT_MAX || (newID & 0xFC0000) != 0)
-        return LangTr("%1 has the form of a generated ID (one of bits 18 to 23 set): choose an ID below 262144.")
+        return LangTr(
+                   "%1 has the form of a generated ID (one of bits 18 to 23 set): choose an ID below 262144.")
             .arg(newID);
     const MaterialEntry *holder = m_library.Find(int32_t(newID));
     if (holder && &holder->mat != mat)
@@ -753,7 +761,8 @@ void Materials::modifyMatID(int nID)
             emit curMatIDChanged(newID);
         },
         [&]() {
-            return StepText{"ID of %1: %2 → %3", {curMatName(), QString::number(oldID), QString::number(newID)}};
+            return StepText{"ID of %1: %2 → %3",
+                            {curMatName(), QString::number(oldID), QString::number(newID)}};
         });
 }
 
@@ -778,7 +787,9 @@ void Materials::addCopyMaterial(int nID)
             return true;
         },
         [&]() { selectMaterial(copyID); },
-        [&]() { return StepText{"add %1", {curMatName()}}; });
+        [&]() {
+            return StepText{"add %1", {curMatName()}};
+        });
 }
 
 void Materials::removeMaterial(int nID)
@@ -806,7 +817,10 @@ void Materials::removeMaterial(int nID)
             const size_t next = size_t(position);
             selectMaterial(next < m_library.Size() ? m_library.At(next).mat.m_nMatID : -1);
         },
-        [&]() { return StepText{"remove %1", {name}}; }, &removed);
+        [&]() {
+            return StepText{"remove %1", {name}};
+        },
+        &removed);
 }
 
 int Materials::copyCurSets(int index)
@@ -854,7 +868,9 @@ int Materials::copyCurSets(int index)
             return true;
         },
         [&]() { RelistAndChoose(level, value); },
-        [&]() { return StepText{"copy %1 print sets to %2", {QString::number(added), target}, translated}; });
+        [&]() {
+            return StepText{"copy %1 print sets to %2", {QString::number(added), target}, translated};
+        });
     refused.removeDuplicates();
     m_lastCopy = {{QStringLiteral("added"), added},
                   {QStringLiteral("target"), translated ? LangTrans::Instance()->Translate(target) : target},
@@ -881,9 +897,10 @@ int Materials::removeCurSets()
         },
         // The selection goes up to the level above what is gone.
         [&]() {
-            const Level level = selection.nozzle < 0 ? Level::Printer
-                                : selection.layer < 0 ? Level::Nozzle
-                                : selection.quality < 0 ? Level::Layer : Level::Quality;
+            const Level level = selection.nozzle < 0    ? Level::Printer
+                                : selection.layer < 0   ? Level::Nozzle
+                                : selection.quality < 0 ? Level::Layer
+                                                        : Level::Quality;
             RelistAndChoose(level, level == Level::Printer ? Selection::kNoPrinter : -1);
         },
         [&]() {
@@ -919,7 +936,8 @@ Materials::VendorMark Materials::vendorMark(int row) const
 
 int Materials::VendorState(int row) const
 {
-    return row >= 0 && size_t(row) < m_library.Size() ? int(m_vendor.StandingOf(m_library.At(size_t(row)))) : VendorNone;
+    return row >= 0 && size_t(row) < m_library.Size() ? int(m_vendor.StandingOf(m_library.At(size_t(row))))
+                                                      : VendorNone;
 }
 
 void Materials::resetValueToVendor(int nID)
@@ -947,7 +965,9 @@ void Materials::resetValueToVendor(int nID)
             LoadPrintParams();
             emit matChanged();
         },
-        [&]() { return StepText{"reset %1 of %2 to the vendor's", {m_items[nID].paramDesc, curMatName()}, 1u}; });
+        [&]() {
+            return StepText{"reset %1 of %2 to the vendor's", {m_items[nID].paramDesc, curMatName()}, 1u};
+        });
 }
 
 QVariantMap Materials::vendorResetPreview() const
@@ -970,16 +990,17 @@ QVariantMap Materials::vendorResetPreview() const
         const CPrintMaterial &other = m_library.At(size_t(holder)).mat;
         holderText = describe(other);
         if (other.m_szPwMD5[0] != '\0')
-            refusal = LangTr("%1 has the vendor's name and is locked: give its password (✍) and rename it first.")
-                          .arg(holderText);
+            refusal =
+                LangTr("%1 has the vendor's name and is locked: give its password (✍) and rename it first.")
+                    .arg(holderText);
     }
     preview.insert(QStringLiteral("available"), refusal.isEmpty());
     preview.insert(QStringLiteral("values"), values);
     preview.insert(QStringLiteral("sets"), sets);
     preview.insert(QStringLiteral("nameTakenBy"), holderText);
-    preview.insert(QStringLiteral("renamedTo"),
-                   holder >= 0 ? QString::fromStdString(m_library.UniqueCopyName(reset.m_szName, reset.m_szManu, nullptr))
-                               : QString());
+    preview.insert(QStringLiteral("renamedTo"), holder >= 0 ? QString::fromStdString(m_library.UniqueCopyName(
+                                                                  reset.m_szName, reset.m_szManu, nullptr))
+                                                            : QString());
     preview.insert(QStringLiteral("refusal"), refusal);
     return preview;
 }
@@ -991,7 +1012,8 @@ void Materials::RenameOutOfTheWay(LibraryEditor &editor, size_t position)
     MaterialEntry &holder = editor.Touch(position);
     const std::string manu = holder.mat.m_szManu;
     const std::string name = m_library.UniqueCopyName(holder.mat.m_szName, manu, nullptr);
-    CVLOG << "Rename " << holder.mat.m_szName << " / " << manu << " to " << name << ": another material takes its name";
+    CVLOG << "Rename " << holder.mat.m_szName << " / " << manu << " to " << name
+          << ": another material takes its name";
     holder.mat.SetNameAndManu(name.c_str(), manu.c_str());
 }
 
@@ -1012,7 +1034,9 @@ bool Materials::resetMaterialToVendor()
             return true;
         },
         [&]() { RestoreSelection({m_library.At(position).mat.m_nMatID}, true); },
-        [&]() { return StepText{"reset %1 to the vendor's", {curMatName()}}; });
+        [&]() {
+            return StepText{"reset %1 to the vendor's", {curMatName()}};
+        });
     return true;
 }
 
@@ -1033,8 +1057,9 @@ QVariantMap Materials::bringBackPreview() const
         if (other.m_szPwMD5[0] != '\0')
             blocked << describe(other);
         else
-            renames << LangTr("%1 becomes %2").arg(describe(other), QString::fromStdString(m_library.UniqueCopyName(
-                                                                         other.m_szName, other.m_szManu, nullptr)));
+            renames << LangTr("%1 becomes %2")
+                           .arg(describe(other), QString::fromStdString(m_library.UniqueCopyName(
+                                                     other.m_szName, other.m_szManu, nullptr)));
     }
     return {{QStringLiteral("count"), removedVendorCount() - blocked.size()},
             {QStringLiteral("renames"), renames},
@@ -1069,7 +1094,9 @@ int Materials::bringBackRemovedVendor()
             return brought > 0;
         },
         [this]() { ReselectCurrent(); },
-        [&]() { return StepText{"bring back %1 vendor materials", {QString::number(brought)}}; });
+        [&]() {
+            return StepText{"bring back %1 vendor materials", {QString::number(brought)}};
+        });
     if (brought > 0)
         CVLOG << "Bring back " << brought << " vendor materials";
     return brought;
@@ -1156,12 +1183,16 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
             m_files->Import(path, bVendor, &editor);
             return true;
         },
-        [&]() { AfterFilesChanged(before); }, [&]() { return StepText{"import %1", {QFileInfo(path).fileName()}}; });
+        [&]() { AfterFilesChanged(before); },
+        [&]() {
+            return StepText{"import %1", {QFileInfo(path).fileName()}};
+        });
 }
 
 QVariantList Materials::previewImport(QString fileName)
 {
-    return m_files->Preview(LibraryFiles::LocalPath(fileName), [this](quint64 key) { return m_history->IsDirty(key); });
+    return m_files->Preview(LibraryFiles::LocalPath(fileName),
+                            [this](quint64 key) { return m_history->IsDirty(key); });
 }
 
 bool Materials::applyImport(QVariantList choices)
@@ -1177,7 +1208,10 @@ bool Materials::applyImport(QVariantList choices)
             m_files->Merge(std::move(*records), path, false, &editor);
             return true;
         },
-        [&]() { AfterFilesChanged(before); }, [&]() { return StepText{"import %1", {QFileInfo(path).fileName()}}; });
+        [&]() { AfterFilesChanged(before); },
+        [&]() {
+            return StepText{"import %1", {QFileInfo(path).fileName()}};
+        });
     return true;
 }
 

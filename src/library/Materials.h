@@ -302,8 +302,9 @@ private:
     // one step, made by the history as it makes every undo and redo, and guarded when it changed
     // a material with a password. The step's text is asked for once the change is made; before is
     // the selection the undo shows (the current one when null).
-    bool Edit(StepPage page, const std::function<bool(LibraryEditor &)> &change, const std::function<void()> &refresh,
-              const std::function<StepText()> &describe, const Selection *before = nullptr);
+    bool Edit(StepPage page, const std::function<bool(LibraryEditor &)> &change,
+              const std::function<void()> &refresh, const std::function<StepText()> &describe,
+              const Selection *before = nullptr);
     // For the history: puts a step's entries back as they were before (undo) or after it.
     void ApplyStep(const LibraryStep &step, bool undo);
     void PutEntries(const std::vector<EntryChange> &changes, bool undo);

@@ -51,7 +51,8 @@ void RecoveryFile::Write()
         const QString error = ok ? QString() : writer.ErrorString();
         // Told on the window's thread; a copy destroyed first waits for this write to end, and
         // its queued calls go with it.
-        QMetaObject::invokeMethod(this, [this, error]() { Written(error); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, error]() { Written(error); }, Qt::QueuedConnection);
         return error;
     });
 }

@@ -25,7 +25,8 @@ void listNozzles(const CPrintMaterial &mat, int32_t type, std::vector<float> &ou
 {
     const int32_t resolved = mat.ResolvePrinterType(type);
     for (const PrintSetData *s : sortedSets(mat)) {
-        if (s->nPrinterType == resolved && (out.empty() || double(s->fNozzleDia - out.back()) > kNozzleTolerance))
+        if (s->nPrinterType == resolved &&
+            (out.empty() || double(s->fNozzleDia - out.back()) > kNozzleTolerance))
             out.push_back(s->fNozzleDia);
     }
 }
@@ -34,8 +35,9 @@ void listLayers(const CPrintMaterial &mat, int32_t type, float nozzle, std::vect
 {
     const int32_t resolved = mat.ResolvePrinterType(type);
     for (const PrintSetData *s : sortedSets(mat)) {
-        if (s->nPrinterType == resolved && std::fabs(double(s->fNozzleDia) - double(nozzle)) <= kNozzleTolerance
-            && (out.empty() || double(s->fLayerThick - out.back()) > kLayerTolerance))
+        if (s->nPrinterType == resolved &&
+            std::fabs(double(s->fNozzleDia) - double(nozzle)) <= kNozzleTolerance &&
+            (out.empty() || double(s->fLayerThick - out.back()) > kLayerTolerance))
             out.push_back(s->fLayerThick);
     }
 }
@@ -44,8 +46,9 @@ void listQualities(const CPrintMaterial &mat, int32_t type, float nozzle, float 
 {
     const int32_t resolved = mat.ResolvePrinterType(type);
     for (const PrintSetData &s : mat.m_lstSets) {
-        if (s.nPrinterType == resolved && std::fabs(double(s.fNozzleDia) - double(nozzle)) <= kNozzleTolerance
-            && std::fabs(double(s.fLayerThick) - double(layer)) <= kQualityLayerTolerance)
+        if (s.nPrinterType == resolved &&
+            std::fabs(double(s.fNozzleDia) - double(nozzle)) <= kNozzleTolerance &&
+            std::fabs(double(s.fLayerThick) - double(layer)) <= kQualityLayerTolerance)
             out.insert(s.nQuality);
     }
 }
@@ -220,7 +223,8 @@ QString SelectionCascade::OfferNewSets(const CPrintMaterial *mat)
         for (const int32_t q : GetQualityList()) {
             if (!used.count(q)) {
                 m_offered.push_back(q);
-                text += LangTrans::Instance()->Translate(QString::fromStdString(GetQualityName(q))) + QLatin1Char('|');
+                text += LangTrans::Instance()->Translate(QString::fromStdString(GetQualityName(q))) +
+                        QLatin1Char('|');
             }
         }
         break;

@@ -30,8 +30,9 @@ void VendorReference::Set(std::vector<FlatMaterial> reference)
 
 const FlatMaterial *VendorReference::Of(const MaterialEntry &entry) const
 {
-    return entry.vendorRef >= 0 && size_t(entry.vendorRef) < m_vendor.size() ? &m_vendor[size_t(entry.vendorRef)]
-                                                                              : nullptr;
+    return entry.vendorRef >= 0 && size_t(entry.vendorRef) < m_vendor.size()
+               ? &m_vendor[size_t(entry.vendorRef)]
+               : nullptr;
 }
 
 long VendorReference::IndexOf(const MaterialKey &key) const
@@ -43,8 +44,8 @@ long VendorReference::IndexOf(const MaterialKey &key) const
 VendorReference::Standing VendorReference::StandingOf(const MaterialEntry &entry) const
 {
     const auto known = m_standings.find(entry.key);
-    if (known != m_standings.end() && known->second.entryRevision == entry.revision
-        && known->second.referenceRevision == m_revision)
+    if (known != m_standings.end() && known->second.entryRevision == entry.revision &&
+        known->second.referenceRevision == m_revision)
         return known->second.standing;
     const FlatMaterial *vendor = Of(entry);
     // An ID the load gave in place of one that another material holds is no change of the user's.
@@ -126,8 +127,8 @@ QByteArray VendorReference::RemovedText(const MaterialLibrary &library) const
     QByteArray text;
     for (const size_t i : Removed(library)) {
         const CPrintMaterial &mat = m_vendor[i].fields;
-        text += QByteArray::number(mat.m_nMatID) + ' ' + QByteArray(mat.m_szName).toHex() + ' '
-                + QByteArray(mat.m_szManu).toHex() + '\n';
+        text += QByteArray::number(mat.m_nMatID) + ' ' + QByteArray(mat.m_szName).toHex() + ' ' +
+                QByteArray(mat.m_szManu).toHex() + '\n';
     }
     return text;
 }

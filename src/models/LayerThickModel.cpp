@@ -2,7 +2,9 @@
 
 #include "library/Materials.h"
 
-LayerThickModel::LayerThickModel(QObject *parent) : SelectionListModel(&Materials::layerThickChanged, parent) {}
+LayerThickModel::LayerThickModel(QObject *parent) : SelectionListModel(&Materials::layerThickChanged, parent)
+{
+}
 
 int LayerThickModel::Count() const
 {

@@ -46,6 +46,10 @@ QVariant MaterialModel::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> MaterialModel::roleNames() const
 {
-    return {{NameRole, "name"}, {ManuRole, "manu"}, {BCurRole, "bCur"}, {MatIDRole, "matID"},
-            {VendorStateRole, "vendorState"}, {EntryKeyRole, "entryKey"}};
+    return {{NameRole, "name"},
+            {ManuRole, "manu"},
+            {BCurRole, "bCur"},
+            {MatIDRole, "matID"},
+            {VendorStateRole, "vendorState"},
+            {EntryKeyRole, "entryKey"}};
 }

@@ -52,7 +52,9 @@ QVariant PrintSetModel::RowData(int row, int role) const
         const Materials::VendorMark mark = m_mats->vendorMark(row);
         if (role == VendorDiffRole)
             return mark.differs;
-        const auto shown = [](double v) { return QString::number(RoundShownValue(v), 'f', 3).remove(QRegularExpression("\\.?0+$")); };
+        const auto shown = [](double v) {
+            return QString::number(RoundShownValue(v), 'f', 3).remove(QRegularExpression("\\.?0+$"));
+        };
         QString values = shown(mark.low);
         if (mark.high != mark.low)
             values += QStringLiteral(" – ") + shown(mark.high);
@@ -102,10 +104,10 @@ Qt::ItemFlags PrintSetModel::flags(const QModelIndex &index) const
 QHash<int, QByteArray> PrintSetModel::roleNames() const
 {
     return {
-        {ParamIDRole, "paramID"},   {ParamTypeRole, "paramType"}, {ParamValRole, "paramVal"},
-        {ParamFlagRole, "paramFlag"}, {ParamDescRole, "paramDesc"}, {ParamUnitRole, "paramUnit"},
-        {MinValRole, "minVal"},     {MaxValRole, "maxVal"},       {SafeValRole, "safeVal"},
-        {EditStepRole, "editStep"}, {TickStepRole, "tickStep"},   {LabelStepRole, "labelStep"},
+        {ParamIDRole, "paramID"},       {ParamTypeRole, "paramType"}, {ParamValRole, "paramVal"},
+        {ParamFlagRole, "paramFlag"},   {ParamDescRole, "paramDesc"}, {ParamUnitRole, "paramUnit"},
+        {MinValRole, "minVal"},         {MaxValRole, "maxVal"},       {SafeValRole, "safeVal"},
+        {EditStepRole, "editStep"},     {TickStepRole, "tickStep"},   {LabelStepRole, "labelStep"},
         {VendorDiffRole, "vendorDiff"}, {VendorTipRole, "vendorTip"},
     };
 }

@@ -3,7 +3,9 @@
 #include "core/PrinterCatalogue.h"
 #include "library/Materials.h"
 
-PrinterTypeModel::PrinterTypeModel(QObject *parent) : SelectionListModel(&Materials::printerChanged, parent) {}
+PrinterTypeModel::PrinterTypeModel(QObject *parent) : SelectionListModel(&Materials::printerChanged, parent)
+{
+}
 
 int PrinterTypeModel::Count() const
 {

@@ -2,8 +2,8 @@
 
 #include "JsonInput.h"
 #include "OutputBuffer.h"
-#include "base/cfutility.h"
 #include "ReadableJson.h"
+#include "base/cfutility.h"
 #include "core/MaterialDiff.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"

@@ -39,21 +39,24 @@ std::string ReadableMaterialJson(const CPrintMaterial &mat)
     member(out, "Password", mat.m_szPwMD5[0] ? "set" : "none", true);
     for (int id = 0; id <= kLastBasicParam; ++id) {
         if (IsBoundParam(id))
-            member(out, nameWithUnit(ParamCatalogue()[id]), FormatJsonNumber(RoundShownValue(ShownBasicValue(mat, id))), false);
+            member(out, nameWithUnit(ParamCatalogue()[id]),
+                   FormatJsonNumber(RoundShownValue(ShownBasicValue(mat, id))), false);
     }
     out += ",\"Print sets\":[";
     bool first = true;
     for (const PrintSetData &set : mat.m_lstSets) {
         out += first ? "{" : ",{";
         first = false;
-        member(out, "Printer", GetPrinterName(set.nPrinterType) + " (" + std::to_string(set.nPrinterType) + ")", true);
+        member(out, "Printer",
+               GetPrinterName(set.nPrinterType) + " (" + std::to_string(set.nPrinterType) + ")", true);
         member(out, "Nozzle (mm)", FormatJsonNumber(RoundShownValue(double(set.fNozzleDia))), false);
         member(out, "Layer (mm)", FormatJsonNumber(RoundShownValue(double(set.fLayerThick))), false);
-        member(out, "Quality", GetQualityName(set.nQuality) + " (" + std::to_string(set.nQuality) + ")", true);
+        member(out, "Quality", GetQualityName(set.nQuality) + " (" + std::to_string(set.nQuality) + ")",
+               true);
         for (int id = kLastBasicParam + 1; id < kParamCount; ++id) {
             if (ShowsOwnField(id))
-                member(out, nameWithUnit(ParamCatalogue()[id]), FormatJsonNumber(RoundShownValue(ShownPrintValue(set, id))),
-                       false);
+                member(out, nameWithUnit(ParamCatalogue()[id]),
+                       FormatJsonNumber(RoundShownValue(ShownPrintValue(set, id))), false);
         }
         out += '}';
     }
