@@ -2,6 +2,7 @@
 
 #include "base/PlatformPaths.h"
 #include "base/TLanguage.h"
+#include "base/cfutility.h"
 #include "core/MaterialFormat.h"
 
 #include <QDir>
@@ -107,6 +108,22 @@ bool writeMaterialFile(const QString &path, std::vector<CPrintMaterial> mats, co
     for (CPrintMaterial &mat : mats)
         bytes += QByteArray::fromStdString(EncodeMaterialLine(mat));
     return writeAll(path, bytes);
+}
+
+CPrintMaterial pla(int id)
+{
+    return makeMaterial("PLA", "A", id, {{10102, 0.4f, 0.2f, 0}});
+}
+
+QStringList namesIn(const QString &path)
+{
+    QStringList names;
+    ReadFileLines(QFile::encodeName(path).toStdString(), [&names](std::string &line) {
+        CPrintMaterial mat;
+        if (DecodeMaterial(DecodeMaterialLine(line).c_str(), mat))
+            names << QString::fromUtf8(mat.m_szName);
+    });
+    return names;
 }
 
 QStringList namesOf(const Materials &mats)

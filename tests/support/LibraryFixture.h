@@ -19,6 +19,7 @@ struct SetKeySpec
     int quality;
 };
 Q_DECLARE_METATYPE(SetKeySpec)
+Q_DECLARE_METATYPE(CPrintMaterial)
 
 // The sample library: "Sample" (open) and "Other" (locked with kDigest, one print set).
 constexpr int kSampleID = 1001;
@@ -62,6 +63,10 @@ CPrintMaterial makeMaterial(const char *name, const char *manu, int id,
 CPrintMaterial sampleMaterial(const char *name = "Sample", int id = kSampleID, const char *pwMD5 = "");
 // Walks the cascade down to the key.
 void choose(Materials &m, const SetKeySpec &key);
+// "PLA" / "A" with one print set of printer 10102.
+CPrintMaterial pla(int id = 7);
+// The names of the materials a material file holds, in file order.
+QStringList namesIn(const QString &path);
 // The names of the library's materials, in list order.
 QStringList namesOf(const Materials &mats);
 // One role of every row of a list model, as text.

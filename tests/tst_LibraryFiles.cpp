@@ -13,26 +13,6 @@
 #include <unistd.h>
 
 namespace {
-// The names of the materials a file holds.
-QStringList namesIn(const QString &path)
-{
-    std::vector<std::string> lines;
-    ReadFileToString(path.toStdString(), lines);
-    QStringList names;
-    for (const std::string &line : lines) {
-        CPrintMaterial mat;
-        if (DecodeMaterial(DecodeMaterialLine(line).c_str(), mat))
-            names << QString::fromUtf8(mat.m_szName);
-    }
-    return names;
-}
-
-// "PLA" (ID 7) with one print set of printer 10102.
-CPrintMaterial pla(int id = 7)
-{
-    return makeMaterial("PLA", "A", id, {{10102, 0.4f, 0.2f, 0}});
-}
-
 // Limits the size of files this process writes, as a full disk would.
 struct FileSizeLimit
 {
@@ -48,9 +28,7 @@ struct FileSizeLimit
 };
 } // namespace
 
-Q_DECLARE_METATYPE(CPrintMaterial)
-
-class TstMaterialsFiles : public QObject
+class TstLibraryFiles : public QObject
 {
     Q_OBJECT
 
@@ -368,31 +346,6 @@ private slots:
         QVERIFY(!m.applyImport({})); // a preview is used up, and a direct import leaves none
     }
 
-    // A recovery copy that cannot be written is said once, not at every change, and again only
-    // after one was written.
-    void recoveryCopyThatCannotBeWrittenIsSaidOnce()
-    {
-        LibraryFixture fx;
-        fx.load({pla()}, 7);
-        Materials &m = fx.mats();
-        QSignalSpy failed(&m, &Materials::recoveryWriteFailed);
-        QVERIFY(QDir(fx.dataDir()).mkdir("recovery.cvx")); // a folder in its place
-        for (const int value : {211, 212}) {
-            m.setParameter(0, value);
-            QVERIFY(!m.Recovery().Flush());
-            QCoreApplication::processEvents();
-        }
-        QCOMPARE(failed.count(), 1);
-        QVERIFY(QDir().rmdir(m.Recovery().Path()));
-        m.setParameter(0, 213);
-        QVERIFY(m.Recovery().Flush());
-        QCoreApplication::processEvents();
-        QVERIFY(QFile::remove(m.Recovery().Path()) && QDir(fx.dataDir()).mkdir("recovery.cvx"));
-        m.setParameter(0, 214);
-        QVERIFY(!m.Recovery().Flush());
-        QTRY_COMPARE(failed.count(), 2);
-    }
-
     // Another program changed user.cvx while the editor held changes of its own: merging goes
     // through the preview, whose defaults keep what the editor changed (a pending rename too) and
     // what it removed, and take what only the other program changed or added.
@@ -425,184 +378,7 @@ private slots:
                  QList<int>({210, 230, 240}));
     }
 
-    // No operation leaves two materials with one name and manufacturer, which would become one at
-    // the next start: a reset to the vendor's or a vendor material brought back renames the user's
-    // material that has its name now, unless it is locked; both survive a restart.
-    void vendorNamesAreNeverDoubled_data()
-    {
-        QTest::addColumn<bool>("reset"); // else the vendor's material is brought back
-        QTest::addColumn<bool>("lockedHolder");
-        QTest::addColumn<QStringList>("names"); // after a save and a restart
-        QTest::addRow("reset") << true << false << QStringList({"V1", "Mine", "V1_Copy1"});
-        QTest::addRow("reset refused: the one in the way is locked") << true << true << QStringList({"Changed", "Mine", "V1"});
-        QTest::addRow("brought back") << false << false << QStringList({"V1", "Mine", "V1_Copy1"});
-        QTest::addRow("not brought back: the one in the way is locked") << false << true << QStringList({"Mine", "V1"});
-    }
-    void vendorNamesAreNeverDoubled()
-    {
-        QFETCH(bool, reset);
-        QFETCH(bool, lockedHolder);
-        QFETCH(QStringList, names);
-        LibraryFixture fx;
-        fx.startWithVendor({makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}})});
-        Materials &m = fx.mats();
-        QVERIFY(writeMaterialFile(fx.dataDir() + "/mine.cvx", {makeMaterial("Mine", "A", 9)}));
-        m.importMaterials(fx.dataDir() + "/mine.cvx", false);
-        m.selectMaterial(501);
-        if (reset)
-            m.setMatNameAndManu("Changed", "Orvik", "");
-        else
-            m.removeMaterial(501);
-        m.addCopyMaterial(9);
-        QCOMPARE(m.setMatNameAndManu("V1", "Orvik", lockedHolder ? kDigest : ""), 0); // the vendor's name, free now
-        if (reset) {
-            m.selectMaterial(501);
-            QCOMPARE(m.vendorResetPreview().value("nameTakenBy").toString().left(12), "V1 / Orvik (");
-            QCOMPARE(m.resetMaterialToVendor(), !lockedHolder);
-        } else {
-            QCOMPARE(m.bringBackPreview().value(lockedHolder ? "blocked" : "renames").toStringList().size(), 1);
-            QCOMPARE(m.bringBackRemovedVendor(), lockedHolder ? 0 : 1);
-        }
-        QVERIFY(m.exportUserMaterials());
-        fx.restart();
-        fx.startWithVendor({makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}})});
-        QCOMPARE(namesOf(fx.mats()), names);
-    }
-
-    // The vendor's library gains materials that the user's own ones resemble: the user's stay
-    // theirs (no marks against the vendor's, nothing to reset), the vendor's come beside them,
-    // renumbered where their ID is taken, and the start says so. Vendor materials that share an
-    // ID are told apart: removing one leaves the other, and an unchanged save writes neither.
-    void vendorMaterialsBesideTheUsers_data()
-    {
-        QTest::addColumn<CPrintMaterial>("own");
-        QTest::addColumn<QList<CPrintMaterial>>("update"); // the vendor's library after the save
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<bool>("note");
-        const CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501);
-        QTest::addRow("a new vendor material with the name of the user's")
-            << makeMaterial("New", "Orvik", 9) << QList<CPrintMaterial>{v1, makeMaterial("New", "Orvik", 600)}
-            << QStringList({"V1", "New", "New"}) << true;
-        QTest::addRow("a new vendor material with the ID of the user's")
-            << makeMaterial("Mine", "A", 600) << QList<CPrintMaterial>{v1, makeMaterial("Theirs", "Orvik", 600)}
-            << QStringList({"V1", "Theirs", "Mine"}) << true;
-        QTest::addRow("two vendor materials with one ID, the second removed")
-            << CPrintMaterial() << QList<CPrintMaterial>{v1, makeMaterial("V2", "Orvik", 501)}
-            << QStringList({"V1"}) << false;
-    }
-    void vendorMaterialsBesideTheUsers()
-    {
-        QFETCH(CPrintMaterial, own);
-        QFETCH(QList<CPrintMaterial>, update);
-        QFETCH(QStringList, names);
-        QFETCH(bool, note);
-        LibraryFixture fx;
-        const bool twins = own.m_nMatID == 0;
-        fx.startWithVendor(twins ? std::vector<CPrintMaterial>(update.begin(), update.end()) : std::vector<CPrintMaterial>{update[0]});
-        Materials &m = fx.mats();
-        if (twins) {
-            m.removeMaterial(m.materialAt(1)->m_nMatID); // the second, renumbered by the load
-        } else {
-            QVERIFY(writeMaterialFile(fx.dataDir() + "/own.cvx", {own}));
-            m.importMaterials(fx.dataDir() + "/own.cvx", false);
-        }
-        QVERIFY(m.exportUserMaterials());
-        for (int run = 0; run < 2; ++run) { // the same at every start
-            fx.restart();
-            fx.startWithVendor(std::vector<CPrintMaterial>(update.begin(), update.end()), "1.0.1\n");
-            Materials &r = fx.mats();
-            QCOMPARE(namesOf(r), names);
-            QCOMPARE(!r.startupNotes().isEmpty(), note);
-            const int ownRow = twins ? -1 : r.materialCount() - 1;
-            if (!twins) {
-                QCOMPARE(QList<int>({r.materialAt(ownRow)->m_nMatID, r.VendorState(ownRow)}),
-                         QList<int>({own.m_nMatID, int(Materials::VendorNone)}));
-                r.selectMaterial(own.m_nMatID);
-                QVERIFY(!r.vendorResetPreview().value("available").toBool());
-            }
-            QVERIFY(r.exportUserMaterials());
-            QCOMPARE(namesIn(r.UserPath()), twins ? QStringList() : QStringList{QString(own.m_szName)});
-        }
-    }
-
-    // Unsaved work outlives an end without Save or Discard (here: the library object destroyed):
-    // the next start offers it back, as Save would have written it, so that a vendor update since
-    // reaches what the user did not change; Discard keeps it once. A copy that is damaged, cut
-    // short or empty is kept aside and reported, the library left as saved. Nothing is brought up
-    // to date on the way (an acceleration below the floor stays as it was).
-    void unsavedWorkSurvivesACrash_data()
-    {
-        QTest::addColumn<bool>("restore");
-        QTest::addColumn<QByteArray>("damage"); // how the copy is damaged before the restore
-        QTest::addColumn<QString>("why");
-        QTest::addRow("restored") << true << QByteArray() << QString();
-        QTest::addRow("discarded") << false << QByteArray() << QString();
-        QTest::addRow("a line that is not a material") << true << QByteArray("junk") << "1 parts could not be read";
-        QTest::addRow("cut after its first line") << true << QByteArray("cut") << "it is incomplete";
-        QTest::addRow("empty") << true << QByteArray("empty") << "it is incomplete";
-    }
-    void unsavedWorkSurvivesACrash()
-    {
-        QFETCH(bool, restore);
-        QFETCH(QByteArray, damage);
-        QFETCH(QString, why);
-        LibraryFixture fx;
-        CPrintMaterial slow = pla();
-        slow.m_lstSets.front().fAcc[0] = 800.0f;
-        QVERIFY(writeAll(fx.mats().UserPath(), hexLine(QByteArray::fromStdString(MaterialJsonText(slow)))));
-        CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}});
-        v1.m_nPrintTemp = 200;
-        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)});
-        const QByteArray saved = readAll(fx.mats().UserPath());
-        const QString recovery = fx.dataDir() + "/recovery.cvx";
-        fx.mats().selectMaterial(7);
-        fx.mats().selectPrinter(10102);
-        fx.mats().setParameter(9, 223);
-        fx.mats().addCopyMaterial(7);
-        fx.mats().removeMaterial(502);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recovery), 5000);
-        fx.mats().Recovery().Flush();
-        const QList<QByteArray> lines = readAll(recovery).split('\n');
-        QCOMPARE(lines.size(), 4); // the user's two materials, what else the library knew, the line end
-        if (!damage.isEmpty())
-            QVERIFY(writeAll(recovery, damage == "junk" ? readAll(recovery) + hexLine("not a material")
-                                       : damage == "cut" ? lines[0] + '\n' : QByteArray()));
-
-        v1.m_nPrintTemp = 205; // the vendor's update, installed at the next start
-        fx.restart();
-        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)}, "1.0.1\n");
-        Materials &m = fx.mats();
-        QVERIFY(!m.recoveryTime().isEmpty());
-        m.selectMaterial(501);
-        m.setParameter(0, 230); // nothing overwrites the copy before the answer
-        QTest::qWait(RecoveryFile::kDelayMs + 200);
-        const QStringList atStart = {"V1", "V2", "PLA"};
-        if (!why.isEmpty()) {
-            QCOMPARE(m.restoreRecovery().section(". It", 0, 0), "The recovery copy could not be read (" + why + ")");
-            QCOMPARE(namesOf(m), atStart);
-            QCOMPARE(QDir(fx.dataDir()).entryList({"recovery.cvx*"}).join(' ').left(21), "recovery.cvx.damaged-");
-        } else if (restore) {
-            QCOMPARE(m.restoreRecovery(), QString());
-            QCOMPARE(namesOf(m), QStringList({"V1", "PLA", "PLA_Copy1"}));
-            QCOMPARE(m.materialAt(0)->m_nPrintTemp, 205);
-            QCOMPARE(m.materialAt(1)->m_lstSets.front().nBasicTemp, 223);
-            QCOMPARE(m.materialAt(1)->m_lstSets.front().fAcc[0], 800.0f);
-            QVERIFY(m.isModified());
-            QVERIFY(m.exportUserMaterials()); // a clean end
-            QVERIFY(!QFile::exists(recovery));
-            QCOMPARE(namesIn(m.UserPath()), QStringList({"PLA", "PLA_Copy1"}));
-        } else {
-            m.discardRecovery();
-            QCOMPARE(namesOf(m), atStart);
-            QVERIFY(QFile::exists(recovery + ".bak"));
-            m.undo();
-            m.endCleanly();
-            QVERIFY(!QFile::exists(recovery));
-            QCOMPARE(readAll(m.UserPath()), saved);
-        }
-        QVERIFY(m.recoveryTime().isEmpty());
-    }
 };
 
-QTEST_GUILESS_MAIN(TstMaterialsFiles)
-#include "tst_MaterialsFiles.moc"
+QTEST_GUILESS_MAIN(TstLibraryFiles)
+#include "tst_LibraryFiles.moc"

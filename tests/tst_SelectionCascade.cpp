@@ -91,7 +91,7 @@ private slots:
     void record() { names << sender()->metaObject()->method(senderSignalIndex()).name(); }
 };
 
-class TstMaterialsCascade : public QObject
+class TstSelectionCascade : public QObject
 {
     Q_OBJECT
 
@@ -341,5 +341,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstMaterialsCascade)
-#include "tst_MaterialsCascade.moc"
+QTEST_GUILESS_MAIN(TstSelectionCascade)
+#include "tst_SelectionCascade.moc"

@@ -1,0 +1,290 @@
+#include "LibraryFixture.h"
+#include "core/MaterialDiff.h"
+#include "models/PrintSetModel.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+// The vendor reference: what a material's standing, a page's marks, Save and the differences
+// listed by name say of "changed from the vendor's", resets and vendor materials brought back,
+// the list of removed ones, and vendor materials beside the user's own across a restart.
+class TstVendorReference : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A standing is computed again whenever the material or the reference changes, with nobody
+    // telling the cache; an ID the load gave is no change, any other ID is.
+    void standingFollowsEveryChange()
+    {
+        CPrintMaterial vendor = pla(501);
+        VendorReference reference;
+        reference.Set({FlatMaterial::From(vendor)});
+        MaterialLibrary library;
+        library.Append(library.NewEntry(vendor));
+        library.Modify(0).vendorRef = 0;
+        const auto standing = [&] { return reference.StandingOf(library.At(0)); };
+        QCOMPARE(standing(), VendorReference::Same);
+        library.Modify(0).mat.m_lstSets.front().fSpeed[0] += 1.0f;
+        QCOMPARE(standing(), VendorReference::Changed);
+        library.Modify(0).mat.m_lstSets.front().fSpeed[0] -= 1.0f;
+        QCOMPARE(standing(), VendorReference::Same);
+        library.Modify(0).mat.m_nMatID = library.Modify(0).loadID = 777;
+        QCOMPARE(standing(), VendorReference::Same);
+        library.Modify(0).mat.m_nMatID = 778;
+        QCOMPARE(standing(), VendorReference::Changed);
+        library.Modify(0).mat.m_nMatID = 777;
+        vendor.m_nPrintTemp += 5;
+        reference.Set({FlatMaterial::From(vendor)});
+        QCOMPARE(standing(), VendorReference::Changed);
+        library.Modify(0).vendorRef = -1;
+        QCOMPARE(standing(), VendorReference::None);
+    }
+
+    // The list of removed vendor materials names them by ID, name and manufacturer, so that two
+    // with one ID are told apart; a line of an older editor holds the ID alone and names every
+    // vendor material with it; anything else names nothing. What is written reads back.
+    void removedListNamesVendorMaterials_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QList<bool>>("removed");
+        const QByteArray key = "501 " + QByteArray("Twin").toHex() + ' ' + QByteArray("Orvik").toHex();
+        QTest::addRow("by key: one of two with one ID") << key + '\n' << QList<bool>{false, true, false};
+        QTest::addRow("an ID alone: every one with it") << QByteArray("501\n") << QList<bool>{true, true, false};
+        QTest::addRow("a name that is not theirs") << QByteArray("502 41 42\n") << QList<bool>{false, false, false};
+        QTest::addRow("not a list") << QByteArray("PLA\n\n ") << QList<bool>{false, false, false};
+    }
+    void removedListNamesVendorMaterials()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QList<bool>, removed);
+        VendorReference reference;
+        reference.Set({FlatMaterial::From(makeMaterial("V1", "Orvik", 501)),
+                       FlatMaterial::From(makeMaterial("Twin", "Orvik", 501)),
+                       FlatMaterial::From(makeMaterial("V2", "Orvik", 502))});
+        const std::vector<bool> named = reference.RemovedBy(text);
+        QCOMPARE(QList<bool>(named.begin(), named.end()), removed);
+        MaterialLibrary library; // standing for what is not named
+        for (int i = 0; i < 3; ++i) {
+            if (!removed[i]) {
+                library.Append(library.NewEntry(reference.At(size_t(i)).ToRecord()));
+                library.Modify(library.Size() - 1).vendorRef = i;
+            }
+        }
+        const std::vector<bool> back = reference.RemovedBy(reference.RemovedText(library));
+        QCOMPARE(QList<bool>(back.begin(), back.end()), removed);
+    }
+
+    // Whether a material differs from the vendor's is one answer everywhere: the value's mark, the
+    // drawer's mark, the count of a reset, Save, and the differences listed by name all agree, on
+    // values that the pages show alike and on values they show apart.
+    void oneAnswerToChangedFromTheVendor_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<float>("nudge"); // added to the stored field of the first set
+        QTest::addColumn<bool>("differs");
+        QTest::addRow("a percentage one float step off, as a change by percent left it")
+            << 21 << std::nextafter(1.0f, 2.0f) - 1.0f << false;
+        QTest::newRow("a percentage 0.0004 % off") << 21 << 0.000004f << false;
+        QTest::newRow("a percentage 0.001 % off") << 21 << 0.00001f << true;
+        QTest::addRow("a speed 0.001 off") << 15 << 0.001f << true;
+    }
+
+    void oneAnswerToChangedFromTheVendor()
+    {
+        QFETCH(int, row);
+        QFETCH(float, nudge);
+        QFETCH(bool, differs);
+        LibraryFixture fx;
+        CPrintMaterial vendor = makeMaterial("PLA", "Orvik", 7, {{10102, 0.4f, 0.2f, 0}});
+        vendor.m_lstSets.front().fExtrude[0] = 1.15f;
+        fx.startWithVendor({vendor});
+        Materials &m = fx.mats();
+        PrintSetData &set = const_cast<CPrintMaterial *>(m.materialAt(0))->m_lstSets.front();
+        (row == 21 ? set.fExtrude[0] : set.fSpeed[0]) += nudge;
+        m.selectMaterial(7);
+        choose(m, {10102, 0.4f, 0.2f, 0});
+        QVERIFY(m.exportUserMaterials());
+        QCOMPARE(QList<bool>({m.vendorMark(row).differs, m.VendorState(0) == Materials::VendorChanged,
+                              m.vendorResetPreview().value("values").toInt() > 0, m.lastWrittenCount() > 0,
+                              !DescribeValueDifferences(*m.materialAt(0), vendor).empty()}),
+                 QList<bool>({differs, differs, differs, differs, differs}));
+    }
+
+    // Values are marked where they differ from the vendor's beyond the rows' tolerance, in the
+    // sets the vendor has; a mark resets the value, and the whole material can be reset too,
+    // each one step.
+    void valuesAgainstTheVendor_data()
+    {
+        QTest::addColumn<LibraryChange>("change"); // before the value is typed
+        QTest::addColumn<int>("row");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("tip"); // empty: not marked
+        using F = LibraryChange;
+        const F none = [](Materials &) {};
+        const QString speed = QStringLiteral("Vendor: 30 mm/s");
+        QTest::addRow("within the tolerance") << none << 15 << 30.0004 << QString();
+        QTest::addRow("just beyond the tolerance") << none << 15 << 30.01 << speed;
+        QTest::addRow("a basic value") << none << 0 << 215.0 << "Vendor: 210 ℃";
+        QTest::addRow("one set of two: the vendor's range")
+            << F([](Materials &m) { m.selectQuality(1); }) << 17 << 70.0 << "Vendor: 50 – 60 mm/s";
+        QTest::addRow("a set the vendor does not have") << F([](Materials &m) {
+            m.selectQuality(0);
+            m.availNewSet();
+            m.copyCurSets(0); // to quality 2
+        }) << 15 << 55.0 << QString();
+        QTest::addRow("counterpart by name, the ID changed")
+            << F([](Materials &m) { m.modifyMatID(-77); }) << 15 << 55.0 << speed;
+        QTest::addRow("counterpart by ID, renamed")
+            << F([](Materials &m) { m.setMatNameAndManu("Renamed", "Other", ""); }) << 15 << 55.0 << speed;
+        QTest::addRow("no counterpart: a copy") << F([](Materials &m) {
+            m.addCopyMaterial(7);
+            m.selectPrinter(10102);
+        }) << 15 << 55.0 << QString();
+    }
+
+    void valuesAgainstTheVendor()
+    {
+        QFETCH(LibraryChange, change);
+        QFETCH(int, row);
+        QFETCH(double, value);
+        QFETCH(QString, tip);
+        LibraryFixture fx;
+        CPrintMaterial vendor =
+            makeMaterial("PLA", "Orvik", 7, {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.2f, 1}});
+        vendor.m_lstSets.back().fSpeed[2] = 60.0f;
+        fx.startWithVendor({vendor});
+        Materials &m = fx.mats();
+        m.selectMaterial(7);
+        choose(m, {10102, 0.4f, 0.2f, -1});
+        change(m);
+        m.setParameter(row, value);
+        choose(m, {10102, 0.4f, 0.2f, -1});
+        PrintSetModel rows;
+        rows.setMats(&m);
+        const QModelIndex index = rows.index(row);
+        QCOMPARE(rows.data(index, PrintSetModel::VendorDiffRole).toBool(), !tip.isEmpty());
+        if (tip.isEmpty())
+            return;
+        QCOMPARE(rows.data(index, PrintSetModel::VendorTipRole).toString(), tip);
+        const QVariantMap before = m.valueSpread(row);
+
+        m.resetValueToVendor(row);
+        QVERIFY(!m.vendorMark(row).differs);
+        m.undo();
+        QCOMPARE(m.valueSpread(row), before);
+        QVERIFY(m.vendorResetPreview().value("values").toInt() > 0);
+        const CPrintMaterial changed = *m.currentMaterial();
+        QVERIFY(m.resetMaterialToVendor());
+        QCOMPARE(m.VendorState(0), int(Materials::VendorSame));
+        QCOMPARE(m.currentMaterial()->m_lstSets.size(), vendor.m_lstSets.size());
+        m.undo();
+        QVERIFY(*m.materialAt(0) == changed);
+    }
+
+    // No operation leaves two materials with one name and manufacturer, which would become one at
+    // the next start: a reset to the vendor's or a vendor material brought back renames the user's
+    // material that has its name now, unless it is locked; both survive a restart.
+    void vendorNamesAreNeverDoubled_data()
+    {
+        QTest::addColumn<bool>("reset"); // else the vendor's material is brought back
+        QTest::addColumn<bool>("lockedHolder");
+        QTest::addColumn<QStringList>("names"); // after a save and a restart
+        QTest::addRow("reset") << true << false << QStringList({"V1", "Mine", "V1_Copy1"});
+        QTest::addRow("reset refused: the one in the way is locked") << true << true << QStringList({"Changed", "Mine", "V1"});
+        QTest::addRow("brought back") << false << false << QStringList({"V1", "Mine", "V1_Copy1"});
+        QTest::addRow("not brought back: the one in the way is locked") << false << true << QStringList({"Mine", "V1"});
+    }
+
+    void vendorNamesAreNeverDoubled()
+    {
+        QFETCH(bool, reset);
+        QFETCH(bool, lockedHolder);
+        QFETCH(QStringList, names);
+        LibraryFixture fx;
+        fx.startWithVendor({makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}})});
+        Materials &m = fx.mats();
+        QVERIFY(writeMaterialFile(fx.dataDir() + "/mine.cvx", {makeMaterial("Mine", "A", 9)}));
+        m.importMaterials(fx.dataDir() + "/mine.cvx", false);
+        m.selectMaterial(501);
+        if (reset)
+            m.setMatNameAndManu("Changed", "Orvik", "");
+        else
+            m.removeMaterial(501);
+        m.addCopyMaterial(9);
+        QCOMPARE(m.setMatNameAndManu("V1", "Orvik", lockedHolder ? kDigest : ""), 0); // the vendor's name, free now
+        if (reset) {
+            m.selectMaterial(501);
+            QCOMPARE(m.vendorResetPreview().value("nameTakenBy").toString().left(12), "V1 / Orvik (");
+            QCOMPARE(m.resetMaterialToVendor(), !lockedHolder);
+        } else {
+            QCOMPARE(m.bringBackPreview().value(lockedHolder ? "blocked" : "renames").toStringList().size(), 1);
+            QCOMPARE(m.bringBackRemovedVendor(), lockedHolder ? 0 : 1);
+        }
+        QVERIFY(m.exportUserMaterials());
+        fx.restart();
+        fx.startWithVendor({makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}})});
+        QCOMPARE(namesOf(fx.mats()), names);
+    }
+
+    // The vendor's library gains materials that the user's own ones resemble: the user's stay
+    // theirs (no marks against the vendor's, nothing to reset), the vendor's come beside them,
+    // renumbered where their ID is taken, and the start says so. Vendor materials that share an
+    // ID are told apart: removing one leaves the other, and an unchanged save writes neither.
+    void vendorMaterialsBesideTheUsers_data()
+    {
+        QTest::addColumn<CPrintMaterial>("own");
+        QTest::addColumn<QList<CPrintMaterial>>("update"); // the vendor's library after the save
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<bool>("note");
+        const CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501);
+        QTest::addRow("a new vendor material with the name of the user's")
+            << makeMaterial("New", "Orvik", 9) << QList<CPrintMaterial>{v1, makeMaterial("New", "Orvik", 600)}
+            << QStringList({"V1", "New", "New"}) << true;
+        QTest::addRow("a new vendor material with the ID of the user's")
+            << makeMaterial("Mine", "A", 600) << QList<CPrintMaterial>{v1, makeMaterial("Theirs", "Orvik", 600)}
+            << QStringList({"V1", "Theirs", "Mine"}) << true;
+        QTest::addRow("two vendor materials with one ID, the second removed")
+            << CPrintMaterial() << QList<CPrintMaterial>{v1, makeMaterial("V2", "Orvik", 501)}
+            << QStringList({"V1"}) << false;
+    }
+
+    void vendorMaterialsBesideTheUsers()
+    {
+        QFETCH(CPrintMaterial, own);
+        QFETCH(QList<CPrintMaterial>, update);
+        QFETCH(QStringList, names);
+        QFETCH(bool, note);
+        LibraryFixture fx;
+        const bool twins = own.m_nMatID == 0;
+        fx.startWithVendor(twins ? std::vector<CPrintMaterial>(update.begin(), update.end()) : std::vector<CPrintMaterial>{update[0]});
+        Materials &m = fx.mats();
+        if (twins) {
+            m.removeMaterial(m.materialAt(1)->m_nMatID); // the second, renumbered by the load
+        } else {
+            QVERIFY(writeMaterialFile(fx.dataDir() + "/own.cvx", {own}));
+            m.importMaterials(fx.dataDir() + "/own.cvx", false);
+        }
+        QVERIFY(m.exportUserMaterials());
+        for (int run = 0; run < 2; ++run) { // the same at every start
+            fx.restart();
+            fx.startWithVendor(std::vector<CPrintMaterial>(update.begin(), update.end()), "1.0.1\n");
+            Materials &r = fx.mats();
+            QCOMPARE(namesOf(r), names);
+            QCOMPARE(!r.startupNotes().isEmpty(), note);
+            const int ownRow = twins ? -1 : r.materialCount() - 1;
+            if (!twins) {
+                QCOMPARE(QList<int>({r.materialAt(ownRow)->m_nMatID, r.VendorState(ownRow)}),
+                         QList<int>({own.m_nMatID, int(Materials::VendorNone)}));
+                r.selectMaterial(own.m_nMatID);
+                QVERIFY(!r.vendorResetPreview().value("available").toBool());
+            }
+            QVERIFY(r.exportUserMaterials());
+            QCOMPARE(namesIn(r.UserPath()), twins ? QStringList() : QStringList{QString(own.m_szName)});
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstVendorReference)
+#include "tst_VendorReference.moc"
