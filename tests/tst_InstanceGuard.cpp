@@ -42,6 +42,7 @@ private slots:
         qputenv("TMPDIR", m_oldTmp);
     }
 
+    // clang-format off
     void startSaysWhatHoldsTheFolder_data()
     {
         QTest::addColumn<int>("setup");
@@ -56,6 +57,7 @@ private slots:
         row("a runtime folder others can write is passed over for a private one", OpenRuntime, G::Primary);
         row("a fallback folder others can write is refused: no socket", OpenTmp, G::Primary);
     }
+    // clang-format on
     void startSaysWhatHoldsTheFolder()
     {
         QFETCH(int, setup);
@@ -87,6 +89,7 @@ private slots:
                  got == G::Primary && !where.isEmpty() && isPrivate(where));
     }
 
+    // clang-format off
     void filesReachOneEditorOnly_data()
     {
         QTest::addColumn<int>("later");
@@ -97,6 +100,7 @@ private slots:
         QTest::addRow("a file a later editor gave up handing over is not imported by the first as well")
             << int(GivesUp) << false;
     }
+    // clang-format on
     void filesReachOneEditorOnly()
     {
         QFETCH(int, later);

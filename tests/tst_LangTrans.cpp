@@ -34,6 +34,7 @@ private slots:
 
     // The working copy in the data folder is kept while its version is a whole number at least the
     // built-in one's; without a built-in file it is kept whatever it holds.
+    // clang-format off
     void workingCopyVersusBuiltIn_data()
     {
         QTest::addColumn<QByteArray>("version"); // of the working copy; null: it has none
@@ -44,6 +45,7 @@ private slots:
         QTest::addRow("older replaced") << QByteArray("1") << true << false;
         QTest::addRow("no built-in file never costs the working copy") << QByteArray() << false << true;
     }
+    // clang-format on
     void workingCopyVersusBuiltIn()
     {
         QFETCH(QByteArray, version);
@@ -65,6 +67,7 @@ private slots:
     // scene switches by index: beyond the list is English; a language without a file changes
     // nothing, one whose file is no object gives an empty table (the bad files themselves are
     // the start-up's tests). What is switched to is stored.
+    // clang-format off
     void chooseLanguage_data()
     {
         QTest::addColumn<QByteArray>("setting"); // null: no file
@@ -84,6 +87,7 @@ private slots:
         QTest::addRow("a file that is no object")
             << zh << "fr" << 1 << QByteArray("[\"Fine\", \"x\"]") << "Fine";
     }
+    // clang-format on
     void chooseLanguage()
     {
         QFETCH(QByteArray, setting);

@@ -82,7 +82,7 @@ private slots:
         const QString out = fx.dataDir() + "/out.cvx";
         CPrintMaterial slow = makeMaterial("V", "A", 1, {{10102, 0.4f, 0.2f, 0}});
         slow.m_lstSets.front().fAcc[0] = 800.0f;
-        QVERIFY(writeAll(out, hexLine(QByteArray::fromStdString(MaterialJsonText(slow))))); // as it stands
+        QVERIFY(writeAll(out, rawLine(slow))); // as it stands
         m.importMaterials(out, true);
         fx.load({makeMaterial("U", "A", 2)});
         QVERIFY(m.exportMaterials(QUrl::fromLocalFile(out).toString(), true));
@@ -95,6 +95,7 @@ private slots:
     }
 
     // A save that fails says why and leaves the library on disk as it was.
+    // clang-format off
     void failedSaveKeepsTheOldLibrary_data()
     {
         QTest::addColumn<bool>("readOnlyFolder"); // else the disk is full
@@ -106,6 +107,7 @@ private slots:
             << "cannot make a file in the folder {dir} (Permission denied): a save writes the new file there "
                "first and then puts it in the old one's place, so the folder must be writable";
     }
+    // clang-format on
     void failedSaveKeepsTheOldLibrary()
     {
         QFETCH(bool, readOnlyFolder);
@@ -137,6 +139,7 @@ private slots:
 
     // A user library with lines that are not whole materials is read as far as it can be, said so
     // at start, and replaced only when the user agrees, the file as it was kept beside it.
+    // clang-format off
     void damagedUserLibraryIsKeptWhole_data()
     {
         QTest::addColumn<QByteArray>("bad"); // line 2 of user.cvx
@@ -145,13 +148,13 @@ private slots:
         QTest::addRow("a print set the printer does not offer")
             << hexLine(R"({"b1":3,"b2":"C","b3":"A","group":[{"p1":10102,"p2":0.6,"p3":0.05}]})");
     }
+    // clang-format on
     void damagedUserLibraryIsKeptWhole()
     {
         QFETCH(QByteArray, bad);
         LibraryFixture fx;
         Materials &m = fx.mats();
-        const QByteArray file = hexLine(QByteArray::fromStdString(MaterialJsonText(pla(1)))) + bad
-                                + hexLine(QByteArray::fromStdString(MaterialJsonText(makeMaterial("ABS", "A", 2))));
+        const QByteArray file = rawLine(pla(1)) + bad + rawLine(makeMaterial("ABS", "A", 2));
         QVERIFY(writeAll(m.UserPath(), file));
         m.importUserMaterials();
         QCOMPARE(m.userLibraryReadError(), "lines that are not whole materials: 2");
@@ -172,6 +175,7 @@ private slots:
     // vendor material as the vendor has it is not written, so that the update reaches it; a removed
     // one is remembered and can be brought back. Save asks when another program changed user.cvx
     // since it was loaded or saved; taking its materials in first keeps both.
+    // clang-format off
     void whatIsSavedSurvivesARestart_data()
     {
         QTest::addColumn<QList<LibraryChange>>("runs");
@@ -217,6 +221,7 @@ private slots:
             << QList<F>{[](Materials &m) { m.removeMaterial(501); }} << user << QStringList{"V2"} + user << 0
             << QByteArray("1.0.1\n");
     }
+    // clang-format on
     void whatIsSavedSurvivesARestart()
     {
         QFETCH(QList<LibraryChange>, runs);
@@ -227,9 +232,7 @@ private slots:
         LibraryFixture fx;
         CPrintMaterial slow = pla(); // a save brings its acceleration up to the floor
         slow.m_lstSets.front().fAcc[0] = 800.0f;
-        QVERIFY(writeAll(fx.mats().UserPath(), hexLine(QByteArray::fromStdString(MaterialJsonText(slow)))
-                                                   + hexLine(QByteArray::fromStdString(
-                                                       MaterialJsonText(makeMaterial("PLA", "A", 8))))));
+        QVERIFY(writeAll(fx.mats().UserPath(), rawLine(slow) + rawLine(makeMaterial("PLA", "A", 8))));
         CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}});
         v1.m_nPrintTemp = 200;
         for (const LibraryChange &change : runs) {
@@ -274,6 +277,7 @@ private slots:
     // what each material of the file is to the library, and takes each as the user chooses: new ones
     // added, the same skipped, a different one beside the library's own, in its place, or not at
     // all. Either way a material twice in the file is kept apart under a new name, in one step.
+    // clang-format off
     void importMerges_data()
     {
         QTest::addColumn<bool>("direct");
@@ -295,6 +299,7 @@ private slots:
                                    << QStringList{"PLA", "ABS", "PC"} << 210 << QList<int>{0, 0, 0, 0, 6}
                                    << QStringList();
     }
+    // clang-format on
     void importMerges()
     {
         QFETCH(bool, direct);
@@ -359,17 +364,18 @@ private slots:
         Materials &m = fx.mats();
         m.setMatNameAndManu("M1 renamed", "A", ""); // M1: renamed here, changed there too
         m.selectMaterial(2);
-        m.setParameter(0, 230);                     // M2: changed here and there
-        m.removeMaterial(3);                        // M3: removed here
+        m.setParameter(0, 230); // M2: changed here and there
+        m.removeMaterial(3);    // M3: removed here
         user[0].m_nPrintTemp = user[1].m_nPrintTemp = user[3].m_nPrintTemp = 240; // M4: changed there only
-        user.push_back(makeMaterial("M5", "A", 5)); // M5: new there
+        user.push_back(makeMaterial("M5", "A", 5));                               // M5: new there
         QVERIFY(writeMaterialFile(m.UserPath(), user));
         QVERIFY(m.userLibraryChangedOnDisk());
 
         QStringList rows;
         for (const QVariant &item : m.previewImport(m.UserPath()))
             rows << item.toMap().value("state").toString() + "/" + item.toMap().value("choice").toString();
-        QCOMPARE(rows, QStringList({"different/keep", "different/keep", "removed/skip", "different/take", "new/add"}));
+        QCOMPARE(rows, QStringList({"different/keep", "different/keep", "removed/skip", "different/take",
+                                    "new/add"}));
         QVERIFY(m.applyImport({}));
         QVERIFY(m.exportUserMaterials());
         QCOMPARE(namesIn(m.UserPath()), QStringList({"M1 renamed", "M2", "M4", "M5"}));
@@ -377,7 +383,6 @@ private slots:
                              m.materialAt(2)->m_nPrintTemp}),
                  QList<int>({210, 230, 240}));
     }
-
 };
 
 QTEST_GUILESS_MAIN(TstLibraryFiles)

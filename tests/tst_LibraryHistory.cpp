@@ -22,9 +22,9 @@ private slots:
     {
         QTemporaryDir dir;
         QStringList made;
-        LibraryHistory history([&made](const LibraryStep &step, bool undo) {
-            made << (undo ? "undo " : "redo ") + step.Describe();
-        }, dir.filePath("recovery.cvx"), [] { return RecoveryContent(); });
+        LibraryHistory history([&made](const LibraryStep &step,
+                                       bool undo) { made << (undo ? "undo " : "redo ") + step.Describe(); },
+                               dir.filePath("recovery.cvx"), [] { return RecoveryContent(); });
         QSignalSpy modified(&history, &LibraryHistory::modifiedChanged);
         history.Record({}, Selection(), Selection(), StepPage::Start, StepText{"nothing", {}}, false);
         QCOMPARE(QList<bool>({made.isEmpty(), history.UndoStep() == nullptr, history.IsModified()}),
@@ -32,14 +32,15 @@ private slots:
         EntryChange change;
         change.after = MaterialEntry();
         change.after->key = 42;
-        history.Record({change}, Selection(), Selection(), StepPage::Start, StepText{"rename %1 to %2", {"A%2", "B"}},
-                       false);
+        history.Record({change}, Selection(), Selection(), StepPage::Start,
+                       StepText{"rename %1 to %2", {"A%2", "B"}}, false);
         QCOMPARE(made, QStringList{"redo rename A%2 to B"});
         QCOMPARE(QList<bool>({history.IsModified(), history.IsDirty(42), history.IsDirty(41)}),
                  QList<bool>({true, true, false}));
         history.Undo();
         QCOMPARE(made.last(), "undo rename A%2 to B");
-        QCOMPARE(QStringList({history.UndoText(), history.RedoText()}), QStringList({"Undo", "Redo rename A%2 to B"}));
+        QCOMPARE(QStringList({history.UndoText(), history.RedoText()}),
+                 QStringList({"Undo", "Redo rename A%2 to B"}));
         QCOMPARE(modified.count(), 2);
         history.Redo();
         history.MarkSaved();
@@ -49,6 +50,7 @@ private slots:
     // Undo and redo never edit a material behind its password: a guarded step waits until that
     // material is current and unlocked; the step that set the lock is undone without it; steps of
     // materials without a password, additions, removals and unguarded steps never wait.
+    // clang-format off
     void lockedMaterialsWaitForTheirPassword_data()
     {
         QTest::addColumn<bool>("guarded");
@@ -66,6 +68,7 @@ private slots:
         QTest::addRow("redo of setting the lock") << true << none << pw << false << 0 << false;
         QTest::addRow("unguarded") << false << pw << pw << true << 1 << false;
     }
+    // clang-format on
     void lockedMaterialsWaitForTheirPassword()
     {
         QFETCH(bool, guarded);
@@ -120,12 +123,14 @@ private slots:
 
     // Undo never edits a material behind its password: a step made while it was unlocked waits
     // for the password again, but a lock set in the session is undone first, without one.
+    // clang-format off
     void undoNeverEditsALockedMaterial_data()
     {
         QTest::addColumn<int>("material"); // else the edit is followed by setting the lock
         QTest::addRow("edited while unlocked, locked again") << kOtherID;
         QTest::addRow("lock set after the edit goes first") << kSampleID;
     }
+    // clang-format on
 
     void undoNeverEditsALockedMaterial()
     {
@@ -192,6 +197,7 @@ private slots:
     // reaches what the user did not change; Discard keeps it once. A copy that is damaged, cut
     // short or empty is kept aside and reported, the library left as saved. Nothing is brought up
     // to date on the way (an acceleration below the floor stays as it was).
+    // clang-format off
     void unsavedWorkSurvivesACrash_data()
     {
         QTest::addColumn<bool>("restore");
@@ -203,6 +209,7 @@ private slots:
         QTest::addRow("cut after its first line") << true << QByteArray("cut") << "it is incomplete";
         QTest::addRow("empty") << true << QByteArray("empty") << "it is incomplete";
     }
+    // clang-format on
 
     void unsavedWorkSurvivesACrash()
     {
@@ -212,7 +219,7 @@ private slots:
         LibraryFixture fx;
         CPrintMaterial slow = pla();
         slow.m_lstSets.front().fAcc[0] = 800.0f;
-        QVERIFY(writeAll(fx.mats().UserPath(), hexLine(QByteArray::fromStdString(MaterialJsonText(slow)))));
+        QVERIFY(writeAll(fx.mats().UserPath(), rawLine(slow)));
         CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}});
         v1.m_nPrintTemp = 200;
         fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)});
@@ -228,8 +235,9 @@ private slots:
         const QList<QByteArray> lines = readAll(recovery).split('\n');
         QCOMPARE(lines.size(), 4); // the user's two materials, what else the library knew, the line end
         if (!damage.isEmpty())
-            QVERIFY(writeAll(recovery, damage == "junk" ? readAll(recovery) + hexLine("not a material")
-                                       : damage == "cut" ? lines[0] + '\n' : QByteArray()));
+            QVERIFY(writeAll(recovery, damage == "junk"  ? readAll(recovery) + hexLine("not a material")
+                                       : damage == "cut" ? lines[0] + '\n'
+                                                         : QByteArray()));
 
         v1.m_nPrintTemp = 205; // the vendor's update, installed at the next start
         fx.restart();
@@ -241,9 +249,11 @@ private slots:
         QTest::qWait(RecoveryFile::kDelayMs + 200);
         const QStringList atStart = {"V1", "V2", "PLA"};
         if (!why.isEmpty()) {
-            QCOMPARE(m.restoreRecovery().section(". It", 0, 0), "The recovery copy could not be read (" + why + ")");
+            QCOMPARE(m.restoreRecovery().section(". It", 0, 0),
+                     "The recovery copy could not be read (" + why + ")");
             QCOMPARE(namesOf(m), atStart);
-            QCOMPARE(QDir(fx.dataDir()).entryList({"recovery.cvx*"}).join(' ').left(21), "recovery.cvx.damaged-");
+            QCOMPARE(QDir(fx.dataDir()).entryList({"recovery.cvx*"}).join(' ').left(21),
+                     "recovery.cvx.damaged-");
         } else if (restore) {
             QCOMPARE(m.restoreRecovery(), QString());
             QCOMPARE(namesOf(m), QStringList({"V1", "PLA", "PLA_Copy1"}));

@@ -34,9 +34,11 @@ void keep190(CPrintMaterial &mat, PrintSetData set)
     mat.m_lstSets.push_back(set);
 }
 
+// clang-format off
 #define COMPARE_RECORDS(actual, expected)                                                                   \
     QVERIFY2((actual) == (expected), ("\n   Actual:   " + MaterialJsonText(actual) +                        \
                                       "\n   Expected: " + MaterialJsonText(expected)).c_str())
+// clang-format on
 
 struct Lines
 {
@@ -63,17 +65,20 @@ private slots:
     // infinity or NaN.
     void formatJsonNumber()
     {
+        // clang-format off
         const QList<QPair<double, QByteArray>> cases = {
             {-0.0, "-0"}, {210.0, "210"}, {3e10, "30000000000"}, {-999999999999999.0, "-999999999999999"},
             {1e15, "1e+15"}, {-2.25e-5, "-2.25e-05"}, {0.1, "0.1"}, {1.0 / 3, "0.33333333333333331"},
             {double(0.3f), "0.30000001192092896"}, {1e16 + 2, "10000000000000002"},
             {123456789012345678.0, "1.2345678901234568e+17"}, {INFINITY, "null"}, {NAN, "null"}};
+        // clang-format on
         for (const auto &[value, text] : cases)
             QCOMPARE(QByteArray::fromStdString(FormatJsonNumber(value)), text);
     }
 
     // Accepted texts: the record "N" by "M" with the change the text makes. Refusals and their
     // reasons are the damaged-file tests' and the command-line tool's.
+    // clang-format off
     void decode_data()
     {
         QTest::addColumn<QByteArray>("json");
@@ -121,6 +126,7 @@ private slots:
                 m.m_lstSets.push_back(s);
             });
     }
+    // clang-format on
 
     void decode()
     {
@@ -136,6 +142,7 @@ private slots:
     // A line of a file to the text it holds, as QByteArray::fromHex decodes it: characters that are not
     // hex digits (the line end among them) skipped, digits paired from the end, so that an odd count
     // leaves the first digit a byte of its own and no digit is dropped.
+    // clang-format off
     void hexLines_data()
     {
         QTest::addColumn<QByteArray>("line");
@@ -148,6 +155,7 @@ private slots:
         QTest::addRow("stray character in an even line")
             << QByteArray("7bx0a1") << QByteArray("\x07\xb0\xa1");
     }
+    // clang-format on
 
     // Writing is the other way: lowercase, two digits a byte.
     void hexLines()
@@ -160,6 +168,7 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(StringToHex(text.toStdString())), text.toHex());
     }
 
+    // clang-format off
     void write_data()
     {
         QTest::addColumn<QByteArray>("locale");
@@ -172,6 +181,7 @@ private slots:
         QTest::addRow("file size limit reached while writing") << QByteArray("C") << 4096 << true;
         QTest::addRow("dropped without commit") << QByteArray("C") << 0 << false;
     }
+    // clang-format on
 
     // Records written and read back as they were, the worked example byte for byte. Only a whole
     // commit replaces the file, and no temporary file is left either way.
@@ -233,6 +243,7 @@ private slots:
                              "nozzle 0.6 is not offered for printer type 10112"));
     }
 
+    // clang-format off
     void readLines_data()
     {
         QTest::addColumn<Lines>("c");
@@ -257,6 +268,7 @@ private slots:
         QTest::addRow("a FIFO whose writer comes later is read to its end")
             << Lines{"ab\ncd", {"ab\n", "cd"}, false, -1, 0, "{fifo}"};
     }
+    // clang-format on
 
     // Every option of LineReader. ReadFileToString's lines of real files are the damaged-file tests'
     // (the count of every file's lines is logged).

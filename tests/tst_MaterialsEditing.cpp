@@ -35,6 +35,7 @@ private slots:
     // conversion are the catalogue's); a change by an amount or a percentage keeps each set's own
     // value, clamped to the row's range and stored as its field stores it. Nothing is stored while
     // locked, out of range or without a set.
+    // clang-format off
     void changeValue_data()
     {
         QTest::addColumn<int>("kind"); // 0: typed, 1: plus the amount, 2: plus the percentage
@@ -68,6 +69,7 @@ private slots:
             << 2 << false << 10102 << 21 << -5.0 << QList<double>{95, 99.75, 104.5, 109.25};
         QTest::addRow("relative change while locked") << 1 << true << 10102 << 10 << 5.0 << none;
     }
+    // clang-format on
     void changeValue()
     {
         QFETCH(int, kind);
@@ -120,6 +122,7 @@ private slots:
     // A name, a password or an ID is changed or refused; a stored password is proven first, a
     // typed name is cut at 32 bytes on a whole character. Every row, print rows too, follows the
     // lock at once; a change is one step.
+    // clang-format off
     void identity_data()
     {
         QTest::addColumn<QByteArray>("stored"); // the password of "First"
@@ -168,6 +171,7 @@ private slots:
         QTest::addRow("ID of a locked material ignored")
             << open << false << id(-700) << "locked" << QStringList{"First", "Maker", "1001", "1", ""};
     }
+    // clang-format on
     void identity()
     {
         QFETCH(QByteArray, stored);
@@ -206,12 +210,14 @@ private slots:
     // A name and a manufacturer that are not UTF-8 (or end in a cut character) read with
     // replacement characters; the name dialog confirmed as shown, to lock or to unlock, keeps the
     // stored bytes.
+    // clang-format off
     void namesConfirmedAsShownKeepTheirBytes_data()
     {
         QTest::addColumn<QByteArray>("stored"); // the password
         QTest::addRow("setting a password") << QByteArray();
         QTest::addRow("proving the password") << QByteArray(kDigest);
     }
+    // clang-format on
     void namesConfirmedAsShownKeepTheirBytes()
     {
         QFETCH(QByteArray, stored);
@@ -271,7 +277,6 @@ private slots:
         m.removeMaterial(removed);
         QCOMPARE(QList<int>({m.curMatID(), m.bMatLocked()}), QList<int>({next, 0}));
     }
-
 };
 
 QTEST_GUILESS_MAIN(TstMaterialsEditing)

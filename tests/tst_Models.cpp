@@ -50,6 +50,7 @@ private slots:
         QCOMPARE(counts, QList<int>({0, 0, 0, 0, 9, 0, 9, 36, 9}));
     }
 
+    // clang-format off
     void valueIsRoundedToThreeDecimals_data()
     {
         QTest::addColumn<double>("stored");
@@ -57,6 +58,7 @@ private slots:
         QTest::addRow("rounded") << 1.2346 << 1.235;
         QTest::addRow("negative float -0.3 percent reads -0.3") << double(-0.003f * 100.0f) << -0.3;
     }
+    // clang-format on
     void valueIsRoundedToThreeDecimals()
     {
         QFETCH(double, stored);
@@ -141,6 +143,7 @@ private slots:
         QCOMPARE(mats().materialIDsOf(keys), QVariantList({12}));
     }
 
+    // clang-format off
     void searchFiltersByNameManufacturerOrId_data()
     {
         QTest::addColumn<QString>("text");
@@ -152,6 +155,7 @@ private slots:
             << " tALLOW " << false << QStringList{"ABS"};
         QTest::addRow("ID") << "12" << false << QStringList{"ABS"};
     }
+    // clang-format on
     void searchFiltersByNameManufacturerOrId()
     {
         QFETCH(QString, text);

@@ -49,6 +49,7 @@ class TstPrintMaterial : public QObject
 
 private slots:
     // The catalogue's rules: aliases, names out of range, the generic lists, the bounds of the bands.
+    // clang-format off
     void catalogue_data()
     {
         QTest::addColumn<QString>("what"); // printer, quality, nozzles, layers or day
@@ -72,6 +73,7 @@ private slots:
         row("creation day: exactly one day", "day", 86400, 0, "1");
         row("creation day before the reference counts its distance", "day", -129600, 0, "1");
     }
+    // clang-format on
 
     void catalogue()
     {
@@ -88,6 +90,7 @@ private slots:
         QCOMPARE(got, expected);
     }
 
+    // clang-format off
     void generatedId_data()
     {
         QTest::addColumn<QByteArray>("name");
@@ -97,6 +100,7 @@ private slots:
         QTest::addRow("PETG is 4, not PC") << QByteArray("PETG") << 4;
         QTest::addRow("key later in the name") << QByteArray("Silk PLA") << -1;
     }
+    // clang-format on
 
     // An ID is 1..100, 0xFF, the type byte, a random byte; the random parts vary from draw to draw.
     void generatedId()
@@ -117,6 +121,7 @@ private slots:
         QVERIFY(ids.size() > 1000); // fewer if the top or the low byte were fixed
     }
 
+    // clang-format off
     void addOrReplace_data()
     {
         QTest::addColumn<PrintSetData>("added");
@@ -137,6 +142,7 @@ private slots:
         QTest::addRow("no lock text refused") << valid << QByteArray() << -1;
         QTest::addRow("a prefix of the lock text refused") << valid << own.left(31) << -1;
     }
+    // clang-format on
 
     // The whole set, key included, is stored; a refused lock text also removes nothing.
     void addOrReplace()
@@ -159,6 +165,7 @@ private slots:
     }
 
     // A lookup stops at the first negative part of its pattern; a removal tests each part on its own.
+    // clang-format off
     void listAndRemove_data()
     {
         QTest::addColumn<PrintSetData>("pattern");
@@ -175,6 +182,7 @@ private slots:
         QTest::addRow("alias is not resolved")
             << PrintSetData{10007, -1, -1, -1} << L() << L{0, 1, 2, 3, 4, 5};
     }
+    // clang-format on
 
     void listAndRemove()
     {
@@ -197,6 +205,7 @@ private slots:
     }
 
     // What the menus offer: the nozzles of a type, the layers of a nozzle, or the qualities of a layer.
+    // clang-format off
     void menus_data()
     {
         QTest::addColumn<Keys>("sets");
@@ -223,6 +232,7 @@ private slots:
         QTest::addRow("qualities take layers within 0.01 as the same")
             << own << true << 10102 << 0.4f << 0.2f << F{0, 2, 3};
     }
+    // clang-format on
 
     void menus()
     {
@@ -279,6 +289,7 @@ private slots:
 
     // A shown value stored into its field, converted, and shown again; rows 0 to 8 edit the record,
     // 9 to 44 a print set.
+    // clang-format off
     void conversions_data()
     {
         QTest::addColumn<int>("id");
@@ -291,6 +302,7 @@ private slots:
         QTest::addRow("bottom width 80 shows 80.0001") << 30 << 80.0 << 80.0001;
         QTest::addRow("extrusion 105 has no offset") << 22 << 105.0 << 104.99999237060547;
     }
+    // clang-format on
 
     void conversions()
     {
@@ -307,6 +319,7 @@ private slots:
     // A change by an amount or a percentage works on the stored value: +X then -X gives back the
     // same bytes, a change of 0 is none, integer fields round to the nearest, and a limit holds a
     // value only where the change crossed it.
+    // clang-format off
     void changeByStoredValue_data()
     {
         QTest::addColumn<int>("id");
@@ -329,6 +342,7 @@ private slots:
         QTest::newRow("integer -10 %: 29.7 is 30") << 9 << 33.0 << -10.0 << true << 30.0 << false;
         QTest::addRow("integer +2.5: 17.5 is 18") << 12 << 15.0 << 2.5 << false << 18.0 << false;
     }
+    // clang-format on
     void changeByStoredValue()
     {
         QFETCH(int, id);
@@ -351,6 +365,7 @@ private slots:
         }
     }
 
+    // clang-format off
     void loadPrintRows_data()
     {
         QTest::addColumn<int>("sets");
@@ -364,6 +379,7 @@ private slots:
         QTest::addRow("40 and 40.01 disagree, the first value stays") << 2 << 40.01f << false << 40.0 << 0;
         QTest::addRow("locked and disagreeing keeps bit 1") << 2 << 39.0f << true << 40.0 << 2;
     }
+    // clang-format on
 
     void loadPrintRows()
     {

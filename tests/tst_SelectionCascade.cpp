@@ -59,8 +59,9 @@ const QStringList kPrinterFanOut = {
 const QStringList kNozzleFanOut = kPrinterFanOut.mid(1, 6);
 const QStringList kLayerFanOut = kPrinterFanOut.mid(2, 4);
 const QStringList kQualityFanOut = kPrinterFanOut.mid(3, 2);
-const QStringList kReselect = QStringList{"curMaterialChanged", "curMatIDChanged", "matChanged", "bMatLockedChanged"} +
-                              kPrinterFanOut + QStringList{"printerChanged"};
+const QStringList kReselect =
+    QStringList{"curMaterialChanged", "curMatIDChanged", "matChanged", "bMatLockedChanged"} + kPrinterFanOut +
+    QStringList{"printerChanged"};
 const QStringList kModified = {"modifiedChanged"};
 const QString kQualities = "Fast|Turbo|Custom1|Custom2|Custom3 ";
 const QString kPrinters = "Default|Orvik pico|Orvik HULL|Orvik Wren|Orvik pico2|Orvik Solo 3|Orvik HULL+|"
@@ -101,6 +102,7 @@ private slots:
     // the content is one step: undone, the library is record by record what it was, with the step's
     // material and cascade selected again; redone, what it became. The unsaved flag follows the
     // history, and a save moves the saved point.
+    // clang-format off
     void operations_data()
     {
         QTest::addColumn<SetKeySpec>("from"); // differs at the step's level and below
@@ -201,6 +203,7 @@ private slots:
             m.importMaterials(m.UserPath() + ".in", false);
         }) << kReselect << unshown << "" << 0;
     }
+    // clang-format on
     void operations()
     {
         QFETCH(SetKeySpec, from);
@@ -249,6 +252,7 @@ private slots:
     }
 
     // Copying and removing print sets, done or refused, end as if "to" had been chosen afresh.
+    // clang-format off
     void copyOrRemove_data()
     {
         QTest::addColumn<int>("material");
@@ -287,6 +291,7 @@ private slots:
         const SetKeySpec noSet = {10102, 0.4f, 0.2f, 5};
         QTest::addRow("remove refused: quality without a set") << s << noSet << "" << kRemove << 0 << noSet << QStringList();
     }
+    // clang-format on
     void copyOrRemove()
     {
         QFETCH(int, material);

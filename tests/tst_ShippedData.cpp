@@ -75,7 +75,8 @@ private slots:
                     if (!ChangePrintValueBy(set, id, row.editStep, false, row.minVal, 1e9))
                         continue;
                     QVERIFY(ChangePrintValueBy(set, id, -row.editStep, false, -1e9, row.maxVal));
-                    QVERIFY2(set == original, qPrintable(QStringLiteral("%1, row %2").arg(mat.m_szName).arg(id)));
+                    QVERIFY2(set == original,
+                             qPrintable(QStringLiteral("%1, row %2").arg(mat.m_szName).arg(id)));
                     ++checked;
                 }
             }

@@ -45,6 +45,7 @@ private slots:
     // The list of removed vendor materials names them by ID, name and manufacturer, so that two
     // with one ID are told apart; a line of an older editor holds the ID alone and names every
     // vendor material with it; anything else names nothing. What is written reads back.
+    // clang-format off
     void removedListNamesVendorMaterials_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -55,6 +56,7 @@ private slots:
         QTest::addRow("a name that is not theirs") << QByteArray("502 41 42\n") << QList<bool>{false, false, false};
         QTest::addRow("not a list") << QByteArray("PLA\n\n ") << QList<bool>{false, false, false};
     }
+    // clang-format on
     void removedListNamesVendorMaterials()
     {
         QFETCH(QByteArray, text);
@@ -79,6 +81,7 @@ private slots:
     // Whether a material differs from the vendor's is one answer everywhere: the value's mark, the
     // drawer's mark, the count of a reset, Save, and the differences listed by name all agree, on
     // values that the pages show alike and on values they show apart.
+    // clang-format off
     void oneAnswerToChangedFromTheVendor_data()
     {
         QTest::addColumn<int>("row");
@@ -90,6 +93,7 @@ private slots:
         QTest::newRow("a percentage 0.001 % off") << 21 << 0.00001f << true;
         QTest::addRow("a speed 0.001 off") << 15 << 0.001f << true;
     }
+    // clang-format on
 
     void oneAnswerToChangedFromTheVendor()
     {
@@ -115,6 +119,7 @@ private slots:
     // Values are marked where they differ from the vendor's beyond the rows' tolerance, in the
     // sets the vendor has; a mark resets the value, and the whole material can be reset too,
     // each one step.
+    // clang-format off
     void valuesAgainstTheVendor_data()
     {
         QTest::addColumn<LibraryChange>("change"); // before the value is typed
@@ -143,6 +148,7 @@ private slots:
             m.selectPrinter(10102);
         }) << 15 << 55.0 << QString();
     }
+    // clang-format on
 
     void valuesAgainstTheVendor()
     {
@@ -186,6 +192,7 @@ private slots:
     // No operation leaves two materials with one name and manufacturer, which would become one at
     // the next start: a reset to the vendor's or a vendor material brought back renames the user's
     // material that has its name now, unless it is locked; both survive a restart.
+    // clang-format off
     void vendorNamesAreNeverDoubled_data()
     {
         QTest::addColumn<bool>("reset"); // else the vendor's material is brought back
@@ -196,6 +203,7 @@ private slots:
         QTest::addRow("brought back") << false << false << QStringList({"V1", "Mine", "V1_Copy1"});
         QTest::addRow("not brought back: the one in the way is locked") << false << true << QStringList({"Mine", "V1"});
     }
+    // clang-format on
 
     void vendorNamesAreNeverDoubled()
     {
@@ -213,13 +221,15 @@ private slots:
         else
             m.removeMaterial(501);
         m.addCopyMaterial(9);
-        QCOMPARE(m.setMatNameAndManu("V1", "Orvik", lockedHolder ? kDigest : ""), 0); // the vendor's name, free now
+        QCOMPARE(m.setMatNameAndManu("V1", "Orvik", lockedHolder ? kDigest : ""),
+                 0); // the vendor's name, free now
         if (reset) {
             m.selectMaterial(501);
             QCOMPARE(m.vendorResetPreview().value("nameTakenBy").toString().left(12), "V1 / Orvik (");
             QCOMPARE(m.resetMaterialToVendor(), !lockedHolder);
         } else {
-            QCOMPARE(m.bringBackPreview().value(lockedHolder ? "blocked" : "renames").toStringList().size(), 1);
+            QCOMPARE(m.bringBackPreview().value(lockedHolder ? "blocked" : "renames").toStringList().size(),
+                     1);
             QCOMPARE(m.bringBackRemovedVendor(), lockedHolder ? 0 : 1);
         }
         QVERIFY(m.exportUserMaterials());
@@ -232,6 +242,7 @@ private slots:
     // theirs (no marks against the vendor's, nothing to reset), the vendor's come beside them,
     // renumbered where their ID is taken, and the start says so. Vendor materials that share an
     // ID are told apart: removing one leaves the other, and an unchanged save writes neither.
+    // clang-format off
     void vendorMaterialsBesideTheUsers_data()
     {
         QTest::addColumn<CPrintMaterial>("own");
@@ -249,6 +260,7 @@ private slots:
             << CPrintMaterial() << QList<CPrintMaterial>{v1, makeMaterial("V2", "Orvik", 501)}
             << QStringList({"V1"}) << false;
     }
+    // clang-format on
 
     void vendorMaterialsBesideTheUsers()
     {
@@ -258,7 +270,8 @@ private slots:
         QFETCH(bool, note);
         LibraryFixture fx;
         const bool twins = own.m_nMatID == 0;
-        fx.startWithVendor(twins ? std::vector<CPrintMaterial>(update.begin(), update.end()) : std::vector<CPrintMaterial>{update[0]});
+        fx.startWithVendor(twins ? std::vector<CPrintMaterial>(update.begin(), update.end())
+                                 : std::vector<CPrintMaterial>{update[0]});
         Materials &m = fx.mats();
         if (twins) {
             m.removeMaterial(m.materialAt(1)->m_nMatID); // the second, renumbered by the load

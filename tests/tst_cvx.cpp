@@ -289,6 +289,7 @@ void TestCvx::commands()
         entries);
 }
 
+// clang-format off
 void TestCvx::materialFile_data()
 {
     QTest::addColumn<QString>("file");         // a fixture, or a file made at run time
@@ -355,6 +356,7 @@ void TestCvx::materialFile_data()
         {kBasic}, 2, skips({2}, "80000 values that are not materials, the first: not a JSON object"),
         goodLine("PLA Basic", 11001) + QByteArray("0 ").repeated(80000).toHex() + '\n');
 }
+// clang-format on
 
 // The file merged into a library that holds one material of its own, then checked by corvane-cvx:
 // both count lines as lines, however many values a line holds.

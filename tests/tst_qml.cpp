@@ -33,7 +33,10 @@ public:
         return QString::fromStdString(array + "]");
     }
     // Puts a copy of the file in place of another, as another program would.
-    Q_INVOKABLE bool copyFile(const QString &from, const QString &to) const { return writeAll(to, readAll(from)); }
+    Q_INVOKABLE bool copyFile(const QString &from, const QString &to) const
+    {
+        return writeAll(to, readAll(from));
+    }
     // Writes a file in a private folder; returns its path.
     Q_INVOKABLE QString writeText(const QString &name, const QString &text) const
     {

@@ -1,12 +1,12 @@
 #include "TestSupport.h"
 
 #include "base/Log.h"
+#include "core/MaterialFormat.h"
 
 #include <QFile>
 #include <QtTest>
 
-TempDataHome::TempDataHome()
-    : m_oldData(qgetenv("XDG_DATA_HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
+TempDataHome::TempDataHome() : m_oldData(qgetenv("XDG_DATA_HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
 {
     QVERIFY2(m_dir.isValid(), "temporary folder");
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
@@ -39,6 +39,11 @@ bool writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray rawLine(const CPrintMaterial &mat)
+{
+    return hexLine(QByteArray::fromStdString(MaterialJsonText(mat)));
 }
 
 QString fixture(const QString &name)

@@ -8,6 +8,8 @@
 
 #include <string>
 
+class CPrintMaterial;
+
 // A private data home for one test: XDG_DATA_HOME and XDG_CONFIG_HOME point into a temporary
 // folder for the life of the object, so nothing touches the user's real folders.
 class TempDataHome
@@ -47,6 +49,8 @@ QString fixture(const QString &name);
 QByteArray exampleJson();
 // The JSON text as a line of a material file.
 QByteArray hexLine(const QByteArray &json);
+// The material's line with its derived values as they stand (a writer would bring them up to date).
+QByteArray rawLine(const CPrintMaterial &mat);
 
 // A program run to its end, or killed after two minutes, and what it wrote; system messages in English.
 struct ToolRun
@@ -59,10 +63,10 @@ struct ToolRun
 
 struct ToolOptions
 {
-    QByteArray input;     // standard input, unless stdinFile names a file for it
+    QByteArray input; // standard input, unless stdinFile names a file for it
     QString stdinFile = {};
     QString stdoutFile = {}; // empty: standard output is collected
-    int memoryLimitKb = 0; // address space, 0 for no limit; none under AddressSanitizer, which
-                           // reserves far more for itself
+    int memoryLimitKb = 0;   // address space, 0 for no limit; none under AddressSanitizer, which
+                             // reserves far more for itself
 };
 ToolRun runTool(const QString &program, const QStringList &args, const ToolOptions &options = {});
