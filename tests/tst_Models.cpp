@@ -149,8 +149,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("changedOnly"); // hides what is as the vendor has it, never the user's own
         QTest::addColumn<QStringList>("names");
-        QTest::addRow("empty shows all") << "" << false << QStringList{"PLA", "ABS"};
-        QTest::addRow("changed only: the user's own stay") << "" << true << QStringList{"PLA", "ABS"};
+        QTest::addRow("empty shows all") << "" << false << QStringList{"V", "W", "PLA", "ABS"};
+        QTest::addRow("changed only: the vendor's as it is hidden") << "" << true << QStringList{"W", "PLA", "ABS"};
         QTest::addRow("manufacturer, any letter case, blanks around ignored")
             << " tALLOW " << false << QStringList{"ABS"};
         QTest::addRow("ID") << "12" << false << QStringList{"ABS"};
@@ -164,12 +164,14 @@ private slots:
         MaterialFilterModel filter;
         QAbstractItemModelTester tester(&filter, QAbstractItemModelTester::FailureReportingMode::QtTest);
         filter.setMats(&mats());
-        m_fx->load({makeMaterial("PLA", "KestRona", 11), makeMaterial("ABS", "Tallow", 12)});
+        m_fx->startWithVendor({makeMaterial("V", "Orvik", 500), makeMaterial("W", "Orvik", 501)});
+        m_fx->load({makeMaterial("PLA", "KestRona", 11), makeMaterial("ABS", "Tallow", 12)}, 501);
+        mats().setParameter(0, 233); // W changed from the vendor's
         filter.setFilterText(text);
         filter.setChangedOnly(changedOnly);
         QCOMPARE(column(filter, MaterialModel::NameRole), names);
         mats().removeMaterial(11); // the filter follows the library
-        QCOMPARE(filter.rowCount(), int(names.contains("ABS")));
+        QCOMPARE(filter.rowCount(), names.size() - int(names.contains("PLA")));
     }
 };
 

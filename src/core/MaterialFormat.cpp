@@ -290,7 +290,7 @@ public:
     {
         Entry best{m_sets.end(), 0};
         visit(key, [&](const Entry &entry) {
-            if ((best.position == m_sets.end() || entry.order < best.order) && matches(*entry.position, key))
+            if ((best.position == m_sets.end() || entry.order < best.order) && SameSetKey(*entry.position, key))
                 best = entry;
         });
         return best.position;
@@ -305,7 +305,7 @@ public:
         add(position, order);
         std::vector<Position> later;
         visit(set, [&](const Entry &entry) {
-            if (entry.order > order && matches(*entry.position, set))
+            if (entry.order > order && SameSetKey(*entry.position, set))
                 later.push_back(entry.position);
         });
         for (const Position &it : later) {
@@ -346,12 +346,6 @@ private:
         }
     };
 
-    // The same key by the reader's rule: printer type, nozzle, layer and quality.
-    static bool matches(const PrintSetData &a, const PrintSetData &b)
-    {
-        return a.nPrinterType == b.nPrinterType && IsSameNozzle(a.fNozzleDia, b.fNozzleDia) &&
-               IsSameLayer(a.fLayerThick, b.fLayerThick) && a.nQuality == b.nQuality;
-    }
     static Cell cellOf(const PrintSetData &s)
     {
         return {s.nPrinterType, s.nQuality, int64_t(std::floor(double(s.fNozzleDia) / kNozzleTolerance)),

@@ -69,6 +69,8 @@ MainWindowTest {
             { tag: "differing speeds each less 10 percent", id: 15, dialog: "speed", text: "40 – 55mm/s",
               note: "2 print sets", mode: "modePercent", typed: "-10", stored: 36, max: 49.5 },
             { tag: "Escape: no change", id: 16, dialog: "speed", text: "40.5mm/s", keys: [Qt.Key_Up, Qt.Key_Escape] },
+            { tag: "speed: the slider pressed at its end, then OK pressed", id: 16, dialog: "speed",
+              text: "40.5mm/s", slide: true, ok: true, stored: 200 },
             { tag: "each changed by 0: no change", id: 15, dialog: "speed", text: "40 – 55mm/s", note: "2 print sets",
               mode: "modeAdd", typed: "0" },
             { tag: "integer, each changed by an amount: a decimal point refused while typing", id: 21,
@@ -101,7 +103,14 @@ MainWindowTest {
         if (data.mode)
             press(findChild(d, data.mode))
         type(data.typed || "")
-        type(data.keys || [Qt.Key_Return])
+        if (data.slide) {
+            var slider = findChild(d, "slider")
+            press(slider, slider.width - 2, slider.height / 2)
+        }
+        if (data.ok)
+            answer(d, Dialog.Ok)
+        else
+            type(data.keys || [Qt.Key_Return])
         closed(d)
         var spread = materials.valueSpread(data.id)
         fuzzyCompare(spread.min, data.stored === undefined ? before.min : data.stored, 1e-6)

@@ -325,12 +325,6 @@ std::string describeKey(const PrintSetData &s)
     return text.str();
 }
 
-bool sameKey(const PrintSetData &a, const PrintSetData &b)
-{
-    return a.nPrinterType == b.nPrinterType && a.nQuality == b.nQuality &&
-           IsSameNozzle(a.fNozzleDia, b.fNozzleDia) && IsSameLayer(a.fLayerThick, b.fLayerThick);
-}
-
 // The changed members of two objects, as "name: old -> new" lines.
 std::vector<std::string> changedMembers(const Members &a, const Members &b, const char *skip)
 {
@@ -374,7 +368,7 @@ std::vector<std::string> materialDifferences(CPrintMaterial &a, CPrintMaterial &
     std::vector<bool> matchedB(setsB.size(), false);
     for (size_t i = 0; i < setsA.size(); ++i) {
         size_t j = 0;
-        while (j < setsB.size() && (matchedB[j] || !sameKey(*setsA[i], *setsB[j])))
+        while (j < setsB.size() && (matchedB[j] || !SameSetKey(*setsA[i], *setsB[j])))
             ++j;
         const std::string key = "  print set " + describeKey(*setsA[i]);
         if (j == setsB.size()) {
