@@ -290,7 +290,8 @@ public:
     {
         Entry best{m_sets.end(), 0};
         visit(key, [&](const Entry &entry) {
-            if ((best.position == m_sets.end() || entry.order < best.order) && SameSetKey(*entry.position, key))
+            if ((best.position == m_sets.end() || entry.order < best.order) &&
+                SameSetKey(*entry.position, key))
                 best = entry;
         });
         return best.position;
