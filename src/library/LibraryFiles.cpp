@@ -309,123 +309,175 @@ std::vector<CPrintMaterial> LibraryFiles::ReadRecords(const QString &path)
     return records;
 }
 
-void LibraryFiles::Merge(std::vector<CPrintMaterial> records, const QString &path, bool bVendor,
-                         LibraryEditor *editor, const std::vector<Placement> *placements)
+namespace {
+// One merge of records into the library: where each goes, under which name and ID, and what the
+// report and the notes say of it. A material this merge has already written is not replaced by a
+// later one: two in one file with one name and manufacturer (or one ID) are both kept.
+class Merger
 {
-    const bool userLibrary = IsUserLibrary(path);
-    // A step copies what it changes first; a load changes in place.
-    const auto touch = [&](size_t position) -> MaterialEntry & {
-        return editor ? editor->Touch(position) : m_library.Modify(position);
-    };
-    PositionIndex<std::string> byName;
-    PositionIndex<int32_t> byID;
-    for (size_t i = 0; i < m_library.Size(); ++i) {
-        byName.add(nameManuKey(m_library.At(i).mat), i);
-        byID.add(m_library.At(i).mat.m_nMatID, i);
+public:
+    Merger(MaterialLibrary &library, LibraryEditor *editor, LibraryFiles::ImportReport &report)
+        : m_library(library), m_editor(editor), m_report(report), m_written(library.Size(), false)
+    {
+        for (size_t i = 0; i < m_library.Size(); ++i) {
+            m_byName.add(nameManuKey(m_library.At(i).mat), i);
+            m_byID.add(m_library.At(i).mat.m_nMatID, i);
+        }
     }
-    const auto renumber = [&](size_t position, const char *why) {
-        MaterialEntry &entry = touch(position);
+
+    void Merge(CPrintMaterial record, const LibraryFiles::Placement &place, bool bVendor)
+    {
+        long position = Target(record, place);
+        if (position < 0)
+            KeepNameApart(record, place);
+        const size_t at = Put(std::move(record), position, bVendor);
+        if (place.vendorRef >= 0)
+            Touch(at).vendorRef = place.vendorRef;
+        KeepIDApart(at, place);
+        m_written.resize(m_library.Size(), false);
+        m_written[at] = true;
+        LogLine("importMaterials") << "Add Mat: " << m_library.At(at).mat.m_szName << " / "
+                                   << m_library.At(at).mat.m_szManu;
+    }
+    // The user's own materials that share a name or an ID with a vendor material.
+    const QStringList &Clashes() const { return m_clashes; }
+
+private:
+    using Placement = LibraryFiles::Placement;
+
+    // A step copies what it changes first; a load changes in place.
+    MaterialEntry &Touch(size_t position)
+    {
+        return m_editor ? m_editor->Touch(position) : m_library.Modify(position);
+    }
+
+    // The entry the record replaces, or -1 to add it.
+    long Target(const CPrintMaterial &record, const Placement &place) const
+    {
+        long position = -1;
+        if (place.kind == Placement::Into && !m_written[place.position]) {
+            position = long(place.position);
+        } else if (place.kind != Placement::Own) {
+            position = m_byName.first(nameManuKey(record));
+            if (position < 0)
+                position = m_byID.first(record.m_nMatID);
+        }
+        return position >= 0 && m_written[size_t(position)] ? -1 : position;
+    }
+
+    // An added material whose name is taken gets a name of its own, but the user's own material
+    // keeps its name beside a vendor material that has it too.
+    void KeepNameApart(CPrintMaterial &record, const Placement &place)
+    {
+        const long namesake = m_byName.first(nameManuKey(record));
+        if (namesake < 0)
+            return;
+        if (place.kind == Placement::Own && m_library.At(size_t(namesake)).vendorRef >= 0 &&
+            !m_written[size_t(namesake)]) {
+            m_clashes << LangTr("%1 has the name of a vendor material").arg(describe(record));
+            return;
+        }
+        const std::string manu = record.m_szManu;
+        const std::string name = m_library.UniqueCopyName(record.m_szName, manu, nullptr);
+        LogLine("importMaterials") << "Material " << record.m_szName << " / " << manu
+                                   << " is in the file more than once: kept as " << name;
+        m_report.renamedNames << QStringLiteral("%1 → %2").arg(QString::fromUtf8(record.m_szName),
+                                                               QString::fromStdString(name));
+        record.SetNameAndManu(name.c_str(), manu.c_str());
+        ++m_report.renamed;
+    }
+
+    size_t Put(CPrintMaterial record, long position, bool bVendor)
+    {
+        const std::string key = nameManuKey(record);
+        if (position < 0) {
+            auto entry = m_library.NewEntry(std::move(record));
+            entry->bVendor = bVendor ? 1 : 0;
+            if (m_editor) {
+                position = long(m_editor->Add(std::move(entry)));
+            } else {
+                m_library.Append(std::move(entry));
+                position = long(m_library.Size() - 1);
+            }
+            ++m_report.added;
+        } else {
+            CPrintMaterial &target = Touch(size_t(position)).mat;
+            m_byName.remove(nameManuKey(target), size_t(position));
+            m_byID.remove(target.m_nMatID, size_t(position));
+            target = std::move(record);
+            ++m_report.replaced;
+        }
+        m_byName.add(key, size_t(position));
+        return size_t(position);
+    }
+
+    // Two materials with one ID would merge into one at the next import. The user's own keeps its
+    // ID and a vendor material as loaded gives way; otherwise the one read now is renumbered.
+    void KeepIDApart(size_t position, const Placement &place)
+    {
+        const int32_t id = m_library.At(position).mat.m_nMatID;
+        const long holder = m_byID.first(id);
+        m_byID.add(id, position);
+        if (holder < 0)
+            return;
+        if (place.kind == Placement::Own && m_library.At(size_t(holder)).vendorRef >= 0 &&
+            !m_written[size_t(holder)]) {
+            m_clashes << LangTr("%1 has the ID of a vendor material, which gets another")
+                             .arg(describe(m_library.At(position).mat));
+            Renumber(size_t(holder), ", the ID of the user's own material");
+            Touch(size_t(holder)).loadID = m_library.At(size_t(holder)).mat.m_nMatID;
+            return;
+        }
+        m_report.renumberedNames << Renumber(position, "");
+        if (place.vendorRef >= 0)
+            Touch(position).loadID = m_library.At(position).mat.m_nMatID;
+        ++m_report.renumbered;
+    }
+
+    QString Renumber(size_t position, const char *why)
+    {
+        MaterialEntry &entry = Touch(position);
         const int32_t oldID = entry.mat.m_nMatID;
-        byID.remove(oldID, position);
-        const CPrintMaterial &holder = m_library.At(size_t(byID.first(oldID))).mat;
+        m_byID.remove(oldID, position);
+        const CPrintMaterial &holder = m_library.At(size_t(m_byID.first(oldID))).mat;
         const int32_t newID = m_library.DrawUnusedID(entry.mat, &entry);
-        byID.add(newID, position);
+        m_byID.add(newID, position);
         LogLine("importMaterials") << "Material " << entry.mat.m_szName << " / " << entry.mat.m_szManu
                                    << " renumbered from " << oldID << " to " << newID << ": " << oldID
                                    << " is the ID of " << holder.m_szName << " / " << holder.m_szManu << why;
         return QStringLiteral("%1: %2 → %3")
             .arg(QString::fromUtf8(entry.mat.m_szName), QString::number(oldID), QString::number(newID));
-    };
-
-    // A material that this import has already written is not replaced by a later one of the file:
-    // two in one file with one name and manufacturer (or one ID) are both kept.
-    std::vector<bool> written(m_library.Size(), false);
-    QStringList clashes; // the user's own materials that share a name or an ID with a vendor material
-    for (size_t r = 0; r < records.size(); ++r) {
-        CPrintMaterial &record = records[r];
-        const Placement place = placements && r < placements->size() ? (*placements)[r] : Placement();
-        if (place.kind == Placement::Skip)
-            continue;
-        std::string key = nameManuKey(record);
-        long position = -1;
-        if (place.kind == Placement::Into && !written[place.position]) {
-            position = long(place.position);
-        } else if (place.kind != Placement::Own) {
-            position = byName.first(key);
-            if (position < 0)
-                position = byID.first(record.m_nMatID);
-        }
-        // The user's own material keeps its name beside a vendor material that has it too.
-        const long namesake = byName.first(key);
-        const bool besideVendor = place.kind == Placement::Own && namesake >= 0 &&
-                                  m_library.At(size_t(namesake)).vendorRef >= 0 && !written[size_t(namesake)];
-        if (besideVendor)
-            clashes << LangTr("%1 has the name of a vendor material").arg(describe(record));
-        if (position >= 0 && written[size_t(position)])
-            position = -1;
-        if (position < 0 && namesake >= 0 && !besideVendor) {
-            const std::string manu = record.m_szManu;
-            const std::string name = m_library.UniqueCopyName(record.m_szName, manu, nullptr);
-            LogLine("importMaterials") << "Material " << record.m_szName << " / " << manu
-                                       << " is in the file more than once: kept as " << name;
-            m_lastImport.renamedNames << QStringLiteral("%1 → %2").arg(QString::fromUtf8(record.m_szName),
-                                                                       QString::fromStdString(name));
-            record.SetNameAndManu(name.c_str(), manu.c_str());
-            key = nameManuKey(record);
-            ++m_lastImport.renamed;
-        }
-        if (position < 0) {
-            auto entry = m_library.NewEntry(std::move(record));
-            entry->bVendor = bVendor ? 1 : 0;
-            if (editor) {
-                position = long(editor->Add(std::move(entry)));
-            } else {
-                m_library.Append(std::move(entry));
-                position = long(m_library.Size() - 1);
-            }
-            ++m_lastImport.added;
-        } else {
-            CPrintMaterial &target = touch(size_t(position)).mat;
-            byName.remove(nameManuKey(target), size_t(position));
-            byID.remove(target.m_nMatID, size_t(position));
-            target = std::move(record);
-            ++m_lastImport.replaced;
-        }
-        MaterialEntry &entry = touch(size_t(position));
-        if (place.vendorRef >= 0)
-            entry.vendorRef = place.vendorRef;
-        // Two materials with one ID would merge into one at the next import. The user's own keeps
-        // its ID and a vendor material as loaded gives way; otherwise the one read now is renumbered.
-        const int32_t id = entry.mat.m_nMatID;
-        const long holder = byID.first(id);
-        byID.add(id, size_t(position));
-        if (holder >= 0 && place.kind == Placement::Own && m_library.At(size_t(holder)).vendorRef >= 0 &&
-            !written[size_t(holder)]) {
-            clashes
-                << LangTr("%1 has the ID of a vendor material, which gets another").arg(describe(entry.mat));
-            renumber(size_t(holder), ", the ID of the user's own material");
-            touch(size_t(holder)).loadID = m_library.At(size_t(holder)).mat.m_nMatID;
-        } else if (holder >= 0) {
-            m_lastImport.renumberedNames << renumber(size_t(position), "");
-            if (place.vendorRef >= 0)
-                touch(size_t(position)).loadID = m_library.At(size_t(position)).mat.m_nMatID;
-            ++m_lastImport.renumbered;
-        }
-        byName.add(key, size_t(position));
-        written.resize(m_library.Size(), false);
-        written[size_t(position)] = true;
-        LogLine("importMaterials") << "Add Mat: " << m_library.At(size_t(position)).mat.m_szName << " / "
-                                   << m_library.At(size_t(position)).mat.m_szManu;
     }
+
+    MaterialLibrary &m_library;
+    LibraryEditor *m_editor;
+    LibraryFiles::ImportReport &m_report;
+    PositionIndex<std::string> m_byName;
+    PositionIndex<int32_t> m_byID;
+    std::vector<bool> m_written;
+    QStringList m_clashes;
+};
+} // namespace
+
+void LibraryFiles::Merge(std::vector<CPrintMaterial> records, const QString &path, bool bVendor,
+                         LibraryEditor *editor, const std::vector<Placement> *placements)
+{
+    Merger merger(m_library, editor, m_lastImport);
+    for (size_t r = 0; r < records.size(); ++r) {
+        const Placement place = placements && r < placements->size() ? (*placements)[r] : Placement();
+        if (place.kind != Placement::Skip)
+            merger.Merge(std::move(records[r]), place, bVendor);
+    }
+    const bool userLibrary = IsUserLibrary(path);
     if (userLibrary) {
         m_userReadError = m_lastImport.readError;
         m_userStamp = fileStamp(path);
     }
-    if (!clashes.isEmpty() && userLibrary && !editor) {
+    if (!merger.Clashes().isEmpty() && userLibrary && !editor) {
         m_startupNotes
             << LangTr("The vendor library has materials that your own ones resemble; yours stay yours and "
                       "both are kept: %1.")
-                   .arg(clashes.join(QStringLiteral("; ")));
+                   .arg(merger.Clashes().join(QStringLiteral("; ")));
         CVLOG << m_startupNotes.last();
     }
     LogLine("importMaterials") << "Current materials is " << m_library.Size();
