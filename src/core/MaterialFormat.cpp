@@ -523,6 +523,58 @@ int CPrintMaterial::FromJson(const char *text, MaterialDecodeReport *report)
     return FromJson(text, text ? std::strlen(text) : 0, report);
 }
 
+namespace {
+// The record's members of a JSON object, the first of each key (letter case aside) counting;
+// "group" last. Texts are taken only when both name and manufacturer are texts.
+void readRecordMembers(const cJSON *root, CPrintMaterial &mat, MaterialDecodeReport &r,
+                       const cJSON *(&found)[kRecordKeyCount + 1])
+{
+    for (const cJSON *member = cJSON_IsObject(root) ? root->child : nullptr; member; member = member->next) {
+        const int k = recordKeyIndex(member->string);
+        if (k >= 0 && !found[k])
+            found[k] = member;
+    }
+    r.nameMissing = !cJSON_IsString(found[kNameKey]);
+    r.manuMissing = !cJSON_IsString(found[kManuKey]);
+    const bool named = !r.nameMissing && !r.manuMissing;
+    for (int k = 0; k < kRecordKeyCount; ++k) {
+        if (!found[k] || ((k == kNameKey || k == kManuKey) && !named))
+            continue;
+        readField(kRecordKeys[k].kind, found[k], kRecordKeys[k].field(mat), kRecordKeys[k].size);
+    }
+}
+
+// The print sets of "group", as AddOrReplaceSet would take them with the record's own lock text.
+// Every set kept must read back as it is once saved. So a key that the catalogue refuses, or a
+// negative quality, is dropped even where it would replace a set (a negative nozzle, layer or
+// quality is a wildcard there), and the layer is rounded as the writer rounds it, so that sets
+// pair up now as they will when the saved file is read; the replaced set may then have the key
+// of a later one, which would replace it when the saved file is read: the set read last wins
+// already now.
+void readGroup(const cJSON *group, std::list<PrintSetData> &sets, MaterialDecodeReport *report)
+{
+    SetKeyIndex keys(sets);
+    int index = 0;
+    for (const cJSON *element = group->child; element; element = element->next, ++index) {
+        PrintSetData set = readSet(element);
+        SetValidity validity = CPrintMaterial::CheckSet(set);
+        if (validity == SetValidity::Valid && set.nQuality < 0)
+            validity = SetValidity::QualityNegative;
+        if (validity != SetValidity::Valid) {
+            if (report)
+                report->droppedSets.push_back({index, -2, validity, set});
+            continue;
+        }
+        set.fLayerThick = RoundLayerThick(set.fLayerThick);
+        const SetKeyIndex::Position match = keys.firstMatch(set);
+        if (match != sets.end())
+            keys.replace(match, set);
+        else
+            keys.append(set);
+    }
+}
+} // namespace
+
 int CPrintMaterial::FromJson(const char *text, size_t length, MaterialDecodeReport *report)
 {
     MaterialDecodeReport local;
@@ -546,61 +598,17 @@ int CPrintMaterial::FromJson(const char *text, size_t length, MaterialDecodeRepo
         return 0;
     }
     r.parsedLength = size_t(end - start);
-
     const cJSON *found[kRecordKeyCount + 1] = {};
-    for (const cJSON *member = cJSON_IsObject(root) ? root->child : nullptr; member; member = member->next) {
-        const int k = recordKeyIndex(member->string);
-        if (k >= 0 && !found[k])
-            found[k] = member;
-    }
-    r.nameMissing = !cJSON_IsString(found[kNameKey]);
-    r.manuMissing = !cJSON_IsString(found[kManuKey]);
-    const bool named = !r.nameMissing && !r.manuMissing;
-    for (int k = 0; k < kRecordKeyCount; ++k) {
-        if (!found[k] || ((k == kNameKey || k == kManuKey) && !named))
-            continue;
-        readField(kRecordKeys[k].kind, found[k], kRecordKeys[k].field(*this), kRecordKeys[k].size);
-    }
-
+    readRecordMembers(root, *this, r, found);
     const cJSON *group = found[kGroupKey];
-    if (!group || !cJSON_IsArray(group)) {
-        if (!cJSON_IsObject(root))
-            r.refusal = MaterialDecodeReport::Refusal::NotObject;
-        else
-            r.refusal =
-                group ? MaterialDecodeReport::Refusal::GroupNotArray : MaterialDecodeReport::Refusal::NoGroup;
+    if (!cJSON_IsObject(root) || !cJSON_IsArray(group)) {
+        r.refusal = !cJSON_IsObject(root) ? MaterialDecodeReport::Refusal::NotObject
+                    : group               ? MaterialDecodeReport::Refusal::GroupNotArray
+                                          : MaterialDecodeReport::Refusal::NoGroup;
         return 0;
     }
-    SetKeyIndex keys(m_lstSets);
-    int index = 0;
-    for (const cJSON *element = group->child; element; element = element->next, ++index) {
-        PrintSetData set = readSet(element);
-        // Every set kept must read back as it is once saved. So a key that the catalogue refuses, or
-        // a negative quality, is dropped even where it would replace a set (a negative nozzle,
-        // layer or quality is a wildcard there), and the layer is rounded as the writer rounds it,
-        // so that sets pair up now as they will when the saved file is read.
-        SetValidity validity = CheckSet(set);
-        if (validity == SetValidity::Valid && set.nQuality < 0)
-            validity = SetValidity::QualityNegative;
-        // As AddOrReplaceSet would, with the record's own lock text; the replaced set may then have
-        // the key of a later one, which would replace it when the saved file is read: the set read
-        // last wins already now.
-        int result = -2;
-        if (validity == SetValidity::Valid) {
-            set.fLayerThick = RoundLayerThick(set.fLayerThick);
-            const SetKeyIndex::Position match = keys.firstMatch(set);
-            if (match != m_lstSets.end()) {
-                keys.replace(match, set);
-                result = 0;
-            } else {
-                keys.append(set);
-                result = 1;
-            }
-        }
-        if (result < 0 && report)
-            r.droppedSets.push_back({index, result, validity, set});
-    }
-    if (!named) {
+    readGroup(group, m_lstSets, report);
+    if (r.nameMissing || r.manuMissing) {
         r.refusal = MaterialDecodeReport::Refusal::NoNameOrManu;
         return 0;
     }
