@@ -178,6 +178,51 @@ int Decode(const std::string &file, bool compact, bool readable)
     return Finish(errors.count ? Reported : Clean);
 }
 
+namespace {
+// One value of encode's input as a material: its line (empty when refused), what was refused of
+// it, or where the array it belongs to stops being JSON.
+struct Encoded
+{
+    std::string line;
+    std::vector<std::string> refusals;
+    std::string syntaxError;
+};
+
+Encoded encodeValue(const JsonInput::Value &value)
+{
+    Encoded out;
+    if (value.oversized) {
+        out.refusals.push_back("refused: longer than " + std::to_string(kMaxMaterialLineLength >> 20) +
+                               " MB");
+        return out;
+    }
+    CPrintMaterial mat;
+    MaterialDecodeReport report;
+    const bool decoded = DecodeMaterial(value.text.c_str(), value.text.size(), mat, &report);
+    // One value to a line or an element: anything after it but white space is not JSON.
+    size_t end = report.parsedLength;
+    while (end < value.text.size() && static_cast<unsigned char>(value.text[end]) <= ' ')
+        ++end;
+    const bool notJson = report.refusal == MaterialDecodeReport::Refusal::NotJson;
+    if (notJson || end < value.text.size()) {
+        if (value.element)
+            out.syntaxError = value.Where(notJson ? syntaxErrorOffset(value.text) : end) + ": not JSON";
+        else
+            out.refusals.push_back(notJson ? "refused: not JSON" : "refused: text after the JSON value");
+        return out;
+    }
+    if (!decoded) {
+        out.refusals.push_back("refused: " + report.Reason());
+        return out;
+    }
+    for (const auto &dropped : report.droppedSets)
+        out.refusals.push_back(MaterialDecodeReport::DescribeDroppedSet(dropped));
+    out.line = EncodeMaterialLine(mat);
+    return out;
+}
+
+} // namespace
+
 int Encode(const std::string &input, const std::string &output)
 {
     if (!checkInput(input))
@@ -199,45 +244,23 @@ int Encode(const std::string &input, const std::string &output)
     int refused = 0;
     bool written = true;
     std::string syntaxError;
-    const auto refuse = [&](const JsonInput::Value &value, const std::string &reason) {
-        std::cerr << value.Name() << ": refused: " << reason << '\n';
-        ++refused;
-    };
     JsonInput json(*reader);
     for (JsonInput::Value value; written && json.Next(value);) {
-        if (value.oversized) {
-            refuse(value, "longer than " + std::to_string(kMaxMaterialLineLength >> 20) + " MB");
-            continue;
-        }
-        CPrintMaterial mat;
-        MaterialDecodeReport report;
-        const bool decoded = DecodeMaterial(value.text.c_str(), value.text.size(), mat, &report);
-        // One value to a line or an element: anything after it but white space is not JSON.
-        size_t end = report.parsedLength;
-        while (end < value.text.size() && static_cast<unsigned char>(value.text[end]) <= ' ')
-            ++end;
-        const bool notJson = report.refusal == MaterialDecodeReport::Refusal::NotJson;
-        if (notJson || end < value.text.size()) {
-            if (value.element) {
-                syntaxError = value.Where(notJson ? syntaxErrorOffset(value.text) : end) + ": not JSON";
-                break;
-            }
-            refuse(value, notJson ? "not JSON" : "text after the JSON value");
-            continue;
-        }
-        if (!decoded) {
-            refuse(value, report.Reason());
-            continue;
-        }
-        for (const auto &dropped : report.droppedSets) {
-            std::cerr << value.Name() << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped) << '\n';
+        const Encoded encoded = encodeValue(value);
+        for (const std::string &refusal : encoded.refusals) {
+            std::cerr << value.Name() << ": " << refusal << '\n';
             ++refused;
         }
-        const std::string line = EncodeMaterialLine(mat);
+        if (!encoded.syntaxError.empty()) {
+            syntaxError = encoded.syntaxError;
+            break;
+        }
+        if (encoded.line.empty())
+            continue;
         if (!toFile)
-            std::cout << line;
+            std::cout << encoded.line;
         else
-            written = (accepted > 0 || writer.Open()) && writer.WriteRaw(line);
+            written = (accepted > 0 || writer.Open()) && writer.WriteRaw(encoded.line);
         ++accepted;
     }
 
