@@ -109,14 +109,76 @@ bool JsonInput::Fail(const char *why)
     return false;
 }
 
+void JsonInput::ValueScan::Start(char c)
+{
+    inString = c == '"';
+    escaped = false;
+    scalar = !inString && c != '{' && c != '[';
+    depth = !inString && !scalar ? 1 : 0;
+}
+
+JsonInput::ValueScan::Step JsonInput::ValueScan::Take(char c)
+{
+    if (inString) {
+        if (escaped)
+            escaped = false;
+        else if (c == '\\')
+            escaped = true;
+        else if (c == '"')
+            inString = false;
+        return !inString && depth == 0 ? EndsWith : On;
+    }
+    if (scalar)
+        return endsScalar(c) ? EndsBefore : On;
+    if (c == '"')
+        inString = true;
+    else if (c == '{' || c == '[')
+        ++depth;
+    else if (c == '}' || c == ']')
+        return --depth == 0 ? EndsWith : On;
+    return On;
+}
+
+bool JsonInput::Between(char c, Value &value, bool *starts)
+{
+    *starts = false;
+    switch (m_state) {
+    case State::Start:
+        if (c != '[')
+            return Fail("'[' expected");
+        m_state = State::Open;
+        return true;
+    case State::After:
+        if (c != ',' && c != ']')
+            return Fail("',' or ']' expected");
+        m_state = c == ',' ? State::Value : State::Closed;
+        return true;
+    case State::Closed:
+        return Fail("text after the array");
+    case State::Open:
+        if (c == ']') {
+            m_state = State::Closed;
+            return true;
+        }
+        [[fallthrough]];
+    case State::Value:
+        if (!startsValue(c))
+            return Fail("a value expected");
+        m_length = 0;
+        value.element = true;
+        value.number = ++m_number;
+        value.line = m_position.line;
+        value.column = m_position.column;
+        *starts = true;
+        return true;
+    }
+    return true;
+}
+
 bool JsonInput::NextElement(Value &value)
 {
-    // Inside a value: its nesting, and whether it is a string, or a number or literal.
     bool inValue = false;
-    size_t depth = 0;
-    bool inString = false;
-    bool escaped = false;
-    bool scalar = false;
+    ValueScan scan;
     for (;;) {
         std::string_view chunk = m_reader.Peek();
         if (chunk.empty()) {
@@ -133,75 +195,29 @@ bool JsonInput::NextElement(Value &value)
         for (size_t i = 0; i < chunk.size(); ++i) {
             const char c = chunk[i];
             if (inValue) {
-                bool ends = false;
-                if (inString) {
-                    if (escaped)
-                        escaped = false;
-                    else if (c == '\\')
-                        escaped = true;
-                    else if (c == '"')
-                        inString = false, ends = depth == 0;
-                } else if (scalar) {
-                    if (endsScalar(c)) {
-                        // The character is not the value's: the scan goes on from it.
-                        Append(value, chunk.data() + start, i - start);
-                        m_reader.Skip(i);
-                        m_state = State::After;
-                        return true;
-                    }
-                } else if (c == '"') {
-                    inString = true;
-                } else if (c == '{' || c == '[') {
-                    ++depth;
-                } else if (c == '}' || c == ']') {
-                    ends = --depth == 0;
-                }
-                m_position.Advance(c);
-                if (ends) {
-                    Append(value, chunk.data() + start, i + 1 - start);
-                    m_reader.Skip(i + 1);
+                const ValueScan::Step step = scan.Take(c);
+                if (step != ValueScan::EndsBefore)
+                    m_position.Advance(c);
+                if (step != ValueScan::On) {
+                    // A number or literal ends at a character that is not its: the scan goes on
+                    // from it.
+                    const size_t taken = step == ValueScan::EndsWith ? i + 1 : i;
+                    Append(value, chunk.data() + start, taken - start);
+                    m_reader.Skip(taken);
                     m_state = State::After;
                     return true;
                 }
                 continue;
             }
-            if (isSpace(c)) {
-                m_position.Advance(c);
-                continue;
-            }
-            switch (m_state) {
-            case State::Start:
-                if (c != '[')
-                    return Fail("'[' expected");
-                m_state = State::Open;
-                break;
-            case State::After:
-                if (c != ',' && c != ']')
-                    return Fail("',' or ']' expected");
-                m_state = c == ',' ? State::Value : State::Closed;
-                break;
-            case State::Closed:
-                return Fail("text after the array");
-            case State::Open:
-                if (c == ']') {
-                    m_state = State::Closed;
-                    break;
+            if (!isSpace(c)) {
+                bool starts = false;
+                if (!Between(c, value, &starts))
+                    return false;
+                if (starts) {
+                    inValue = true;
+                    start = i;
+                    scan.Start(c);
                 }
-                [[fallthrough]];
-            case State::Value:
-                if (!startsValue(c))
-                    return Fail("a value expected");
-                inValue = true;
-                start = i;
-                m_length = 0;
-                value.element = true;
-                value.number = ++m_number;
-                value.line = m_position.line;
-                value.column = m_position.column;
-                inString = c == '"';
-                scalar = !inString && c != '{' && c != '[';
-                depth = !inString && !scalar ? 1 : 0;
-                break;
             }
             m_position.Advance(c);
         }

@@ -50,8 +50,25 @@ private:
     // Where the scan of an array stands between values.
     enum class State { Start, Open, Value, After, Closed };
 
+    // How far a value's text has come: its nesting, and whether it is in a string, or is a
+    // number or a literal (which the first character that cannot be part of it ends).
+    struct ValueScan
+    {
+        enum Step { On, EndsWith, EndsBefore };
+        size_t depth = 0;
+        bool inString = false;
+        bool escaped = false;
+        bool scalar = false;
+        void Start(char c);
+        // What the character does to the value: goes on, ends it with itself, or ends it before it.
+        Step Take(char c);
+    };
+
     bool NextLine(Value &value);
     bool NextElement(Value &value);
+    // A character between values; false (with SyntaxError) where the array stops being JSON.
+    // A value starts at it when the state becomes Value's and inValue is set.
+    bool Between(char c, Value &value, bool *starts);
     void Append(Value &value, const char *data, size_t size);
     bool Fail(const char *why);
 
