@@ -65,6 +65,33 @@ int ReadCommandLine(int argc, char *argv[], QStringList *files)
 }
 } // namespace
 
+namespace {
+// Why this editor must not write the library, for the note at start and the reason Save gives;
+// "" for an editor that holds the folder.
+QString ReadOnlyNote(InstanceGuard::Role role, const InstanceGuard &guard, const QString &dataDir,
+                     QString *reason)
+{
+    switch (role) {
+    case InstanceGuard::Primary:
+    case InstanceGuard::HandedOver:
+        break;
+    case InstanceGuard::NoAnswer:
+        *reason = LangTr("another editor holds the library");
+        return LangTr("Another Corvane has this library open but does not answer: %1.").arg(guard.Holder());
+    case InstanceGuard::ForeignLock:
+        *reason = LangTr("another user holds the library");
+        return LangTr("The lock file %1 belongs to another user.").arg(guard.LockPath());
+    case InstanceGuard::NotWritable:
+        *reason = LangTr("the folder is not writable");
+        return LangTr("The folder %1 is not writable.").arg(QDir::cleanPath(dataDir));
+    case InstanceGuard::LockFailed:
+        *reason = LangTr("the lock file could not be written");
+        return LangTr("The lock file %1 could not be written: %2.").arg(guard.LockPath(), guard.Problem());
+    }
+    return QString();
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QStringList files;
@@ -102,30 +129,10 @@ int main(int argc, char *argv[])
     int exitCode = -1;
     {
         Materials materials;
-        QString instanceNote;
-        switch (role) {
-        case InstanceGuard::Primary:
-        case InstanceGuard::HandedOver:
-            break;
-        case InstanceGuard::NoAnswer:
-            instanceNote =
-                LangTr("Another Corvane has this library open but does not answer: %1.").arg(guard.Holder());
-            materials.setReadOnly(LangTr("another editor holds the library"));
-            break;
-        case InstanceGuard::ForeignLock:
-            instanceNote = LangTr("The lock file %1 belongs to another user.").arg(guard.LockPath());
-            materials.setReadOnly(LangTr("another user holds the library"));
-            break;
-        case InstanceGuard::NotWritable:
-            instanceNote = LangTr("The folder %1 is not writable.").arg(QDir::cleanPath(dataDir));
-            materials.setReadOnly(LangTr("the folder is not writable"));
-            break;
-        case InstanceGuard::LockFailed:
-            instanceNote =
-                LangTr("The lock file %1 could not be written: %2.").arg(guard.LockPath(), guard.Problem());
-            materials.setReadOnly(LangTr("the lock file could not be written"));
-            break;
-        }
+        QString readOnlyReason;
+        const QString instanceNote = ReadOnlyNote(role, guard, dataDir, &readOnlyReason);
+        if (!readOnlyReason.isEmpty())
+            materials.setReadOnly(readOnlyReason);
         materials.checkVendorMaterials();
         materials.importVendorMaterials();
         materials.importUserMaterials();
