@@ -8,6 +8,8 @@
 #include "models/QualityModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 // The list models over a real library (their lists, as the scene reads them, are checked with the
@@ -70,8 +72,8 @@ private slots:
         QCOMPARE(model.data(model.index(3), PrintSetModel::ParamValRole).toDouble(), shown);
     }
 
-    // Every text is translated when it is read, in the language of that moment; printer model
-    // names never are, quality names always.
+    // Every text is translated when it is read, in the language of that moment (a row's help
+    // included); printer model names never are, quality names always.
     void textsFollowTheLanguage()
     {
         QVERIFY(writeAll(m_fx->shippedDir() + "/Lang/local_de.json",
@@ -98,6 +100,16 @@ private slots:
         mats().selectMaterial(kSampleID);
         QCOMPARE(mats().curPrinter(), QStringLiteral("-Drucker-"));
         QVERIFY(mats().availNewSet().startsWith(QStringLiteral("Default|Orvik pico|")));
+        // A row's help too; an unused row has none.
+        QVERIFY(writeAll(
+            m_fx->shippedDir() + "/Lang/local_zh.json",
+            QJsonDocument(QJsonObject{{"--trans version--", 1}, {ParamHelp(0), "材料的喷嘴温度"}}).toJson()));
+        const auto help = [&](int row) {
+            return rows.data(rows.index(row), PrintSetModel::ParamHelpRole).toString();
+        };
+        QCOMPARE(QStringList({help(0), help(2)}), QStringList({ParamHelp(0), ""}));
+        mats().setCurLanguage(10);
+        QCOMPARE(QStringList({help(0), help(2)}), QStringList({"材料的喷嘴温度", ""}));
     }
 
     // Each model follows exactly one signal of the library.

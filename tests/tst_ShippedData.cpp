@@ -88,8 +88,14 @@ private slots:
     {
         QStringList texts = {"Material ", "-3D Printer-", "-Nozzle-",  "-Layer Thick-",
                              "-Quality-", "Dia: %1 ",     "Layer: %1 "};
-        for (const ParamItem &item : BuildParamCatalogue())
+        for (const ParamItem &item : BuildParamCatalogue()) {
+            // Every bound row explains itself; an unused row, never shown, has nothing to explain.
+            const QString help = ParamHelp(item.paramID);
+            QVERIFY2(help.isEmpty() != IsBoundParam(item.paramID), qPrintable(QString::number(item.paramID)));
             texts << item.paramDesc;
+            if (!help.isEmpty())
+                texts << help;
+        }
         for (int quality = 0; quality < 7; ++quality)
             texts << QString::fromStdString(GetQualityName(quality));
         // Every text of the scene (qsTr) and of the library (LangTr, the history's steps), from the

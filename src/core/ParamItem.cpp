@@ -83,6 +83,91 @@ QVector<ParamItem> BuildParamCatalogue()
     return items;
 }
 
+QString ParamHelp(int id)
+{
+    // The English text is also the key of its translation: a change here needs both language files.
+    static const char *const help[kParamCount] = {
+        "The material's nozzle temperature, ℃, kept with its basic information for reference. A print "
+        "uses the Basic Temp of the print set for its printer, nozzle, layer and quality. Usually 190 to "
+        "220 for PLA, 230 to 250 for PETG, 230 to 260 for ABS, 210 to 230 for TPU.",
+        "The material's platform (bed) temperature, ℃, kept with its basic information for reference. A "
+        "print uses the Platform Temp of the print set for its printer, nozzle, layer and quality. Usually "
+        "50 to 60 for PLA, 70 to 85 for PETG, 90 to 110 for ABS, 30 to 60 for TPU.",
+        nullptr,
+        "Diameter of the filament, mm; the amount extruded is worked out from it. Usually 1.75 (2.85 for "
+        "printers that take the thicker filament).",
+        "Density of the filament, g/㎤, for the weight of a print. About 1.24 for PLA, 1.27 for PETG, 1.04 "
+        "for ABS, 1.2 for TPU.",
+        nullptr,
+        "Shrinkage of the material along X as it cools, % of the length. Usually 0.2 to 0.4 for PLA and "
+        "PETG, 0.5 to 0.8 for ABS and ASA, more for nylon and PP.",
+        "Shrinkage of the material along Y as it cools, % of the length. Usually 0.2 to 0.4 for PLA and "
+        "PETG, 0.5 to 0.8 for ABS and ASA, more for nylon and PP.",
+        "Shrinkage of the material along Z (the height) as it cools, %. Usually a little less than along X "
+        "and Y: 0.2 to 0.3 for PLA and PETG, 0.4 to 0.6 for ABS and ASA.",
+        "The print set's nozzle temperature, ℃: a print with this printer, nozzle, layer and quality uses "
+        "it (the material's Print Temp under Basic information is for reference). The three Bias rows are "
+        "added to it. Usually from 5 below to 15 above the material's Print Temp, higher for thicker layers "
+        "and faster qualities.",
+        "The print set's platform (bed) temperature, ℃: a print with this printer, nozzle, layer and "
+        "quality keeps the platform at it throughout, raft included; Plat Temp among the raft values is "
+        "this same value (the material's Platform Temp under Basic information is for reference). Usually "
+        "as the material's: 50 to 60 for PLA, 70 to 85 for PETG, 90 to 110 for ABS.",
+        nullptr,
+        "Nozzle temperature of the outer walls (contours) relative to Basic Temp, ℃; usually −10 to "
+        "+10, most often 0.",
+        "Nozzle temperature of the infill relative to Basic Temp, ℃; usually 0 to +10.",
+        "Nozzle temperature of the supports relative to Basic Temp, ℃; usually −10 to 0: a cooler "
+        "support comes off more easily.",
+        "Print speed of the outer walls, mm/s; usually 20 to 80 (10 to 40 for TPU).",
+        "Print speed of the infill, mm/s; usually 30 to 120 (15 to 50 for TPU).",
+        "Print speed of the supports, mm/s; usually as the infill's, 30 to 120 (15 to 50 for TPU).",
+        "Acceleration of the print head on the outer walls, mm/s²; usually 1000 to 2000. Save raises "
+        "values below 1000 to 1000.",
+        "Acceleration of the print head on the infill, mm/s²; usually 1500 to 3000 (1000 to 1500 for TPU). "
+        "Save raises values below 1000 to 1000.",
+        "Acceleration of the print head on the supports, mm/s²; usually 1500 to 3000 (1000 to 1500 for "
+        "TPU). Save raises values below 1000 to 1000.",
+        "Flow of the outer walls, % of the computed amount; usually 95 to 110.",
+        "Flow of the infill, % of the computed amount; usually 100 to 110.",
+        "Flow of the supports, % of the computed amount; usually 90 to 100: less flow makes supports easier "
+        "to remove.",
+        "Line width of the outer walls, mm; usually 100 to 110 % of the nozzle diameter (0.42 for a 0.4 mm "
+        "nozzle).",
+        "Line width of the infill, mm; usually 110 to 125 % of the nozzle diameter (0.46 for a 0.4 mm "
+        "nozzle).",
+        "Line width of the supports, mm; usually the nozzle diameter (0.4 for a 0.4 mm nozzle).",
+        "Print speed of the raft, the layers laid under the part to hold it on the platform, mm/s; usually "
+        "10 to 20.",
+        "Nozzle temperature of the raft, ℃ (a temperature, not an offset); usually 0 to 10 above Basic "
+        "Temp, for a firm hold on the platform.",
+        "The print set's platform temperature, ℃, shown again beside the raft values: the same value as "
+        "the print set's Platform Temp, so a change to one is a change to both. The platform keeps it "
+        "throughout the print, raft included (the material's Platform Temp under Basic information is for "
+        "reference).",
+        "Line width of the bottom layer, % of the usual width; usually 110 to 120: wider lines hold better.",
+        "Flow of the bottom layer, %; usually 100 to 105.",
+        nullptr,
+        "Overlap of the infill with the walls, % of the line width; usually 15 to 25.",
+        "Size of the joint where a wall's loop closes, %; usually 90 to 120.",
+        nullptr,
+        "Number of wall lines (offsets of the outline), a whole number; usually 1 to 3: more lines make "
+        "stronger walls.",
+        "Dimensional tolerance of the outlines, mm; usually 0.02 to 0.05.",
+        nullptr,
+        "Radius to which corners of the path are rounded, mm; usually 0.2 to 0.3.",
+        "The angle, °, that decides which turns of the path count as corners for Corner Radius; usually 30 "
+        "to 40.",
+        nullptr,
+        "Retraction: how far the filament is pulled back before a travel move, mm, whole numbers only; the "
+        "shipped materials use 15 to 28 for PLA, PETG and ABS, 5 to 8 for TPU.",
+        "Peel ratio, %, a whole number; the shipped materials use 10 for PLA, 15 for PETG and ABS, 20 for "
+        "TPU and nylon.",
+        nullptr,
+    };
+    return id >= 0 && id < kParamCount && help[id] ? QString::fromUtf8(help[id]) : QString();
+}
+
 namespace {
 // How a stored field is shown: as it is, or a fraction shown in percent (some rows with a small
 // offset that keeps their display from rounding down).

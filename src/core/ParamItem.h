@@ -62,6 +62,9 @@ inline bool SameShownValue(double a, double b)
 // The 45 catalogue rows, IDs 0 to 44 equal to their index; made anew, or the one copy shared.
 QVector<ParamItem> BuildParamCatalogue();
 const QVector<ParamItem> &ParamCatalogue();
+// The row's help in English (meaning, unit, usual range), the key of its translation; empty for the
+// "unused" rows and IDs outside the catalogue.
+QString ParamHelp(int id);
 // Whether the row is bound and shows a field no other row shows (row 29 shows row 10's).
 bool ShowsOwnField(int id);
 

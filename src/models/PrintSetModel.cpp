@@ -45,7 +45,7 @@ int PrintSetModel::rowCount(const QModelIndex &parent) const
 
 QVariant PrintSetModel::RowData(int row, int role) const
 {
-    if (!m_mats || row < 0 || row >= m_mats->items()->size() || role < ParamIDRole || role > VendorTipRole)
+    if (!m_mats || row < 0 || row >= m_mats->items()->size() || role < ParamIDRole || role > ParamHelpRole)
         return QVariant();
     const ParamItem &item = m_mats->items()->at(row);
     if (role == VendorDiffRole || role == VendorTipRole) {
@@ -85,6 +85,10 @@ QVariant PrintSetModel::RowData(int row, int role) const
         return item.tickStep;
     case LabelStepRole:
         return item.labelStep;
+    case ParamHelpRole: {
+        const QString help = ParamHelp(item.paramID);
+        return help.isEmpty() ? help : LangTrans::Instance()->Translate(help);
+    }
     }
     return QVariant();
 }
@@ -108,7 +112,7 @@ QHash<int, QByteArray> PrintSetModel::roleNames() const
         {ParamFlagRole, "paramFlag"},   {ParamDescRole, "paramDesc"}, {ParamUnitRole, "paramUnit"},
         {MinValRole, "minVal"},         {MaxValRole, "maxVal"},       {SafeValRole, "safeVal"},
         {EditStepRole, "editStep"},     {TickStepRole, "tickStep"},   {LabelStepRole, "labelStep"},
-        {VendorDiffRole, "vendorDiff"}, {VendorTipRole, "vendorTip"},
+        {VendorDiffRole, "vendorDiff"}, {VendorTipRole, "vendorTip"}, {ParamHelpRole, "paramHelp"},
     };
 }
 

@@ -29,6 +29,8 @@ public:
         // Whether the value differs from the vendor's, and the vendor's value in words.
         VendorDiffRole,
         VendorTipRole,
+        // The row's help, translated; empty for "unused" rows.
+        ParamHelpRole,
     };
 
     // Rows 0..8 are the basic information, the rest the print parameters.
