@@ -73,9 +73,10 @@ MainWindowTest {
     // The printer menu shows the parameters once. A switch from the ☰ menu reads every text on
     // screen again at once: the scene's, the library's and the models'.
     function test_language_data() {
-        return [{ tag: "☰ 中文", language: 0, item: "chineseItem", shown: [10, "⩢ -喷嘴-", "◀ 基本信息", "轮廓速度: "] },
+        return [{ tag: "☰ 中文", language: 0, item: "chineseItem",
+                  shown: [10, "⩢ -喷嘴-", "◀ 基本信息", "拐角半径: "] },
                 { tag: "☰ English", language: 11, item: "englishItem",
-                  shown: [0, "⩢ -Nozzle-", "◀ Basic information", "Contour Speed: "] }]
+                  shown: [0, "⩢ -Nozzle-", "◀ Basic information", "Corner Radius: "] }]
     }
     function test_language(data) {
         showParams(1001, 10102, -1, -1, -1)
@@ -88,7 +89,7 @@ MainWindowTest {
         press(data.item)
         closed("optionsMenu")
         compare(refusal("importItem"), "not visible") // the ☰ menu's items, gone with it
-        var label = child("paramField_15").parent.children[0]
+        var label = child("paramField_39").parent.children[0]
         tryCompare(label, "text", data.shown[3])
         compare([materials.curLanguage, shown("nozzleButton"), shown("backButton"), shown(label)], data.shown)
     }
