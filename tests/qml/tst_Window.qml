@@ -71,12 +71,13 @@ MainWindowTest {
     }
 
     // The printer menu shows the parameters once. A switch from the ☰ menu reads every text on
-    // screen again at once: the scene's, the library's and the models'.
+    // screen again at once: the scene's, the library's and the models' (a label's help included).
     function test_language_data() {
         return [{ tag: "☰ 中文", language: 0, item: "chineseItem",
-                  shown: [10, "⩢ -喷嘴-", "◀ 基本信息", "拐角半径: "] },
+                  shown: [10, "⩢ -喷嘴-", "◀ 基本信息", "拐角半径: ", "路径拐角倒圆的半径，单位 mm；通常为 0.2～0.3。"] },
                 { tag: "☰ English", language: 11, item: "englishItem",
-                  shown: [0, "⩢ -Nozzle-", "◀ Basic information", "Corner Radius: "] }]
+                  shown: [0, "⩢ -Nozzle-", "◀ Basic information", "Corner Radius: ",
+                          "Radius to which corners of the path are rounded, mm; usually 0.2 to 0.3."] }]
     }
     function test_language(data) {
         showParams(1001, 10102, -1, -1, -1)
@@ -91,7 +92,9 @@ MainWindowTest {
         compare(refusal("importItem"), "not visible") // the ☰ menu's items, gone with it
         var label = child("paramField_39").parent.children[0]
         tryCompare(label, "text", data.shown[3])
-        compare([materials.curLanguage, shown("nozzleButton"), shown("backButton"), shown(label)], data.shown)
+        // The tool tip's text: the offscreen platform has no hover to show it.
+        compare([materials.curLanguage, shown("nozzleButton"), shown("backButton"), shown(label), label.ToolTip.text],
+                data.shown)
     }
 
     // A material chosen in the drawer goes back to the start page, where a locked material's rows

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
+import QtQuick.Window 2.2
 import QtQuick.Layouts 1.12
 import PrintSet 1.0
 
@@ -107,6 +108,11 @@ Page {
                 text: paramDesc + ": " + ((paramFlag & 1)
                       ? valueText(paramVal, paramType === 2 || paramType === 7 ? 2 : 0) + " " + paramUnit : "---")
                 onTextChanged: cursorPosition = 0
+                // The row's help (the vendor mark inside the field has its own); not for a row let go
+                // at a reset, which has left the window.
+                ToolTip.visible: hovered && !vendorMark.hovered && Window.window !== null && paramHelp !== ""
+                ToolTip.text: paramHelp
+                ToolTip.delay: 500
                 onPressed: beginEdit(model, valueField)
                 Keys.onReturnPressed: beginEdit(model, valueField)
                 Keys.onEnterPressed: beginEdit(model, valueField)

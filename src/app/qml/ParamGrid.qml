@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
+import QtQuick.Window 2.2
 import QtQuick.Controls.Material 2.12
 import PrintSet 1.0
 
@@ -80,8 +81,11 @@ Page {
                 anchors.verticalCenter: valueField.verticalCenter
                 text: paramDesc + ": "
                 elide: Text.ElideRight
-                ToolTip.visible: truncated && labelHover.hovered
-                ToolTip.text: paramDesc
+                // The row's help, after the whole label where the label is cut. A row let go at a reset
+                // leaves the window, and its tip, still waiting to open, must not try.
+                ToolTip.visible: labelHover.hovered && Window.window !== null && (truncated || paramHelp !== "")
+                ToolTip.text: (truncated ? paramDesc + (paramHelp ? " — " : "") : "") + paramHelp
+                ToolTip.delay: 500
                 HoverHandler { id: labelHover }
             }
             VendorMark {
