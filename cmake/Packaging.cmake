@@ -44,8 +44,8 @@ set(corvane_deb_depends
     qml-module-qtquick-privatewidgets qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings
     qml-module-qtgraphicaleffects)
 list(JOIN corvane_deb_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
-# The scene's symbols and CJK texts.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-symbola, fonts-noto-core, fonts-noto-cjk")
+# The scene's symbols and CJK texts, and the toolkit's own texts in other languages.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-symbola, fonts-noto-core, fonts-noto-cjk, qttranslations5-l10n")
 
 # The Debian version: this upstream version and the revision of its packaging. The changelog
 # carries it, dated with the release.

@@ -7,7 +7,7 @@ CORVANE_PACKAGES=(
     qml-module-qtquick-controls2 qml-module-qtquick-templates2 qml-module-qtquick-layouts
     qml-module-qtquick-dialogs qml-module-qtquick-controls qml-module-qtquick-extras
     qml-module-qtquick-privatewidgets qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings
-    qml-module-qtgraphicaleffects qml-module-qttest
+    qml-module-qtgraphicaleffects qml-module-qttest qttranslations5-l10n
     xvfb xauth imagemagick fonts-dejavu-core fonts-symbola fonts-noto-core fonts-noto-cjk
     binutils desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin man-db appstream lintian bash-completion
 )

@@ -331,7 +331,7 @@ private slots:
             QCOMPARE(states, QStringList({"different/both", "different/both", "same/skip", "new/add",
                                           "new/add", "new/add"}));
             QCOMPARE(preview[0].toMap().value("differences").toStringList(),
-                     QStringList({"ID: 1 -> 2", "Print Temp: 210 ℃ -> 215 ℃"}));
+                     QStringList({"ID: 1 → 2", "Print Temp: 210 ℃ → 215 ℃"}));
             QVERIFY(m.applyImport(choices));
         }
         const QVariantMap report = m.lastImportReport();

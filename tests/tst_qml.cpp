@@ -83,7 +83,7 @@ public slots:
             QFile::copy(QStringLiteral(CORVANE_SHARE_DIR "/") + file, m_fixture->shippedDir() + "/" + file);
         engine->rootContext()->setContextProperty(QStringLiteral("materials"), &m_fixture->mats());
         QCoreApplication::installTranslator(&m_translator);
-        QObject::connect(&m_fixture->mats(), &Materials::languageChanged, engine, &QQmlEngine::retranslate);
+        FollowLanguage(m_fixture->mats(), *engine);
         engine->rootContext()->setContextProperty(QStringLiteral("testFiles"), &m_files);
         engine->rootContext()->setContextProperty(QStringLiteral("fixtureLibrary"), library);
     }

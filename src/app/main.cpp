@@ -146,7 +146,7 @@ int main(int argc, char *argv[])
         engine.rootContext()->setContextProperty(QStringLiteral("instanceElsewhere"),
                                                  role == InstanceGuard::NoAnswer ||
                                                      role == InstanceGuard::ForeignLock);
-        QObject::connect(&materials, &Materials::languageChanged, &engine, &QQmlEngine::retranslate);
+        FollowLanguage(materials, engine);
         engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
         if (!engine.rootObjects().isEmpty())
             exitCode = app.exec();

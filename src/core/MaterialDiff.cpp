@@ -114,6 +114,15 @@ std::string DescribeSetKey(const PrintSetData &set)
     return buffer;
 }
 
+namespace {
+ValueDifference setDifference(const PrintSetData &set, std::string name, std::string before,
+                              std::string after)
+{
+    return {DescribeSetKey(set), std::move(name), std::move(before), std::move(after), true,
+            set.nPrinterType,    set.fNozzleDia,  set.fLayerThick,   set.nQuality};
+}
+} // namespace
+
 std::vector<ValueDifference> DescribeValueDifferences(const CPrintMaterial &a, const CPrintMaterial &b,
                                                       bool compareID)
 {
@@ -132,16 +141,16 @@ std::vector<ValueDifference> DescribeValueDifferences(const CPrintMaterial &a, c
         }
         case Found::SetValue: {
             const ParamItem &row = ParamCatalogue()[f.row];
-            out.push_back({DescribeSetKey(*f.a), row.paramDesc.toStdString(),
-                           shownText(ShownPrintValue(*f.a, f.row), row),
-                           shownText(ShownPrintValue(*f.b, f.row), row)});
+            out.push_back(setDifference(*f.a, row.paramDesc.toStdString(),
+                                        shownText(ShownPrintValue(*f.a, f.row), row),
+                                        shownText(ShownPrintValue(*f.b, f.row), row)));
             break;
         }
         case Found::OnlyInA:
-            out.push_back({DescribeSetKey(*f.a), "print set", "present", std::string()});
+            out.push_back(setDifference(*f.a, "print set", "present", std::string()));
             break;
         case Found::OnlyInB:
-            out.push_back({DescribeSetKey(*f.b), "print set", std::string(), "present"});
+            out.push_back(setDifference(*f.b, "print set", std::string(), "present"));
             break;
         }
         return true;

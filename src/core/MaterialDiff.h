@@ -15,6 +15,12 @@ struct ValueDifference
     std::string name;   // the value's name; "print set" when a whole set was added or removed
     std::string before; // as shown, with the unit; empty when absent
     std::string after;
+    // The print set's key, for those who put the words together themselves (a translation).
+    bool inSet = false;
+    int printer = 0;
+    float nozzle = 0.0f;
+    float layer = 0.0f;
+    int quality = 0;
 };
 
 // Every value that the editor shows and that differs from a to b: identity and basic

@@ -1,5 +1,6 @@
 #include "LibraryFiles.h"
 
+#include "SelectionCascade.h"
 #include "base/Log.h"
 #include "base/PlatformPaths.h"
 #include "base/TLanguage.h"
@@ -98,6 +99,28 @@ bool startsWithVersionLine(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && IsVersionLine(file.readLine(64).toStdString());
+}
+
+// A difference in the current language, put together from translated parts.
+QString DifferenceText(const ValueDifference &d)
+{
+    const auto tr = [](const std::string &text) { return LangTr(text.c_str()); };
+    QString line;
+    if (d.inSet) {
+        line = LangTr("%1, nozzle %2 mm, layer %3 mm, %4: ")
+                   .arg(ShownPrinterName(d.printer))
+                   .arg(double(d.nozzle), 0, 'f', 2)
+                   .arg(double(d.layer), 0, 'f', 2)
+                   .arg(ShownQualityName(d.quality));
+    }
+    if (d.name == "print set")
+        return line + (d.after.empty() ? LangTr("print set removed") : LangTr("print set added"));
+    // The password's state is a word; every other value a name or a number with its unit.
+    const bool words = d.name == "Password";
+    const auto value = [&](const std::string &v) {
+        return v.empty() ? QStringLiteral("-") : words ? tr(v) : QString::fromStdString(v);
+    };
+    return line + LangTr("%1: %2 → %3").arg(tr(d.name), value(d.before), value(d.after));
 }
 
 QString describe(const CPrintMaterial &mat)
@@ -533,7 +556,7 @@ QVariantList LibraryFiles::Preview(const QString &path, const std::function<bool
             QStringList differences; // by name, for the ones that differ only
             if (!same) {
                 for (const ValueDifference &d : DescribeValueDifferences(mine.mat, record))
-                    differences << QString::fromStdString(FormatDifference(d));
+                    differences << DifferenceText(d);
             }
             item.insert(QStringLiteral("mine"),
                         QStringLiteral("%1 / %2").arg(QString::fromUtf8(mine.mat.m_szName),

@@ -836,7 +836,8 @@ int Materials::copyCurSets(int index)
         return 0;
     }
     const QString target = SelectionCascade::ValueText(level, value);
-    const unsigned translated = level == Level::Quality ? 2u : 0u;
+    const unsigned translated =
+        level == Level::Quality || (level == Level::Printer && PrinterNameIsWords(int32_t(value))) ? 2u : 0u;
     int added = 0;
     int copied = 0;
     QStringList refused; // what the printer's catalogue does not offer, each with its reason
@@ -856,10 +857,10 @@ int Materials::copyCurSets(int index)
                                     ? LangTr("layer %1 mm: not offered for nozzle %2 mm of %3")
                                           .arg(QString::number(double(copy.fLayerThick), 'f', 2),
                                                QString::number(double(copy.fNozzleDia), 'f', 2),
-                                               QString::fromStdString(GetPrinterName(copy.nPrinterType)))
+                                               ShownPrinterName(copy.nPrinterType))
                                     : LangTr("nozzle %1 mm: not offered for %2")
                                           .arg(QString::number(double(copy.fNozzleDia), 'f', 2),
-                                               QString::fromStdString(GetPrinterName(copy.nPrinterType))));
+                                               ShownPrinterName(copy.nPrinterType)));
                     continue;
                 }
                 if (mat.AddOrReplaceSet(copy, mat.m_szPwMD5) == 1)
@@ -904,17 +905,20 @@ int Materials::removeCurSets()
             RelistAndChoose(level, level == Level::Printer ? Selection::kNoPrinter : -1);
         },
         [&]() {
-            // What was selected, in numbers and the quality's name.
-            QString path = QString::fromStdString(GetPrinterName(selection.printer));
+            // What was selected: the printer's and quality's names, the sizes in numbers.
+            QString sizes;
             for (const float size : {selection.nozzle, selection.layer}) {
                 if (size >= 0)
-                    path += QStringLiteral(" %1 mm").arg(double(size), 0, 'f', 2);
+                    sizes += QStringLiteral(" %1 mm").arg(double(size), 0, 'f', 2);
             }
-            StepText text{"remove %1 print sets of %2", {QString::number(removed), path}};
+            StepText text{
+                "remove %1 print sets of %2%3",
+                {QString::number(removed), QString::fromStdString(GetPrinterName(selection.printer)), sizes},
+                PrinterNameIsWords(selection.printer) ? 2u : 0u};
             if (selection.quality >= 0) {
-                text.format = "remove %1 print sets of %2, %3";
+                text.format = "remove %1 print sets of %2%3, %4";
                 text.args << QString::fromStdString(GetQualityName(selection.quality));
-                text.translatedArgs = 4u;
+                text.translatedArgs |= 8u;
             }
             return text;
         });
@@ -1129,7 +1133,7 @@ QVariantMap Materials::setMap() const
             marks << (cell != printer.second.end() && cell->second.second);
         }
         rows << QVariantMap{{QStringLiteral("type"), printer.first},
-                            {QStringLiteral("name"), QString::fromStdString(GetPrinterName(printer.first))},
+                            {QStringLiteral("name"), ShownPrinterName(printer.first)},
                             {QStringLiteral("counts"), counts},
                             {QStringLiteral("changed"), marks}};
     }

@@ -48,7 +48,7 @@ class Materials : public QObject
     Q_PROPERTY(QString curNozzle READ curNozzle NOTIFY curNozzleChanged)
     Q_PROPERTY(QString curLayerThick READ curLayerThick NOTIFY curLayerThickChanged)
     Q_PROPERTY(QString curQuality READ curQuality NOTIFY curQualityChanged)
-    Q_PROPERTY(int curSetNumber READ curSetNumber)
+    Q_PROPERTY(int curSetNumber READ curSetNumber NOTIFY matChanged)
     Q_PROPERTY(int bMatLocked READ bMatLocked NOTIFY bMatLockedChanged)
     Q_PROPERTY(QString availNewSet READ availNewSet)
     Q_PROPERTY(int curMatID READ curMatID WRITE modifyMatID NOTIFY curMatIDChanged)

@@ -141,11 +141,28 @@ std::vector<PrintSetData *> SelectionCascade::Sets(CPrintMaterial &mat) const
     return mat.ListSets(m_selection.printer, m_selection.quality, m_selection.nozzle, m_selection.layer);
 }
 
+bool PrinterNameIsWords(int32_t type)
+{
+    const std::string name = GetPrinterName(type);
+    return name == GetPrinterName(-1) || name == GetPrinterName(INT32_MIN);
+}
+
+QString ShownPrinterName(int32_t type)
+{
+    const std::string name = GetPrinterName(type);
+    return PrinterNameIsWords(type) ? LangTr(name.c_str()) : QString::fromStdString(name);
+}
+
+QString ShownQualityName(int32_t quality)
+{
+    return LangTr(GetQualityName(quality).c_str());
+}
+
 QString SelectionCascade::PrinterText() const
 {
     if (m_selection.printer == Selection::kNoPrinter)
         return LangTr("-3D Printer-");
-    return QString::fromStdString(GetPrinterName(m_selection.printer));
+    return ShownPrinterName(m_selection.printer);
 }
 
 QString SelectionCascade::NozzleText() const
@@ -172,7 +189,7 @@ QString SelectionCascade::QualityText() const
         return QStringLiteral("----");
     if (m_selection.quality < 0)
         return LangTr("-Quality-");
-    return LangTr(GetQualityName(m_selection.quality).c_str());
+    return ShownQualityName(m_selection.quality);
 }
 
 QString SelectionCascade::OfferNewSets(const CPrintMaterial *mat)
@@ -190,7 +207,7 @@ QString SelectionCascade::OfferNewSets(const CPrintMaterial *mat)
         for (const int32_t type : GetPrinterTypeList()) {
             if (!used.count(type)) {
                 m_offered.push_back(type);
-                text += QString::fromStdString(GetPrinterName(type)) + QLatin1Char('|');
+                text += ShownPrinterName(type) + QLatin1Char('|');
             }
         }
         break;
@@ -201,7 +218,7 @@ QString SelectionCascade::OfferNewSets(const CPrintMaterial *mat)
         for (const double d : GetNozzleList(s.printer)) {
             if (!offeredAlready(used, d, IsSameNozzle)) {
                 m_offered.push_back(d);
-                text += QStringLiteral("Dia: %1mm|").arg(d, 0, 'f', 2);
+                text += LangTr("Dia: %1mm").arg(d, 0, 'f', 2) + QLatin1Char('|');
             }
         }
         break;
@@ -212,7 +229,7 @@ QString SelectionCascade::OfferNewSets(const CPrintMaterial *mat)
         for (const double t : GetLayerThickList(s.printer, double(s.nozzle))) {
             if (!offeredAlready(used, t, IsSameLayer)) {
                 m_offered.push_back(t);
-                text += QStringLiteral("Layer: %1mm|").arg(t, 0, 'f', 2);
+                text += LangTr("Layer: %1mm").arg(t, 0, 'f', 2) + QLatin1Char('|');
             }
         }
         break;
@@ -223,8 +240,7 @@ QString SelectionCascade::OfferNewSets(const CPrintMaterial *mat)
         for (const int32_t q : GetQualityList()) {
             if (!used.count(q)) {
                 m_offered.push_back(q);
-                text += LangTrans::Instance()->Translate(QString::fromStdString(GetQualityName(q))) +
-                        QLatin1Char('|');
+                text += ShownQualityName(q) + QLatin1Char('|');
             }
         }
         break;

@@ -10,6 +10,13 @@
 // cascade of printer, nozzle, layer thickness and quality narrows its print sets, with the
 // choices each menu offers and the keys a new print set may take. It keeps keys, never pointers
 // into records: the selected sets are listed from the record whenever they are asked for.
+// Whether the catalogue names the printer type with words of its own (no printer, an unknown
+// one), which are translated where they are shown, unlike the model names.
+bool PrinterNameIsWords(int32_t type);
+// The printer's or quality's name in the current language.
+QString ShownPrinterName(int32_t type);
+QString ShownQualityName(int32_t quality);
+
 class SelectionCascade
 {
 public:

@@ -45,16 +45,25 @@ int PrintSetModel::rowCount(const QModelIndex &parent) const
 
 QVariant PrintSetModel::RowData(int row, int role) const
 {
-    if (!m_mats || row < 0 || row >= m_mats->items()->size() || role < ParamIDRole || role > ParamHelpRole)
+    if (!m_mats || row < 0 || row >= m_mats->items()->size() || role < ParamIDRole || role > ParamRangeRole)
         return QVariant();
     const ParamItem &item = m_mats->items()->at(row);
+    const auto shown = [](double v) {
+        return QString::number(RoundShownValue(v), 'f', 3).remove(QRegularExpression("\\.?0+$"));
+    };
+    if (role == ParamRangeRole) {
+        if (item.paramFlag & ParamItem::CommonValue)
+            return QString();
+        const QVariantMap spread = m_mats->valueSpread(item.paramID);
+        return spread.value(QStringLiteral("count")).toInt() > 1
+                   ? shown(spread.value(QStringLiteral("min")).toDouble()) + QStringLiteral(" – ") +
+                         shown(spread.value(QStringLiteral("max")).toDouble())
+                   : QString();
+    }
     if (role == VendorDiffRole || role == VendorTipRole) {
         const Materials::VendorMark mark = m_mats->vendorMark(row);
         if (role == VendorDiffRole)
             return mark.differs;
-        const auto shown = [](double v) {
-            return QString::number(RoundShownValue(v), 'f', 3).remove(QRegularExpression("\\.?0+$"));
-        };
         QString values = shown(mark.low);
         if (mark.high != mark.low)
             values += QStringLiteral(" – ") + shown(mark.high);
@@ -113,6 +122,7 @@ QHash<int, QByteArray> PrintSetModel::roleNames() const
         {MinValRole, "minVal"},         {MaxValRole, "maxVal"},       {SafeValRole, "safeVal"},
         {EditStepRole, "editStep"},     {TickStepRole, "tickStep"},   {LabelStepRole, "labelStep"},
         {VendorDiffRole, "vendorDiff"}, {VendorTipRole, "vendorTip"}, {ParamHelpRole, "paramHelp"},
+        {ParamRangeRole, "paramRange"},
     };
 }
 

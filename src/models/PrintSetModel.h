@@ -31,6 +31,8 @@ public:
         VendorTipRole,
         // The row's help, translated; empty for "unused" rows.
         ParamHelpRole,
+        // Where the selected print sets differ: their lowest and highest value ("40 – 55").
+        ParamRangeRole,
     };
 
     // Rows 0..8 are the basic information, the rest the print parameters.

@@ -1,7 +1,7 @@
 #include "PrinterTypeModel.h"
 
-#include "core/PrinterCatalogue.h"
 #include "library/Materials.h"
+#include "library/SelectionCascade.h"
 
 PrinterTypeModel::PrinterTypeModel(QObject *parent) : SelectionListModel(&Materials::printerChanged, parent)
 {
@@ -19,7 +19,7 @@ QVariant PrinterTypeModel::data(const QModelIndex &index, int role) const
     const int type = m_mats->PrinterTypes()[size_t(index.row())];
     switch (role) {
     case NameRole:
-        return QString::fromStdString(GetPrinterName(type));
+        return ShownPrinterName(type);
     case TypeIDRole:
         return type;
     }

@@ -9,6 +9,8 @@
 #include "QualityModel.h"
 #include "library/Materials.h"
 
+#include <QGuiApplication>
+#include <QWindow>
 #include <QtQml>
 
 void RegisterQmlTypes()
@@ -24,4 +26,22 @@ void RegisterQmlTypes()
     qmlRegisterType<MaterialFilterModel>("PrintSet", 1, 0, "MaterialFilterModel");
     qmlRegisterUncreatableType<Materials>("PrintSet", 1, 0, "Materials",
                                           QStringLiteral("Materials should not be created in QML"));
+}
+
+void FollowLanguage(Materials &materials, QQmlEngine &engine)
+{
+    QObject::connect(&materials, &Materials::languageChanged, &engine, [&engine]() {
+        engine.retranslate();
+        // A dialog's standard buttons keep the texts they were made with; made again, they take
+        // the new language's (a dialog that renames one does so as it opens).
+        for (QWindow *window : QGuiApplication::allWindows()) {
+            for (QObject *object : window->findChildren<QObject *>()) {
+                if (!object->inherits("QQuickDialogButtonBox"))
+                    continue;
+                const QVariant buttons = object->property("standardButtons");
+                object->setProperty("standardButtons", 0);
+                object->setProperty("standardButtons", buttons);
+            }
+        }
+    });
 }

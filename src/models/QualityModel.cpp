@@ -18,7 +18,7 @@ QVariant QualityModel::data(const QModelIndex &index, int role) const
     const int quality = m_mats->Qualities()[size_t(index.row())];
     switch (role) {
     case NameRole:
-        return LangTrans::Instance()->Translate(QString::fromStdString(GetQualityName(quality)));
+        return ShownQualityName(quality);
     case QualityIDRole:
         return quality;
     }

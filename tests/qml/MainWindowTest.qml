@@ -85,6 +85,46 @@ TestCase {
         return !property && text === "" && item.placeholderText ? item.placeholderText : text
     }
 
+    // Every item shown, from the window's root (popups included), and where a user can see it.
+    function seen(item, list) {
+        list = list || []
+        // What a modal popup covers is still in sight behind its dimmer.
+        if (item && ["", "covered by a popup", "outside the window"].indexOf(refusal(item, undefined, undefined, true)) >= 0) {
+            list.push(item)
+            for (var i = 0; i < item.children.length; ++i)
+                seen(item.children[i], list)
+        }
+        return list
+    }
+    // The shown texts that hold English words other than names, units and file paths: texts no
+    // language file translated.
+    readonly property var names: ["PLA", "KestRona", "PETG", "Tallow", "Orvik", "Solo", "pico", "pico2", "HULL",
+                                  "Wren", "V9", "ID", "mm", "cvx", "Ctrl", "Shift", "Esc", "Corvane", "Kestrona"]
+    function untranslated() {
+        var found = []
+        seen(window.contentItem.parent).forEach(function (item) {
+            var text = typeof item.text === "string" ? item.text : ""
+            var words = text.replace(/\S*[\/.]\S*/g, "").match(/[A-Za-z][A-Za-z0-9]+/g) || []
+            if (words.some(w => names.indexOf(w) < 0))
+                found.push((item.objectName || String(item).split("_")[0]) + ": " + text)
+        })
+        return found.filter((t, i) => found.indexOf(t) === i)
+    }
+    // The controls shown that reach outside the window, wholly or in part: what is scrolled away
+    // counts only when the view itself does not fit.
+    function outsideTheWindow() {
+        return seen(window.contentItem.parent).filter(function (item) {
+            // Within a view, the view is what must fit.
+            if (item.focusPolicy === undefined && item.echoMode === undefined && item.contentY === undefined
+                || ancestors(item.parent).some(p => p.clip))
+                return false
+            var r = item.mapToItem(null, 0, 0)
+            return r.x < -0.5 || r.y < -0.5 || r.x + item.width > window.width + 0.5
+                   || r.y + item.height > window.height + 0.5
+        }).map(item => (item.objectName || String(item).split("_")[0]) + " at " + Math.round(item.mapToItem(null, 0, 0).x)
+               + "," + Math.round(item.mapToItem(null, 0, 0).y) + " " + Math.round(item.width) + "×" + Math.round(item.height))
+    }
+
     function opened(popup) {
         tryCompare(popup = itemOf(popup), "opened", true)
         return popup

@@ -13,7 +13,7 @@ MainWindowTest {
         materials.curLanguage = 0
         window.closeAnswered = false
         showWindow()
-        closeAll(["drawer", "importPreview", "messageDialog"])
+        closeAll(["drawer", "importPreview", "messageDialog"].concat(test_everyScreen_data().map(r => r.popup).filter(p => p)))
     }
     // A value that differs from the stored one: storing the same value is no change.
     function makeChange() {
@@ -233,6 +233,78 @@ MainWindowTest {
         compare(materials.valueSpread(0).min, data.temperature)
         if (!data.cancel && !data.choose && !data.keys)
             materials.undo()
+    }
+
+    // Every page, menu, dialog and question, in both languages, on the smallest window: every
+    // text a language file translates, every control inside the window.
+    function test_everyScreen_data() {
+        var screens = [
+            { tag: "start page" }, { tag: "parameter page", params: true },
+            { tag: "drawer", button: "materialButton", popup: "drawer" },
+            { tag: "☰ menu", change: true, button: "optionsButton", popup: "optionsMenu" },
+            { tag: "printer menu", button: "printerButton", popup: "printerMenu" },
+            { tag: "nozzle menu", params: true, button: "nozzleButton", popup: "nozzleMenu" },
+            { tag: "layer menu", params: true, button: "layerButton", popup: "layerMenu" },
+            { tag: "quality menu", params: true, button: "qualityButton", popup: "qualityMenu" },
+            { tag: "name and password", button: "nameSymbol", popup: "namInputDialog" },
+            { tag: "ID", button: "idButton", popup: "setIDDialog" },
+            { tag: "temperature", button: "basicField_0", popup: "temperatureDialog" },
+            { tag: "decimal", button: "basicField_4", popup: "doubleInputDialog" },
+            { tag: "speed", params: true, button: "paramField_15", popup: "speedDialog" },
+            { tag: "width", params: true, button: "paramField_24", popup: "widthDialog" },
+            { tag: "whole number", params: true, button: "paramField_21", popup: "intInputDialog" },
+            { tag: "copy print sets", params: true, button: "copySetsButton", popup: "copyDialog" },
+            { tag: "remove print sets", params: true, button: "removeSetsButton", popup: "removeSetDialog" },
+            { tag: "removed: the message", params: true, button: "removeSetsButton", popup: "messageDialog",
+              then: Dialog.Ok },
+            { tag: "locked: the password asked", matID: 1002, button: "basicField_0", popup: "unlockDialog" },
+            { tag: "import preview", files: true, popup: "importPreview" },
+            { tag: "export", keys: "Ctrl+E", popup: "exportChoice" },
+            { tag: "closing with changes", change: true, keys: "Ctrl+Q", popup: "unsavedDialog" },
+            { tag: "about", menu: "aboutItem", popup: "aboutDialog" }]
+        var rows = []
+        screens.forEach(function (s) {
+            rows.push(Object.assign({}, s, { tag: "中文: " + s.tag, language: 10 }))
+            rows.push(Object.assign({}, s, { tag: "English: " + s.tag, language: 0 }))
+        })
+        return rows
+    }
+    function test_everyScreen(data) {
+        window.width = 800
+        window.height = 560
+        materials.curLanguage = data.language
+        if (child("stackView").depth > 1)
+            press("backButton")
+        tryCompare(child("stackView"), "depth", 1)
+        tryCompare(child("stackView"), "busy", false)
+        materials.selectMaterial(data.matID || 1001)
+        if (data.change)
+            makeChange()
+        if (data.params)
+            showParams(1001, 10102, 0.4, data.popup === "qualityMenu" ? 0.2 : -1, -1)
+        if (data.button)
+            press(data.button)
+        if (data.then !== undefined)
+            answer(data.previous || "removeSetDialog", data.then)
+        if (data.files)
+            window.importFiles([fixtureLibrary])
+        if (data.keys)
+            keySequence(data.keys)
+        if (data.menu)
+            choose("optionsButton", "optionsMenu", data.menu)
+        if (data.popup)
+            opened(data.popup)
+        tryCompare(child("stackView"), "busy", false)
+        compare(data.language === 0 ? [] : untranslated(), [])
+        compare(outsideTheWindow(), [])
+        if (data.popup) {
+            key(Qt.Key_Escape)
+            closed(data.popup)
+        }
+        if (data.change || data.then !== undefined)
+            materials.undo()
+        window.width = 1280
+        window.height = 800
     }
 
     // Last, over the shipped vendor library, whose "PLA" takes the place of the fixture's: its

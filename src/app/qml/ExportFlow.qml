@@ -94,13 +94,11 @@ Item {
         messageDialog.open()
     }
 
-    Dialog {
+    Question {
         id: overwriteDialog
         objectName: "overwriteDialog"
         property string path
-        anchors.centerIn: Overlay.overlay
-        width: Math.min(window.width - 40, fontP * 36)
-        modal: true
+        preferredWidth: fontP * 36
         title: qsTr("Replace the file?")
         standardButtons: Dialog.Yes | Dialog.No
         Label {

@@ -8,74 +8,132 @@ Page {
     id: paramPage
     font.pixelSize: fontP * 1.1
 
-    GridView {
-        id: paramGrid
-        readonly property real margin: 10
-        anchors.fill: parent
-        anchors.leftMargin: margin
-        clip: true
-        cellWidth: (paramPage.width - 2 * margin) / 3 - 10
-        cellHeight: fontP * 3
-        model: PrintParamModel { mats: materials }
+    // The selection as a path of the levels chosen: a level's text starting with "-" is a
+    // menu's placeholder.
+    function selectionPath() {
+        return [materials.curPrinter, materials.curNozzle, materials.curLayerThick, materials.curQuality]
+               .filter(t => t.charAt(0) !== "-").map(t => t.trim()).join(" > ")
+    }
 
-        header: Row {
-            topPadding: 10
-            leftPadding: 40
-            bottomPadding: 5
-            spacing: 10
-            // Back to the material's start page; the selection stays.
-            Button {
-                objectName: "backButton"
-                text: "◀ " + qsTr("Basic information")
-                font.pixelSize: fontP * 1.1
-                font.capitalization: Font.MixedCase
-                flat: true
-                onClicked: showStartPage()
-            }
-            Button {
-                objectName: "copySetsButton"
-                text: "➕"
-                font.pixelSize: fontP * 1.4
-                enabled: !materials.bMatLocked
-                onClicked: {
-                    copyDialog.beforeOpen()
-                    copyDialog.open()
+    // Three cells to a line where the window is wide, as the rows come in threes (contour, infill,
+    // support); two, then one, where it is not, without the cells that only keep the threes apart.
+    readonly property int columns: width >= fontP * 75 ? 3 : width >= fontP * 44 ? 2 : 1
+    readonly property real cellWidth: (paramView.width - 20) / columns
+
+    Flickable {
+        id: paramView
+        objectName: "paramView"
+        anchors.fill: parent
+        anchors.leftMargin: 10
+        clip: true
+        contentWidth: width
+        contentHeight: paramColumn.height + 10
+        boundsBehavior: Flickable.StopAtBounds
+        ScrollBar.vertical: ScrollBar {}
+
+        // Scrolls the item into view, as a view does for its current row.
+        function show(item) {
+            var y = item.mapToItem(paramColumn, 0, 0).y
+            if (y < contentY)
+                contentY = y
+            else if (y + item.height > contentY + height)
+                contentY = y + item.height - height
+        }
+
+        Column {
+            id: paramColumn
+            width: parent.width
+
+            Flow {
+                width: parent.width
+                topPadding: 10
+                leftPadding: 30
+                bottomPadding: 2
+                spacing: 10
+                // Back to the material's start page; the selection stays.
+                Button {
+                    objectName: "backButton"
+                    text: "◀ " + qsTr("Basic information")
+                    font.pixelSize: fontP * 1.1
+                    font.capitalization: Font.MixedCase
+                    flat: true
+                    onClicked: showStartPage()
+                }
+                Button {
+                    objectName: "copySetsButton"
+                    text: "➕"
+                    font.pixelSize: fontP * 1.4
+                    enabled: !materials.bMatLocked
+                    ToolTip.visible: hovered
+                    ToolTip.delay: 500
+                    ToolTip.text: qsTr("Copy the selected print sets")
+                    onClicked: {
+                        copyDialog.beforeOpen()
+                        copyDialog.open()
+                    }
+                }
+                Button {
+                    objectName: "removeSetsButton"
+                    text: "➖"
+                    font.pixelSize: fontP * 1.4
+                    enabled: !materials.bMatLocked
+                    ToolTip.visible: hovered
+                    ToolTip.delay: 500
+                    ToolTip.text: qsTr("Remove the selected print sets")
+                    onClicked: removeSetDialog.open()
+                }
+                // The lock, where the values are: a press on one asks for the password.
+                Button {
+                    objectName: "paramLockState"
+                    visible: materials.bMatLocked
+                    flat: true
+                    text: "🔒 " + qsTr("Locked: press to give its password")
+                    font.capitalization: Font.MixedCase
+                    Material.foreground: "#B71C1C"
+                    onClicked: askUnlock()
                 }
             }
-            Button {
-                objectName: "removeSetsButton"
-                text: "➖"
-                font.pixelSize: fontP * 1.4
-                enabled: !materials.bMatLocked
-                onClicked: removeSetDialog.open()
+            // What the values below are of.
+            Label {
+                objectName: "selectionSummary"
+                x: 40
+                width: parent.width - 50
+                bottomPadding: 8
+                elide: Text.ElideRight
+                color: "#616161"
+                text: qsTr("%1 print sets: %2").arg(materials.curSetNumber).arg(selectionPath())
             }
-            // The lock, where the values are: a press on one asks for the password.
-            Button {
-                objectName: "paramLockState"
-                visible: materials.bMatLocked
-                flat: true
-                text: "🔒 " + qsTr("Locked: press to give its password")
-                font.capitalization: Font.MixedCase
-                Material.foreground: "#B71C1C"
-                onClicked: askUnlock()
+
+            Flow {
+                width: parent.width
+                Repeater {
+                    model: PrintParamModel { mats: materials }
+                    delegate: paramCell
+                }
             }
         }
+    }
 
-        // The widest value a cell shows, so that values are never cut; the label gives way.
-        TextMetrics {
-            id: valueMetrics
-            font: paramPage.font
-            text: "-0,000.000 mm/s²"
-        }
+    // The widest value a cell shows, so that values are never cut; the label gives way.
+    TextMetrics {
+        id: valueMetrics
+        font: paramPage.font
+        text: "-0,000.000 mm/s²"
+    }
 
-        delegate: Item {
-            width: paramGrid.cellWidth
-            height: paramGrid.cellHeight
-            visible: paramType !== -1
+    Component {
+        id: paramCell
+        Item {
+            width: paramPage.cellWidth
+            height: fontP * 3
+            // An unused cell keeps its place only where the lines hold three.
+            visible: paramType !== -1 || paramPage.columns === 3
+            opacity: paramType !== -1 ? 1 : 0
+            // Every label starts at one margin; a long one is cut, whole in its tool tip.
             Label {
                 id: descLabel
                 anchors.left: parent.left
-                anchors.leftMargin: Math.max(8, Math.min(50, parent.width - valueField.width - vendorMark.width - implicitWidth - 14))
+                anchors.leftMargin: 12
                 anchors.right: vendorMark.left
                 anchors.rightMargin: 4
                 anchors.verticalCenter: valueField.verticalCenter
@@ -106,13 +164,13 @@ Page {
                 width: valueMetrics.advanceWidth + leftPadding + rightPadding + 8
                 readOnly: true
                 activeFocusOnPress: false
-                activeFocusOnTab: true
+                activeFocusOnTab: paramType !== -1
                 horizontalAlignment: TextInput.AlignRight
                 color: "Red"
                 placeholderText: qsTr("manifold")
                 placeholderTextColor: "gray"
                 text: (paramFlag & 1) ? valueText(paramVal, 2, Qt.locale("en_US")) + " " + paramUnit : ""
-                onActiveFocusChanged: if (activeFocus) paramGrid.positionViewAtIndex(index, GridView.Contain)
+                onActiveFocusChanged: if (activeFocus) paramView.show(parent)
                 onPressed: {
                     console.log(" TextField Widht: " + width)
                     beginEdit(model, valueField)
@@ -120,23 +178,32 @@ Page {
                 Keys.onReturnPressed: beginEdit(model, valueField)
                 Keys.onEnterPressed: beginEdit(model, valueField)
                 Keys.onSpacePressed: beginEdit(model, valueField)
+                // Where the print sets differ, their range beside the placeholder.
+                Label {
+                    objectName: "paramRange_" + paramID
+                    anchors.left: parent.left
+                    anchors.leftMargin: parent.leftPadding
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: paramRange !== ""
+                    readonly property var ends: paramRange.split(" – ").map(Number)
+                    text: paramRange + " " + paramUnit
+                    // Red, as values are, only where one of them lies outside the row's range.
+                    color: ends[0] < minVal || ends[1] > maxVal ? "Red" : "#37474F"
+                }
             }
         }
     }
 
     CopySetDlg { id: copyDialog; objectName: "copyDialog" }
 
-    Dialog {
+    Question {
         id: removeSetDialog
         objectName: "removeSetDialog"
         title: qsTr("Remove print sets")
-        width: 480
+        preferredWidth: 480
         height: 240
-        anchors.centerIn: Overlay.overlay
-        modal: true
         standardButtons: Dialog.Ok | Dialog.Cancel
-        onAboutToShow: removeLabel.text = qsTr("Remove %1 print sets").arg(materials.curSetNumber) + "\n" + materials.curPrinter
-                       + " > " + materials.curNozzle + " > " + materials.curLayerThick + " > " + materials.curQuality
+        onAboutToShow: removeLabel.text = qsTr("Remove %1 print sets").arg(materials.curSetNumber) + "\n" + selectionPath()
         onAccepted: {
             var n = materials.removeCurSets()
             console.log("Remove print set: " + n)

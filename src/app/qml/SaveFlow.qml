@@ -48,14 +48,14 @@ Item {
         return false
     }
 
-    Dialog {
+    Question {
         id: unsavedDialog
         objectName: "unsavedDialog"
-        anchors.centerIn: Overlay.overlay
-        modal: true
         title: qsTr("Unsaved changes")
         standardButtons: Dialog.Save | Dialog.Discard | Dialog.Cancel
         Label {
+            width: parent.width
+            wrapMode: Text.Wrap
             text: qsTr("The library has changes that are not saved.\nSave them before closing?")
             font.pixelSize: fontP * 1.1
         }
@@ -73,13 +73,11 @@ Item {
         }
     }
 
-    Dialog {
+    Question {
         id: unreadLibraryDialog
         objectName: "unreadLibraryDialog"
         property alias prompt: unreadLabel.text
-        anchors.centerIn: Overlay.overlay
-        width: 560
-        modal: true
+        preferredWidth: 560
         title: qsTr("Replace the user library?")
         Label {
             id: unreadLabel
@@ -106,12 +104,10 @@ Item {
 
     // Someone else wrote the user library meanwhile (corvane-cvx, another program): overwrite it,
     // merge its materials first as the user chooses (then save), or leave it.
-    Dialog {
+    Question {
         id: diskChangedDialog
         objectName: "diskChangedDialog"
-        anchors.centerIn: Overlay.overlay
-        width: Math.min(window.width - 40, fontP * 40)
-        modal: true
+        preferredWidth: fontP * 40
         title: qsTr("The user library changed on disk")
         Label {
             width: parent.width

@@ -65,12 +65,10 @@ Item {
 
     // Another editor holds the library and does not answer, or no lock can be made: go on
     // without saving, or leave.
-    Dialog {
+    Question {
         id: readOnlyDialog
         objectName: "readOnlyDialog"
-        anchors.centerIn: Overlay.overlay
-        width: Math.min(window.width - 40, fontP * 40)
-        modal: true
+        preferredWidth: fontP * 40
         closePolicy: Popup.NoAutoClose
         title: typeof instanceElsewhere === "undefined" || instanceElsewhere ? qsTr("The library is open elsewhere")
                                                                                : qsTr("The library cannot be locked")
@@ -98,17 +96,15 @@ Item {
     }
 
     // A recovery copy means the last run ended without saving or discarding.
-    Dialog {
+    Question {
         id: recoveryDialog
         objectName: "recoveryDialog"
         property string time
-        anchors.centerIn: Overlay.overlay
-        width: Math.min(window.width - 40, fontP * 36)
-        modal: true
+        preferredWidth: fontP * 36
         closePolicy: Popup.NoAutoClose
         title: qsTr("Unsaved changes found")
         standardButtons: Dialog.Ok | Dialog.Discard
-        Component.onCompleted: standardButton(Dialog.Ok).text = qsTr("Restore")
+        onAboutToShow: standardButton(Dialog.Ok).text = qsTr("Restore")
         Label {
             width: parent.width
             wrapMode: Text.WordWrap

@@ -12,12 +12,10 @@ Item {
         bringBackDialog.open()
     }
 
-    Dialog {
+    Question {
         id: resetDialog
         objectName: "resetDialog"
-        anchors.centerIn: Overlay.overlay
-        width: Math.min(window.width - 40, fontP * 34)
-        modal: true
+        preferredWidth: fontP * 34
         title: qsTr("Reset to the vendor's")
         standardButtons: Dialog.Ok | Dialog.Cancel
         Label {
@@ -40,13 +38,11 @@ Item {
 
     // Bringing vendor materials back where the user's own have their names now: those are renamed,
     // and locked ones keep theirs (the vendor's material then stays removed).
-    Dialog {
+    Question {
         id: bringBackDialog
         objectName: "bringBackDialog"
         property var plan: ({ renames: [], blocked: [] })
-        anchors.centerIn: Overlay.overlay
-        width: Math.min(window.width - 40, fontP * 40)
-        modal: true
+        preferredWidth: fontP * 40
         title: qsTr("Bring back removed vendor materials")
         standardButtons: Dialog.Ok | Dialog.Cancel
         Label {

@@ -481,6 +481,11 @@ ApplicationWindow {
             wrapMode: Text.WrapAnywhere
         }
         Timer { id: toastTimer; interval: 3500; onTriggered: toast.close() }
+        // A note in the language it was written in would stand out after a switch.
+        Connections {
+            target: materials
+            function onLanguageChanged() { toast.close() }
+        }
     }
     function showToast(text) {
         toast.text = text
@@ -489,14 +494,12 @@ ApplicationWindow {
     }
 
     // A message of any length: a long one scrolls instead of being cut.
-    Dialog {
+    Question {
         id: messageDialog
         objectName: "messageDialog"
         property alias prompt: promptLabel.text
-        width: Math.min(window.width - 40, 560)
+        preferredWidth: 560
         height: Math.min(window.height - 40, Math.max(240, promptLabel.implicitHeight + fontP * 10))
-        anchors.centerIn: Overlay.overlay
-        modal: true
         title: "Set title"
         standardButtons: Dialog.Ok
         Flickable {
