@@ -1,4 +1,5 @@
 #pragma once
 
-// Registers the list models and the (uncreatable) library type under "PrintSet" 1.0.
+// Registers the list models, the (uncreatable) library type and the file chooser's LocalFiles
+// singleton under "PrintSet" 1.0.
 void RegisterQmlTypes();
