@@ -8,6 +8,8 @@
 #include "core/MaterialFormat.h"
 #include "models/QmlTypes.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QTemporaryDir>
@@ -37,12 +39,18 @@ public:
     {
         return writeAll(to, readAll(from));
     }
-    // Writes a file in a private folder; returns its path.
+    // Writes a file in a private folder, making the folders of the name; returns its path.
     Q_INVOKABLE QString writeText(const QString &name, const QString &text) const
     {
         const QString path = m_dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
         writeAll(path, text.toUtf8());
         return path;
+    }
+    // Removes a folder of the private folder with all it holds, as another program would.
+    Q_INVOKABLE bool removeFolder(const QString &name) const
+    {
+        return QDir(m_dir.filePath(name)).removeRecursively();
     }
 
 private:
@@ -56,6 +64,8 @@ class Setup : public QObject
 public slots:
     void applicationAvailable()
     {
+        // The file chooser's home and "~" lie in a private folder too.
+        qputenv("HOME", QFile::encodeName(m_home.path()));
         // The file dialogs keep their settings under these names, as in the editor.
         QCoreApplication::setOrganizationName(QStringLiteral("Kestrona"));
         QCoreApplication::setOrganizationDomain(QStringLiteral("kestrona.com"));
@@ -91,6 +101,7 @@ public slots:
     void cleanupTestCase() { m_fixture.reset(); }
 
 private:
+    QTemporaryDir m_home;
     std::unique_ptr<LibraryFixture> m_fixture;
     TestFiles m_files;
     LangTranslator m_translator;

@@ -7,6 +7,7 @@
 #include "PrintSetModel.h"
 #include "PrinterTypeModel.h"
 #include "QualityModel.h"
+#include "base/LocalFiles.h"
 #include "library/Materials.h"
 
 #include <QGuiApplication>
@@ -26,6 +27,9 @@ void RegisterQmlTypes()
     qmlRegisterType<MaterialFilterModel>("PrintSet", 1, 0, "MaterialFilterModel");
     qmlRegisterUncreatableType<Materials>("PrintSet", 1, 0, "Materials",
                                           QStringLiteral("Materials should not be created in QML"));
+    qmlRegisterSingletonType<LocalFiles>(
+        "PrintSet", 1, 0, "LocalFiles",
+        [](QQmlEngine *, QJSEngine *) -> QObject * { return new LocalFiles; });
 }
 
 void FollowLanguage(Materials &materials, QQmlEngine &engine)

@@ -1,10 +1,11 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
 import QtTest 1.2
+import PrintSet 1.0
 
 // The window around the pages, on the fixture library: navigation, the drawer, the lock, the
-// language, the last session, closing, saving and importing; last, a vendor material edited from
-// the drawer to the saved user library.
+// language, the last session, closing, saving, importing and the file chooser; last, a vendor
+// material edited from the drawer to the saved user library.
 MainWindowTest {
     name: "Window"
 
@@ -13,7 +14,10 @@ MainWindowTest {
         materials.curLanguage = 0
         window.closeAnswered = false
         showWindow()
-        closeAll(["drawer", "importPreview", "messageDialog"].concat(test_everyScreen_data().map(r => r.popup).filter(p => p)))
+        closeAll(["drawer", "importPreview", "messageDialog", "importDialog", "exportDialog", "overwriteDialog"]
+                 .concat(test_everyScreen_data().map(r => r.popup).filter(p => p)))
+        if (window.width !== 1280 || window.height !== 800)
+            window.width = 1280, window.height = 800
     }
     // A value that differs from the stored one: storing the same value is no change.
     function makeChange() {
@@ -256,10 +260,13 @@ MainWindowTest {
             { tag: "copy print sets", params: true, button: "copySetsButton", popup: "copyDialog" },
             { tag: "remove print sets", params: true, button: "removeSetsButton", popup: "removeSetDialog" },
             { tag: "removed: the message", params: true, button: "removeSetsButton", popup: "messageDialog",
-              then: Dialog.Ok },
+              previous: "removeSetDialog", then: Dialog.Ok, undo: true },
             { tag: "locked: the password asked", matID: 1002, button: "basicField_0", popup: "unlockDialog" },
             { tag: "import preview", files: true, popup: "importPreview" },
+            { tag: "import: the file chooser", keys: "Ctrl+O", popup: "importDialog" },
             { tag: "export", keys: "Ctrl+E", popup: "exportChoice" },
+            { tag: "export: the file chooser", keys: "Ctrl+E", previous: "exportChoice", then: Dialog.Ok,
+              popup: "exportDialog" },
             { tag: "closing with changes", change: true, keys: "Ctrl+Q", popup: "unsavedDialog" },
             { tag: "about", menu: "aboutItem", popup: "aboutDialog" }]
         var rows = []
@@ -284,14 +291,14 @@ MainWindowTest {
             showParams(1001, 10102, 0.4, data.popup === "qualityMenu" ? 0.2 : -1, -1)
         if (data.button)
             press(data.button)
-        if (data.then !== undefined)
-            answer(data.previous || "removeSetDialog", data.then)
         if (data.files)
             window.importFiles([fixtureLibrary])
         if (data.keys)
             keySequence(data.keys)
         if (data.menu)
             choose("optionsButton", "optionsMenu", data.menu)
+        if (data.then !== undefined)
+            answer(data.previous, data.then)
         if (data.popup)
             opened(data.popup)
         tryCompare(child("stackView"), "busy", false)
@@ -301,10 +308,125 @@ MainWindowTest {
             key(Qt.Key_Escape)
             closed(data.popup)
         }
-        if (data.change || data.then !== undefined)
+        if (data.change || data.undo)
             materials.undo()
         window.width = 1280
         window.height = 800
+    }
+
+    // The file chooser of Import (Ctrl+O) and Export (Ctrl+E), on the window. A row's steps, in
+    // order: [part, text] types the text into the part and presses Return; [part, modifiers]
+    // presses it; a number is a key; ["Tab", part] tabs to it, which lies whole in the window;
+    // ["=" or "≠", part, text] checks what it shows; a function acts as another program. "again" are
+    // the steps of the next opening.
+    function test_fileChooser_data() {
+        var dir = testFiles.writeText("taken.cvx", "no material\n").replace(/\/[^\/]*$/, "")
+        var db = fixtureLibrary.replace(/\/[^\/]*$/, "")
+        var several = ["a", "b", "c"].map(n => testFiles.writeText("several-" + n + ".cvx", "no material\n"))
+        var parts = ["chooserUp", "chooserFolder", "chooserPlaces", "chooserList", "chooserName", "chooserFilter",
+                     "chooserAccept", "chooserCancel"]
+        return [
+            { tag: "import: a path typed as the name, then Return", removed: 1002, steps: [["chooserName", fixtureLibrary]],
+              preview: "Import fixture.cvx", report: "Import: " },
+            { tag: "import: a missing file is a note, nothing imported",
+              steps: [["chooserName", dir], ["chooserName", "gone.cvx"]], note: dir + "/gone.cvx does not exist." },
+            { tag: "a file as the folder is a note", steps: [["chooserFolder", fixtureLibrary]],
+              note: fixtureLibrary + " is not a folder." },
+            { tag: "Escape cancels", steps: [["chooserFolder", dir], ["chooserFile_taken.cvx", 0], Qt.Key_Escape] },
+            { tag: "Shift and Ctrl with a press choose several files, imported one after another",
+              steps: [["chooserFolder", dir], ["chooserFile_several-a.cvx", 0], ["chooserFile_several-c.cvx", Qt.ShiftModifier],
+                      ["=", "chooserName", '"several-a.cvx" "several-b.cvx" "several-c.cvx"'],
+                      ["chooserFile_several-b.cvx", Qt.ControlModifier], ["chooserAccept", 0]],
+              report: "Import: " + several[0] + " holds no material.\n" + several[2] + " holds no material." },
+            { tag: "export: ~/ is the home folder", flow: "export", steps: [["chooserName", "~/tilde"]],
+              written: LocalFiles.home() + "/tilde.cvx", unwritten: LocalFiles.home() + "/tilde" },
+            { tag: "export: a name without extension is saved as NAME.cvx", flow: "export",
+              steps: [["chooserFolder", dir], ["chooserName", "plain"]], written: dir + "/plain.cvx", unwritten: dir + "/plain" },
+            { tag: "export: a name with an extension keeps it", flow: "export",
+              steps: [["chooserFolder", dir], ["chooserName", "kept.txt"]], written: dir + "/kept.txt", unwritten: dir + "/kept.txt.cvx" },
+            { tag: "export: under All files no extension is added", flow: "export", filter: 1,
+              steps: [["chooserFolder", dir], ["chooserName", "bare"]], written: dir + "/bare", unwritten: dir + "/bare.cvx" },
+            { tag: "export: a name whose NAME.cvx exists asks before replacing it", flow: "export",
+              steps: [["chooserFolder", dir], ["chooserName", "taken"]], unwritten: dir + "/taken.cvx", replace: true },
+            { tag: "export: a name in a folder that does not exist is a note", flow: "export",
+              steps: [["chooserFolder", dir], ["chooserName", "nowhere/x"]], note: "The folder " + dir + "/nowhere does not exist." },
+            { tag: "a folder that is gone is neither a place nor where the chooser opens", flow: "export",
+              steps: [["chooserFolder", LocalFiles.folderOf(testFiles.writeText("gone/kept", ""))], ["chooserName", "x"],
+                      () => testFiles.removeFolder("gone")],
+              again: [["=", "chooserPlace_0", "Home"], ["≠", "chooserPlace_1", "gone"], ["≠", "chooserFolder", dir + "/gone"],
+                      Qt.Key_Escape] },
+            { tag: "keys: Return opens a folder, Backspace goes up, Return takes a file", preview: "Import fixture.cvx",
+              steps: [["chooserFolder", db + "/.."], ["Tab", "chooserList"], Qt.Key_Return, ["=", "chooserFolder", db],
+                      Qt.Key_Backspace, ["=", "chooserFolder", db.replace(/\/DB$/, "")], ["=", "chooserFile_DB", "DB/"],
+                      Qt.Key_Return, ["=", "chooserFile_Lang", "Lang/"], Qt.Key_Down, ["=", "chooserName", "fixture.cvx"],
+                      Qt.Key_Return] },
+            { tag: "the folder a file was chosen in is the first place next time", preview: "Import fixture.cvx",
+              steps: [["chooserFolder", dir], ["chooserName", fixtureLibrary]],
+              again: [["=", "chooserPlace_1", "DB"], ["=", "chooserPlace_2", dir.replace(/.*\//, "")],
+                      ["≠", "chooserPlace_3", dir.replace(/.*\//, "")],
+                      ["chooserFolder", dir], ["chooserPlace_1", 0], ["=", "chooserFolder", db], Qt.Key_Escape] },
+            { tag: "at 800×560 every part lies in the window, and Tab reaches it", size: [800, 560],
+              steps: parts.map(p => ["Tab", p]).concat([Qt.Key_Escape]) }
+        ]
+    }
+    function test_fileChooser(data) {
+        var chooser = data.flow === "export" ? "exportDialog" : "importDialog"
+        materials.selectMaterial(1001)
+        if (data.removed)
+            materials.removeMaterial(data.removed)
+        if (data.size) {
+            window.width = data.size[0]
+            window.height = data.size[1]
+        }
+        (data.again ? [data.steps, data.again] : [data.steps]).forEach(function (steps) {
+            keySequence(data.flow === "export" ? "Ctrl+E" : "Ctrl+O")
+            if (data.flow === "export")
+                answer("exportChoice", Dialog.Ok)
+            opened(chooser)
+            if (data.filter)
+                pick(child("chooserFilter"), data.filter)
+            steps.forEach(function (step) {
+                if (typeof step === "number")
+                    key(step)
+                else if (typeof step === "function")
+                    step()
+                else if (step[0] === "≠")
+                    verify(!lookUp(step[1]) || shown(step[1]) !== step[2], step[1])
+                else if (step[0] === "=")
+                    compare(shown(step[1]), step[2])
+                else if (step[0] === "Tab")
+                    focusOn(step[1]) || reach(step[1], 0, 0) && reach(step[1], child(step[1]).width - 1, child(step[1]).height - 1)
+                else if (typeof step[1] === "string")
+                    retype(step[0], step[1]) && key(Qt.Key_Return)
+                else
+                    press(step[0], 5, 5, step[1])
+            })
+            if (steps === data.steps && data.again)
+                closed(chooser) || data.preview && answer("importPreview", Dialog.Cancel)
+        })
+        if (data.note) {
+            compare([shown("chooserNote"), child("importPreview").visible], [data.note, false])
+            key(Qt.Key_Escape)
+        }
+        closed(chooser)
+        if (data.replace)
+            answer("overwriteDialog", Dialog.No)
+        if (data.preview && !data.again)
+            answer(compare(shown(opened("importPreview").header), data.preview) || "importPreview",
+                   data.report ? Dialog.Ok : Dialog.Cancel)
+        if (data.written || data.unwritten)
+            compare([testFiles.decodeFile(data.written || data.unwritten).includes("PLA"), testFiles.decodeFile(data.unwritten)],
+                    [!data.replace, "[]"])
+        tryCompare(child("messageDialog"), "visible", data.report !== undefined)
+        compare([message().slice(0, (data.report || "").length), child("importPreview").visible], [data.report || "", false])
+        if (data.report)
+            answer("messageDialog", Dialog.Ok)
+        if (data.removed) {
+            materials.selectMaterial(data.removed)
+            compare(materials.curMatID, data.removed)
+            materials.undo() // the import
+            materials.undo() // the removal
+        }
     }
 
     // Last, over the shipped vendor library, whose "PLA" takes the place of the fixture's: its

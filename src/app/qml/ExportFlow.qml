@@ -1,6 +1,5 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
-import QtQuick.Dialogs 1.2 as D
 
 // Export: the current material, the materials chosen in the drawer, or the whole library, to a
 // file the user names (a file that is there is replaced only when the user says so).
@@ -59,25 +58,20 @@ Item {
         }
     }
 
-    D.FileDialog {
+    FileChooser {
         id: exportDialog
         objectName: "exportDialog"
         title: qsTr("Please choose material file")
-        folder: fileSettings.folder.toString() !== "" ? fileSettings.folder : shortcuts.home
-        width: 900
-        height: 600
-        nameFilters: [qsTr("fila corvane files (*.cvx)"), qsTr("All files (*.*)")]
         selectExisting: false
-        selectMultiple: false
+        defaultSuffix: "cvx"
         onAccepted: {
             console.log("You choose: " + exportDialog.fileUrl)
-            fileSettings.folder = exportDialog.folder
             var path = pathOf(exportDialog.fileUrl)
             if (materials.isFileExist(path)) {
                 overwriteDialog.path = path
                 overwriteDialog.open()
             } else {
-                exportTo(exportDialog.fileUrl.toString())
+                exportTo(exportDialog.fileUrl)
             }
         }
         onRejected: console.log("Canceled")
@@ -106,6 +100,6 @@ Item {
             wrapMode: Text.WrapAnywhere
             text: qsTr("%1 exists already. Replace it with the exported materials?").arg(overwriteDialog.path)
         }
-        onAccepted: exportTo(exportDialog.fileUrl.toString())
+        onAccepted: exportTo(exportDialog.fileUrl)
     }
 }

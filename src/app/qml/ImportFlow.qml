@@ -1,6 +1,5 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
-import QtQuick.Dialogs 1.2 as D
 
 // Import: files previewed one after another as the user chooses, then one report; and the merge
 // of a user library that changed on disk, which saves once the user confirms.
@@ -92,19 +91,15 @@ Item {
         }
     }
 
-    D.FileDialog {
+    FileChooser {
         id: importDialog
         objectName: "importDialog"
         title: qsTr("Please choose material file")
-        folder: fileSettings.folder.toString() !== "" ? fileSettings.folder : shortcuts.home
-        width: 900
-        height: 600
-        nameFilters: [qsTr("fila corvane files (*.cvx)"), qsTr("All files (*.*)")]
         selectExisting: true
+        selectMultiple: true
         onAccepted: {
-            console.log("You chose: " + importDialog.fileUrl)
-            fileSettings.folder = importDialog.folder
-            importFiles([importDialog.fileUrl.toString()])
+            importDialog.fileUrls.forEach(function (url) { console.log("You chose: " + url) })
+            importFiles(importDialog.fileUrls)
         }
         onRejected: console.log("Canceled")
     }

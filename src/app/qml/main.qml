@@ -3,7 +3,6 @@ import QtQuick.Window 2.12
 import QtQuick.Controls 2.5
 import QtQuick.Controls.Material 2.12
 import QtQuick.Layouts 1.12
-import QtQuick.Dialogs 1.2 as D
 import Qt.labs.settings 1.0
 import PrintSet 1.0
 
@@ -455,11 +454,13 @@ ApplicationWindow {
         initialItem: basicPage
     }
 
-    // The file dialogs open where the last one was left, large enough to read the names.
+    // The file chooser opens where a file was last chosen, and offers the last folders files were
+    // chosen in, newest first.
     Settings {
         id: fileSettings
         category: "Files"
         property url folder: ""
+        property var recentFolders: []
     }
 
     // A short note of what Save or Export did, which fades by itself.
