@@ -69,6 +69,7 @@ public slots:
         // The file dialogs keep their settings under these names, as in the editor.
         QCoreApplication::setOrganizationName(QStringLiteral("Kestrona"));
         QCoreApplication::setOrganizationDomain(QStringLiteral("kestrona.com"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     }
 
     void qmlEngineAvailable(QQmlEngine *engine)

@@ -39,3 +39,11 @@ bool MaterialFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &sou
     }
     return false;
 }
+
+int MaterialFilterModel::currentRow() const
+{
+    for (int row = 0; row < rowCount(); ++row)
+        if (data(index(row, 0), MaterialModel::BCurRole).toBool())
+            return row;
+    return -1;
+}

@@ -26,6 +26,8 @@ public:
     void setFilterText(const QString &text);
     bool changedOnly() const { return m_changedOnly; }
     void setChangedOnly(bool changedOnly);
+    // The row of the current material, or -1 when the filter hides it.
+    Q_INVOKABLE int currentRow() const;
 
 signals:
     void filterTextChanged();

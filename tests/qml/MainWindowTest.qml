@@ -32,13 +32,24 @@ TestCase {
     function refusal(item, x, y, reading) {
         var chain = ancestors(item = itemOf(item))
         var at = item.mapToItem(null, x === undefined ? item.width / 2 : x, y === undefined ? item.height / 2 : y)
-        var above = window.Overlay.overlay.childAt(at.x, at.y)
+        var above = popupAt(at.x, at.y)
         return !item.visible || chain[chain.length - 1] !== window.contentItem.parent ? "not visible"
              : chain.some(p => p.opacity === 0) ? "transparent"
              : !item.enabled && !reading ? "disabled"
              : at.x < 0 || at.y < 0 || at.x >= window.width || at.y >= window.height ? "outside the window"
              : chain.some(p => p.clip && !p.contains(p.mapFromItem(null, at.x, at.y))) ? "scrolled out of view"
              : above && chain.indexOf(above) < 0 ? "covered by a popup" : ""
+    }
+    // The topmost item of the popup layer at a point of the window, as a press finds it; the focus
+    // outline, which takes no press, aside.
+    function popupAt(x, y) {
+        var children = window.Overlay.overlay.children, top = null
+        for (var i = 0; i < children.length; ++i) {
+            var c = children[i]
+            if (c.visible && c.objectName !== "focusFrame" && c.contains(c.mapFromItem(null, x, y)) && (!top || c.z >= top.z))
+                top = c
+        }
+        return top
     }
     // Fails the test, naming the item and why, when a user could not reach it.
     function reach(item, x, y, reading) {
@@ -74,6 +85,13 @@ TestCase {
         for (var tabs = 0; tabs < 60 && !why && !hasKeys(item); ++tabs)
             keyClick(Qt.Key_Tab)
         verify(!why && hasKeys(item), item.objectName + ": " + (why || "Tab does not get there"))
+        // What Tab reached is outlined where it lies (not what a press gave the keyboard before).
+        var frame = child("focusFrame")
+        tryVerify(function() {
+            var target = window.activeFocusItem, at = target.mapToItem(frame.parent, 0, 0)
+            return tabs === 0 || frame.visible && Math.abs(frame.x + 2 - at.x) < 1 && Math.abs(frame.y + 2 - at.y) < 1
+                   && Math.abs(frame.width - 4 - target.width) < 1
+        }, 5000, item.objectName + ": no outline around it")
         if (k)
             key(k)
     }

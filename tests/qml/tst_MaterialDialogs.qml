@@ -30,7 +30,7 @@ MainWindowTest {
             return "Warning: \"" + t + "\" is not a material ID.\nPlease input a whole number."
         }
         return [
-            { tag: "OK renames", fields: { nameField: "PLA Pro", manuField: "Acme" }, material: "PLA Pro ( Acme )" },
+            { tag: "OK renames, ✍ reached with the keyboard", keys: true, fields: { nameField: "PLA Pro", manuField: "Acme" }, material: "PLA Pro ( Acme )" },
             { tag: "Cancel keeps the name", fields: { nameField: "PLA Pro" }, cancel: true },
             { tag: "a password typed twice locks from the next selection", relocked: 1,
               fields: { passwordField: "secret", repeatField: "secret" },
@@ -65,7 +65,7 @@ MainWindowTest {
         var before = materials.curMaterial
         var byID = "idField" in data.fields
         if (data.keys)
-            focusOn("idButton", Qt.Key_Space)
+            focusOn(byID ? "idButton" : "nameSymbol", Qt.Key_Space)
         else
             press(byID ? "idButton" : "nameSymbol")
         var dialog = opened(byID ? "setIDDialog" : "namInputDialog")

@@ -14,7 +14,7 @@ MainWindowTest {
         materials.curLanguage = 0
         window.closeAnswered = false
         showWindow()
-        closeAll(["drawer", "importPreview", "messageDialog", "importDialog", "exportDialog", "overwriteDialog"]
+        closeAll(["drawer", "toast", "importPreview", "messageDialog", "importDialog", "exportDialog", "overwriteDialog"]
                  .concat(test_everyScreen_data().map(r => r.popup).filter(p => p)))
         if (window.width !== 1280 || window.height !== 800)
             window.width = 1280, window.height = 800
@@ -55,10 +55,39 @@ MainWindowTest {
         compare([shown(bar), bar.contentItem.font.capitalization],
                 ["❁ pla crash test: long enough, too ( a maker with a long name as well )", Font.MixedCase])
         openFrom("materialButton", "drawer")
+        compare(list.currentItem.children[2].objectName, "materialField_" + materials.curMatID)
+        // Removed at once, announced with the way back; the next step takes the way back away.
         press("removeMaterial_" + materials.curMatID)
         tryCompare(list, "count", 0)
+        tryCompare(lookUp("toast"), "opacity", 1)
+        compare(shown("toastText"), "Removed pla crash test: long enough, too —")
+        press("toastUndo")
+        tryCompare(list, "count", 1)
+        press("removeMaterial_" + materials.curMatID)
+        tryCompare(list, "count", 0)
+        key(Qt.Key_Escape)
+        closed("drawer")
+        makeChange()
+        verify(!lookUp("toastUndo").visible)
+        materials.undo()
+        materials.selectMaterial(1002)
+        openFrom("materialButton", "drawer")
         retype("searchField", "")
         tryCompare(list, "count", 2)
+        compare(list.currentItem.children[2].objectName, "materialField_1002")
+        // A plain press then a Ctrl press choose both, as in a file manager.
+        press("materialField_1001")
+        closed("drawer")
+        openFrom("materialButton", "drawer")
+        compare(list.currentItem.children[2].objectName, "materialField_1001")
+        press("materialField_1002", 5, 5, Qt.ControlModifier)
+        key(Qt.Key_Escape)
+        closed("drawer")
+        keySequence("Ctrl+E")
+        opened("exportChoice")
+        compare(shown("exportChosen"), "The 2 materials chosen in the list (Ctrl or Shift and a press)")
+        answer("exportChoice", Dialog.Cancel)
+        openFrom("materialButton", "drawer")
         press("materialField_1002", 5, 5, Qt.ControlModifier)
         press("materialField_1001", 5, 5, Qt.ShiftModifier)
         press("materialField_1002", 5, 5, Qt.ControlModifier)
@@ -177,7 +206,8 @@ MainWindowTest {
         if (data.answer !== undefined)
             answer("unsavedDialog", data.answer)
         tryCompare(window, "visible", !data.closes)
-        compare(materials.modified, data.answer !== undefined && !data.saved)
+        var modified = data.answer !== undefined && !data.saved
+        compare([materials.modified, window.title.endsWith(" •")], [modified, modified])
         if (data.saved)
             verify(testFiles.decodeFile(materials.userLibraryPath()).includes('"b4":' + materials.valueSpread(0).min))
     }
@@ -245,7 +275,7 @@ MainWindowTest {
         var screens = [
             { tag: "start page" }, { tag: "parameter page", params: true },
             { tag: "drawer", button: "materialButton", popup: "drawer" },
-            { tag: "☰ menu", change: true, button: "optionsButton", popup: "optionsMenu" },
+            { tag: "☰ menu", change: true, title: "Corvane — PLA (KestRona) •", button: "optionsButton", popup: "optionsMenu" },
             { tag: "printer menu", button: "printerButton", popup: "printerMenu" },
             { tag: "nozzle menu", params: true, button: "nozzleButton", popup: "nozzleMenu" },
             { tag: "layer menu", params: true, button: "layerButton", popup: "layerMenu" },
@@ -268,7 +298,7 @@ MainWindowTest {
             { tag: "export: the file chooser", keys: "Ctrl+E", previous: "exportChoice", then: Dialog.Ok,
               popup: "exportDialog" },
             { tag: "closing with changes", change: true, keys: "Ctrl+Q", popup: "unsavedDialog" },
-            { tag: "about", menu: "aboutItem", popup: "aboutDialog" }]
+            { tag: "about", menu: "aboutItem", popup: "aboutDialog", shows: ["versionField", "Version: " + Qt.application.version] }]
         var rows = []
         screens.forEach(function (s) {
             rows.push(Object.assign({}, s, { tag: "中文: " + s.tag, language: 10 }))
@@ -304,6 +334,10 @@ MainWindowTest {
         tryCompare(child("stackView"), "busy", false)
         compare(data.language === 0 ? [] : untranslated(), [])
         compare(outsideTheWindow(), [])
+        if (data.title)
+            compare(window.title, data.title)
+        if (data.shows && data.language === 0)
+            compare(shown(data.shows[0]), data.shows[1])
         if (data.popup) {
             key(Qt.Key_Escape)
             closed(data.popup)
@@ -445,7 +479,7 @@ MainWindowTest {
         tryVerify(function() { var c = lookUp("mapCell_-1_40"); return c && c.count > 0 })
         tryCompare(child("stackView"), "busy", false)
         waitForRendering(child("stackView"))
-        press("mapCell_-1_40")
+        focusOn("mapCell_-1_40", Qt.Key_Return)
         tryCompare(child("stackView"), "depth", 2)
         tryCompare(child("stackView"), "busy", false)
         compare([materials.curMatID, shown("printerButton"), shown("nozzleButton")],
@@ -458,7 +492,7 @@ MainWindowTest {
         // The tool tip's text: the offscreen platform has no hover to show it.
         compare([shown(mark), mark.ToolTip.text],
                 ["↺", "Vendor: " + vendorSpeed + " mm/s\nPress to put the vendor's value back."])
-        press(mark)
+        focusOn(mark, Qt.Key_Space)
         compare(materials.valueSpread(15).min, vendorSpeed)
         tryVerify(function() { var m = lookUp("vendorMark_15"); return m && refusal(m) === "transparent" })
         openFrom("optionsButton", "optionsMenu")

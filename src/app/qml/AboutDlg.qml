@@ -40,7 +40,7 @@ Dialog {
             objectName: "versionField"
             width: parent.width
             enabled: false
-            text: qsTr("Version: 1.02")
+            text: qsTr("Version: %1").arg(Qt.application.version)
             placeholderText: "version"
         }
         ComboBox {

@@ -34,6 +34,7 @@ Page {
             }
             ToolButton {
                 objectName: "nameSymbol"
+                focusPolicy: Qt.StrongFocus
                 text: "✍"
                 font.pixelSize: fontP * 2.0
                 ToolTip.visible: hovered

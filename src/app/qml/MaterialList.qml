@@ -29,7 +29,8 @@ Frame {
                 keys.push(key)
             anchorRow = row
         } else {
-            chosenKeys = []
+            // As in a file manager: the row pressed alone is the first of the chosen ones.
+            chosenKeys = [key]
             anchorRow = row
             chooseMaterial(matID)
             return
@@ -41,6 +42,20 @@ Frame {
     function focusSearch() {
         searchField.forceActiveFocus()
         searchField.selectAll()
+        highlightCurrent()
+    }
+    // The highlight starts on the current material; while a search narrows the list, on the
+    // first row found.
+    function highlightCurrent() {
+        var row = searchField.text === "" ? filter.currentRow() : 0
+        materialList.currentIndex = Math.max(row, 0)
+        materialList.positionViewAtIndex(materialList.currentIndex, ListView.Contain)
+    }
+    function removeRow(matID, name) {
+        var before = materials.materialCount()
+        materials.removeMaterial(matID)
+        if (materials.materialCount() < before)
+            showUndoToast(qsTr("Removed %1").arg(name))
     }
 
     TextField {
@@ -51,7 +66,8 @@ Frame {
         anchors.right: changedOnly.left
         placeholderText: qsTr("Search name, manufacturer or ID")
         selectByMouse: true
-        onTextChanged: materialList.currentIndex = 0
+        // Once the filter has the new text.
+        onTextChanged: Qt.callLater(highlightCurrent)
         Keys.onDownPressed: materialList.incrementCurrentIndex()
         Keys.onUpPressed: materialList.decrementCurrentIndex()
         Keys.onReturnPressed: pickCurrent()
@@ -145,7 +161,9 @@ Frame {
                 font.capitalization: Font.MixedCase
                 contentItem: Label {
                     text: materialField.text
-                    font: materialField.font
+                    font.pixelSize: materialField.font.pixelSize
+                    font.capitalization: Font.MixedCase
+                    font.bold: bCur
                     elide: Text.ElideRight
                     verticalAlignment: Text.AlignVCenter
                 }
@@ -169,7 +187,7 @@ Frame {
                 Layout.preferredWidth: 44
                 flat: true
                 text: "➖"
-                onClicked: materials.removeMaterial(matID)
+                onClicked: list.removeRow(matID, name)
             }
         }
     }

@@ -85,6 +85,11 @@ Column {
             color: count > 0 ? Qt.rgba(0.25, 0.32, 0.71, 0.15 + 0.65 * count / map.most) : "transparent"
             border.color: count > 0 ? "#3F51B5" : "#D0D0D0"
             border.width: 1
+            // The keyboard goes there as the mouse does: Tab to a cell, Return or Space.
+            activeFocusOnTab: count > 0
+            Keys.onReturnPressed: area.clicked(null)
+            Keys.onEnterPressed: area.clicked(null)
+            Keys.onSpacePressed: area.clicked(null)
             Label {
                 anchors.centerIn: parent
                 text: count > 0 ? count : "–"

@@ -16,7 +16,8 @@ ToolButton {
     font.pixelSize: fontP * 1.2
     opacity: differs ? 1 : 0
     enabled: differs
-    focusPolicy: Qt.NoFocus
+    // Tab reaches it where it shows; a press leaves the keyboard where it was.
+    focusPolicy: Qt.TabFocus
     ToolTip.visible: hovered && differs
     ToolTip.delay: 300
     ToolTip.text: locked ? tip + "\n🔒 " + qsTr("Locked: press to give its password.")

@@ -12,9 +12,12 @@ ApplicationWindow {
     width: 1280
     height: 800
     // Below this, the pages and the tool bar could no longer show every value whole.
-    minimumWidth: 1024
-    minimumHeight: 700
-    title: qsTr("Corvane")
+    // Small screens (800×600, or 1366×768 at 125 %) hold the whole window.
+    minimumWidth: 800
+    minimumHeight: 560
+    // The material and whether the library has changes that are not saved, as editors show it.
+    title: materials.curMatName === "" ? qsTr("Corvane")
+           : qsTr("Corvane") + " — " + materials.curMatName + " (" + materials.curManu + ")" + (materials.modified ? " •" : "")
 
     // Closing with unsaved changes asks first; once the user has answered, the window closes.
     property bool closeAnswered: false
@@ -463,6 +466,43 @@ ApplicationWindow {
         property var recentFolders: []
     }
 
+    // The 2-pixel accent outline around the control that has the keyboard, over pages and popups
+    // alike; not around a control the mouse just pressed.
+    Rectangle {
+        id: focusFrame
+        objectName: "focusFrame"
+        parent: Overlay.overlay
+        z: 1e6
+        color: "transparent"
+        border.width: 2
+        border.color: Material.accent
+        radius: 2
+        property Item target: window.activeFocusItem
+        visible: target !== null && marks(target)
+        // Not the window or a popup as a whole; a control only when the keyboard brought it there.
+        function marks(item) {
+            if (item === window.contentItem || String(item).indexOf("QQuickPopupItem") === 0 || item.width <= 0)
+                return false
+            return item.focusReason === undefined || item.focusReason !== Qt.MouseFocusReason
+        }
+        // Follows the control as pages slide and views scroll.
+        function place() {
+            if (!visible)
+                return
+            var at = target.mapToItem(parent, 0, 0)
+            x = at.x - 2
+            y = at.y - 2
+            width = target.width + 4
+            height = target.height + 4
+        }
+        onTargetChanged: place()
+        onVisibleChanged: place()
+        Connections {
+            target: window
+            function onAfterAnimating() { focusFrame.place() }
+        }
+    }
+
     // A short note of what Save or Export did, which fades by itself.
     Popup {
         id: toast
@@ -475,22 +515,56 @@ ApplicationWindow {
         enter: Transition { NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 150 } }
         exit: Transition { NumberAnimation { property: "opacity"; from: 1; to: 0; duration: 800 } }
         background: Rectangle { color: "#323232"; radius: 4 }
-        Label {
-            id: toastLabel
-            color: "white"
-            width: Math.min(implicitWidth, window.width * 0.7)
-            wrapMode: Text.WrapAnywhere
+        // Offered only while the step it undoes is the last one.
+        property bool undoable: false
+        Row {
+            spacing: fontP
+            Label {
+                id: toastLabel
+                objectName: "toastText"
+                color: "white"
+                width: Math.min(implicitWidth, window.width * 0.7)
+                wrapMode: Text.WrapAnywhere
+                anchors.verticalCenter: parent.verticalCenter
+            }
+            Button {
+                objectName: "toastUndo"
+                visible: toast.undoable
+                flat: true
+                text: qsTr("Undo")
+                onClicked: {
+                    toast.undoable = false
+                    toast.close()
+                    materials.undo()
+                }
+            }
         }
         Timer { id: toastTimer; interval: 3500; onTriggered: toast.close() }
-        // A note in the language it was written in would stand out after a switch.
         Connections {
             target: materials
+            // A note in the language it was written in would stand out after a switch.
             function onLanguageChanged() { toast.close() }
+            function onHistoryChanged() {
+                if (toast.undoable) {
+                    toast.undoable = false
+                    toast.close()
+                }
+            }
         }
     }
     function showToast(text) {
+        toast.undoable = false
+        toastTimer.interval = 3500
         toast.text = text
         toast.open()
+        toastTimer.restart()
+    }
+    // A note of a step done at once, with the way back: "Removed TPE 85A — Undo".
+    function showUndoToast(text) {
+        toast.text = text + " —"
+        toast.open()
+        toast.undoable = true
+        toastTimer.interval = 6000
         toastTimer.restart()
     }
 
