@@ -33,8 +33,8 @@ class TstMaterialsEditing : public QObject
 private slots:
     // A value typed into a row is stored into every current set (each row's own field and
     // conversion are the catalogue's); a change by an amount or a percentage keeps each set's own
-    // value, clamped to the row's range and stored as its field stores it. Nothing is stored while
-    // locked, out of range or without a set.
+    // value, clamped to the row's range and stored as its field stores it, as foreseen by the
+    // row's spread. Nothing is stored while locked, out of range or without a set.
     // clang-format off
     void changeValue_data()
     {
@@ -84,11 +84,15 @@ private slots:
         m.selectPrinter(printer);
         const CPrintMaterial before = *m.currentMaterial();
         const QStringList loaded = rowState(m);
+        const QVariantMap forecast = m.valueSpread(id, kind ? value : 0.0, kind == 2);
 
         if (kind == 0)
             m.setParameter(id, value);
         else
             m.changeParameterBy(id, value, kind == 2);
+        // What the dialogs show before OK is what the change leaves.
+        if (kind)
+            QCOMPARE(m.valueSpread(id), forecast);
 
         QStringList rows = loaded;
         if (kind == 0 && !locked && id >= 0 && id < kParamCount && (!stored.isEmpty() || printer == -1000))

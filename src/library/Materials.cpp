@@ -488,22 +488,31 @@ void Materials::RestoreSelection(const Selection &selection, bool stayUnlocked)
         selectQuality(selection.quality);
 }
 
-QVariantMap Materials::valueSpread(int nID) const
+QVariantMap Materials::valueSpread(int nID, double amount, bool percent) const
 {
     QVariantMap spread{{QStringLiteral("count"), 0}};
     const CPrintMaterial *mat = currentMaterial();
     if (!mat || !IsBoundParam(nID))
         return spread;
+    // A locked material takes no change, so none is foreseen.
+    if (m_cascade.Locked())
+        amount = 0.0;
+    const ParamItem &row = m_items[nID];
     double low = 0.0;
     double high = 0.0;
     int count = 0;
     if (nID <= kLastBasicParam) {
-        low = high = ShownBasicValue(*mat, nID);
+        CPrintMaterial changed;
+        changed.CopyFieldsFrom(*mat);
+        ChangeBasicValueBy(changed, nID, amount, percent, row.minVal, row.maxVal);
+        low = high = ShownBasicValue(changed, nID);
         count = 1;
     }
     for (const PrintSetData *set :
          nID > kLastBasicParam ? CurrentSets() : std::vector<const PrintSetData *>()) {
-        const double v = ShownPrintValue(*set, nID);
+        PrintSetData changed = *set;
+        ChangePrintValueBy(changed, nID, amount, percent, row.minVal, row.maxVal);
+        const double v = ShownPrintValue(changed, nID);
         low = count ? std::min(low, v) : v;
         high = count ? std::max(high, v) : v;
         ++count;

@@ -245,8 +245,8 @@ public:
     Q_INVOKABLE QString matIDRefusal(int nID) const;
     // How a row's value spreads over what it stands for: {min, max, count}, as the pages show
     // values; count is the number of current print sets for print rows, 1 for basic rows, 0
-    // when nothing holds the row.
-    Q_INVOKABLE QVariantMap valueSpread(int nID) const;
+    // when nothing holds the row. With an amount: as changeParameterBy would leave it.
+    Q_INVOKABLE QVariantMap valueSpread(int nID, double amount = 0.0, bool percent = false) const;
     // What the start-up loads want the user to know (materials kept apart under a new name...),
     // one paragraph each; empty when nothing.
     Q_INVOKABLE QString startupNotes() const { return m_files->StartupNotes().join(QStringLiteral("\n\n")); }

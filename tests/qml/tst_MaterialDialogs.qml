@@ -25,6 +25,7 @@ MainWindowTest {
 
     // The start page's ✍, password and ID dialogs send what was typed; a refusal says why and changes
     // nothing. The dialog is the one of the first field; "pw" gives the copy the password "secret".
+    // "returns": Return in each field moves on to the next one shown, and in the last accepts.
     function test_basicDialogs_data() {
         function notAnID(t) {
             return "Warning: \"" + t + "\" is not a material ID.\nPlease input a whole number."
@@ -36,6 +37,12 @@ MainWindowTest {
               fields: { passwordField: "secret", repeatField: "secret" },
               message: "Password set: PLA_Copy1 now has a password. It stays open until you choose another "
                        + "material; from then on it asks for the password before any change." },
+            { tag: "Return from field to field: the repeat field's accepts", returns: true, relocked: 1,
+              fields: { nameField: "PLA Pro", manuField: "Acme", passwordField: "secret", repeatField: "secret" },
+              material: "PLA Pro ( Acme )", message: "Password set: PLA Pro now has a password. It stays open until "
+                  + "you choose another material; from then on it asks for the password before any change." },
+            { tag: "Return in the password field with nothing to repeat accepts", returns: true, relocked: 0,
+              fields: { nameField: "PLA Pro", manuField: "Acme", passwordField: "" }, material: "PLA Pro ( Acme )" },
             { tag: "passwords that differ change nothing", relocked: 0,
               fields: { passwordField: "secret", repeatField: "secrte" },
               message: "Warning: The two passwords differ. Nothing was changed." },
@@ -46,6 +53,9 @@ MainWindowTest {
               fields: { oldPasswordField: "secret", newPasswordField: "new", newRepeatField: "new" } },
             { tag: "password removed", pw: true, relocked: 0, message: "Password: The password was removed.",
               fields: { oldPasswordField: "secret", newPasswordField: "" } },
+            { tag: "password changed by keys: Tab to the button, Return from field to field", pw: true, returns: true,
+              relocked: 1, message: "Password: The password was changed.",
+              fields: { oldPasswordField: "secret", newPasswordField: "new", newRepeatField: "new" } },
             { tag: "password kept: new ones differ", pw: true, relocked: 1,
               fields: { oldPasswordField: "secret", newPasswordField: "new", newRepeatField: "wen" },
               message: "Warning: The two new passwords differ. Nothing was changed." },
@@ -72,12 +82,28 @@ MainWindowTest {
         // Every opening starts from the library, with no password.
         if (!byID)
             compare([shown("nameField"), shown("passwordField")], [materials.curMatName, "Password"])
+        if (data.pw && data.returns) {
+            focusOn("changePasswordButton")
+            reach(findChild(child("changePasswordButton"), "focusMark"), undefined, undefined, true)
+            key(Qt.Key_Return)
+        }
         if (data.pw)
-            dialog = openFrom("changePasswordButton", "passwordDialog")
-        // What is typed replaces the fields' texts; a password is never shown as typed.
-        for (var name in data.fields)
-            compare(retype(name, data.fields[name]).echoMode === TextInput.Password, /ssword|epeat/.test(name))
-        answer(dialog, data.cancel ? Dialog.Cancel : Dialog.Ok)
+            dialog = data.returns ? opened("passwordDialog") : openFrom("changePasswordButton", "passwordDialog")
+        // What is typed replaces the fields' texts; a password is never shown as typed. The field with
+        // the keyboard is outlined.
+        Object.keys(data.fields).forEach(function (name, i) {
+            var field = data.returns && i > 0 ? child(name) : press(name)
+            verify(hasKeys(field), name + ": no keyboard")
+            if (!byID)
+                reach(findChild(field, "focusMark"), undefined, undefined, true)
+            keySequence(StandardKey.SelectAll)
+            key(Qt.Key_Backspace)
+            type(data.fields[name])
+            compare(field.echoMode === TextInput.Password, /ssword|epeat/.test(name))
+            if (data.returns)
+                key(Qt.Key_Return)
+        })
+        data.returns ? closed(dialog) : answer(dialog, data.cancel ? Dialog.Cancel : Dialog.Ok)
         compare(message(), data.message || "")
         compare([materials.curMaterial, materials.curMatID, materials.bMatLocked],
                 [data.material || before, data.id || data.matID || copyID, data.locked || 0])

@@ -51,7 +51,9 @@ MainWindowTest {
         return [
             { tag: "untouched, out of range", id: 0, dialog: "temperature", text: "450℃", note: "outside" },
             { tag: "untouched, off the grid, ✎", id: 3, button: true, dialog: "width", text: "1.753 mm" },
-            { tag: "untouched, sets differ", id: 15, dialog: "speed", text: "40 – 55mm/s", note: "2 print sets" },
+            { tag: "untouched, sets differ; Tab reaches every control, outlined, and Return on Cancel", id: 15,
+              dialog: "speed", text: "40 – 55mm/s", note: "2 print sets",
+              tabs: ["modeSet", "modeAdd", "modePercent", "slider", "spinBox", "Ok", "Cancel"] },
             { tag: "untouched, integer off the grid", id: 21, dialog: "intInput", text: "105.5 %" },
             { tag: "untouched, decimal off the grid, ✎", id: 4, button: true, dialog: "doubleInput",
               text: "1.035 g/㎤" },
@@ -65,9 +67,16 @@ MainWindowTest {
             { tag: "width typed with a comma, Space on the field", id: 24, key: Qt.Key_Space, dialog: "width",
               text: "0.425 mm", typed: "0,5", stored: 0.5 },
             { tag: "differing speeds each raised by 5", id: 15, dialog: "speed", text: "40 – 55mm/s",
-              note: "2 print sets", mode: "modeAdd", typed: "5", stored: 45, max: 60 },
+              note: "2 print sets", mode: "modeAdd", typed: "5", results: "Results: 45 – 60mm/s", stored: 45, max: 60 },
+            { tag: "differing speeds each raised past the top: the results held there", id: 15, dialog: "speed",
+              text: "40 – 55mm/s", note: "2 print sets", mode: "modeAdd", typed: "150",
+              results: "Results: 190 – 200mm/s", stored: 190, max: 200 },
             { tag: "differing speeds each less 10 percent", id: 15, dialog: "speed", text: "40 – 55mm/s",
-              note: "2 print sets", mode: "modePercent", typed: "-10", stored: 36, max: 49.5 },
+              note: "2 print sets", mode: "modePercent", unit: "0%", typed: "-10", results: "Results: 36 – 49.5mm/s",
+              stored: 36, max: 49.5 },
+            { tag: "temperatures each less 3 percent: whole results, the gauge's colour over them", id: 9,
+              values: { 9: [200, 215] }, dialog: "temperature", text: "200 – 215℃", note: "2 print sets",
+              mode: "modePercent", typed: "-3", results: "Results: 194 – 209℃", band: [194, 209], stored: 194, max: 209 },
             { tag: "Escape: no change", id: 16, dialog: "speed", text: "40.5mm/s", keys: [Qt.Key_Up, Qt.Key_Escape] },
             { tag: "speed: the slider pressed at its end, then OK pressed", id: 16, dialog: "speed",
               text: "40.5mm/s", slide: true, ok: true, stored: 200 },
@@ -83,8 +92,9 @@ MainWindowTest {
         ]
     }
     function test_dialogStoresOnlyAChange(data) {
-        if (data.first) {
+        if (data.values)
             store(data.values)
+        if (data.first) {
             open({ id: data.first, dialog: data.dialog })
             key(Qt.Key_Escape)
             closed(data.dialog + "Dialog")
@@ -102,7 +112,27 @@ MainWindowTest {
         compare(shown(d.standardButton(Dialog.Ok)), data.id < 9 ? "OK" : "OK (2 print sets)")
         if (data.mode)
             press(findChild(d, data.mode))
+        if (data.unit)
+            compare(shown(box.contentItem), data.unit)
         type(data.typed || "")
+        // A change to each set: the results as typed so far; the slider's one handle is not shown.
+        if (data.results) {
+            compare(shown(findChild(d, "results")), data.results)
+            if (findChild(d, "slider"))
+                compare(refusal(findChild(d, "slider")), "not visible")
+        }
+        if (data.band) {
+            var gauge = findChild(d, "gauge")
+            compare(gauge.value, data.band[1])
+            fuzzyCompare(shown(findChild(d, "belowResults"), "height") / shown(findChild(d, "valueBar"), "height"),
+                         (data.band[0] - gauge.minimumValue) / (data.band[1] - gauge.minimumValue), 0.02)
+        }
+        // Tab reaches each control, which then shows the focus outline.
+        if (data.tabs) data.tabs.forEach(function (name) {
+            var item = findChild(d, name) || d.standardButton(Dialog[name])
+            focusOn(item)
+            reach(findChild(item, "focusMark"), undefined, undefined, true)
+        })
         if (data.slide) {
             var slider = findChild(d, "slider")
             press(slider, slider.width - 2, slider.height / 2)

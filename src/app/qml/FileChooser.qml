@@ -165,15 +165,6 @@ Dialog {
     }
     function up() { go(LocalFiles.folderOf(folder)) }
 
-    // The 2-pixel accent outline of a control that has the keyboard, where its style shows none.
-    component FocusMark: Rectangle {
-        anchors.fill: parent
-        color: "transparent"
-        border.width: 2
-        border.color: Material.accent
-        radius: 2
-    }
-
     FolderListModel {
         id: folderModel
         // Closed, it reads and watches no folder.

@@ -9,6 +9,7 @@ Dialog {
     focus: true
     anchors.centerIn: Overlay.overlay
     standardButtons: Dialog.Ok | Dialog.Cancel
+    footer: DialogButtons {}
     contentWidth: fontP * 26
 
     // Only the digest leaves the dialog; no password means no lock, not the digest of "".
@@ -41,8 +42,18 @@ Dialog {
         }
     }
 
+    // Return in a field moves on to the next field shown; in the last one it accepts the dialog.
+    function returnIn(field, fields, dialog) {
+        for (var i = fields.indexOf(field) + 1; i < fields.length; ++i) {
+            if (fields[i].visible)
+                return fields[i].forceActiveFocus()
+        }
+        dialog.accept()
+    }
+
     // Giving a material its first password asks for it twice; with one, the field proves it.
     property bool settingPassword: false
+    readonly property var fields: [nameField, manuField, passwordField, repeatField]
 
     function clearPasswords() {
         passwordField.text = ""
@@ -102,7 +113,7 @@ Dialog {
             text: qsTr("Please enter the material name, \nmanufacturer, password:")
             elide: Text.ElideRight
         }
-            TextField {
+        TextField {
             id: nameField
             objectName: "nameField"
             width: parent.width
@@ -120,7 +131,8 @@ Dialog {
                 font.pixelSize: fontP * 0.8
             }
             focus: true
-            onAccepted: nameDialog.accept()
+            onAccepted: returnIn(nameField, nameDialog.fields, nameDialog)
+            FocusMark { visible: nameField.activeFocus }
         }
         TextField {
             id: manuField
@@ -139,7 +151,8 @@ Dialog {
                 color: utf8Length(parent.text) >= maxBytes ? "#B71C1C" : "gray"
                 font.pixelSize: fontP * 0.8
             }
-            onAccepted: nameDialog.accept()
+            onAccepted: returnIn(manuField, nameDialog.fields, nameDialog)
+            FocusMark { visible: manuField.activeFocus }
         }
         TextField {
             id: passwordField
@@ -147,7 +160,8 @@ Dialog {
             width: parent.width
             placeholderText: qsTr("Password")
             echoMode: TextInput.Password
-            onAccepted: nameDialog.accept()
+            onAccepted: returnIn(passwordField, nameDialog.fields, nameDialog)
+            FocusMark { visible: passwordField.activeFocus }
         }
         TextField {
             id: repeatField
@@ -156,9 +170,11 @@ Dialog {
             visible: settingPassword && passwordField.text.length > 0
             placeholderText: qsTr("Repeat the password")
             echoMode: TextInput.Password
-            onAccepted: nameDialog.accept()
+            onAccepted: returnIn(repeatField, nameDialog.fields, nameDialog)
+            FocusMark { visible: repeatField.activeFocus }
         }
         Button {
+            id: changePasswordButton
             objectName: "changePasswordButton"
             visible: !settingPassword
             flat: true
@@ -168,6 +184,9 @@ Dialog {
                 nameDialog.reject()
                 passwordDialog.open()
             }
+            Keys.onReturnPressed: clicked()
+            Keys.onEnterPressed: clicked()
+            FocusMark { visible: changePasswordButton.visualFocus }
         }
     }
 
@@ -180,7 +199,9 @@ Dialog {
         modal: true
         anchors.centerIn: Overlay.overlay
         standardButtons: Dialog.Ok | Dialog.Cancel
+        footer: DialogButtons {}
         contentWidth: fontP * 24
+        readonly property var fields: [oldField, newField, newRepeatField]
         onAboutToShow: {
             oldField.text = ""
             newField.text = ""
@@ -208,6 +229,8 @@ Dialog {
                 width: parent.width
                 placeholderText: qsTr("Current password")
                 echoMode: TextInput.Password
+                onAccepted: returnIn(oldField, passwordDialog.fields, passwordDialog)
+                FocusMark { visible: oldField.activeFocus }
             }
             TextField {
                 id: newField
@@ -215,6 +238,8 @@ Dialog {
                 width: parent.width
                 placeholderText: qsTr("New password (empty: no password)")
                 echoMode: TextInput.Password
+                onAccepted: returnIn(newField, passwordDialog.fields, passwordDialog)
+                FocusMark { visible: newField.activeFocus }
             }
             TextField {
                 id: newRepeatField
@@ -222,7 +247,8 @@ Dialog {
                 width: parent.width
                 placeholderText: qsTr("Repeat the new password")
                 echoMode: TextInput.Password
-                onAccepted: passwordDialog.accept()
+                onAccepted: returnIn(newRepeatField, passwordDialog.fields, passwordDialog)
+                FocusMark { visible: newRepeatField.activeFocus }
             }
         }
     }

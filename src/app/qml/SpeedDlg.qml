@@ -15,7 +15,7 @@ ValueDlg {
     property real tickStep: 500
     property real labelStep: 500
     // The arc is redrawn when this changes, not on every fraction of a step.
-    readonly property int wholeValue: Math.floor(slider.value)
+    readonly property string drawnArc: Math.floor(gauge.value) + (absolute ? "" : " from " + results.min)
 
     onLoading: {
         tickStep = dialog.row.tickStep
@@ -40,7 +40,8 @@ ValueDlg {
             minimumValue: slider.from
             maximumValue: slider.to
             stepSize: slider.stepSize
-            value: slider.value
+            // With a change to each set, the arc spans the results and there is no needle.
+            value: dialog.absolute ? slider.value : dialog.results.max
             tickmarksVisible: true
 
             style: CircularGaugeStyle {
@@ -55,8 +56,8 @@ ValueDlg {
                 background: Canvas {
                     id: arc
                     objectName: "arc"
-                    readonly property int wholeValue: dialog.wholeValue
-                    onWholeValueChanged: requestPaint()
+                    readonly property string drawnArc: dialog.drawnArc
+                    onDrawnArcChanged: requestPaint()
 
                     onPaint: {
                         var ctx = getContext("2d")
@@ -67,9 +68,18 @@ ValueDlg {
                         var min = gauge.minimumValue
                         var max = gauge.maximumValue
                         var value = gauge.value
-                        var s = max > min ? (value - min) / (max - min) : 0
-                        var end = -130 * (1 - s) + 130 * s
-                        // The whole scale faintly, then the part up to the needle in colour.
+                        function angleOf(v) {
+                            var s = max > min ? (Math.max(min, Math.min(max, v)) - min) / (max - min) : 0
+                            return -130 * (1 - s) + 130 * s
+                        }
+                        var end = angleOf(value)
+                        var start = dialog.absolute ? -130 : angleOf(dialog.results.min)
+                        // Results of one value still show as a mark.
+                        if (!dialog.absolute && end - start < 2) {
+                            start -= 1
+                            end += 1
+                        }
+                        // The whole scale faintly, then up to the needle (or over the results) in colour.
                         ctx.lineWidth = lineWidth
                         ctx.strokeStyle = "#E6E6E6"
                         ctx.beginPath()
@@ -77,12 +87,21 @@ ValueDlg {
                         ctx.stroke()
                         ctx.strokeStyle = getColorByValue(value, min, dialog.safeVal)
                         ctx.beginPath()
-                        ctx.arc(R, R, radius, (-130 - 90) * Math.PI / 180, (end - 90) * Math.PI / 180, false)
+                        ctx.arc(R, R, radius, (start - 90) * Math.PI / 180, (end - 90) * Math.PI / 180, false)
                         ctx.stroke()
                         console.log("tick: " + gaugeStyle.tickmarkStepSize + " labe: " + gaugeStyle.labelStepSize)
                     }
                 }
 
+                needle: Rectangle {
+                    objectName: "needle"
+                    visible: dialog.absolute
+                    implicitWidth: outerRadius * 0.03
+                    implicitHeight: outerRadius * 0.85
+                    radius: width / 2
+                    antialiasing: true
+                    color: "#424242"
+                }
                 tickmark: Rectangle {
                     implicitWidth: outerRadius * 0.02
                     implicitHeight: outerRadius * 0.1
@@ -112,6 +131,8 @@ ValueDlg {
             height: 30
             numberBox: spinBox
             enabled: dialog.absolute
+            // One handle cannot show the results.
+            visible: dialog.absolute
         }
 
         ValueSpinBox {

@@ -40,7 +40,8 @@ ValueDlg {
             minorTickmarkCount: 4
             minimumValue: slider.from
             maximumValue: slider.to
-            value: slider.value
+            // With a change to each set, the colour spans the results.
+            value: dialog.absolute ? slider.value : dialog.results.max
             tickmarkStepSize: 50
             font.pixelSize: fontP * 0.9
             formatValue: function (value) { return Math.round(value) }
@@ -55,6 +56,16 @@ ValueDlg {
                     implicitWidth: 16
                     radius: 3
                     color: dialog.barColor(control.value)
+                    Rectangle {
+                        objectName: "belowResults"
+                        visible: !dialog.absolute
+                        anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+                        // At least a line of colour where every result is one value.
+                        height: Math.min(parent.height - 2,
+                                         parent.height * dialog.shareBelowResults(control.minimumValue, control.maximumValue))
+                        radius: 3
+                        color: "#E6E6E6"
+                    }
                 }
                 tickmark: Item {
                     implicitWidth: 10
@@ -90,6 +101,8 @@ ValueDlg {
             height: 30
             numberBox: spinBox
             enabled: dialog.absolute
+            // One handle cannot show the results.
+            visible: dialog.absolute
         }
 
         ValueSpinBox {

@@ -12,6 +12,7 @@ Dialog {
     modal: true
     focus: true
     standardButtons: Dialog.Ok | Dialog.Cancel
+    footer: DialogButtons {}
 
     // What each dialog sets: its number box and the value OK sends.
     default property alias body: slot.data
@@ -36,6 +37,11 @@ Dialog {
     property int changeMode: 0
     readonly property bool absolute: changeMode === 0
     readonly property string boxUnit: changeMode === 2 ? "%" : unit
+    // The change as typed so far, and the lowest and highest result over the sets, as the change
+    // would store them.
+    readonly property real change: absolute || numberBox === null ? 0 : numberBox.typedValue / numberBox.unitScale
+    readonly property var results: absolute ? ({ count: 0, min: 0, max: 0 })
+                                            : materials.valueSpread(row.paramID, change, changeMode === 2)
     // Room the choice of mode takes, for the dialogs' heights.
     readonly property real extraHeight: modes.visible ? modes.implicitHeight + 6 : 0
 
@@ -57,9 +63,20 @@ Dialog {
     function shown(v) {
         return numberBox.format(v, Math.max(numberBox.decimals, placesOf(v)))
     }
+    function spanText(low, high) {
+        return unitText(low === high ? shown(low) : shown(low) + " – " + shown(high))
+    }
 
     readonly property string storedText: numberBox === null ? ""
-        : manifold ? unitText(shown(spreadMin) + " – " + shown(spreadMax)) : unitText(shown(storedValue))
+        : manifold ? spanText(spreadMin, spreadMax) : spanText(storedValue, storedValue)
+
+    // A gauge whose colour runs from its lowest value up to the highest result shows the results
+    // by drawing this share of that run faint: the part below the lowest result.
+    function shareBelowResults(lowest, highest) {
+        var low = Math.max(lowest, Math.min(highest, results.min))
+        var high = Math.max(lowest, Math.min(highest, results.max))
+        return high > lowest ? (low - lowest) / (high - lowest) : 0
+    }
 
     // The row being edited, as the page had it when the dialog opened (roles of PrintSetModel).
     property var row: ({ paramID: -1, paramType: 0 })
@@ -73,6 +90,7 @@ Dialog {
     function setValue() {
         changeMode = 0
         numberBox.wholeOnly = false
+        numberBox.signed = false
         title = row.paramDesc
         unit = row.paramUnit
         safeVal = row.safeVal
@@ -89,9 +107,14 @@ Dialog {
         standardButton(Dialog.Ok).text = setCount > 1 ? qsTr("OK (%1 print sets)").arg(setCount) : qsTr("OK")
     }
 
-    onChangeModeChanged: {
+    // The mode is set first, so that what follows it (the number box's unit) has followed it when
+    // the box is loaded: the box makes its text again only for a new value.
+    function setMode(mode) {
+        if (mode === changeMode)
+            return
+        changeMode = mode
         numberBox.wholeOnly = changeMode !== 0 && numberBox.decimals === 0
-        // Not "absolute": that binding may not have followed the change yet.
+        numberBox.signed = changeMode !== 0
         if (changeMode === 0) {
             loading()
             numberBox.load(storedValue, storedText)
@@ -144,27 +167,38 @@ Dialog {
                 text: qsTr("Set all to")
                 checked: dialog.changeMode === 0
                 focusPolicy: Qt.TabFocus
-                onClicked: dialog.changeMode = 0
+                onClicked: dialog.setMode(0)
+                FocusMark { visible: parent.visualFocus }
             }
             RadioButton {
                 objectName: "modeAdd"
                 text: qsTr("Change each by ±")
                 checked: dialog.changeMode === 1
                 focusPolicy: Qt.TabFocus
-                onClicked: dialog.changeMode = 1
+                onClicked: dialog.setMode(1)
+                FocusMark { visible: parent.visualFocus }
             }
             RadioButton {
                 objectName: "modePercent"
                 text: qsTr("Change each by ±%")
                 checked: dialog.changeMode === 2
                 focusPolicy: Qt.TabFocus
-                onClicked: dialog.changeMode = 2
+                onClicked: dialog.setMode(2)
+                FocusMark { visible: parent.visualFocus }
             }
         }
         Item {
             id: slot
             Layout.fillWidth: true
             Layout.fillHeight: true
+        }
+        Label {
+            objectName: "results"
+            Layout.fillWidth: true
+            horizontalAlignment: Text.AlignHCenter
+            visible: !dialog.absolute
+            font.bold: true
+            text: dialog.absolute ? "" : qsTr("Results: %1").arg(dialog.spanText(dialog.results.min, dialog.results.max))
         }
         Label {
             id: note

@@ -33,4 +33,6 @@ Slider {
         numberBox.markChanged()
         numberBox.value = Math.round(value * numberBox.unitScale)
     }
+
+    FocusMark { visible: slider.visualFocus }
 }

@@ -18,10 +18,14 @@ SpinBox {
     // Whole numbers only: a change of an integer field by an amount takes no decimals, which would
     // be rounded away unseen.
     property bool wholeOnly: false
+    // A change rather than a value: a rise shows its "+".
+    property bool signed: false
     // Whether the user stepped, typed or moved a control linked to the box since the last load.
     property bool changedByUser: false
     // Typed text that the box has not taken yet.
     property bool typed: false
+    // The value as typed so far, as the box would take it; the value itself while nothing is typed.
+    readonly property int typedValue: typed ? Math.max(from, Math.min(to, valueFromText(contentItem.text, locale))) : value
 
     // Return or Enter in the box: what was typed is taken, then the dialog is accepted.
     signal entered()
@@ -78,7 +82,8 @@ SpinBox {
     textFromValue: function (value, locale) {
         if (!box.changedByUser && box.heldText !== "" && value === box.heldValue)
             return box.heldText
-        return box.format(value / box.unitScale, box.decimals) + (box.unit.length > 0 ? box.unitGap + box.unit : "")
+        return (box.signed && value > 0 ? "+" : "") + box.format(value / box.unitScale, box.decimals)
+               + (box.unit.length > 0 ? box.unitGap + box.unit : "")
     }
 
     valueFromText: function (text, locale) {
@@ -127,4 +132,6 @@ SpinBox {
         commit()
         entered()
     }
+
+    FocusMark { visible: box.activeFocus }
 }

@@ -42,7 +42,8 @@ ValueDlg {
             minorTickmarkCount: 4
             minimumValue: slider.from
             maximumValue: slider.to
-            value: slider.value
+            // With a change to each set, the colour spans the results.
+            value: dialog.absolute ? slider.value : dialog.results.max
             tickmarkStepSize: 0.5
             font.pixelSize: fontP * 0.9
             // All labels with the step's decimals: the gauge makes room for the text of its
@@ -59,6 +60,16 @@ ValueDlg {
                     implicitWidth: control.width - 45
                     radius: 3
                     color: dialog.barColor(control.value)
+                    Rectangle {
+                        objectName: "belowResults"
+                        visible: !dialog.absolute
+                        anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+                        // At least a line of colour where every result is one value.
+                        height: Math.min(parent.height - 2,
+                                         parent.height * dialog.shareBelowResults(control.minimumValue, control.maximumValue))
+                        radius: 3
+                        color: "#E6E6E6"
+                    }
                 }
                 tickmark: Item {
                     implicitWidth: 8
@@ -94,6 +105,8 @@ ValueDlg {
             height: 30
             numberBox: spinBox
             enabled: dialog.absolute
+            // One handle cannot show the results.
+            visible: dialog.absolute
         }
 
         ValueSpinBox {
