@@ -79,19 +79,24 @@ TestCase {
         type(text)
         return field
     }
+    // The item, which has the keyboard, shows the focus outline where it lies.
+    function outlined(item) {
+        var frame = child("focusFrame")
+        tryVerify(function() {
+            var target = window.activeFocusItem, at = target.mapToItem(frame.parent, 0, 0)
+            return hasKeys(itemOf(item)) && frame.visible && Math.abs(frame.x + 2 - at.x) < 1
+                   && Math.abs(frame.y + 2 - at.y) < 1 && Math.abs(frame.width - 4 - target.width) < 1
+        }, 5000, (item.objectName || item) + ": no outline around it")
+    }
     // Tab until the item has the keyboard, as a user moves it there; then the key given, if any.
     function focusOn(item, k) {
         var why = refusal(item = itemOf(item))
         for (var tabs = 0; tabs < 60 && !why && !hasKeys(item); ++tabs)
             keyClick(Qt.Key_Tab)
         verify(!why && hasKeys(item), item.objectName + ": " + (why || "Tab does not get there"))
-        // What Tab reached is outlined where it lies (not what a press gave the keyboard before).
-        var frame = child("focusFrame")
-        tryVerify(function() {
-            var target = window.activeFocusItem, at = target.mapToItem(frame.parent, 0, 0)
-            return tabs === 0 || frame.visible && Math.abs(frame.x + 2 - at.x) < 1 && Math.abs(frame.y + 2 - at.y) < 1
-                   && Math.abs(frame.width - 4 - target.width) < 1
-        }, 5000, item.objectName + ": no outline around it")
+        // What Tab reached is outlined (not what a press gave the keyboard before).
+        if (tabs > 0)
+            outlined(item)
         if (k)
             key(k)
     }

@@ -83,9 +83,7 @@ MainWindowTest {
         if (!byID)
             compare([shown("nameField"), shown("passwordField")], [materials.curMatName, "Password"])
         if (data.pw && data.returns) {
-            focusOn("changePasswordButton")
-            reach(findChild(child("changePasswordButton"), "focusMark"), undefined, undefined, true)
-            key(Qt.Key_Return)
+            focusOn("changePasswordButton", Qt.Key_Return)
         }
         if (data.pw)
             dialog = data.returns ? opened("passwordDialog") : openFrom("changePasswordButton", "passwordDialog")
@@ -94,8 +92,7 @@ MainWindowTest {
         Object.keys(data.fields).forEach(function (name, i) {
             var field = data.returns && i > 0 ? child(name) : press(name)
             verify(hasKeys(field), name + ": no keyboard")
-            if (!byID)
-                reach(findChild(field, "focusMark"), undefined, undefined, true)
+            outlined(field)
             keySequence(StandardKey.SelectAll)
             key(Qt.Key_Backspace)
             type(data.fields[name])

@@ -131,7 +131,7 @@ MainWindowTest {
         if (data.tabs) data.tabs.forEach(function (name) {
             var item = findChild(d, name) || d.standardButton(Dialog[name])
             focusOn(item)
-            reach(findChild(item, "focusMark"), undefined, undefined, true)
+            outlined(item)
         })
         if (data.slide) {
             var slider = findChild(d, "slider")

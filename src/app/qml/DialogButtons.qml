@@ -10,6 +10,5 @@ DialogButtonBox {
         flat: true
         Keys.onReturnPressed: button.clicked()
         Keys.onEnterPressed: button.clicked()
-        FocusMark { visible: button.visualFocus }
     }
 }

@@ -191,10 +191,9 @@ Dialog {
                 text: "↑"
                 enabled: chooser.folder !== "/"
                 onClicked: up()
-                Keys.onReturnPressed: click()
+                Keys.onReturnPressed: clicked()
                 ToolTip.visible: hovered
                 ToolTip.text: qsTr("Up one folder")
-                FocusMark { visible: upButton.visualFocus }
             }
             TextField {
                 id: folderField
@@ -242,7 +241,6 @@ Dialog {
                         }
                     }
                 }
-                FocusMark { visible: places.activeFocus }
             }
             Item {
                 Layout.fillWidth: true
@@ -324,7 +322,6 @@ Dialog {
                         }
                     }
                 }
-                FocusMark { visible: files.activeFocus }
             }
         }
 
@@ -348,7 +345,6 @@ Dialog {
                                                     function (t) { return filterMetrics.advanceWidth(t) }))))
                 model: nameFilters.map(function (f) { return f.text })
                 FontMetrics { id: filterMetrics; font: filterBox.font }
-                FocusMark { visible: filterBox.visualFocus }
             }
         }
         Label {
@@ -368,8 +364,7 @@ Dialog {
             text: chooser.selectExisting ? qsTr("Open") : qsTr("Save")
             highlighted: true
             DialogButtonBox.buttonRole: DialogButtonBox.ApplyRole
-            Keys.onReturnPressed: click()
-            FocusMark { visible: acceptButton.visualFocus }
+            Keys.onReturnPressed: clicked()
         }
         Button {
             id: cancelButton
@@ -377,8 +372,7 @@ Dialog {
             text: qsTr("Cancel")
             flat: true
             DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
-            Keys.onReturnPressed: click()
-            FocusMark { visible: cancelButton.visualFocus }
+            Keys.onReturnPressed: clicked()
         }
     }
 }

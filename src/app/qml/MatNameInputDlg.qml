@@ -132,7 +132,6 @@ Dialog {
             }
             focus: true
             onAccepted: returnIn(nameField, nameDialog.fields, nameDialog)
-            FocusMark { visible: nameField.activeFocus }
         }
         TextField {
             id: manuField
@@ -152,7 +151,6 @@ Dialog {
                 font.pixelSize: fontP * 0.8
             }
             onAccepted: returnIn(manuField, nameDialog.fields, nameDialog)
-            FocusMark { visible: manuField.activeFocus }
         }
         TextField {
             id: passwordField
@@ -161,7 +159,6 @@ Dialog {
             placeholderText: qsTr("Password")
             echoMode: TextInput.Password
             onAccepted: returnIn(passwordField, nameDialog.fields, nameDialog)
-            FocusMark { visible: passwordField.activeFocus }
         }
         TextField {
             id: repeatField
@@ -171,7 +168,6 @@ Dialog {
             placeholderText: qsTr("Repeat the password")
             echoMode: TextInput.Password
             onAccepted: returnIn(repeatField, nameDialog.fields, nameDialog)
-            FocusMark { visible: repeatField.activeFocus }
         }
         Button {
             id: changePasswordButton
@@ -186,7 +182,6 @@ Dialog {
             }
             Keys.onReturnPressed: clicked()
             Keys.onEnterPressed: clicked()
-            FocusMark { visible: changePasswordButton.visualFocus }
         }
     }
 
@@ -230,7 +225,6 @@ Dialog {
                 placeholderText: qsTr("Current password")
                 echoMode: TextInput.Password
                 onAccepted: returnIn(oldField, passwordDialog.fields, passwordDialog)
-                FocusMark { visible: oldField.activeFocus }
             }
             TextField {
                 id: newField
@@ -239,7 +233,6 @@ Dialog {
                 placeholderText: qsTr("New password (empty: no password)")
                 echoMode: TextInput.Password
                 onAccepted: returnIn(newField, passwordDialog.fields, passwordDialog)
-                FocusMark { visible: newField.activeFocus }
             }
             TextField {
                 id: newRepeatField
@@ -248,7 +241,6 @@ Dialog {
                 placeholderText: qsTr("Repeat the new password")
                 echoMode: TextInput.Password
                 onAccepted: returnIn(newRepeatField, passwordDialog.fields, passwordDialog)
-                FocusMark { visible: newRepeatField.activeFocus }
             }
         }
     }

@@ -168,7 +168,6 @@ Dialog {
                 checked: dialog.changeMode === 0
                 focusPolicy: Qt.TabFocus
                 onClicked: dialog.setMode(0)
-                FocusMark { visible: parent.visualFocus }
             }
             RadioButton {
                 objectName: "modeAdd"
@@ -176,7 +175,6 @@ Dialog {
                 checked: dialog.changeMode === 1
                 focusPolicy: Qt.TabFocus
                 onClicked: dialog.setMode(1)
-                FocusMark { visible: parent.visualFocus }
             }
             RadioButton {
                 objectName: "modePercent"
@@ -184,7 +182,6 @@ Dialog {
                 checked: dialog.changeMode === 2
                 focusPolicy: Qt.TabFocus
                 onClicked: dialog.setMode(2)
-                FocusMark { visible: parent.visualFocus }
             }
         }
         Item {

@@ -34,5 +34,4 @@ Slider {
         numberBox.value = Math.round(value * numberBox.unitScale)
     }
 
-    FocusMark { visible: slider.visualFocus }
 }

@@ -133,5 +133,4 @@ SpinBox {
         entered()
     }
 
-    FocusMark { visible: box.activeFocus }
 }

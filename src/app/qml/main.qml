@@ -467,7 +467,7 @@ ApplicationWindow {
     }
 
     // The 2-pixel accent outline around the control that has the keyboard, over pages and popups
-    // alike; not around a control the mouse just pressed.
+    // alike; not around a control the mouse just pressed, unless it takes typing.
     Rectangle {
         id: focusFrame
         objectName: "focusFrame"
@@ -483,7 +483,7 @@ ApplicationWindow {
         function marks(item) {
             if (item === window.contentItem || String(item).indexOf("QQuickPopupItem") === 0 || item.width <= 0)
                 return false
-            return item.focusReason === undefined || item.focusReason !== Qt.MouseFocusReason
+            return item.focusReason !== Qt.MouseFocusReason || item.cursorPosition !== undefined
         }
         // Follows the control as pages slide and views scroll.
         function place() {
