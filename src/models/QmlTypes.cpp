@@ -1,5 +1,6 @@
 #include "QmlTypes.h"
 
+#include "KeyboardUse.h"
 #include "LayerThickModel.h"
 #include "MaterialFilterModel.h"
 #include "MaterialModel.h"
@@ -30,6 +31,9 @@ void RegisterQmlTypes()
     qmlRegisterSingletonType<LocalFiles>(
         "PrintSet", 1, 0, "LocalFiles",
         [](QQmlEngine *, QJSEngine *) -> QObject * { return new LocalFiles; });
+    qmlRegisterSingletonType<KeyboardUse>(
+        "PrintSet", 1, 0, "KeyboardUse",
+        [](QQmlEngine *, QJSEngine *) -> QObject * { return new KeyboardUse; });
 }
 
 void FollowLanguage(Materials &materials, QQmlEngine &engine)

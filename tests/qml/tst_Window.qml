@@ -235,12 +235,12 @@ MainWindowTest {
         var taken = "Import: {junk} holds no material.\n0 materials added, 1 replaced existing ones, 1 kept as they "
                     + "were, 0 renumbered, 1 lines skipped as not materials."
         return [{ tag: "Take theirs from the list", choose: 1, message: taken, temperature: 210 },
-                { tag: "Take theirs: Tab to the choice, arrow down", keys: true, message: taken, temperature: 210 },
+                { tag: "Take theirs: Tab to the choice, arrow down, Return", keys: true, message: taken, temperature: 210 },
                 { tag: "Keep both, as offered: the report names the one renamed and renumbered", temperature: 230,
                   message: "Import: {junk} holds no material.\n1 materials added, 0 replaced existing ones, 1 kept as "
                            + "they were, 1 renumbered, 1 lines skipped as not materials.\nRenamed: PLA → PLA_Copy1\n"
                            + "New IDs: PLA_Copy1: 1001 → {id}" },
-                { tag: "Cancelled: nothing imported, nothing reported", cancel: true, message: "", temperature: 230 }]
+                { tag: "Cancelled with Escape: nothing imported, nothing reported", cancel: true, message: "", temperature: 230 }]
     }
     function test_importPreviewThenOneReport(data) {
         makeChange() // the library's PLA now differs from the fixture's
@@ -258,7 +258,12 @@ MainWindowTest {
         else if (data.choose)
             pick(choice, data.choose)
         compare(shown(choice), data.message === "" || !data.choose && !data.keys ? "Keep both" : "Take theirs")
-        answer("importPreview", data.cancel ? Dialog.Cancel : Dialog.Ok)
+        // From the keyboard: Return imports, Escape cancels.
+        if (data.keys || data.cancel)
+            key(data.cancel ? Qt.Key_Escape : Qt.Key_Return)
+        else
+            answer("importPreview", Dialog.Ok)
+        closed("importPreview")
         tryCompare(child("messageDialog"), "visible", data.message !== "")
         var newID = message().split("→ ").pop() // drawn at random, a number of its own
         compare(message(), data.message.replace("{junk}", junk).replace("{id}", /^\d+$/.test(newID) ? newID : "?"))
@@ -275,7 +280,7 @@ MainWindowTest {
         var screens = [
             { tag: "start page" }, { tag: "parameter page", params: true },
             { tag: "drawer", button: "materialButton", popup: "drawer" },
-            { tag: "☰ menu", change: true, title: "Corvane — PLA (KestRona) •", button: "optionsButton", popup: "optionsMenu" },
+            { tag: "☰ menu", change: true, title: "Corvane — PLA (KestRona) •", pressedOnly: true, button: "optionsButton", popup: "optionsMenu" },
             { tag: "printer menu", button: "printerButton", popup: "printerMenu" },
             { tag: "nozzle menu", params: true, button: "nozzleButton", popup: "nozzleMenu" },
             { tag: "layer menu", params: true, button: "layerButton", popup: "layerMenu" },
@@ -336,6 +341,9 @@ MainWindowTest {
         compare(outsideTheWindow(), [])
         if (data.title)
             compare(window.title, data.title)
+        // Opened with the mouse: no focus outline anywhere.
+        if (data.pressedOnly)
+            verify(!child("focusFrame").visible)
         if (data.shows && data.language === 0)
             compare(shown(data.shows[0]), data.shows[1])
         if (data.popup) {

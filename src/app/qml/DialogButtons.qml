@@ -1,7 +1,7 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
 
-// A dialog's standard buttons, outlined while one has the keyboard; Return presses it as Space does
+// A dialog's standard buttons: Return presses the one that has the keyboard, as Space does
 // (Controls 2 of Qt 5 has no click()).
 DialogButtonBox {
     visible: count > 0

@@ -24,6 +24,7 @@ Dialog {
     focus: true
     title: purpose === "merge" ? qsTr("Merge the changed %1").arg(fileName) : qsTr("Import %1").arg(fileName)
     standardButtons: Dialog.Ok | Dialog.Cancel
+    footer: DialogButtons {}
 
     // The choices a row offers, by its state: what the library does, and what the user reads.
     readonly property var choiceValues: ({ "different": ["both", "take", "keep"], "removed": ["skip", "add"] })
@@ -72,9 +73,30 @@ Dialog {
 
     ListModel { id: rows }
 
+    // Return imports from wherever the keyboard is in the dialog (a button it is on is pressed;
+    // an open list of choices takes it first); Escape cancels, as in every dialog.
+    Shortcut {
+        sequences: ["Return", "Enter"]
+        enabled: preview.opened && inDialog(window.activeFocusItem)
+        function inDialog(item) {
+            for (var p = item; p; p = p.parent)
+                if (p === preview.contentItem.parent)
+                    return true
+            return false
+        }
+        onActivated: {
+            var item = window.activeFocusItem
+            if (typeof item.clicked === "function" && item.checkable !== undefined)
+                item.clicked()
+            else
+                preview.accept()
+        }
+    }
+
     ColumnLayout {
         anchors.fill: parent
         spacing: 8
+
         Label {
             id: summary
             objectName: "previewSummary"

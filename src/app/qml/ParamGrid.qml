@@ -167,7 +167,8 @@ Page {
                 activeFocusOnTab: paramType !== -1
                 horizontalAlignment: TextInput.AlignRight
                 color: "Red"
-                placeholderText: qsTr("manifold")
+                // Where the print sets differ and their range shows, the word moves to a caption.
+                placeholderText: paramRange === "" ? qsTr("manifold") : ""
                 placeholderTextColor: "gray"
                 text: (paramFlag & 1) ? valueText(paramVal, 2, Qt.locale("en_US")) + " " + paramUnit : ""
                 onActiveFocusChanged: if (activeFocus) paramView.show(parent)
@@ -178,12 +179,22 @@ Page {
                 Keys.onReturnPressed: beginEdit(model, valueField)
                 Keys.onEnterPressed: beginEdit(model, valueField)
                 Keys.onSpacePressed: beginEdit(model, valueField)
-                // Where the print sets differ, their range beside the placeholder.
+                Label {
+                    anchors.right: parent.right
+                    anchors.rightMargin: parent.rightPadding
+                    anchors.top: parent.top
+                    visible: paramRange !== ""
+                    text: qsTr("manifold")
+                    color: "gray"
+                    font.pixelSize: fontP * 0.7
+                }
+                // Where the print sets differ, their range under the caption.
                 Label {
                     objectName: "paramRange_" + paramID
-                    anchors.left: parent.left
-                    anchors.leftMargin: parent.leftPadding
+                    anchors.right: parent.right
+                    anchors.rightMargin: parent.rightPadding
                     anchors.verticalCenter: parent.verticalCenter
+                    anchors.verticalCenterOffset: fontP * 0.3
                     visible: paramRange !== ""
                     readonly property var ends: paramRange.split(" – ").map(Number)
                     text: paramRange + " " + paramUnit

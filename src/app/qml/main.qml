@@ -467,7 +467,7 @@ ApplicationWindow {
     }
 
     // The 2-pixel accent outline around the control that has the keyboard, over pages and popups
-    // alike; not around a control the mouse just pressed, unless it takes typing.
+    // alike, while the keyboard is in use; around a field that takes typing always.
     Rectangle {
         id: focusFrame
         objectName: "focusFrame"
@@ -479,11 +479,11 @@ ApplicationWindow {
         radius: 2
         property Item target: window.activeFocusItem
         visible: target !== null && marks(target)
-        // Not the window or a popup as a whole; a control only when the keyboard brought it there.
+        // Not the window or a popup as a whole.
         function marks(item) {
             if (item === window.contentItem || String(item).indexOf("QQuickPopupItem") === 0 || item.width <= 0)
                 return false
-            return item.focusReason !== Qt.MouseFocusReason || item.cursorPosition !== undefined
+            return KeyboardUse.active || item.cursorPosition !== undefined && !item.readOnly
         }
         // Follows the control as pages slide and views scroll.
         function place() {
