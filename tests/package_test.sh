@@ -194,11 +194,13 @@ while IFS='|' read -r line expected; do
     offered=$(completions "$@") || fail "completing '$line' failed"
     [ "$offered" = "$expected" ] || fail "completing '$line' offers '$offered', not '$expected'"
 done <<'EOF'
-corvane-cvx ''|--help check decode diff encode list
+corvane-cvx ''|--help check compare decode diff encode list
 corvane-cvx d|decode diff
 corvane-cvx decode --|--compact --readable
 corvane-cvx encode in.json -|-o
 corvane-cvx diff a.cvx ''|a.cvx folder
+corvane-cvx compare a.cvx ''|
+corvane-cvx compare a.cvx 1 ''|a.cvx folder
 corvane-cvx encode -o ''|a.cvx b.json folder
 EOF
 

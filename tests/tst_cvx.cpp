@@ -234,9 +234,35 @@ void TestCvx::commands_data()
          "  print set printer 10110, nozzle 0.4, layer 0.2, quality 0: added\n"});
     add("diff --values names the values as the editor does",
         {{"diff", out, "{in}", "--values"}, hexLine(QByteArray(changed).replace("10110", "-1")), 1,
-         "changed: 7 ABS / K\n  Print Temp: 240 ℃ -> 245 ℃\n"
+         "changed: 7 ABS / K\n  Print Temp: 240 -> 245 ℃\n"
          "  print set printer 10102 (Orvik Solo), nozzle 0.40, layer 0.20, "
-         "quality 0 (Normal): Basic Temp: 240 ℃ -> 250 ℃\n"});
+         "quality 0 (Normal): Basic Temp: 240 -> 250 ℃\n"});
+
+    // compare: A is material 7 of out.cvx, the first file of a diff; the ID is not compared.
+    const QByteArray heads = "A: ABS (K) 7\nB: ABS (K) 8\n", at = ":\n  ";
+    const QByteArray solo = "print set printer 10102 (Orvik Solo), nozzle 0.40, layer 0.20, quality 0 (Normal)";
+    const auto as8 = [](const char *from, const char *to) {
+        return hexLine(QByteArray(kDiffA).replace(":7", ":8").replace(from, to));
+    };
+    add("compare of the same values in another order under another ID", {{"compare", out, "7", "{in}", "8"},
+        hexLine(R"({"b3":"K","b2":"ABS","b1":8,"b4":240,"group":[{"p6":240,"p1":10102},{}]})"), 0, heads});
+    add("compare of a differing basic value", {{"compare", out, "7", "{in}", "8"}, as8("240,", "245,"), 1,
+        heads + "Print Temp: 240 -> 245 ℃\n"});
+    add("compare of print-set values names the set once", {{"compare", out, "7", "{in}", "8"},
+        as8(":240}", ":250,\"p7\":33}"), 1,
+        heads + solo + at + "Basic Temp: 240 -> 250 ℃\n  Raft Temp: 220 -> 33 ℃\n"});
+    add("compare of print sets only one side has", {{"compare", out, "7", "{in}", "8"}, as8("-1}", "10110}"), 1,
+        heads + "only in A: print set printer -1 (Default), nozzle 0.40, layer 0.20, quality 0 (Normal)\n"
+        "only in B: print set printer 10110 (Orvik Solo 2), nozzle 0.40, layer 0.20, quality 0 (Normal)\n"});
+    add("compare of two materials of standard input, read once; a negative ID is no option; the first 7 counts",
+        {{"compare", "-", "-9", "-", "7"},
+         hexLine(QByteArray(kDiffA).replace(":7", ":-9").replace("ABS", "ABS Pro")) + kOld +
+             hexLine(QByteArray(kDiffA).replace("240,", "245,")),
+         1, "A: ABS Pro (K) -9\nB: ABS (K) 7\nName: ABS Pro -> ABS\n"});
+    add("compare of an ID not in its file", {{"compare", out, "7", "{in}", "8"}, pla, 2, "",
+        "corvane-cvx: {dir}/in: no material with ID 8\n"});
+    add("compare of a missing file", {{"compare", out, "7", "{dir}/missing", "7"}, "", 2, "",
+        "corvane-cvx: {dir}/missing: cannot open: No such file or directory\n"});
 
     add("no arguments", {{}, "", 2, "", usage("no command given")});
     add("--help with an argument", {{"--help", "extra"}, "", 2, "", usage("--help takes no argument")});
@@ -245,6 +271,9 @@ void TestCvx::commands_data()
     add("an unknown option after the files", {{"diff", out, "{in}", "-v"}, pla, 2, "",
         usage("diff: unknown option '-v'")});
     add("encode without -o", {{"encode", "{in}"}, kPla, 2, "", usage("encode needs INPUT and -o OUTPUT")});
+    add("compare without ID_B", {{"compare", out, "7", "{in}"}, pla, 2, "", usage("compare takes A ID_A B ID_B")});
+    add("compare with an ID that is not a number", {{"compare", out, "7", "{in}", "0x8"}, pla, 2, "",
+        usage("compare: '0x8' is not a material ID")});
 
     add("encode of a missing input keeps the old output", {{"encode", "{dir}/missing", "-o", out}, "", 2, "",
         "corvane-cvx: {dir}/missing: cannot open: No such file or directory\n"});

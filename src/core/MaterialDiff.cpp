@@ -9,13 +9,11 @@
 #include <cstring>
 
 namespace {
-std::string shownText(double value, const ParamItem &row)
+std::string shownText(double value)
 {
     char buffer[64];
     std::snprintf(buffer, sizeof(buffer), "%.10g", RoundShownValue(value));
-    std::string text = buffer;
-    const std::string unit = row.paramUnit.toStdString();
-    return unit.empty() ? text : text + " " + unit;
+    return buffer;
 }
 
 // One difference found by the walk below, described only when someone asks.
@@ -116,9 +114,9 @@ std::string DescribeSetKey(const PrintSetData &set)
 
 namespace {
 ValueDifference setDifference(const PrintSetData &set, std::string name, std::string before,
-                              std::string after)
+                              std::string after, std::string unit = std::string())
 {
-    return {DescribeSetKey(set), std::move(name), std::move(before), std::move(after), true,
+    return {DescribeSetKey(set), std::move(name), std::move(before), std::move(after), std::move(unit), true,
             set.nPrinterType,    set.fNozzleDia,  set.fLayerThick,   set.nQuality};
 }
 } // namespace
@@ -130,20 +128,19 @@ std::vector<ValueDifference> DescribeValueDifferences(const CPrintMaterial &a, c
     walkDifferences(a, b, b.m_lstSets, compareID, [&out, &a, &b](const Found &f) {
         switch (f.kind) {
         case Found::Identity:
-            out.push_back({std::string(), f.name, f.before, f.after});
+            out.push_back({std::string(), f.name, f.before, f.after, std::string()});
             break;
         case Found::Basic: {
             const ParamItem &row = ParamCatalogue()[f.row];
-            out.push_back({std::string(), row.paramDesc.toStdString(),
-                           shownText(ShownBasicValue(a, f.row), row),
-                           shownText(ShownBasicValue(b, f.row), row)});
+            out.push_back({std::string(), row.paramDesc.toStdString(), shownText(ShownBasicValue(a, f.row)),
+                           shownText(ShownBasicValue(b, f.row)), row.paramUnit.toStdString()});
             break;
         }
         case Found::SetValue: {
             const ParamItem &row = ParamCatalogue()[f.row];
-            out.push_back(setDifference(*f.a, row.paramDesc.toStdString(),
-                                        shownText(ShownPrintValue(*f.a, f.row), row),
-                                        shownText(ShownPrintValue(*f.b, f.row), row)));
+            out.push_back(
+                setDifference(*f.a, row.paramDesc.toStdString(), shownText(ShownPrintValue(*f.a, f.row)),
+                              shownText(ShownPrintValue(*f.b, f.row)), row.paramUnit.toStdString()));
             break;
         }
         case Found::OnlyInA:
@@ -168,11 +165,11 @@ bool ShowAlike(const CPrintMaterial &a, const FlatMaterial &b, bool compareID)
     return walkDifferences(a, b.fields, b.sets, compareID, [](const Found &) { return false; });
 }
 
-std::string FormatDifference(const ValueDifference &d)
+std::string FormatDifference(const ValueDifference &d, bool withSet)
 {
-    std::string line = d.where.empty() ? std::string() : "print set " + d.where + ": ";
+    std::string line = d.where.empty() || !withSet ? std::string() : "print set " + d.where + ": ";
     if (d.name == "print set")
         return line + (d.after.empty() ? "removed" : "added");
-    return line + d.name + ": " + (d.before.empty() ? "-" : d.before) + " -> " +
-           (d.after.empty() ? "-" : d.after);
+    line += d.name + ": " + (d.before.empty() ? "-" : d.before) + " -> " + (d.after.empty() ? "-" : d.after);
+    return d.unit.empty() ? line : line + " " + d.unit;
 }

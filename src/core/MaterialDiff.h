@@ -13,8 +13,9 @@ struct ValueDifference
 {
     std::string where;  // empty for the material itself, else the print set's key in words
     std::string name;   // the value's name; "print set" when a whole set was added or removed
-    std::string before; // as shown, with the unit; empty when absent
+    std::string before; // as shown, without the unit; empty when absent
     std::string after;
+    std::string unit; // of both values; empty for words and for what has no unit
     // The print set's key, for those who put the words together themselves (a translation).
     bool inSet = false;
     int printer = 0;
@@ -38,6 +39,6 @@ bool ShowAlike(const CPrintMaterial &a, const FlatMaterial &b, bool compareID = 
 // "printer 10102 (Orvik Solo), nozzle 0.40, layer 0.20, quality 1 (Fine)".
 std::string DescribeSetKey(const PrintSetData &set);
 
-// One difference as a line: "Contour Speed: 40 mm/s -> 55 mm/s", with "print set ...: " before it
-// for a set's value.
-std::string FormatDifference(const ValueDifference &difference);
+// One difference as a line: "Contour Speed: 40 -> 55 mm/s", with "print set ...: " before it for a
+// set's value unless withSet is false (the caller names the set itself).
+std::string FormatDifference(const ValueDifference &difference, bool withSet = true);

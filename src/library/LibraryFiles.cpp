@@ -118,7 +118,9 @@ QString DifferenceText(const ValueDifference &d)
     // The password's state is a word; every other value a name or a number with its unit.
     const bool words = d.name == "Password";
     const auto value = [&](const std::string &v) {
-        return v.empty() ? QStringLiteral("-") : words ? tr(v) : QString::fromStdString(v);
+        return v.empty() ? QStringLiteral("-")
+               : words   ? tr(v)
+                         : QString::fromStdString(d.unit.empty() ? v : v + " " + d.unit);
     };
     return line + LangTr("%1: %2 → %3").arg(tr(d.name), value(d.before), value(d.after));
 }

@@ -17,6 +17,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 namespace cvx {
@@ -475,6 +476,61 @@ int Diff(const std::string &fileA, const std::string &fileB, bool values)
         ++differences;
     }
     return Finish(differences || errors.count ? Reported : Clean);
+}
+
+int Compare(const std::string &fileA, int32_t idA, const std::string &fileB, int32_t idB)
+{
+    std::optional<CPrintMaterial> a;
+    std::optional<CPrintMaterial> b;
+    ErrorReport errors;
+    // The first material with the ID counts, as in diff. One file is read once: standard input
+    // cannot be read twice.
+    const auto find = [&](const std::string &file, bool forA, bool forB) {
+        errors.prefix = file + ": ";
+        return readMaterialFile(
+            file,
+            [&](size_t number, CPrintMaterial &mat, const MaterialDecodeReport &report) {
+                const bool isA = forA && !a && mat.m_nMatID == idA;
+                const bool isB = forB && !b && mat.m_nMatID == idB;
+                if (isA)
+                    a = mat;
+                if (isB)
+                    b = mat;
+                if (isA || isB)
+                    errors.droppedSets(number, report);
+            },
+            [](size_t, const std::string &) {});
+    };
+    const bool oneFile = fileA == fileB;
+    if (!find(fileA, true, oneFile) || (!oneFile && !find(fileB, false, true)))
+        return Failed;
+    if (!a)
+        fail(fileA + ": no material with ID " + std::to_string(idA));
+    if (!b)
+        fail(fileB + ": no material with ID " + std::to_string(idB));
+    if (!a || !b)
+        return Failed;
+
+    const auto heading = [](const CPrintMaterial &m) {
+        return printable(m.m_szName) + " (" + printable(m.m_szManu) + ") " + std::to_string(m.m_nMatID);
+    };
+    std::cout << "A: " << heading(*a) << "\nB: " << heading(*b) << '\n';
+    const std::vector<ValueDifference> differences = DescribeValueDifferences(*a, *b, false);
+    std::string set; // the print set whose values are being listed
+    std::vector<std::string> onlyOneSide;
+    for (const ValueDifference &d : differences) {
+        if (d.name == "print set") {
+            onlyOneSide.push_back((d.after.empty() ? "only in A: print set " : "only in B: print set ") +
+                                  d.where);
+        } else {
+            if (d.where != set)
+                std::cout << "print set " << (set = d.where) << ":\n";
+            std::cout << (set.empty() ? "" : "  ") << FormatDifference(d, false) << '\n';
+        }
+    }
+    for (const std::string &line : onlyOneSide)
+        std::cout << line << '\n';
+    return Finish(differences.empty() ? Clean : Reported);
 }
 
 } // namespace cvx

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,5 +24,9 @@ int Check(const std::string &file);
 // a line of either file that is not a material (reported on standard error).
 // With values, each changed material lists its differing values by the names the editor shows.
 int Diff(const std::string &fileA, const std::string &fileB, bool values = false);
+// Material ID_A of A against ID_B of B, as the vendor marks compare (IDs aside): the differing
+// values by name, the material's first, then per print set, then the sets only one side has.
+// 0 the same, 1 different, 2 an input that cannot be read or holds no material with the ID.
+int Compare(const std::string &fileA, int32_t idA, const std::string &fileB, int32_t idB);
 
 } // namespace cvx

@@ -6,6 +6,10 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -47,6 +51,13 @@ const char kHelp[] =
     "                            is not a material; with --values,\n"
     "                            each changed value by the name the editor shows for it\n"
     "                            (\"Contour Speed\"), per print set, old and new\n"
+    "  compare A ID_A B ID_B     material ID_A of file A against material ID_B of file B (A and\n"
+    "                            B may be one file): their names and IDs, then each differing\n"
+    "                            value by the name the editor shows (\"Contour Speed: 40 -> 55\n"
+    "                            mm/s\"), the material's own first, then per print set, then\n"
+    "                            the print sets only in A or only in B; exit status 0 when\n"
+    "                            the same, 1 when different, 2 when a file cannot be read or\n"
+    "                            holds no material with the ID\n"
     "  --help                    this text\n"
     "\n"
     "Lines end at a line feed, a carriage return and line feed, or a lone carriage return;\n"
@@ -63,12 +74,27 @@ int usage(const std::string &message)
     return cvx::Failed;
 }
 
-// An argument that looks like an option and is none of the command's; "-" is a file.
+// A material ID: a whole number in the range of the file's IDs, which may be negative.
+bool parseId(const std::string &text, int32_t &id)
+{
+    errno = 0;
+    char *end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) || *end || errno ||
+        value < INT32_MIN || value > INT32_MAX)
+        return false;
+    id = int32_t(value);
+    return true;
+}
+
+// An argument that looks like an option and is none of the command's; "-" is a file, and so is
+// a negative number for a command that takes material IDs.
 const std::string *unknownOption(const std::vector<std::string> &args, const std::vector<std::string> &known)
 {
+    int32_t id;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string &arg = args[i];
-        if (arg.size() < 2 || arg[0] != '-')
+        if (arg.size() < 2 || arg[0] != '-' || (args[0] == "compare" && parseId(arg, id)))
             continue;
         if (std::find(known.begin(), known.end(), arg) == known.end())
             return &arg;
@@ -90,11 +116,8 @@ int run(const std::vector<std::string> &args)
         return cvx::Finish(cvx::Clean);
     }
     static const std::map<std::string, std::vector<std::string>> options = {
-        {"list", {}},
-        {"check", {}},
-        {"decode", {"--compact", "--readable"}},
-        {"encode", {"-o"}},
-        {"diff", {"--values"}}};
+        {"list", {}},       {"check", {}},          {"decode", {"--compact", "--readable"}},
+        {"encode", {"-o"}}, {"diff", {"--values"}}, {"compare", {}}};
     const auto known = options.find(command);
     if (known == options.end())
         return usage("unknown command '" + command + "'");
@@ -142,6 +165,17 @@ int run(const std::vector<std::string> &args)
         if (input.empty() || !haveOutput)
             return usage("encode needs INPUT and -o OUTPUT");
         return cvx::Encode(input, output);
+    }
+    if (command == "compare") {
+        if (args.size() != 5)
+            return usage("compare takes A ID_A B ID_B");
+        int32_t idA = 0;
+        int32_t idB = 0;
+        for (const size_t i : {2u, 4u}) {
+            if (!parseId(args[i], i == 2 ? idA : idB))
+                return usage("compare: '" + args[i] + "' is not a material ID");
+        }
+        return cvx::Compare(args[1], idA, args[3], idB);
     }
     // diff, the last of the commands
     std::vector<std::string> files;
