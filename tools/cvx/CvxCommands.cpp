@@ -485,7 +485,7 @@ int Compare(const std::string &fileA, int32_t idA, const std::string &fileB, int
     ErrorReport errors;
     // The first material with the ID counts, as in diff. One file is read once: standard input
     // cannot be read twice.
-    const auto find = [&](const std::string &file, bool forA, bool forB) {
+    const auto readIds = [&](const std::string &file, bool forA, bool forB) {
         errors.prefix = file + ": ";
         return readMaterialFile(
             file,
@@ -502,7 +502,7 @@ int Compare(const std::string &fileA, int32_t idA, const std::string &fileB, int
             [](size_t, const std::string &) {});
     };
     const bool oneFile = fileA == fileB;
-    if (!find(fileA, true, oneFile) || (!oneFile && !find(fileB, false, true)))
+    if (!readIds(fileA, true, oneFile) || (!oneFile && !readIds(fileB, false, true)))
         return Failed;
     if (!a)
         fail(fileA + ": no material with ID " + std::to_string(idA));

@@ -87,8 +87,8 @@ bool parseId(const std::string &text, int32_t &id)
     return true;
 }
 
-// An argument that looks like an option and is none of the command's; "-" is a file, and so is
-// a negative number for a command that takes material IDs.
+// An argument that looks like an option and is none of the command's; "-" is a file, and a
+// negative number an ID for the command that takes IDs.
 const std::string *unknownOption(const std::vector<std::string> &args, const std::vector<std::string> &known)
 {
     int32_t id;
