@@ -237,6 +237,8 @@ void TestCvx::commands_data()
          "changed: 7 ABS / K\n  Print Temp: 240 -> 245 ℃\n"
          "  print set printer 10102 (Orvik Solo), nozzle 0.40, layer 0.20, "
          "quality 0 (Normal): Basic Temp: 240 -> 250 ℃\n"});
+    add("diff --values: a percentage a float step off is no change, as in the editor",
+        {{"diff", out, "{in}", "--values"}, hexLine(QByteArray(kDiffA).replace("\"p6\":240", "\"p6\":240,\"p16\":0.2000001")), 0});
 
     // compare: A is material 7 of out.cvx, the first file of a diff; the ID is not compared.
     const QByteArray heads = "A: ABS (K) 7\nB: ABS (K) 8\n", at = ":\n  ";

@@ -465,9 +465,14 @@ int Diff(const std::string &fileA, const std::string &fileB, bool values)
         const std::vector<std::string> lines = materialDifferences(a[id], other->second);
         if (lines.empty())
             continue;
+        // By value, "changed" is the editor's answer: a float step that shows the same is none.
+        const std::vector<ValueDifference> byValue =
+            values ? DescribeValueDifferences(a[id], other->second) : std::vector<ValueDifference>();
+        if (values && byValue.empty())
+            continue;
         std::cout << "changed: " << label(a[id]) << '\n';
         if (values) {
-            for (const ValueDifference &difference : DescribeValueDifferences(a[id], other->second))
+            for (const ValueDifference &difference : byValue)
                 std::cout << "  " << FormatDifference(difference) << '\n';
         } else {
             for (const std::string &line : lines)
