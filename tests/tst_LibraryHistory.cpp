@@ -208,6 +208,8 @@ private slots:
         QTest::addRow("a line that is not a material") << true << QByteArray("junk") << "1 parts could not be read";
         QTest::addRow("cut after its first line") << true << QByteArray("cut") << "it is incomplete";
         QTest::addRow("empty") << true << QByteArray("empty") << "it is incomplete";
+        QTest::addRow("a count its lines do not reach") << true << QByteArray("count") << "it holds 2 of 3 materials";
+        QTest::addRow("a library read in part stays so") << true << QByteArray("unread") << QString();
     }
     // clang-format on
 
@@ -219,7 +221,8 @@ private slots:
         LibraryFixture fx;
         CPrintMaterial slow = pla();
         slow.m_lstSets.front().fAcc[0] = 800.0f;
-        QVERIFY(writeAll(fx.mats().UserPath(), rawLine(slow)));
+        QVERIFY(
+            writeAll(fx.mats().UserPath(), rawLine(slow) + (damage == "unread" ? "not a material\n" : "")));
         CPrintMaterial v1 = makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}});
         v1.m_nPrintTemp = 200;
         fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)});
@@ -234,10 +237,12 @@ private slots:
         fx.mats().Recovery().Flush();
         const QList<QByteArray> lines = readAll(recovery).split('\n');
         QCOMPARE(lines.size(), 4); // the user's two materials, what else the library knew, the line end
-        if (!damage.isEmpty())
+        if (!damage.isEmpty() && damage != "unread")
             QVERIFY(writeAll(recovery, damage == "junk"  ? readAll(recovery) + hexLine("not a material")
                                        : damage == "cut" ? lines[0] + '\n'
-                                                         : QByteArray()));
+                                       : damage == "count"
+                                           ? readAll(recovery).replace("\"count\":2", "\"count\":3")
+                                           : QByteArray()));
 
         v1.m_nPrintTemp = 205; // the vendor's update, installed at the next start
         fx.restart();
@@ -261,6 +266,8 @@ private slots:
             QCOMPARE(m.materialAt(1)->m_lstSets.front().nBasicTemp, 223);
             QCOMPARE(m.materialAt(1)->m_lstSets.front().fAcc[0], 800.0f);
             QVERIFY(m.isModified());
+            // Save still asks before replacing a library that was not read whole.
+            QCOMPARE(m.userLibraryReadError().isEmpty(), damage != "unread");
             QVERIFY(m.exportUserMaterials()); // a clean end
             QVERIFY(!QFile::exists(recovery));
             QCOMPARE(namesIn(m.UserPath()), QStringList({"PLA", "PLA_Copy1"}));
