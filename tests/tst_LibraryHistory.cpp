@@ -244,6 +244,8 @@ private slots:
                                            ? readAll(recovery).replace("\"count\":2", "\"count\":3")
                                            : QByteArray()));
 
+        if (damage == "unread") // read whole at the next start: only the copy knows
+            QVERIFY(writeAll(fx.mats().UserPath(), rawLine(slow)));
         v1.m_nPrintTemp = 205; // the vendor's update, installed at the next start
         fx.restart();
         fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)}, "1.0.1\n");
