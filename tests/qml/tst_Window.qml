@@ -274,6 +274,19 @@ MainWindowTest {
             materials.undo()
     }
 
+    // Files handed in (by the command line or another editor) while the restore question is open
+    // wait for its answer, then go through the import preview.
+    function test_filesWaitForTheRecoveryAnswer() {
+        var question = child("recoveryDialog")
+        question.open()
+        opened(question)
+        child("startup").importWhenReady([fixtureLibrary])
+        wait(200)
+        verify(!child("importPreview").visible)
+        answer(question, Dialog.Discard)
+        answer(opened("importPreview"), Dialog.Cancel)
+    }
+
     // Every page, menu, dialog and question, in both languages, on the smallest window: every
     // text a language file translates, every control inside the window.
     function test_everyScreen_data() {

@@ -124,7 +124,7 @@ ApplicationWindow {
     }
 
     // The application's flows, each in its own file; the window keeps what the scene shares.
-    StartupQuestions { id: startup }
+    StartupQuestions { id: startup; objectName: "startup" }
     SaveFlow { id: saveFlow }
     ImportFlow { id: importFlow }
     ExportFlow { id: exportFlow }
