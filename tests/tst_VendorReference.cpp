@@ -134,6 +134,8 @@ private slots:
         QTest::addRow("a basic value") << none << 0 << 215.0 << "Vendor: 210 ℃";
         QTest::addRow("one set of two: the vendor's range")
             << F([](Materials &m) { m.selectQuality(1); }) << 17 << 70.0 << "Vendor: 50 – 60 mm/s";
+        QTest::addRow("the first set of two, the second as the vendor's")
+            << F([](Materials &m) { m.selectQuality(0); }) << 17 << 70.0 << "Vendor: 50 – 60 mm/s";
         QTest::addRow("a set the vendor does not have") << F([](Materials &m) {
             m.selectQuality(0);
             m.availNewSet();
@@ -187,11 +189,19 @@ private slots:
         QCOMPARE(m.currentMaterial()->m_lstSets.size(), vendor.m_lstSets.size());
         m.undo();
         QVERIFY(*m.materialAt(0) == changed);
+        // Locked, its marks reset nothing.
+        QCOMPARE(m.setMatNameAndManu(m.curMatName(), m.curManu(), kDigest), 0);
+        m.selectMaterial(m.curMatID());
+        choose(m, {10102, 0.4f, 0.2f, -1});
+        const CPrintMaterial locked = *m.currentMaterial();
+        m.resetValueToVendor(row);
+        QVERIFY(!m.resetMaterialToVendor() && *m.currentMaterial() == locked);
     }
 
     // No operation leaves two materials with one name and manufacturer, which would become one at
     // the next start: a reset to the vendor's or a vendor material brought back renames the user's
-    // material that has its name now, unless it is locked; both survive a restart.
+    // material that has its name now, unless it is locked, and keeps apart from the one that has
+    // its ID; both survive a restart.
     // clang-format off
     void vendorNamesAreNeverDoubled_data()
     {
@@ -216,15 +226,19 @@ private slots:
         QVERIFY(writeMaterialFile(fx.dataDir() + "/mine.cvx", {makeMaterial("Mine", "A", 9)}));
         m.importMaterials(fx.dataDir() + "/mine.cvx", false);
         m.selectMaterial(501);
-        if (reset)
+        if (reset) {
             m.setMatNameAndManu("Changed", "Orvik", "");
-        else
+            m.modifyMatID(-777);
+        } else {
             m.removeMaterial(501);
-        m.addCopyMaterial(9);
+        }
+        m.selectMaterial(9);
+        m.modifyMatID(-501); // the vendor's ID, free now
+        m.addCopyMaterial(501);
         QCOMPARE(m.setMatNameAndManu("V1", "Orvik", lockedHolder ? kDigest : ""),
                  0); // the vendor's name, free now
         if (reset) {
-            m.selectMaterial(501);
+            m.selectMaterial(777);
             QCOMPARE(m.vendorResetPreview().value("nameTakenBy").toString().left(12), "V1 / Orvik (");
             QCOMPARE(m.resetMaterialToVendor(), !lockedHolder);
         } else {
@@ -232,6 +246,7 @@ private slots:
                      1);
             QCOMPARE(m.bringBackRemovedVendor(), lockedHolder ? 0 : 1);
         }
+        QVERIFY(!m.IsHaveSameID());
         QVERIFY(m.exportUserMaterials());
         fx.restart();
         fx.startWithVendor({makeMaterial("V1", "Orvik", 501, {{10102, 0.4f, 0.2f, 0}})});
