@@ -100,8 +100,9 @@ private slots:
             QVERIFY(!m.canUndo());
             return;
         }
-        // Loaded again, the rows show what was stored, and only there; the other printer's set
-        // keeps its values.
+        // Loaded again, the rows show what was stored, and only there (as they did at once after a
+        // change by an amount); the other printer's set keeps its values.
+        const QStringList shownAtOnce = rowState(m);
         m.selectMaterial(kSampleID);
         m.selectPrinter(printer);
         QVERIFY(m.currentMaterial()->m_lstSets.back() == before.m_lstSets.back());
@@ -111,6 +112,7 @@ private slots:
             QCOMPARE(rowState(m), rows);
             return;
         }
+        QCOMPARE(rowState(m), shownAtOnce);
         QList<double> values;
         for (const PrintSetData &set : m.currentMaterial()->m_lstSets) {
             if (set.nPrinterType == 10102)
