@@ -4,9 +4,7 @@
 #include <QLocalSocket>
 #include <QtTest>
 
-#include <csignal>
 #include <future>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,15 +72,14 @@ private slots:
         QVERIFY(setup != OpenRuntime || ::chmod(at("runtime"), 0770) == 0);
         QVERIFY(setup != ReadOnly || ::chmod(at("data"), 0555) == 0);
         InstanceGuard guard(path("data"));
-        rlimit old = {};
-        // A write beyond the limit fails instead of ending the test.
-        QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0 && std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR);
-        const rlimit none{0, old.rlim_max};
         const bool asOther = setup == ReadOnly && geteuid() == 0; // root writes into any folder
-        QVERIFY((!asOther || ::seteuid(kOther) == 0) &&
-                ::setrlimit(RLIMIT_FSIZE, setup == SizeLimit ? &none : &old) == 0);
-        const int got = guard.Start({});
-        QVERIFY((!asOther || ::seteuid(0) == 0) && ::setrlimit(RLIMIT_FSIZE, &old) == 0);
+        int got = -1;
+        {
+            const FileSizeLimit limit(setup == SizeLimit ? 0 : RLIM_INFINITY);
+            QVERIFY(!asOther || ::seteuid(kOther) == 0);
+            got = guard.Start({});
+            QVERIFY(!asOther || ::seteuid(0) == 0);
+        }
         QCOMPARE(got, role);
         QCOMPARE(guard.Problem(), setup == SizeLimit ? QString::fromLocal8Bit(strerror(EFBIG)) : QString());
         QCOMPARE(guard.ServerPath().section('/', 0, -2), where);
@@ -135,17 +132,15 @@ private slots:
             ::close(pipe[1]);
     }
 
-    // The running editor listens although a crash left a file where its socket goes, takes a
-    // hand-over once however often it is confirmed (a second confirmation drops the connection),
-    // and at its end removes only the private copies among the files: a file of the user's with a
-    // copy's name stays.
+    // The running editor takes a hand-over once however often it is confirmed (a second
+    // confirmation drops the connection), and at its end removes only the private copies among the
+    // files: a file of the user's with a copy's name stays.
     void runningEditorTakesAHandOverOnce()
     {
         const QString mine = path("piped-mine.cvx");
         QVERIFY(writeAll(mine, "mine\n"));
         {
             InstanceGuard guard(path("data"));
-            QVERIFY(writeAll(guard.ServerPath(), "left by a crash"));
             QSignalSpy received(&guard, &InstanceGuard::filesReceived);
             QCOMPARE(guard.Start({}), G::Primary);
             QLocalSocket peer;
