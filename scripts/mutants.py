@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """A sample of small faults planted in the code, one at a time, to see which the tests catch.
 
-    scripts/mutants.py [--tree DIR] [--scratch DIR] [--only N,N...] [--tests REGEX] [--check]
+    scripts/mutants.py [--sample] [--tree DIR] [--scratch DIR] [--only N,N...] [--tests REGEX] [--check]
 
 Each mutant replaces one text of one file by another (the text must stand there exactly once).
 The tree (default: this checkout) is copied to a scratch folder once; for each mutant the file is
 changed there, the scratch build is brought up to date, and the tests run: every quick one, then the
 scene and package tests only if none of those failed. A mutant that fails to build, or that some
 test fails on, is caught. A scratch folder used before is built again only where files changed.
-The table goes to standard output as Markdown. Not run by CI: it takes an hour or two.
+The table goes to standard output as Markdown. Not run by CI: it takes an hour or two. --sample runs
+the second sample (SAMPLE) instead of the first (MUTANTS); --only and --check number and check the
+table chosen.
 """
 
 import argparse
@@ -141,6 +143,159 @@ MUTANTS = [
 ]
 
 
+# A second sample, drawn afresh from the code where a slip would change what the user sees or
+# what is saved: the vendor comparison and its resets, the files and the recovery copy, the edit
+# path and its history, the selection cascade, the single-instance guard, the tool's output and
+# the value dialogs and import flows. Chosen with --sample.
+SAMPLE = [
+    # The vendor comparison and its resets
+    ("library", "src/library/VendorReference.cpp", "a row's vendor mark cleared by a later set that matches",
+     "mark.differs = mark.differs || !SameShownValue(vendor, own);", "mark.differs = !SameShownValue(vendor, own);"),
+    ("library", "src/library/VendorReference.cpp", "a vendor material renumbered at load counts as changed",
+     "const bool compareID = !(entry.loadID != 0 && entry.mat.m_nMatID == entry.loadID);",
+     "const bool compareID = true;"),
+    ("library", "src/library/VendorReference.cpp", "a reset takes the ID another material holds",
+     "if (holder && holder != &entry)", "if (holder && holder == &entry)"),
+    ("library", "src/library/VendorReference.cpp", "every removed-vendor line read as an ID-only one",
+     "const bool named = parts.size() >= 3;", "const bool named = parts.size() > 3;"),
+    ("library", "src/library/Materials.cpp", "a value reset to the vendor's in a locked material",
+     "if (m_cascade.Locked() || !IsBoundParam(nID) || !vendorMark(nID).differs)",
+     "if (!IsBoundParam(nID) || !vendorMark(nID).differs)"),
+    ("library", "src/library/Materials.cpp", "a value reset to the vendor's in the first selected set only",
+     "if (const PrintSetData *theirs = VendorReference::FindSet(*vendor, *set))\n"
+     "                    CopyPrintValue(*set, *theirs, nID);",
+     "if (const PrintSetData *theirs = VendorReference::FindSet(*vendor, *set)) {\n"
+     "                    CopyPrintValue(*set, *theirs, nID);\n"
+     "                    return true;\n"
+     "                }"),
+    ("library", "src/library/Materials.cpp", "bring back keeps an ID that the first material holds",
+     "if (m_library.PositionOf(mat.m_nMatID) >= 0)\n                    m_library.DrawUnusedID",
+     "if (m_library.PositionOf(mat.m_nMatID) > 0)\n                    m_library.DrawUnusedID"),
+    ("core", "src/core/MaterialDiff.cpp", "another password counts as the same one",
+     "std::strcmp(a.m_szPwMD5, bFields.m_szPwMD5) != 0 &&", "std::strcmp(a.m_szPwMD5, bFields.m_szPwMD5) == 0 &&"),
+    ("core", "src/core/MaterialDiff.cpp", "the first print row never compared",
+     "for (int id = kLastBasicParam + 1; id < kParamCount; ++id) {\n            if (ShowsOwnField(id)",
+     "for (int id = kLastBasicParam + 2; id < kParamCount; ++id) {\n            if (ShowsOwnField(id)"),
+    ("core", "src/core/ParamItem.cpp", "percentage rows changed by an amount taken as fractions",
+     "const double scale = conv == Conv::Float ? 1.0 : 100.0;", "const double scale = conv == Conv::Percent ? 100.0 : 1.0;"),
+
+    # Files and recovery
+    ("library", "src/library/LibraryFiles.cpp", "a changed vendor material the user removed comes back as their own",
+     "            place.kind = Placement::Skip;", "            place.kind = Placement::Own;"),
+    ("library", "src/library/LibraryFiles.cpp", "a changed vendor material loaded into the first entry",
+     "            place.position = entry->second;\n", ""),
+    ("library", "src/library/LibraryFiles.cpp", "a vendor material renumbered for the user's own loses its load ID",
+     "            Touch(size_t(holder)).loadID = m_library.At(size_t(holder)).mat.m_nMatID;\n", ""),
+    ("library", "src/library/LibraryFiles.cpp", "an import's different material replaces mine by default",
+     ': !ownLibrary       ? QStringLiteral("both")', ': !ownLibrary       ? QStringLiteral("take")'),
+    ("library", "src/library/LibraryFiles.cpp", "'keep both' keeps an ID that the first material holds",
+     "if (m_library.PositionOf(record.m_nMatID) >= 0 || takenIDs.count(record.m_nMatID)) {",
+     "if (m_library.PositionOf(record.m_nMatID) > 0 || takenIDs.count(record.m_nMatID)) {"),
+    ("library", "src/library/LibraryFiles.cpp", "an export of the chosen materials writes the others",
+     "(only && !only->count(entry.mat.m_nMatID))", "(only && only->count(entry.mat.m_nMatID))"),
+    ("library", "src/library/LibraryFiles.cpp", "a save over an unread library keeps it marked unread",
+     "        m_userReadError.clear(); // what it held unread is now replaced by choice\n", ""),
+    ("library", "src/library/LibraryFiles.cpp", "the editor's data links a changed vendor material to its own name",
+     "link.vendor = MaterialKey::Of(vendor->fields);", "link.vendor = MaterialKey::Of(entry.mat);"),
+    ("library", "src/library/LibraryFiles.cpp", "the recovery copy forgets the removed vendor materials",
+     '        {QStringLiteral("removed"), QString::fromLatin1(m_vendor.RemovedText(m_library))},\n', ""),
+    ("library", "src/library/EditorData.cpp", "the editor's data read back says nothing",
+     "        link.known = true;\n        link.own = !item", "        link.own = !item"),
+    ("library", "src/library/RecoveryFile.cpp", "a paused recovery copy is overwritten",
+     "    if (!m_paused)\n        m_timer.start();", "    m_timer.start();"),
+
+    # Undo and redo, the edit path and the recovery copy
+    ("library", "src/library/LibraryHistory.cpp", "a guarded step undone on the current material while it is locked",
+     "if (locked || currentID != now.m_nMatID)", "if (locked && currentID != now.m_nMatID)"),
+    ("library", "src/library/LibraryHistory.cpp", "a save leaves the materials marked changed since it",
+     "    m_unsavedOutside = false;\n    m_dirty.clear();\n", "    m_unsavedOutside = false;\n"),
+    ("library", "src/library/LibraryHistory.cpp", "a clean end removes a copy that waits for an answer",
+     "void LibraryHistory::EndCleanly()\n{\n    if (!m_recoveryPending)\n        m_recovery->Remove();",
+     "void LibraryHistory::EndCleanly()\n{\n    m_recovery->Remove();"),
+    ("library", "src/library/Materials.cpp", "no step is guarded",
+     "const bool guarded = editor.TouchesLockedMaterial();", "const bool guarded = false;"),
+    ("library", "src/library/Materials.cpp", "an undone removal shows the selection of the moment instead",
+     "const Selection selection = before ? *before : m_cascade.Current();",
+     "const Selection selection = m_cascade.Current();"),
+    ("library", "src/library/Materials.cpp", "undo and redo do not mark what they change",
+     "        m_history->MarkDirty(to ? to->key : from->key);\n", ""),
+    ("library", "src/library/Materials.cpp", "undo and redo do not show the step's page",
+     "    emit historyApplied(int(step.Page()));\n", ""),
+    ("library", "src/library/MaterialLibrary.cpp", "a change keeps the entry's revision: what was known of it stays",
+     "    entry.revision = g_nextRevision++;\n    return entry;", "    return entry;"),
+    ("library", "src/library/Materials.cpp", "a change by an amount reaches the first set only",
+     "changed = ChangePrintValueBy(*set, nID, amount, percent, row.minVal, row.maxVal) || changed;",
+     "changed = changed || ChangePrintValueBy(*set, nID, amount, percent, row.minVal, row.maxVal);"),
+    ("library", "src/library/Materials.cpp", "the print rows not reloaded after a change by an amount",
+     "            LoadBasicInfo();\n            LoadPrintParams();\n            emit matChanged();\n        },\n"
+     "        [&]() {\n            const QString change",
+     "            LoadBasicInfo();\n            emit matChanged();\n        },\n"
+     "        [&]() {\n            const QString change"),
+
+    # The selection cascade, and print sets copied and removed
+    ("library", "src/library/SelectionCascade.cpp", "the layer menu lists the layers of every nozzle",
+     "            std::fabs(double(s->fNozzleDia) - double(nozzle)) <= kNozzleTolerance &&\n", ""),
+    ("library", "src/library/SelectionCascade.cpp", "quality 0 chosen counts as no quality",
+     "    if (m_selection.quality >= 0)\n        return Level::Quality;",
+     "    if (m_selection.quality > 0)\n        return Level::Quality;"),
+    ("library", "src/library/SelectionCascade.cpp", "a choice offered for another level still taken",
+     "if (index < 0 || size_t(index) >= m_offered.size() || m_offeredLevel != Deepest())",
+     "if (index < 0 || size_t(index) >= m_offered.size())"),
+    ("library", "src/library/Materials.cpp", "print sets copied into a locked material",
+     "if (index < 0 || CurrentPosition() < 0 || m_cascade.Locked())", "if (index < 0 || CurrentPosition() < 0)"),
+    ("library", "src/library/Materials.cpp", "a removal passes the layer as the nozzle",
+     "mat.m_szPwMD5, selection.nozzle,\n                                     selection.layer);",
+     "mat.m_szPwMD5, selection.layer,\n                                     selection.nozzle);"),
+    ("library", "src/library/Materials.cpp", "a restored selection does not refresh the printer menu",
+     "    selectPrinter(printer ? selection.printer : Selection::kNoPrinter);\n    emit printerChanged();\n",
+     "    selectPrinter(printer ? selection.printer : Selection::kNoPrinter);\n"),
+
+    # The single-instance guard
+    ("app", "src/app/InstanceGuard.cpp", "a folder others of the group can write trusted",
+     "!(mode & (S_IWGRP | S_IWOTH))", "!(mode & S_IWOTH)"),
+    ("app", "src/app/InstanceGuard.cpp", "a second confirmation delivers the files again",
+     "                *offered = false;\n", ""),
+    ("app", "src/app/InstanceGuard.cpp", "handed files outside the private folder removed at the end",
+     "if (info.absolutePath() == m_privateDir && info.fileName().startsWith(kCopyPrefix))",
+     "if (info.fileName().startsWith(kCopyPrefix))"),
+    ("app", "src/app/InstanceGuard.cpp", "a socket left by a crash keeps later editors unanswered",
+     "    QLocalServer::removeServer(path);\n", ""),
+
+    # The tool's readable output and diff
+    ("tools", "tools/cvx/ReadableJson.cpp", "readable sets show a row that repeats another's field",
+     "            if (ShowsOwnField(id))\n                member(out", "            if (IsBoundParam(id))\n                member(out"),
+    ("tools", "tools/cvx/ReadableJson.cpp", "readable layers shown unrounded",
+     "FormatJsonNumber(RoundShownValue(double(set.fLayerThick)))", "FormatJsonNumber(double(set.fLayerThick))"),
+    ("tools", "tools/cvx/CvxCommands.cpp", "diff never compares an object's last member",
+     "for (size_t i = 0; i < a.size() && i < b.size(); ++i) {",
+     "for (size_t i = 0; i + 1 < a.size() && i < b.size(); ++i) {"),
+    ("tools", "tools/cvx/CvxCommands.cpp", "diff names a changed material by B's name",
+     "std::cout << \"changed: \" << label(a[id]) << '\\n';", "std::cout << \"changed: \" << label(other->second) << '\\n';"),
+    ("tools", "tools/cvx/CvxCommands.cpp", "diff of same files with unread lines ends clean",
+     "return Finish(differences || errors.count ? Reported : Clean);", "return Finish(differences ? Reported : Clean);"),
+
+    # The value dialogs' controls, the import preview and the save and import flows
+    ("app", "src/app/qml/ValueSlider.qml", "moving the slider is no change for OK",
+     "        numberBox.markChanged()\n", ""),
+    ("app", "src/app/qml/ValueSlider.qml", "the box's value moves the slider in the box's units",
+     "slider.value = slider.numberBox.value / slider.numberBox.unitScale", "slider.value = slider.numberBox.value"),
+    ("app", "src/app/qml/ValueDlg.qml", "a change by an amount sent as a percentage",
+     "numberBox.value / numberBox.unitScale, changeMode === 2)", "numberBox.value / numberBox.unitScale, changeMode === 1)"),
+    ("app", "src/app/qml/ValueDlg.qml", "a dialog opens in the change mode of its last opening",
+     "        changeMode = 0\n        numberBox.wholeOnly = false", "        numberBox.wholeOnly = false"),
+    ("app", "src/app/qml/ValueSpinBox.qml", "a first step off the grid lands the other way",
+     "value > heldValue ? Math.ceil(k) : Math.floor(k)", "value > heldValue ? Math.floor(k) : Math.ceil(k)"),
+    ("app", "src/app/qml/ImportPreviewDlg.qml", "'Take theirs' keeps mine and 'Keep mine' takes theirs",
+     '"different": ["both", "take", "keep"]', '"different": ["both", "keep", "take"]'),
+    ("app", "src/app/qml/ImportFlow.qml", "a missing or empty file imported says nothing",
+     "if (importTotals.imported > 0 || importTotals.notes.length > 0)", "if (importTotals.imported > 0)"),
+    ("app", "src/app/qml/ImportFlow.qml", "a merge of the changed library is not saved",
+     "                if (imported)\n                    saveFlow.writeLibrary()\n", ""),
+    ("app", "src/app/qml/SaveFlow.qml", "a save overwrites a library changed on disk without asking",
+     "        if (materials.userLibraryChangedOnDisk()) {", "        if (false) {"),
+]
+
+
 SLOW = "^(tst_qml|tst_package)$"
 
 
@@ -154,14 +309,18 @@ def main():
     parser.add_argument("--scratch", default="/tmp/corvane-mutants")
     parser.add_argument("--only", default="")
     parser.add_argument("--check", action="store_true", help="only check that every text stands once")
+    parser.add_argument("--sample", action="store_true", help="the second sample (SAMPLE) instead of MUTANTS")
     parser.add_argument("--tests", default="", help="run only the tests whose names match this expression")
     args = parser.parse_args()
     tree = os.path.abspath(args.tree)
-    chosen = [int(n) for n in args.only.split(",") if n] or range(1, len(MUTANTS) + 1)
+    table = SAMPLE if args.sample else MUTANTS
+    chosen = [int(n) for n in args.only.split(",") if n] or range(1, len(table) + 1)
 
     problems = 0
-    for number, (_, path, what, text, _) in enumerate(MUTANTS, 1):
-        count = open(os.path.join(tree, path), encoding="utf-8").read().count(text)
+    for number, (_, path, what, text, _) in enumerate(table, 1):
+        # A file that moved since the table was drawn holds the text no times.
+        target = os.path.join(tree, path)
+        count = open(target, encoding="utf-8").read().count(text) if os.path.exists(target) else 0
         if count != 1:
             print(f"mutant {number} ({what}): the text stands {count} times in {path}", file=sys.stderr)
             problems += 1
@@ -175,7 +334,7 @@ def main():
     shutil.copytree(tree, source, ignore=shutil.ignore_patterns("build*", ".git"))
     # The copy keeps the files' times, older than a scratch build's objects: a file left mutated by
     # a run that was stopped would not be built again. Every file a mutant touches counts as new.
-    for _, path, _, _, _ in MUTANTS:
+    for _, path, _, _, _ in table:
         os.utime(os.path.join(source, path))
     os.makedirs(build, exist_ok=True)
     log = open(os.path.join(args.scratch, "log.txt"), "w")
@@ -189,7 +348,7 @@ def main():
     print("|---|---|---|---|")
     caught = 0
     for number in chosen:
-        folder, path, what, text, replacement = MUTANTS[number - 1]
+        folder, path, what, text, replacement = table[number - 1]
         target = os.path.join(source, path)
         original = open(target, encoding="utf-8").read()
         open(target, "w", encoding="utf-8").write(original.replace(text, replacement))

@@ -1,11 +1,10 @@
 #include "InstanceGuard.h"
 #include "TestSupport.h"
 
+#include <QLocalSocket>
 #include <QtTest>
 
-#include <csignal>
 #include <future>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,7 +53,7 @@ private slots:
         row("another user's lock is not taken over, even when stale", OthersLock, G::ForeignLock);
         row("a folder this user cannot write is not writable, not held", ReadOnly, G::NotWritable);
         row("a lock the system refuses to write gives the system's reason", SizeLimit, G::LockFailed);
-        row("a runtime folder others can write is passed over for a private one", OpenRuntime, G::Primary);
+        row("a runtime folder its group can write is passed over for a private one", OpenRuntime, G::Primary);
         row("a fallback folder others can write is refused: no socket", OpenTmp, G::Primary);
     }
     // clang-format on
@@ -69,19 +68,18 @@ private slots:
         if (setup == OthersLock && ::chown(at("data/corvane.lock"), kOther, kOther) != 0)
             QSKIP("giving a file to another user needs root");
         QVERIFY(setup != OpenTmp ||
-                (::mkdir(at(tmp), 0777) == 0 && ::chmod(at(tmp), 0777) == 0 && qunsetenv("XDG_RUNTIME_DIR")));
-        QVERIFY(setup != OpenRuntime || ::chmod(at("runtime"), 0777) == 0);
+                (::mkdir(at(tmp), 0777) == 0 && ::chmod(at(tmp), 0707) == 0 && qunsetenv("XDG_RUNTIME_DIR")));
+        QVERIFY(setup != OpenRuntime || ::chmod(at("runtime"), 0770) == 0);
         QVERIFY(setup != ReadOnly || ::chmod(at("data"), 0555) == 0);
         InstanceGuard guard(path("data"));
-        rlimit old = {};
-        // A write beyond the limit fails instead of ending the test.
-        QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0 && std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR);
-        const rlimit none{0, old.rlim_max};
         const bool asOther = setup == ReadOnly && geteuid() == 0; // root writes into any folder
-        QVERIFY((!asOther || ::seteuid(kOther) == 0) &&
-                ::setrlimit(RLIMIT_FSIZE, setup == SizeLimit ? &none : &old) == 0);
-        const int got = guard.Start({});
-        QVERIFY((!asOther || ::seteuid(0) == 0) && ::setrlimit(RLIMIT_FSIZE, &old) == 0);
+        int got = -1;
+        {
+            const FileSizeLimit limit(setup == SizeLimit ? 0 : RLIM_INFINITY);
+            QVERIFY(!asOther || ::seteuid(kOther) == 0);
+            got = guard.Start({});
+            QVERIFY(!asOther || ::seteuid(0) == 0);
+        }
         QCOMPARE(got, role);
         QCOMPARE(guard.Problem(), setup == SizeLimit ? QString::fromLocal8Bit(strerror(EFBIG)) : QString());
         QCOMPARE(guard.ServerPath().section('/', 0, -2), where);
@@ -132,6 +130,30 @@ private slots:
         ::close(pipe[0]);
         if (silent)
             ::close(pipe[1]);
+    }
+
+    // The running editor takes a hand-over once however often it is confirmed (a second
+    // confirmation drops the connection), and at its end removes only the private copies among the
+    // files: a file of the user's with a copy's name stays.
+    void runningEditorTakesAHandOverOnce()
+    {
+        const QString mine = path("piped-mine.cvx");
+        QVERIFY(writeAll(mine, "mine\n"));
+        {
+            InstanceGuard guard(path("data"));
+            QSignalSpy received(&guard, &InstanceGuard::filesReceived);
+            QCOMPARE(guard.Start({}), G::Primary);
+            QLocalSocket peer;
+            peer.connectToServer(guard.ServerPath());
+            QVERIFY(peer.waitForConnected(5000));
+            peer.write("[\"" + QFile::encodeName(mine) + "\"]\n");
+            QTRY_VERIFY(peer.canReadLine());
+            QCOMPARE(peer.readLine(), QByteArray("have\n"));
+            peer.write("take\ntake\n");
+            QTRY_COMPARE(peer.state(), QLocalSocket::UnconnectedState);
+            QCOMPARE(received.count(), 1);
+        }
+        QVERIFY(QFile::exists(mine));
     }
 };
 

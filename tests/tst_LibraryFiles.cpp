@@ -3,30 +3,10 @@
 #include "core/MaterialFormat.h"
 
 #include <QDir>
-#include <QSignalSpy>
 #include <QUrl>
 #include <QtTest>
 
-#include <csignal>
-#include <cstring>
-#include <sys/resource.h>
 #include <unistd.h>
-
-namespace {
-// Limits the size of files this process writes, as a full disk would.
-struct FileSizeLimit
-{
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
-        rlimit limit = {bytes, old.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
-    rlimit old{};
-};
-} // namespace
 
 class TstLibraryFiles : public QObject
 {
@@ -73,8 +53,8 @@ private slots:
         }
     }
 
-    // Export writes every material, the vendor's too unless left out; derived fields are brought
-    // up to date first.
+    // Export writes every material, the vendor's too unless left out, or the chosen ones; derived
+    // fields are brought up to date first.
     void exportWritesTheLibrary()
     {
         LibraryFixture fx;
@@ -89,6 +69,9 @@ private slots:
         QCOMPARE(namesIn(out), QStringList{"U"});
         QVERIFY(m.exportMaterials(out, false));
         QCOMPARE(namesIn(out), QStringList({"V", "U"}));
+        QVERIFY(m.exportMaterialIDs(out, {2}));
+        QCOMPARE(namesIn(out), QStringList{"U"});
+        QVERIFY(m.exportMaterialIDs(out, {}));
         // The file has the acceleration raised to the floor; what the editor holds is unchanged.
         QVERIFY(readAll(out).contains(QByteArray(R"("p15":[1000,)").toHex()));
         QCOMPARE(m.materialAt(0)->m_lstSets.front().fAcc[0], 800.0f);
@@ -143,7 +126,6 @@ private slots:
     void damagedUserLibraryIsKeptWhole_data()
     {
         QTest::addColumn<QByteArray>("bad"); // line 2 of user.cvx
-        QTest::addRow("not JSON") << hexLine("PLA, 210");
         QTest::addRow("cut short") << hexLine(exampleJson()).left(120) + '\n';
         QTest::addRow("a print set the printer does not offer")
             << hexLine(R"({"b1":3,"b2":"C","b3":"A","group":[{"p1":10102,"p2":0.6,"p3":0.05}]})");
@@ -195,6 +177,12 @@ private slots:
             m.selectMaterial(501);
             m.setParameter(0, 215);
         }} << QStringList{"V1"} + user << vendor + user << 215 << QByteArray("1.0.1\n");
+        QTest::addRow("a changed vendor material after the first keeps its place")
+            << QList<F>{[](Materials &m) {
+                   m.selectMaterial(502);
+                   m.setParameter(0, 215);
+               }}
+            << QStringList{"V2"} + user << vendor + user << 205 << QByteArray("1.0.1\n");
         QTest::addRow("a copy in each of two runs: two names (by the manufacturer of copies)")
             << QList<F>{copy, copy} << user + QStringList{"PLA_Copy1", "PLA_Copy2"}
             << vendor + user + QStringList{"PLA_Copy1", "PLA_Copy2"} << 205 << QByteArray("1.0.1\n");
@@ -352,22 +340,27 @@ private slots:
     }
 
     // Another program changed user.cvx while the editor held changes of its own: merging goes
-    // through the preview, whose defaults keep what the editor changed (a pending rename too) and
-    // what it removed, and take what only the other program changed or added.
+    // through the preview, whose defaults keep what the editor changed since its last save (a
+    // pending rename, an undo) and what it removed, and take what only the other program changed
+    // or added.
     void changesOnDiskAreMergedNotTaken()
     {
         LibraryFixture fx;
         std::vector<CPrintMaterial> user;
         for (int id = 1; id <= 4; ++id)
             user.push_back(makeMaterial(qPrintable(QStringLiteral("M%1").arg(id)), "A", id));
-        fx.load(user, 1);
+        fx.load(user, 4);
         Materials &m = fx.mats();
-        m.setMatNameAndManu("M1 renamed", "A", ""); // M1: renamed here, changed there too
+        m.setParameter(0, 220); // M4: changed here before the save, changed there after it
         m.selectMaterial(2);
-        m.setParameter(0, 230); // M2: changed here and there
-        m.removeMaterial(3);    // M3: removed here
-        user[0].m_nPrintTemp = user[1].m_nPrintTemp = user[3].m_nPrintTemp = 240; // M4: changed there only
-        user.push_back(makeMaterial("M5", "A", 5));                               // M5: new there
+        m.setParameter(0, 230); // M2: changed here before the save, undone after it, changed there
+        QVERIFY(m.exportUserMaterials());
+        m.undo();
+        m.selectMaterial(1);
+        m.setMatNameAndManu("M1 renamed", "A", ""); // M1: renamed here, changed there too
+        m.removeMaterial(3);                        // M3: removed here
+        user[0].m_nPrintTemp = user[1].m_nPrintTemp = user[3].m_nPrintTemp = 240;
+        user.push_back(makeMaterial("M5", "A", 5)); // M5: new there
         QVERIFY(writeMaterialFile(m.UserPath(), user));
         QVERIFY(m.userLibraryChangedOnDisk());
 
@@ -381,7 +374,31 @@ private slots:
         QCOMPARE(namesIn(m.UserPath()), QStringList({"M1 renamed", "M2", "M4", "M5"}));
         QCOMPARE(QList<int>({m.materialAt(0)->m_nPrintTemp, m.materialAt(1)->m_nPrintTemp,
                              m.materialAt(2)->m_nPrintTemp}),
-                 QList<int>({210, 230, 240}));
+                 QList<int>({210, 210, 240}));
+    }
+
+    // A save that stops after the list of removed vendor materials (here: the editor's data cannot
+    // be written) leaves the user library as it was; the next start leaves out the vendor material
+    // the user removed, and the changed version of it that the user library still holds.
+    void saveStoppedAfterTheRemovedListBringsNothingBack()
+    {
+        LibraryFixture fx;
+        const std::vector<CPrintMaterial> vendor = {makeMaterial("V1", "Orvik", 501),
+                                                    makeMaterial("V2", "Orvik", 502)};
+        fx.startWithVendor(vendor);
+        Materials &m = fx.mats();
+        m.selectMaterial(502);
+        m.setParameter(0, 215);
+        QVERIFY(m.exportUserMaterials());
+        m.removeMaterial(502);
+        const QString data = fx.dataDir() + "/editor-data.json";
+        const QByteArray linked = readAll(data);
+        QVERIFY(QFile::remove(data) && QDir().mkdir(data));
+        QVERIFY(!m.exportUserMaterials());
+        QVERIFY(QDir().rmdir(data) && writeAll(data, linked));
+        fx.restart();
+        fx.startWithVendor(vendor);
+        QCOMPARE(namesOf(fx.mats()), QStringList{"V1"});
     }
 };
 

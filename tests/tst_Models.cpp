@@ -8,8 +8,6 @@
 #include "models/QualityModel.h"
 
 #include <QAbstractItemModelTester>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QtTest>
 
 // The list models over a real library (their lists, as the scene reads them, are checked with the
@@ -72,8 +70,8 @@ private slots:
         QCOMPARE(model.data(model.index(3), PrintSetModel::ParamValRole).toDouble(), shown);
     }
 
-    // Every text is translated when it is read, in the language of that moment (a row's help
-    // included); printer model names never are, quality names always.
+    // Every text is translated when it is read, in the language of that moment (a row's help is,
+    // on the scene's parameter page); printer model names never are, quality names always.
     void textsFollowTheLanguage()
     {
         QVERIFY(writeAll(m_fx->shippedDir() + "/Lang/local_de.json",
@@ -100,16 +98,6 @@ private slots:
         mats().selectMaterial(kSampleID);
         QCOMPARE(mats().curPrinter(), QStringLiteral("-Drucker-"));
         QVERIFY(mats().availNewSet().startsWith(QStringLiteral("Default|Orvik pico|")));
-        // A row's help too; an unused row has none.
-        QVERIFY(writeAll(
-            m_fx->shippedDir() + "/Lang/local_zh.json",
-            QJsonDocument(QJsonObject{{"--trans version--", 1}, {ParamHelp(0), "材料的喷嘴温度"}}).toJson()));
-        const auto help = [&](int row) {
-            return rows.data(rows.index(row), PrintSetModel::ParamHelpRole).toString();
-        };
-        QCOMPARE(QStringList({help(0), help(2)}), QStringList({ParamHelp(0), ""}));
-        mats().setCurLanguage(10);
-        QCOMPARE(QStringList({help(0), help(2)}), QStringList({"材料的喷嘴温度", ""}));
     }
 
     // Each model follows exactly one signal of the library.
@@ -139,22 +127,6 @@ private slots:
         QCOMPARE(resets, QStringLiteral("05|1|2|3|4|"));
     }
 
-    // A row's key stays with its material through an ID change and its undo: what the drawer
-    // chose is what Export writes.
-    void materialKeysOutliveIDChanges()
-    {
-        MaterialModel model;
-        model.setMats(&mats());
-        m_fx->load({makeMaterial("PLA", "KestRona", 11), makeMaterial("ABS", "Tallow", 12)}, 12);
-        const QVariantList keys = {model.data(model.index(1), MaterialModel::EntryKeyRole)};
-        QCOMPARE(mats().materialIDsOf(keys), QVariantList({12}));
-        mats().modifyMatID(-700);
-        QCOMPARE(mats().materialIDsOf(keys), QVariantList({700}));
-        mats().undo();
-        QCOMPARE(QVariantList({model.data(model.index(1), MaterialModel::EntryKeyRole)}), keys);
-        QCOMPARE(mats().materialIDsOf(keys), QVariantList({12}));
-    }
-
     // clang-format off
     void searchFiltersByNameManufacturerOrId_data()
     {
@@ -165,7 +137,6 @@ private slots:
         QTest::addRow("changed only: the vendor's as it is hidden") << "" << true << QStringList{"W", "PLA", "ABS"};
         QTest::addRow("manufacturer, any letter case, blanks around ignored")
             << " tALLOW " << false << QStringList{"ABS"};
-        QTest::addRow("ID") << "12" << false << QStringList{"ABS"};
     }
     // clang-format on
     void searchFiltersByNameManufacturerOrId()

@@ -234,8 +234,10 @@ private slots:
         QCOMPARE(m.undoText(), undoText);
         const QStringList after = libraryState(m);
         m.selectMaterial(kSampleID + kOtherID - undoSelects);
+        SignalRecorder undone(&m);
 
         m.undo();
+        QVERIFY(undone.names.join(' ').contains(kReselect.join(' '))); // every menu lists afresh
         QCOMPARE(libraryState(m), before);
         QVERIFY(!m.isModified());
         QCOMPARE(m.curMatID(), undoSelects);

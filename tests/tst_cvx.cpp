@@ -136,13 +136,23 @@ void TestCvx::commands_data()
          kReference + "\n\n" + R"({"b1":103,"b2":"ABS","b3":"K"})" + "\nPLA, 210\n", 1, ref,
          "line 3: refused: no \"group\"\nline 4: refused: not JSON\n"});
 
-    // Control characters in names escaped as the file writes them, so the output reads back.
+    // Control characters in names escaped as the file writes them, so the output reads back; a print
+    // set's values as the parameter page shows them, each field once.
     add("decode --readable names the values as the editor does",
         {{"decode", "--readable", "--compact", "-"},
-         hexLine(R"({"b1":7,"b2":"A\tB\\S","b3":"K","b4":240,"group":[]})"), 0,
+         hexLine(R"({"b1":7,"b2":"A\tB\\S","b3":"K","b4":240,"group":[{"p1":10102,"p3":0.2}]})"), 0,
          R"x({"ID":7,"Name":"A\tB\\S","Manufacturer":"K","Password":"none","Print Temp (℃)":240,)x"
          R"x("Platfrom Temp (℃)":50,"Fila Dia (mm)":1.7,"Fila Density (g/㎤)":1.05,)x"
-         R"x("Shrink of X (%)":0,"Shrink of Y (%)":0,"Shrink of Z (%)":0,"Print sets":[]})x" "\n"});
+         R"x("Shrink of X (%)":0,"Shrink of Y (%)":0,"Shrink of Z (%)":0,)x"
+         R"x("Print sets":[{"Printer":"Orvik Solo (10102)","Nozzle (mm)":0.4,"Layer (mm)":0.2,)x"
+         R"x("Quality":"Normal (0)","Basic Temp (℃)":210,"Platform Temp (℃)":50,)x"
+         R"x("Contour Bias (℃)":0,"Infill Bias (℃)":0,"Support Bias (℃)":0,"Contour Speed (mm/s)":30,)x"
+         R"x("Infill Speed (mm/s)":40,"Support Speed (mm/s)":50,"Contour Acc (mm/s²)":1000,"Infill Acc (mm/s²)":1500,)x"
+         R"x("Support Acc (mm/s²)":2000,"Contour Extrude (%)":100,"Infill Extrude (%)":100,"Support Extrude (%)":100,)x"
+         R"x("Contour Width (mm)":0.5,"Infill Width (mm)":0.5,"Support Width (mm)":0.5,"Raft Speed (mm/s)":15,)x"
+         R"x("Raft Temp (℃)":220,"Bottom Width (%)":80,"Bottom Feed (%)":80,"Overlap (%)":20,"Joint Size (%)":150,)x"
+         R"x("Offset Times":1,"Tolerance (mm)":0.02,"Corner Radiu (mm)":0.1,"Corner Angle (°)":30,"Withdraw (mm)":20,)x"
+         R"x("Peel ratio (%)":10}]})x" "\n"});
     add("decode --compact gives the written text and reports refused lines",
         {{"decode", "--compact", "{in}"}, "zz\n" + ref + hexLine(R"({"b2":"x","group":[]})"), 1,
          kReference + "\n", "line 1: not hexadecimal\nline 3: \"b3\" missing\n"});
@@ -216,27 +226,28 @@ void TestCvx::commands_data()
     // Members in any order; sets added, removed or changed; --values by the names the editor shows.
     add("diff of equal materials", {{"diff", out, "{in}"},
         hexLine(R"({"b3":"K","b2":"ABS","b1":7,"b4":240,"group":[{"p6":240,"p1":10102},{}]})"), 0});
-    add("diff reports the lines of each file that are not materials, as check names them",
-        {{"diff", "{in}", out}, "zz\n" + hexLine(kDiffA) + hexLine("PLA, 210") + hexLine(kTpu), 1,
-         "only in A: 104 TPU / KestRona\n",
+    // A second material with one ID counts no more, but its print sets are read.
+    add("diff of equal materials reports the lines of each file that are not materials, as check names them",
+        {{"diff", "{in}", out},
+         "zz\n" + hexLine(kDiffA) + hexLine("PLA, 210") + hexLine(QByteArray(kTpu).replace(":104", ":7")), 1, "",
          "{dir}/in: line 1: not hexadecimal\n{dir}/in: line 3: not JSON\n{dir}/in: line 4: " + kNozzleRefused +
              "{dir}/in: line 4: " + kLayerRefused});
     add("diff lists materials only in one file by ID",
         {{"diff", out, "{in}"}, hexLine(QByteArray(kDiffA).replace(":7", ":8")), 1,
          "only in A: 7 ABS / K\nonly in B: 8 ABS / K\n"});
     const QByteArray changed =
-        R"({"b1":7,"b2":"ABS","b3":"K","b4":245,"group":[{"p1":10102,"p6":250},{"p1":10110}]})";
-    add("diff of a changed basic field, print set fields, sets added and removed",
+        R"({"b1":7,"b2":"ABS+","b3":"K","b4":245,"group":[{"p1":10102,"p6":250,"p28":16},{"p1":10110}]})";
+    const QByteArray set = "  print set printer 10102, nozzle 0.4, layer 0.2, quality 0: ";
+    add("diff of a material renamed in B: its fields, a set's fields to the last, sets added and removed",
         {{"diff", out, "{in}"}, hexLine(changed), 1,
-         "changed: 7 ABS / K\n  b4: 240 -> 245\n"
-         "  print set printer 10102, nozzle 0.4, layer 0.2, quality 0: p6: 240 -> 250\n"
-         "  print set printer -1, nozzle 0.4, layer 0.2, quality 0: removed\n"
+         "changed: 7 ABS / K\n  b2: \"ABS\" -> \"ABS+\"\n  b4: 240 -> 245\n" + set + "p6: 240 -> 250\n" + set +
+         "p28: 15 -> 16\n  print set printer -1, nozzle 0.4, layer 0.2, quality 0: removed\n"
          "  print set printer 10110, nozzle 0.4, layer 0.2, quality 0: added\n"});
+    const QByteArray setShown = "  print set printer 10102 (Orvik Solo), nozzle 0.40, layer 0.20, quality 0 (Normal): ";
     add("diff --values names the values as the editor does",
         {{"diff", out, "{in}", "--values"}, hexLine(QByteArray(changed).replace("10110", "-1")), 1,
-         "changed: 7 ABS / K\n  Print Temp: 240 -> 245 ℃\n"
-         "  print set printer 10102 (Orvik Solo), nozzle 0.40, layer 0.20, "
-         "quality 0 (Normal): Basic Temp: 240 -> 250 ℃\n"});
+         "changed: 7 ABS / K\n  Name: ABS -> ABS+\n  Print Temp: 240 -> 245 ℃\n" + setShown +
+             "Basic Temp: 240 -> 250 ℃\n" + setShown + "Raft Speed: 15 -> 16 mm/s\n"});
     add("diff --values: a percentage a float step off is no change, as in the editor",
         {{"diff", out, "{in}", "--values"}, hexLine(QByteArray(kDiffA).replace("\"p6\":240", "\"p6\":240,\"p16\":0.2000001")), 0});
 

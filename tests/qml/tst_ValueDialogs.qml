@@ -59,7 +59,6 @@ MainWindowTest {
               text: "1.035 g/㎤" },
             { tag: "integer, arrow up from 105.5", id: 21, dialog: "intInput", text: "105.5 %",
               keys: [Qt.Key_Up, Qt.Key_Return], stored: 106 },
-            { tag: "decimal with a comma", id: 4, dialog: "doubleInput", text: "1.035 g/㎤", typed: "1,2", stored: 1.2 },
             { tag: "decimal typed with a point and the unit, ✎", id: 6, button: true, dialog: "doubleInput",
               text: "3.00 %", note: "outside", typed: "-0.35 %", stored: -0.35 },
             { tag: "speed, arrow down from 40.5 to the grid", id: 16, dialog: "speed", text: "40.5mm/s",

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QtTest>
 
+#include <csignal>
+
 TempDataHome::TempDataHome() : m_oldData(qgetenv("XDG_DATA_HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
 {
     QVERIFY2(m_dir.isValid(), "temporary folder");
@@ -27,6 +29,20 @@ LogCapture::LogCapture()
 LogCapture::~LogCapture()
 {
     LogLine::SetObserver(nullptr);
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit = {bytes == RLIM_INFINITY ? m_old.rlim_cur : bytes, m_old.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_handler);
 }
 
 QByteArray readAll(const QString &path)

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include <sys/resource.h>
+
 class CPrintMaterial;
 
 // A private data home for one test: XDG_DATA_HOME and XDG_CONFIG_HOME point into a temporary
@@ -36,6 +38,19 @@ public:
 
 private:
     QStringList m_lines;
+};
+
+// Limits the size of files this process writes while it lives, as a full disk would: a write past
+// the limit fails instead of ending the process. RLIM_INFINITY leaves the limit as it is.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
 };
 
 // Reads or writes a whole file as bytes; empty on failure.
