@@ -62,6 +62,8 @@ MainWindowTest {
         tryCompare(lookUp("toast"), "opacity", 1)
         compare(shown("toastText"), "Removed pla crash test: long enough, too —")
         press("toastUndo")
+        closed("drawer") // an undo shows its page
+        openFrom("materialButton", "drawer")
         tryCompare(list, "count", 1)
         press("removeMaterial_" + materials.curMatID)
         tryCompare(list, "count", 0)
