@@ -937,9 +937,15 @@ int Materials::removeCurSets()
 // ----------------------------------------------------------------------------------------------
 // The vendor reference: marks, resets, removed vendor materials, the map of print sets
 
+const FlatMaterial *Materials::ReferenceOf(const MaterialEntry &entry) const
+{
+    return m_vendor.Of(entry);
+}
+
 void Materials::ComputeVendorMarks()
 {
-    m_vendorMarks = m_vendor.Marks(CurrentEntry(), CurrentSets());
+    const MaterialEntry *entry = CurrentEntry();
+    m_vendorMarks = VendorReference::Marks(entry, entry ? ReferenceOf(*entry) : nullptr, CurrentSets());
 }
 
 Materials::VendorMark Materials::vendorMark(int row) const
@@ -962,7 +968,7 @@ void Materials::resetValueToVendor(int nID)
         nID <= kLastBasicParam ? StepPage::Start : StepPage::Params,
         [&](LibraryEditor &editor) {
             MaterialEntry &entry = editor.Touch(size_t(CurrentPosition()));
-            const FlatMaterial *vendor = m_vendor.Of(entry);
+            const FlatMaterial *vendor = ReferenceOf(entry);
             if (nID <= kLastBasicParam) {
                 CopyBasicValue(entry.mat, vendor->fields, nID);
                 return true;
@@ -1120,13 +1126,14 @@ QVariantMap Materials::setMap() const
     const MaterialEntry *entry = CurrentEntry();
     std::map<int32_t, std::map<int, std::pair<int, bool>>> cells; // printer, nozzle in hundredths
     std::set<int> nozzles;
+    const FlatMaterial *reference = entry ? ReferenceOf(*entry) : nullptr;
     if (entry) {
         for (const PrintSetData &set : entry->mat.m_lstSets) {
             const int nozzle = int(std::lround(double(set.fNozzleDia) * 100.0));
             nozzles.insert(nozzle);
             std::pair<int, bool> &cell = cells[set.nPrinterType][nozzle];
             ++cell.first;
-            cell.second = cell.second || m_vendor.SetDiffers(*entry, set);
+            cell.second = cell.second || VendorReference::SetDiffers(reference, set);
         }
     }
     QVariantList nozzleList;

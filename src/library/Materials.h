@@ -267,6 +267,10 @@ public:
     // What the recovery copy is to hold now.
     RecoveryContent RecoveryContentNow() const { return m_files->RecoveryContentNow(); }
 
+    // What the entry's values are measured by (marks, resets, the drawer's standing): the vendor's
+    // material it stands for, else the material it was copied from; null for none. Valid until
+    // the library changes.
+    const FlatMaterial *ReferenceOf(const MaterialEntry &entry) const;
     // How a row of the pages compares with the vendor's (see VendorReference::Mark).
     using VendorMark = VendorReference::Mark;
     VendorMark vendorMark(int row) const;

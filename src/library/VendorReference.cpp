@@ -64,12 +64,11 @@ const PrintSetData *VendorReference::FindSet(const FlatMaterial &vendor, const P
     return nullptr;
 }
 
-std::vector<VendorReference::Mark> VendorReference::Marks(const MaterialEntry *entry,
-                                                          const std::vector<const PrintSetData *> &sets) const
+std::vector<VendorReference::Mark> VendorReference::Marks(const MaterialEntry *entry, const FlatMaterial *vendor,
+                                                          const std::vector<const PrintSetData *> &sets)
 {
     std::vector<Mark> marks(static_cast<size_t>(kParamCount));
-    const FlatMaterial *vendor = entry ? Of(*entry) : nullptr;
-    if (!vendor)
+    if (!entry || !vendor)
         return marks;
     for (int id = 0; id <= kLastBasicParam; ++id) {
         if (IsBoundParam(id))
@@ -87,9 +86,8 @@ std::vector<VendorReference::Mark> VendorReference::Marks(const MaterialEntry *e
     return marks;
 }
 
-bool VendorReference::SetDiffers(const MaterialEntry &entry, const PrintSetData &set) const
+bool VendorReference::SetDiffers(const FlatMaterial *vendor, const PrintSetData &set)
 {
-    const FlatMaterial *vendor = Of(entry);
     const PrintSetData *theirs = vendor ? FindSet(*vendor, set) : nullptr;
     for (int id = kLastBasicParam + 1; theirs && id < kParamCount; ++id) {
         if (IsBoundParam(id) && !SamePrintValue(*theirs, set, id))

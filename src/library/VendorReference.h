@@ -44,10 +44,12 @@ public:
     // What Save writes: the user's own materials and the changed ones.
     bool IsUsers(const MaterialEntry &entry) const { return StandingOf(entry) != Same; }
 
-    // The marks of every row for the material and its selected sets; none without a counterpart.
-    std::vector<Mark> Marks(const MaterialEntry *entry, const std::vector<const PrintSetData *> &sets) const;
-    // Whether a set of the entry differs from the vendor's set with its key (false without one).
-    bool SetDiffers(const MaterialEntry &entry, const PrintSetData &set) const;
+    // The marks of every row for the material and its selected sets, measured by the reference
+    // (the vendor's material, or the one it was copied from); none without one.
+    static std::vector<Mark> Marks(const MaterialEntry *entry, const FlatMaterial *reference,
+                                   const std::vector<const PrintSetData *> &sets);
+    // Whether a set differs from the reference's set with its key (false without one).
+    static bool SetDiffers(const FlatMaterial *reference, const PrintSetData &set);
     static const PrintSetData *FindSet(const FlatMaterial &vendor, const PrintSetData &key);
 
     // The entry's material as the vendor has it; its own ID stays when another material holds the
