@@ -64,7 +64,8 @@ const PrintSetData *VendorReference::FindSet(const FlatMaterial &vendor, const P
     return nullptr;
 }
 
-std::vector<VendorReference::Mark> VendorReference::Marks(const MaterialEntry *entry, const FlatMaterial *vendor,
+std::vector<VendorReference::Mark> VendorReference::Marks(const MaterialEntry *entry,
+                                                          const FlatMaterial *vendor,
                                                           const std::vector<const PrintSetData *> &sets)
 {
     std::vector<Mark> marks(static_cast<size_t>(kParamCount));
