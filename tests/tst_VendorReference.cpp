@@ -139,8 +139,20 @@ private slots:
             << F([](Materials &m) { m.modifyMatID(-77); }) << 15 << 55.0 << speed;
         QTest::addRow("counterpart by ID, renamed")
             << F([](Materials &m) { m.setMatNameAndManu("Renamed", "Other", ""); }) << 15 << 55.0 << speed;
-        QTest::addRow("no counterpart: a copy") << F([](Materials &m) {
+        QTest::addRow("a copy: measured by the one it was copied from") << F([](Materials &m) {
             m.addCopyMaterial(7);
+            m.selectPrinter(10102);
+        }) << 15 << 55.0 << "PLA (Orvik): 30 mm/s";
+        QTest::addRow("a copy whose parent was removed: the vendor's") << F([](Materials &m) {
+            m.addCopyMaterial(7);
+            const int copy = m.curMatID();
+            m.removeMaterial(7);
+            m.selectMaterial(copy);
+            m.selectPrinter(10102);
+        }) << 15 << 55.0 << speed;
+        QTest::addRow("a copy unlinked: measured by nothing") << F([](Materials &m) {
+            m.addCopyMaterial(7);
+            QVERIFY(m.unlinkParent());
             m.selectPrinter(10102);
         }) << 15 << 55.0 << QString();
     }
@@ -179,16 +191,119 @@ private slots:
         QVERIFY(m.vendorResetPreview().value("values").toInt() > 0);
         const CPrintMaterial changed = *m.currentMaterial();
         QVERIFY(m.resetMaterialToVendor());
-        QCOMPARE(m.VendorState(0), int(Materials::VendorSame));
+        const int current = namesOf(m).indexOf(m.curMatName());
+        QVERIFY(m.VendorState(current) == Materials::VendorSame ||
+                m.VendorState(current) == Materials::VendorNone);
         QCOMPARE(m.currentMaterial()->m_lstSets.size(), vendor.m_lstSets.size());
         m.undo();
-        QVERIFY(*m.materialAt(0) == changed);
+        QVERIFY(*m.currentMaterial() == changed);
         // Locked, its marks reset nothing.
         QCOMPARE(m.setMatNameAndManu(m.curMatName(), m.curManu(), kDigest), 0);
         m.restoreSelection(m.curMatID(), 10102, 0.4, 0.2, -1);
         const CPrintMaterial locked = *m.currentMaterial();
         m.resetValueToVendor(row);
         QVERIFY(!m.resetMaterialToVendor() && *m.currentMaterial() == locked);
+    }
+
+    // A copy is measured by the one it was copied from, across Save and a restart. When that one
+    // goes (here, or removed by another program before a start), the link moves up the chain,
+    // else to the vendor's material, else it ends, and the start page says which; undone, the
+    // removal gives the link back. A parent copied from the material itself is refused.
+    // clang-format off
+    void copiesRememberTheirParent_data()
+    {
+        QTest::addColumn<bool>("ownRoot"); // "Mine" (9), else the vendor's PLA (7)
+        QTest::addColumn<LibraryChange>("change"); // with the second copy current at the end
+        QTest::addColumn<QString>("note");          // of the second copy
+        QTest::addColumn<int>("standing");          // of the second copy, one value changed in it
+        QTest::addColumn<QString>("removedOnDisk"); // by another program after the save
+        using F = LibraryChange;
+        const QString first = QStringLiteral("Copied from PLA_Copy1 (Manufacturer)");
+        const QString gone = QStringLiteral("Copied from PLA_Copy1 (Manufacturer), which was removed: ");
+        const auto remove = [](QStringList names) {
+            return F([names](Materials &m) {
+                const int copy = m.curMatID();
+                for (const QString &name : names)
+                    m.removeMaterial(m.materialAt(int(namesOf(m).indexOf(name)))->m_nMatID);
+                m.selectMaterial(copy);
+            });
+        };
+        QTest::addRow("a copy of a copy: its parent") << false << F([](Materials &) {}) << first << 3 << QString();
+        QTest::addRow("its parent removed: the next up the chain")
+            << false << remove({"PLA_Copy1"}) << gone + "now measured by PLA (Orvik)" << 3 << QString();
+        QTest::addRow("the chain removed up to a vendor material: the vendor's")
+            << false << remove({"PLA_Copy1", "PLA"}) << gone + "now measured by the vendor's PLA (Orvik)" << 3 << QString();
+        QTest::addRow("the chain removed up to one of the user's: the link ends")
+            << true << remove({"PLA_Copy1", "PLA"}) << gone + "the link has ended" << 2 << QString();
+        QTest::addRow("its parent removed by another program: the next up the chain")
+            << false << F([](Materials &) {}) << first << 3 << QString("PLA_Copy1");
+        QTest::addRow("unlinked") << false << F([](Materials &m) { QVERIFY(m.unlinkParent()); }) << QString() << 2 << QString();
+        QTest::addRow("another parent; one copied from it, or itself, refused") << true << F([](Materials &m) {
+            const int copy = m.curMatID();
+            m.selectMaterial(m.materialAt(int(namesOf(m).indexOf("PLA_Copy1")))->m_nMatID);
+            QVERIFY(!m.chooseParent(copy).isEmpty());
+            QVERIFY(!m.chooseParent(m.curMatID()).isEmpty());
+            m.selectMaterial(copy);
+            QCOMPARE(m.chooseParent(9), QString());
+        }) << "Copied from PLA (Orvik)" << 3 << QString();
+    }
+    // clang-format on
+
+    void copiesRememberTheirParent()
+    {
+        QFETCH(bool, ownRoot);
+        QFETCH(LibraryChange, change);
+        QFETCH(QString, note);
+        QFETCH(int, standing);
+        QFETCH(QString, removedOnDisk);
+        LibraryFixture fx;
+        const std::vector<CPrintMaterial> vendor{makeMaterial("PLA", "Orvik", 7, {{10102, 0.4f, 0.2f, 0}})};
+        fx.startWithVendor(vendor);
+        Materials &m = fx.mats();
+        if (ownRoot) {
+            m.removeMaterial(7);
+            QVERIFY(writeMaterialFile(fx.dataDir() + "/mine.cvx",
+                                      {makeMaterial("PLA", "Orvik", 9, {{10102, 0.4f, 0.2f, 0}})}));
+            m.importMaterials(fx.dataDir() + "/mine.cvx", false);
+        }
+        m.addCopyMaterial(ownRoot ? 9 : 7);
+        m.addCopyMaterial(m.curMatID());
+        const int copy = m.curMatID();
+        m.selectPrinter(10102);
+        m.setParameter(15, 44.0);
+        const auto check = [&](Materials &r, const QString &expected, int expectedStanding) {
+            r.selectMaterial(copy);
+            QCOMPARE(r.parentNote(), expected);
+            QCOMPARE(r.VendorState(namesOf(r).indexOf(r.curMatName())), expectedStanding);
+        };
+        const int before = m.HistorySteps();
+        change(m);
+        check(m, note, standing);
+        const int steps = m.HistorySteps() - before;
+        for (int i = 0; i < steps; ++i)
+            m.undo();
+        check(m, QStringLiteral("Copied from PLA_Copy1 (Manufacturer)"), 3);
+        for (int i = 0; i < steps; ++i)
+            m.redo();
+        check(m, note, standing);
+        QVERIFY(m.exportUserMaterials());
+        if (!removedOnDisk.isEmpty()) {
+            std::vector<CPrintMaterial> kept;
+            for (const QString &name : namesIn(m.UserPath())) {
+                if (name != removedOnDisk)
+                    kept.push_back(*m.materialAt(namesOf(m).indexOf(name)));
+            }
+            QVERIFY(writeMaterialFile(m.UserPath(), kept));
+        }
+        fx.restart();
+        fx.startWithVendor(vendor);
+        check(
+            fx.mats(),
+            removedOnDisk.isEmpty()
+                ? note
+                : QStringLiteral(
+                      "Copied from PLA_Copy1 (Manufacturer), which was removed: now measured by PLA (Orvik)"),
+            standing);
     }
 
     // No operation leaves two materials with one name and manufacturer, which would become one at

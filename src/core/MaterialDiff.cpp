@@ -33,11 +33,11 @@ struct Found
 // stops as soon as `found` returns false. True when nothing differs.
 template <typename SetsB, typename Found_>
 bool walkDifferences(const CPrintMaterial &a, const CPrintMaterial &bFields, const SetsB &bSets,
-                     bool compareID, Found_ &&found)
+                     bool compareID, Found_ &&found, bool compareIdentity = true)
 {
     bool alike = true;
     const auto text = [&](const char *name, const std::string &before, const std::string &after) {
-        if (before == after)
+        if (before == after || !compareIdentity)
             return true;
         alike = false;
         Found identity(Found::Identity);
@@ -163,6 +163,12 @@ bool ShowAlike(const CPrintMaterial &a, const CPrintMaterial &b, bool compareID)
 bool ShowAlike(const CPrintMaterial &a, const FlatMaterial &b, bool compareID)
 {
     return walkDifferences(a, b.fields, b.sets, compareID, [](const Found &) { return false; });
+}
+
+bool SameValues(const CPrintMaterial &a, const CPrintMaterial &b)
+{
+    return walkDifferences(
+        a, b, b.m_lstSets, false, [](const Found &) { return false; }, false);
 }
 
 std::string FormatDifference(const ValueDifference &d, bool withSet)

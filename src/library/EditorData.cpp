@@ -37,8 +37,19 @@ QJsonObject EditorData::ToJsonObject() const
     QJsonArray materials;
     for (const auto &entry : m_links) {
         QJsonObject item = keyToJson(entry.first);
-        if (!entry.second.own)
-            item.insert(QStringLiteral("vendor"), keyToJson(entry.second.vendor));
+        const Link &link = entry.second;
+        if (!link.own)
+            item.insert(QStringLiteral("vendor"), keyToJson(link.vendor));
+        QJsonArray parents;
+        for (const MaterialKey &parent : link.parents)
+            parents.append(keyToJson(parent));
+        if (!parents.isEmpty())
+            item.insert(QStringLiteral("parents"), parents);
+        if (link.hasParentVendor)
+            item.insert(QStringLiteral("parentVendor"), keyToJson(link.parentVendor));
+        if (!link.gone.empty())
+            item.insert(QStringLiteral("parentGone"),
+                        QString::fromLatin1(QByteArray::fromStdString(link.gone).toHex()));
         materials.append(item);
     }
     return QJsonObject{{QStringLiteral("materials"), materials}};
@@ -64,6 +75,13 @@ EditorData EditorData::FromJsonObject(const QJsonObject &json)
         link.own = !item.contains(QStringLiteral("vendor"));
         if (!link.own)
             link.vendor = keyFromJson(item.value(QStringLiteral("vendor")).toObject());
+        for (const QJsonValue &parent : item.value(QStringLiteral("parents")).toArray())
+            link.parents.push_back(keyFromJson(parent.toObject()));
+        link.hasParentVendor = item.contains(QStringLiteral("parentVendor"));
+        if (link.hasParentVendor)
+            link.parentVendor = keyFromJson(item.value(QStringLiteral("parentVendor")).toObject());
+        link.gone =
+            QByteArray::fromHex(item.value(QStringLiteral("parentGone")).toString().toLatin1()).toStdString();
         data.m_links[keyFromJson(item)] = link;
     }
     return data;

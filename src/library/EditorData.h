@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <vector>
 
 // A material's identity as files hold it: ID, name and manufacturer (bytes as stored).
 struct MaterialKey
@@ -38,6 +39,13 @@ public:
         bool known = false; // the file says something of this material
         bool own = true;    // else it stands for the vendor material below
         MaterialKey vendor;
+        // The material it was copied from, then that one's parent and so on, as they were when
+        // saved: the first that is still there is its parent; with none, the vendor material
+        // the link fell back to, else none ("gone" names the parent that went).
+        std::vector<MaterialKey> parents;
+        bool hasParentVendor = false;
+        MaterialKey parentVendor;
+        std::string gone;
     };
 
     void SetLink(const CPrintMaterial &mat, const Link &link) { m_links[MaterialKey::Of(mat)] = link; }

@@ -218,8 +218,10 @@ void LibraryFiles::LoadUserLibrary()
     m_savedUserKeys.clear();
     for (const CPrintMaterial &record : records)
         m_savedUserKeys.insert(MaterialKey::Of(record));
-    const std::vector<Placement> placements = PlaceUserRecords(records, EditorData::Read(EditorDataPath()));
+    const EditorData data = EditorData::Read(EditorDataPath());
+    const std::vector<Placement> placements = PlaceUserRecords(records, data);
     Merge(std::move(records), path, false, nullptr, &placements);
+    LinkParents(data);
     NoteRenamedAtStart(path);
     if (!m_userReadError.isEmpty()) {
         m_startupNotes << LangTr(
@@ -270,6 +272,34 @@ std::vector<LibraryFiles::Placement> LibraryFiles::PlaceUserRecords(std::vector<
         }
     }
     return placements;
+}
+
+void LibraryFiles::LinkParents(const EditorData &data)
+{
+    std::map<MaterialKey, quint64> keys;
+    for (size_t i = 0; i < m_library.Size(); ++i)
+        keys.emplace(MaterialKey::Of(m_library.At(i).mat), m_library.At(i).key);
+    for (size_t i = 0; i < m_library.Size(); ++i) {
+        const EditorData::Link link = data.LinkOf(m_library.At(i).mat);
+        if (link.parents.empty() && !link.hasParentVendor && link.gone.empty())
+            continue;
+        MaterialEntry &entry = m_library.Modify(i);
+        entry.parent = 0;
+        entry.parentVendor = -1;
+        entry.parentGone = link.gone;
+        for (const MaterialKey &parent : link.parents) {
+            const auto found = keys.find(parent);
+            if (found != keys.end() && found->second != entry.key) {
+                entry.parent = found->second;
+                break;
+            }
+            // Removed by another program: the start page names the one that went.
+            if (entry.parentGone.empty())
+                entry.parentGone = parent.name + " (" + parent.manu + ")";
+        }
+        if (entry.parent == 0 && link.hasParentVendor)
+            entry.parentVendor = int(m_vendor.IndexOf(link.parentVendor));
+    }
 }
 
 std::vector<CPrintMaterial> LibraryFiles::ReadRecords(const QString &path)
@@ -678,6 +708,22 @@ EditorData LibraryFiles::CurrentEditorData() const
         link.own = !vendor;
         if (vendor)
             link.vendor = MaterialKey::Of(vendor->fields);
+        // The whole chain, so that the link survives a parent that another program removes.
+        const MaterialEntry *parent = m_library.FindKey(entry.parent);
+        for (size_t depth = 0; parent && depth < m_library.Size(); ++depth) {
+            link.parents.push_back(MaterialKey::Of(parent->mat));
+            if (parent->vendorRef >= 0 && !link.hasParentVendor) {
+                link.hasParentVendor = true;
+                link.parentVendor = MaterialKey::Of(m_vendor.At(size_t(parent->vendorRef)).fields);
+            }
+            parent = parent->parent != entry.key ? m_library.FindKey(parent->parent) : nullptr;
+        }
+        if (!link.hasParentVendor && entry.parentVendor >= 0 &&
+            size_t(entry.parentVendor) < m_vendor.Size()) {
+            link.hasParentVendor = true;
+            link.parentVendor = MaterialKey::Of(m_vendor.At(size_t(entry.parentVendor)).fields);
+        }
+        link.gone = entry.parentGone;
         data.SetLink(entry.mat, link);
     }
     return data;
@@ -839,9 +885,10 @@ QString LibraryFiles::Restore(const QString &path)
     m_library.Clear();
     Merge(std::move(vendor), path, false, nullptr, &vendorPlaces);
     LeaveOutRemovedVendor(m_vendor.RemovedBy(trailer.value(QStringLiteral("removed")).toString().toLatin1()));
-    const std::vector<Placement> places = PlaceUserRecords(
-        records, EditorData::FromJsonObject(trailer.value(QStringLiteral("editor")).toObject()));
+    const EditorData data = EditorData::FromJsonObject(trailer.value(QStringLiteral("editor")).toObject());
+    const std::vector<Placement> places = PlaceUserRecords(records, data);
     Merge(std::move(records), path, false, nullptr, &places);
+    LinkParents(data);
     m_lastImport = ImportReport();
     // A library not read completely stays so: Save still asks before replacing it.
     const QString unread = trailer.value(QStringLiteral("unread")).toString();

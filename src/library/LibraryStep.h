@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 // One element of the library: a material and whether a vendor import created it.
@@ -22,12 +23,25 @@ struct MaterialEntry
     // The ID the load gave a vendor material whose own ID another material holds (0: none): it
     // is no change of the user's.
     int32_t loadID = 0;
+    // The material this one was copied from, which its values are measured by when it has no
+    // vendor counterpart: its key (0 for none). When that one is removed, the link moves to its
+    // own parent, else to the vendor material it stood for (parentVendor, a position in the vendor
+    // reference), else it ends; parentGone keeps the removed one's name for the start page.
+    quint64 parent = 0;
+    int parentVendor = -1;
+    std::string parentGone;
     // Stays with the material through ID changes, undo and redo (the drawer's chosen rows).
     quint64 key = 0;
     // New whenever the content may have changed (MaterialLibrary); what is known of an entry is
     // current while its revision is.
     quint64 revision = 0;
 };
+
+inline bool SameLink(const MaterialEntry &a, const MaterialEntry &b)
+{
+    return a.vendorRef == b.vendorRef && a.parent == b.parent && a.parentVendor == b.parentVendor &&
+           a.parentGone == b.parentGone;
+}
 
 // The selection: material, printer, nozzle, layer and quality (the "none" values as the library
 // keeps them).

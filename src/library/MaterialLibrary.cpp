@@ -25,6 +25,17 @@ MaterialEntry &MaterialLibrary::Modify(size_t position)
     return entry;
 }
 
+const MaterialEntry *MaterialLibrary::FindKey(quint64 key) const
+{
+    if (m_byKey.empty()) {
+        m_byKey.reserve(m_entries.size());
+        for (const auto &entry : m_entries)
+            m_byKey.emplace(entry->key, entry.get());
+    }
+    const auto found = m_byKey.find(key);
+    return found == m_byKey.end() ? nullptr : found->second;
+}
+
 long MaterialLibrary::PositionOf(int32_t id) const
 {
     for (size_t i = 0; i < m_entries.size(); ++i) {
@@ -108,11 +119,15 @@ std::unique_ptr<MaterialEntry> MaterialLibrary::NewEntry(CPrintMaterial mat)
 
 void MaterialLibrary::Append(std::unique_ptr<MaterialEntry> entry)
 {
+    if (!m_byKey.empty())
+        m_byKey.emplace(entry->key, entry.get());
     m_entries.push_back(std::move(entry));
 }
 
 void MaterialLibrary::Insert(size_t position, std::unique_ptr<MaterialEntry> entry)
 {
+    if (!m_byKey.empty())
+        m_byKey.emplace(entry->key, entry.get());
     m_entries.insert(m_entries.begin() + long(position), std::move(entry));
 }
 
@@ -120,16 +135,27 @@ std::unique_ptr<MaterialEntry> MaterialLibrary::Take(size_t position)
 {
     std::unique_ptr<MaterialEntry> entry = std::move(m_entries[position]);
     m_entries.erase(m_entries.begin() + long(position));
+    m_byKey.erase(entry->key);
     return entry;
 }
 
 MaterialEntry &LibraryEditor::Touch(size_t position)
 {
+    MaterialEntry &entry = TouchLink(position);
+    for (Record &record : m_records) {
+        if (record.position == position && record.kind == Record::Changed)
+            record.linkOnly = false;
+    }
+    return entry;
+}
+
+MaterialEntry &LibraryEditor::TouchLink(size_t position)
+{
     bool copied = false;
     for (const Record &record : m_records)
         copied = copied || (record.position == position && record.kind != Record::Removed);
     if (!copied)
-        m_records.push_back({Record::Changed, position, m_library.At(position)});
+        m_records.push_back({Record::Changed, position, m_library.At(position), true});
     return m_library.Modify(position);
 }
 
@@ -150,7 +176,7 @@ void LibraryEditor::Remove(size_t position)
 bool LibraryEditor::TouchesLockedMaterial() const
 {
     for (const Record &record : m_records) {
-        if (record.kind == Record::Changed &&
+        if (record.kind == Record::Changed && !record.linkOnly &&
             (hasPassword(*record.before) || hasPassword(m_library.At(record.position))))
             return true;
     }
@@ -168,7 +194,7 @@ std::vector<EntryChange> LibraryEditor::Finish()
             change.after = m_library.At(record.position);
         // A touch that changed nothing is no change; its entry keeps the revision it had.
         if (record.kind == Record::Changed && change.before->mat == change.after->mat &&
-            change.before->vendorRef == change.after->vendorRef) {
+            SameLink(*change.before, *change.after)) {
             m_library.Modify(record.position) = *change.before;
             continue;
         }

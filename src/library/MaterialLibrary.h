@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // The materials of the library, in list order, and what every part asks of them: look-ups by ID
@@ -23,6 +24,8 @@ public:
     // Position of the entry with this ID, or -1; the entry itself, or null.
     long PositionOf(int32_t id) const;
     const MaterialEntry *Find(int32_t id) const;
+    // The entry with this key (MaterialEntry::key), or null.
+    const MaterialEntry *FindKey(quint64 key) const;
     // Position of the material (but the excepted entry) with the record's name and manufacturer, or -1.
     long NameHolder(const CPrintMaterial &mat, const MaterialEntry *except) const;
     // "<name>_CopyN" with the first N that no material (but the excluded entry) has with this
@@ -37,7 +40,11 @@ public:
     void Append(std::unique_ptr<MaterialEntry> entry);
     void Insert(size_t position, std::unique_ptr<MaterialEntry> entry);
     std::unique_ptr<MaterialEntry> Take(size_t position);
-    void Clear() { m_entries.clear(); }
+    void Clear()
+    {
+        m_entries.clear();
+        m_byKey.clear();
+    }
     // Keeps the entries for which keep() is true; returns how many went.
     template <typename Keep> size_t Filter(Keep keep)
     {
@@ -49,12 +56,20 @@ public:
                 kept.push_back(std::move(entry));
         }
         m_entries.swap(kept);
+        m_byKey.clear();
         return before - m_entries.size();
     }
-    void Swap(MaterialLibrary &other) { m_entries.swap(other.m_entries); }
+    void Swap(MaterialLibrary &other)
+    {
+        m_entries.swap(other.m_entries);
+        m_byKey.clear();
+        other.m_byKey.clear();
+    }
 
 private:
     std::vector<std::unique_ptr<MaterialEntry>> m_entries;
+    // Built when first asked for after the entries were added, removed or moved.
+    mutable std::unordered_map<quint64, const MaterialEntry *> m_byKey;
     quint64 m_nextKey = 1;
 };
 
@@ -68,6 +83,8 @@ public:
 
     const MaterialLibrary &Library() const { return m_library; }
     MaterialEntry &Touch(size_t position);
+    // The same for a change of the entry's links alone, which a password does not guard.
+    MaterialEntry &TouchLink(size_t position);
     // Appends the entry; returns its position.
     size_t Add(std::unique_ptr<MaterialEntry> entry);
     void Remove(size_t position);
@@ -85,6 +102,7 @@ private:
         enum Kind { Changed, Added, Removed } kind;
         size_t position;
         std::optional<MaterialEntry> before;
+        bool linkOnly = false;
     };
     MaterialLibrary &m_library;
     std::vector<Record> m_records;

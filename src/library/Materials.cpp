@@ -792,7 +792,9 @@ void Materials::addCopyMaterial(int nID)
             copy.SetNameAndManu(m_library.UniqueCopyName(source->mat.m_szName, manu, nullptr).c_str(), manu);
             copy.m_bDefaultFallback = 0;
             copyID = m_library.DrawUnusedID(copy, nullptr);
-            editor.Add(m_library.NewEntry(std::move(copy)));
+            auto entry = m_library.NewEntry(std::move(copy));
+            entry->parent = source->key;
+            editor.Add(std::move(entry));
             return true;
         },
         [&]() { selectMaterial(copyID); },
@@ -815,7 +817,9 @@ void Materials::removeMaterial(int nID)
     Edit(
         StepPage::Start,
         [&](LibraryEditor &editor) {
+            const MaterialEntry removedEntry = m_library.At(size_t(position));
             editor.Remove(size_t(position));
+            RelinkCopiesOf(editor, removedEntry);
             return true;
         },
         [&]() {
@@ -939,7 +943,150 @@ int Materials::removeCurSets()
 
 const FlatMaterial *Materials::ReferenceOf(const MaterialEntry &entry) const
 {
-    return m_vendor.Of(entry);
+    if (const FlatMaterial *vendor = m_vendor.Of(entry))
+        return vendor;
+    if (const MaterialEntry *parent = m_library.FindKey(entry.parent)) {
+        auto &known = m_parentValues[parent->key];
+        if (known.first != parent->revision)
+            known = {parent->revision, FlatMaterial::From(parent->mat)};
+        return &known.second;
+    }
+    return entry.parentVendor >= 0 && size_t(entry.parentVendor) < m_vendor.Size()
+               ? &m_vendor.At(size_t(entry.parentVendor))
+               : nullptr;
+}
+
+namespace {
+std::string describeParent(const CPrintMaterial &mat)
+{
+    return std::string(mat.m_szName) + " (" + mat.m_szManu + ")";
+}
+} // namespace
+
+QString Materials::parentNote() const
+{
+    const MaterialEntry *entry = CurrentEntry();
+    if (!entry || entry->vendorRef >= 0)
+        return QString();
+    const MaterialEntry *parent = m_library.FindKey(entry->parent);
+    const QString gone = QString::fromStdString(entry->parentGone);
+    if (parent) {
+        const QString name = QString::fromStdString(describeParent(parent->mat));
+        return gone.isEmpty()
+                   ? LangTr("Copied from %1").arg(name)
+                   : LangTr("Copied from %1, which was removed: now measured by %2").arg(gone, name);
+    }
+    if (gone.isEmpty())
+        return QString();
+    if (entry->parentVendor >= 0 && size_t(entry->parentVendor) < m_vendor.Size())
+        return LangTr("Copied from %1, which was removed: now measured by the vendor's %2")
+            .arg(gone,
+                 QString::fromStdString(describeParent(m_vendor.At(size_t(entry->parentVendor)).fields)));
+    return LangTr("Copied from %1, which was removed: the link has ended").arg(gone);
+}
+
+QString Materials::referenceName() const
+{
+    const MaterialEntry *entry = CurrentEntry();
+    const MaterialEntry *parent = entry && entry->vendorRef < 0 ? m_library.FindKey(entry->parent) : nullptr;
+    return parent ? QString::fromStdString(describeParent(parent->mat)) : QString();
+}
+
+bool Materials::parentLinkable() const
+{
+    const MaterialEntry *entry = CurrentEntry();
+    return entry && entry->vendorRef < 0;
+}
+
+QString Materials::parentRefusal(int matID) const
+{
+    const MaterialEntry *entry = CurrentEntry();
+    const MaterialEntry *parent = m_library.Find(matID);
+    if (!entry || !parent)
+        return LangTr("There is no such material.");
+    if (entry->vendorRef >= 0)
+        return LangTr("A vendor's material is measured by the vendor's.");
+    if (m_cascade.Locked())
+        return LangTr("Locked: give its password with ✍ to edit it");
+    // A parent copied from this one, however far up, would measure the material by itself.
+    const MaterialEntry *up = parent;
+    for (size_t depth = 0; up && depth <= m_library.Size(); ++depth) {
+        if (up == entry)
+            return LangTr("%1 is this material or was copied from it.").arg(nameOf(parent->mat));
+        up = m_library.FindKey(up->parent);
+    }
+    return QString();
+}
+
+bool Materials::SetParent(quint64 parent, const StepText &text)
+{
+    const MaterialEntry *entry = CurrentEntry();
+    if (!entry || entry->vendorRef >= 0 || m_cascade.Locked())
+        return false;
+    const size_t position = size_t(CurrentPosition());
+    return Edit(
+        StepPage::Start,
+        [&](LibraryEditor &editor) {
+            MaterialEntry &linked = editor.TouchLink(position);
+            linked.parent = parent;
+            linked.parentVendor = -1;
+            linked.parentGone.clear();
+            return true;
+        },
+        [this]() {
+            ComputeVendorMarks();
+            LoadBasicInfo();
+            LoadPrintParams();
+            emit matChanged();
+        },
+        [&]() { return text; });
+}
+
+bool Materials::unlinkParent()
+{
+    const MaterialEntry *entry = CurrentEntry();
+    if (!entry || (entry->parent == 0 && entry->parentVendor < 0 && entry->parentGone.empty()))
+        return false;
+    CVLOG << "Unlink " << entry->mat.m_szName << " from its parent";
+    return SetParent(0, StepText{"unlink %1 from the material it was copied from", {curMatName()}});
+}
+
+QString Materials::chooseParent(int matID)
+{
+    const QString refusal = parentRefusal(matID);
+    if (!refusal.isEmpty())
+        return refusal;
+    const MaterialEntry *parent = m_library.Find(matID);
+    CVLOG << "Measure " << CurrentEntry()->mat.m_szName << " by " << parent->mat.m_szName;
+    SetParent(parent->key, StepText{"measure %1 by %2", {curMatName(), nameOf(parent->mat)}});
+    return QString();
+}
+
+void Materials::RelinkCopiesOf(LibraryEditor &editor, const MaterialEntry &removed)
+{
+    for (size_t i = 0; i < m_library.Size(); ++i) {
+        if (m_library.At(i).parent != removed.key)
+            continue;
+        MaterialEntry &copy = editor.TouchLink(i);
+        copy.parent = m_library.FindKey(removed.parent) ? removed.parent : 0;
+        copy.parentVendor = copy.parent != 0         ? -1
+                            : removed.vendorRef >= 0 ? removed.vendorRef
+                                                     : removed.parentVendor;
+        // The first parent that went is the one it was copied from.
+        if (copy.parentGone.empty())
+            copy.parentGone = describeParent(removed.mat);
+    }
+}
+
+CPrintMaterial Materials::ParentVersionOf(const MaterialEntry &entry, const FlatMaterial &reference) const
+{
+    CPrintMaterial reset = reference.ToRecord();
+    reset.CopyFieldsFrom(entry.mat);
+    for (int id = 0; id <= kLastBasicParam; ++id) {
+        if (IsBoundParam(id))
+            CopyBasicValue(reset, reference.fields, id);
+    }
+    return reset;
 }
 
 void Materials::ComputeVendorMarks()
@@ -955,8 +1102,20 @@ Materials::VendorMark Materials::vendorMark(int row) const
 
 int Materials::VendorState(int row) const
 {
-    return row >= 0 && size_t(row) < m_library.Size() ? int(m_vendor.StandingOf(m_library.At(size_t(row))))
-                                                      : VendorNone;
+    if (row < 0 || size_t(row) >= m_library.Size())
+        return VendorNone;
+    const MaterialEntry &entry = m_library.At(size_t(row));
+    if (entry.vendorRef >= 0)
+        return int(m_vendor.StandingOf(entry));
+    const MaterialEntry *parent = m_library.FindKey(entry.parent);
+    if (!parent) {
+        const FlatMaterial *reference = ReferenceOf(entry);
+        return reference && !SameValues(entry.mat, reference->ToRecord()) ? ParentChanged : VendorNone;
+    }
+    auto &known = m_parentStandings[entry.key];
+    if (std::get<0>(known) != entry.revision || std::get<1>(known) != parent->revision)
+        known = {entry.revision, parent->revision, !SameValues(entry.mat, parent->mat)};
+    return std::get<2>(known) ? ParentChanged : VendorNone;
 }
 
 void Materials::resetValueToVendor(int nID)
@@ -985,7 +1144,13 @@ void Materials::resetValueToVendor(int nID)
             emit matChanged();
         },
         [&]() {
-            return StepText{"reset %1 of %2 to the vendor's", {m_items[nID].paramDesc, curMatName()}, 1u};
+            const QString parent = referenceName();
+            return parent.isEmpty() ? StepText{"reset %1 of %2 to the vendor's",
+                                               {m_items[nID].paramDesc, curMatName()},
+                                               1u}
+                                    : StepText{"reset %1 of %2 to the value of %3",
+                                               {m_items[nID].paramDesc, curMatName(), parent},
+                                               1u};
         });
 }
 
@@ -993,9 +1158,15 @@ QVariantMap Materials::vendorResetPreview() const
 {
     QVariantMap preview{{QStringLiteral("available"), false}};
     const MaterialEntry *entry = CurrentEntry();
-    if (!entry || !m_vendor.Of(*entry) || m_cascade.Locked())
+    const FlatMaterial *reference = entry ? ReferenceOf(*entry) : nullptr;
+    if (!reference || m_cascade.Locked())
         return preview;
-    const CPrintMaterial reset = m_vendor.VersionOf(*entry, m_library);
+    const bool vendor = m_vendor.Of(*entry) != nullptr;
+    // Measured by another material: its values come back, the identity stays.
+    const CPrintMaterial reset =
+        vendor ? m_vendor.VersionOf(*entry, m_library) : ParentVersionOf(*entry, *reference);
+    preview.insert(QStringLiteral("parent"),
+                   vendor ? QString() : QString::fromStdString(describeParent(reference->fields)));
     int values = 0;
     int sets = 0;
     for (const ValueDifference &d : DescribeValueDifferences(entry->mat, reset))
@@ -1004,7 +1175,7 @@ QVariantMap Materials::vendorResetPreview() const
     // that has the vendor's name now is renamed with the reset, unless it is locked.
     QString holderText;
     QString refusal;
-    const long holder = m_library.NameHolder(reset, entry);
+    const long holder = vendor ? m_library.NameHolder(reset, entry) : -1;
     if (holder >= 0) {
         const CPrintMaterial &other = m_library.At(size_t(holder)).mat;
         holderText = describe(other);
@@ -1041,6 +1212,23 @@ bool Materials::resetMaterialToVendor()
     if (!vendorResetPreview().value(QStringLiteral("available")).toBool())
         return false;
     const size_t position = size_t(CurrentPosition());
+    if (!m_vendor.Of(m_library.At(position))) {
+        const QString parent = vendorResetPreview().value(QStringLiteral("parent")).toString();
+        Edit(
+            StepPage::Start,
+            [&](LibraryEditor &editor) {
+                const MaterialEntry &entry = m_library.At(position);
+                const CPrintMaterial reset = ParentVersionOf(entry, *ReferenceOf(entry));
+                editor.Touch(position).mat = reset;
+                CVLOG << "Reset " << reset.m_szName << " to the values of " << parent;
+                return true;
+            },
+            [&]() { RestoreSelection({m_library.At(position).mat.m_nMatID}, true); },
+            [&]() {
+                return StepText{"reset %1 to the values of %2", {curMatName(), parent}};
+            });
+        return true;
+    }
     Edit(
         StepPage::Start,
         [&](LibraryEditor &editor) {

@@ -19,6 +19,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -70,6 +71,14 @@ class Materials : public QObject
     // Why the user library was not read completely at its last reading (empty when it was, and
     // after a save that replaced it): a save then replaces content the library does not hold.
     Q_PROPERTY(QString userLibraryReadError READ userLibraryReadError NOTIFY userLibraryReadErrorChanged)
+    // The current material's link to the one it was copied from, in words for the start page
+    // ("Copied from PETG (KestRona)"); empty when it has none.
+    Q_PROPERTY(QString parentNote READ parentNote NOTIFY matChanged)
+    // The material the current one's values are measured by when that is not a vendor material
+    // ("PETG (KestRona)"); empty when they are measured by the vendor's, or by nothing.
+    Q_PROPERTY(QString referenceName READ referenceName NOTIFY matChanged)
+    // Whether the current material may be linked to another (it has no vendor counterpart).
+    Q_PROPERTY(bool parentLinkable READ parentLinkable NOTIFY matChanged)
 
 public:
     explicit Materials(QObject *parent = nullptr);
@@ -209,6 +218,12 @@ public slots:
     // What bringing them back does: {count, renames (materials renamed out of the vendor names'
     // way), blocked (locked materials in the way; those vendor materials stay removed)}.
     QVariantMap bringBackPreview() const;
+    // Ends the current material's link to the one it was copied from; one step.
+    bool unlinkParent();
+    // Measures the current material by the one with this ID from now on; one step. "" when done,
+    // else why not (itself, one copied from it, a vendor material, locked).
+    QString chooseParent(int matID);
+    QString parentRefusal(int matID) const;
 
 public:
     // For the scene's messages: where "Save" writes, and why the last export failed ("" after a
@@ -271,13 +286,17 @@ public:
     // material it stands for, else the material it was copied from; null for none. Valid until
     // the library changes.
     const FlatMaterial *ReferenceOf(const MaterialEntry &entry) const;
+    QString parentNote() const;
+    QString referenceName() const;
+    bool parentLinkable() const;
     // How a row of the pages compares with the vendor's (see VendorReference::Mark).
     using VendorMark = VendorReference::Mark;
     VendorMark vendorMark(int row) const;
     // Recomputes the rows' marks from the current material and sets (whenever the rows load).
     void ComputeVendorMarks();
     // How a material of the list stands to the vendor library.
-    enum VendorStanding { VendorSame = 0, VendorChanged = 1, VendorNone = 2 };
+    // A material of the user's own that differs from the one it was copied from is ParentChanged.
+    enum VendorStanding { VendorSame = 0, VendorChanged = 1, VendorNone = 2, ParentChanged = 3 };
     int VendorState(int row) const;
     // The key that stays with the material in this row (see MaterialEntry), or 0.
     quint64 EntryKey(int row) const;
@@ -333,6 +352,12 @@ private:
     // read state changed.
     void AfterFilesChanged(const QString &readErrorBefore);
     void RenameOutOfTheWay(LibraryEditor &editor, size_t position);
+    // The entry's values as its reference has them, its identity kept (a reset to the parent).
+    CPrintMaterial ParentVersionOf(const MaterialEntry &entry, const FlatMaterial &reference) const;
+    // Moves the links of the removed entry's copies to what it was measured by itself.
+    void RelinkCopiesOf(LibraryEditor &editor, const MaterialEntry &removed);
+    // Changes the current material's link; one step.
+    bool SetParent(quint64 parent, const StepText &text);
     void NotifyModified();
 
     QVector<ParamItem> m_items;
@@ -343,6 +368,10 @@ private:
     std::unique_ptr<LibraryFiles> m_files;
     std::unique_ptr<LibraryHistory> m_history;
     std::vector<VendorMark> m_vendorMarks;
+    // The parents' values as references are measured, and whether a copy differs from its parent,
+    // each while the entries keep their revisions.
+    mutable std::unordered_map<quint64, std::pair<quint64, FlatMaterial>> m_parentValues;
+    mutable std::unordered_map<quint64, std::tuple<quint64, quint64, bool>> m_parentStandings;
     QVariantMap m_lastCopy;
     // While the history makes a step that Edit has just recorded: Edit refreshes the views itself.
     bool m_recordingStep = false;

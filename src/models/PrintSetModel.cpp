@@ -67,7 +67,13 @@ QVariant PrintSetModel::RowData(int row, int role) const
         QString values = shown(mark.low);
         if (mark.high != mark.low)
             values += QStringLiteral(" – ") + shown(mark.high);
-        return mark.has ? LangTr("Vendor: %1").arg(values + QLatin1Char(' ') + item.paramUnit) : QString();
+        if (!mark.has)
+            return QString();
+        // Measured by the material it was copied from, the tip names that one.
+        const QString parent = m_mats->referenceName();
+        values += QLatin1Char(' ') + item.paramUnit;
+        return parent.isEmpty() ? LangTr("Vendor: %1").arg(values)
+                                : QStringLiteral("%1: %2").arg(parent, values);
     }
     switch (role) {
     case ParamIDRole:

@@ -16,39 +16,77 @@ Page {
         model: BasicInfoModel { mats: materials }
 
         // A long name gives way to the symbol that edits it.
-        header: RowLayout {
+        header: ColumnLayout {
             width: basicGrid.width
-            spacing: 15
-            Item {
-                Layout.preferredWidth: 25
-                Layout.preferredHeight: 1
-            }
-            Label {
-                Layout.topMargin: 20
-                Layout.bottomMargin: 20
-                Layout.maximumWidth: Math.ceil(implicitWidth) + 1
+            spacing: 0
+            RowLayout {
                 Layout.fillWidth: true
-                text: materials.curMaterial
-                font.pixelSize: fontP * 2.0
-                elide: Text.ElideRight
+                spacing: 15
+                Item {
+                    Layout.preferredWidth: 25
+                    Layout.preferredHeight: 1
+                }
+                Label {
+                    Layout.topMargin: 20
+                    Layout.bottomMargin: 20
+                    Layout.maximumWidth: Math.ceil(implicitWidth) + 1
+                    Layout.fillWidth: true
+                    text: materials.curMaterial
+                    font.pixelSize: fontP * 2.0
+                    elide: Text.ElideRight
+                }
+                ToolButton {
+                    objectName: "nameSymbol"
+                    focusPolicy: Qt.StrongFocus
+                    text: "✍"
+                    font.pixelSize: fontP * 2.0
+                    ToolTip.visible: hovered
+                    ToolTip.text: qsTr("Name, manufacturer and password")
+                    onClicked: namInputDialog.open()
+                }
+                // The lock, where the user looks for it.
+                Label {
+                    objectName: "lockState"
+                    Layout.fillWidth: true
+                    elide: Text.ElideRight
+                    color: materials.bMatLocked ? "#B71C1C" : "#616161"
+                    text: materials.bMatLocked && materials.hasPassword ? "🔒 " + qsTr("Locked: give its password with ✍ to edit it")
+                          : materials.hasPassword ? qsTr("Password set: it locks when you choose another material") : ""
+                }
             }
-            ToolButton {
-                objectName: "nameSymbol"
-                focusPolicy: Qt.StrongFocus
-                text: "✍"
-                font.pixelSize: fontP * 2.0
-                ToolTip.visible: hovered
-                ToolTip.text: qsTr("Name, manufacturer and password")
-                onClicked: namInputDialog.open()
-            }
-            // The lock, where the user looks for it.
-            Label {
-                objectName: "lockState"
+            // What the user's own material is measured by (↺, ●): the one it was copied from.
+            RowLayout {
                 Layout.fillWidth: true
-                elide: Text.ElideRight
-                color: materials.bMatLocked ? "#B71C1C" : "#616161"
-                text: materials.bMatLocked && materials.hasPassword ? "🔒 " + qsTr("Locked: give its password with ✍ to edit it")
-                      : materials.hasPassword ? qsTr("Password set: it locks when you choose another material") : ""
+                Layout.leftMargin: 40
+                Layout.bottomMargin: 10
+                visible: materials.parentLinkable
+                spacing: 10
+                Label {
+                    objectName: "parentNote"
+                    Layout.fillWidth: true
+                    Layout.maximumWidth: Math.ceil(implicitWidth) + 1
+                    elide: Text.ElideRight
+                    color: "#616161"
+                    text: materials.parentNote !== "" ? materials.parentNote : qsTr("Measured by no other material")
+                }
+                Button {
+                    objectName: "unlinkParent"
+                    flat: true
+                    visible: materials.parentNote !== ""
+                    enabled: !materials.bMatLocked
+                    text: qsTr("Unlink")
+                    ToolTip.visible: hovered
+                    ToolTip.text: qsTr("Measure it by no other material: no ↺ or ● against the one it was copied from")
+                    onClicked: materials.unlinkParent()
+                }
+                Button {
+                    objectName: "chooseParent"
+                    flat: true
+                    enabled: !materials.bMatLocked
+                    text: qsTr("Choose parent…")
+                    onClicked: parentChooser.open()
+                }
+                Item { Layout.fillWidth: true }
             }
         }
 
@@ -132,6 +170,20 @@ Page {
         }
     }
 
+    MaterialChooser {
+        id: parentChooser
+        objectName: "parentChooser"
+        title: qsTr("Choose parent")
+        prompt: qsTr("%1 is measured by the material you choose: ↺ marks its values that differ, and puts that material's value back.").arg(materials.curMatName)
+        onChosen: {
+            var refusal = materials.chooseParent(matID)
+            if (refusal !== "") {
+                messageDialog.title = qsTr("Choose parent")
+                messageDialog.prompt = refusal
+                messageDialog.open()
+            }
+        }
+    }
     MatNameInputDlg { id: namInputDialog; objectName: "namInputDialog" }
     MatID { id: setIDDialog; objectName: "setIDDialog" }
 }

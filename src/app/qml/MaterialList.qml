@@ -140,15 +140,17 @@ Frame {
                 text: bCur ? "✔" : "○"
                 onClicked: chooseMaterial(matID)
             }
-            // ● changed from the vendor's, ◆ the user's own.
+            // ● changed from the vendor's (or from the material it was copied from), ◆ the user's own.
             Label {
                 objectName: "vendorState_" + matID
                 Layout.preferredWidth: fontP * 1.2
                 horizontalAlignment: Text.AlignHCenter
-                text: vendorState === 1 ? "●" : vendorState === 2 ? "◆" : ""
-                color: vendorState === 1 ? "#E65100" : "#3F51B5"
+                text: vendorState === 1 || vendorState === 3 ? "●" : vendorState === 2 ? "◆" : ""
+                color: vendorState === 1 || vendorState === 3 ? "#E65100" : "#3F51B5"
                 ToolTip.visible: stateHover.hovered && text !== ""
-                ToolTip.text: vendorState === 1 ? qsTr("Changed from the vendor's") : qsTr("Your own material")
+                ToolTip.text: vendorState === 1 ? qsTr("Changed from the vendor's")
+                            : vendorState === 3 ? qsTr("Your own, changed from the material it was copied from")
+                                                : qsTr("Your own material")
                 HoverHandler { id: stateHover }
             }
             // The whole name as stored, elided where it does not fit, with all of it in a tool tip.

@@ -1,7 +1,8 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.5
 
-// "↺" beside a value that differs from the vendor's: its tool tip gives the vendor's value, and
+// "↺" beside a value that differs from the vendor's (or from the material it was copied from): its
+// tool tip gives that value, and
 // pressing it puts that value back (not for a locked material). It keeps its room when hidden,
 // so that the fields line up.
 ToolButton {
@@ -21,7 +22,8 @@ ToolButton {
     ToolTip.visible: hovered && differs
     ToolTip.delay: 300
     ToolTip.text: locked ? tip + "\n🔒 " + qsTr("Locked: press to give its password.")
-                         : tip + "\n" + qsTr("Press to put the vendor's value back.")
+                         : tip + "\n" + (materials.referenceName === "" ? qsTr("Press to put the vendor's value back.")
+                                                                          : qsTr("Press to put the value of %1 back.").arg(materials.referenceName))
     onClicked: {
         if (locked)
             askUnlock()

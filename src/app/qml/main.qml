@@ -370,7 +370,8 @@ ApplicationWindow {
                         objectName: "resetItem"
                         property var preview: ({})
                         property string name
-                        text: qsTr("Reset %1 to the vendor's…").arg(name)
+                        text: (preview.parent || "") === "" ? qsTr("Reset %1 to the vendor's…").arg(name)
+                                                            : qsTr("Reset %1 to the values of %2…").arg(name).arg(preview.parent)
                         enabled: preview.available === true || (preview.refusal || "") !== ""
                         onTriggered: {
                             if (preview.available === true) {
