@@ -252,6 +252,15 @@ int main(int argc, char **argv)
                 shown = changedOnly.rowCount();
             }));
         std::fprintf(g_table, "  %-50s %10d\n", "  materials shown", shown);
+        // A copy is measured by the material it was copied from: its page's marks, the first time
+        // (the parent's values taken) and after.
+        mats->addCopyMaterial(id);
+        const int copyID = mats->curMatID();
+        mats->selectPrinter(key.nPrinterType);
+        mats->setParameter(15, 57.0);
+        row("parent marks of a copy's page (first)", bestOf(1, [&] { mats->ComputeVendorMarks(); }));
+        row("parent marks of a copy's page", bestOf(kRuns, [&] { mats->ComputeVendorMarks(); }));
+        mats->removeMaterial(copyID);
 
         // The history: undo and redo of one edit, with the views; an import undone is linear in it.
         double undoMs = 1e300, redoMs = 1e300;

@@ -108,6 +108,41 @@ MainWindowTest {
         answer("exportChoice", Dialog.Cancel)
     }
 
+    // A copy is measured by the material it was copied from: the start page names it, ↺ marks a
+    // value changed since and puts the parent's back; unlinked, nothing measures it, until a parent
+    // is chosen from the list by typing; an undo takes the choice back.
+    function test_copyRemembersItsParent() {
+        materials.selectMaterial(1001)
+        var parent = materials.curMatName + " (" + materials.curManu + ")"
+        openFrom("materialButton", "drawer")
+        retype("searchField", "1001")
+        press("copyMaterial_1001")
+        key(Qt.Key_Escape)
+        closed("drawer")
+        var copy = materials.curMatID
+        tryCompare(child("stackView"), "busy", false)
+        compare(shown("parentNote"), "Copied from " + parent)
+        var temperature = materials.valueSpread(0).min
+        materials.setParameter(0, temperature + 5)
+        var mark = child("vendorMark_0")
+        tryCompare(mark, "opacity", 1)
+        compare(mark.ToolTip.text, parent + ": " + temperature + " ℃\nPress to put the value of " + parent + " back.")
+        press(mark)
+        compare(materials.valueSpread(0).min, temperature)
+        tryVerify(function() { var m = lookUp("vendorMark_0"); return m && m.opacity === 0 })
+        press("unlinkParent")
+        compare([shown("parentNote"), refusal("unlinkParent")], ["Measured by no other material", "not visible"])
+        press("chooseParent")
+        opened("parentChooser")
+        type("1001")
+        key(Qt.Key_Return)
+        closed("parentChooser")
+        compare(shown("parentNote"), "Copied from " + parent)
+        keySequence("Ctrl+Z")
+        tryCompare(child("parentNote"), "text", "Measured by no other material")
+        materials.removeMaterial(copy)
+    }
+
     // The printer menu shows the parameters once. A switch from the ☰ menu reads every text on
     // screen again at once: the scene's, the library's and the models' (a label's help included).
     function test_language_data() {
