@@ -494,18 +494,23 @@ MainWindowTest {
     function test_compareWithTake() {
         window.width = 800
         window.height = 560
-        showParams(1001, 10102, 0.4, 0.2, 0)
+        // A copy of PLA as other tests left it, then one value of its set changed.
+        materials.selectMaterial(1001)
+        materials.addCopyMaterial(1001)
+        materials.setMatNameAndManu("PLA", "Wren", "")
+        var copy = materials.curMatID
+        showParams(copy, 10102, 0.4, 0.2, 0)
         materials.setParameter(15, 77)
         choose("optionsButton", "optionsMenu", "compareItem")
         opened("compareChooser")
-        type("tallow")
+        type("kestrona")
         tryCompare(child("compareChoices"), "count", 1)
         key(Qt.Key_Return)
         closed("compareChooser")
         opened("comparisonView")
+        var differs = "1 values differ; 1 print sets differ: 0 only in the current one, 0 only in the other."
         compare([shown("compareHeading"), shown("compareCount"), outsideTheWindow()],
-                ["Current: PLA / KestRona (ID 1001) — other: PETG / Tallow (ID 1002)",
-                 "1 values differ; 1 print sets differ: 0 only in the current one, 0 only in the other.", []])
+                ["Current: PLA / Wren (ID " + copy + ") — other: PLA / KestRona (ID 1001)", differs, []])
         materials.curLanguage = 10
         compare(untranslated(), [])
         materials.curLanguage = 0
@@ -518,18 +523,18 @@ MainWindowTest {
                    "0 values differ; 0 print sets differ: 0 only in the current one, 0 only in the other.")
         compare([shown("compareMine_" + row), refusal("takeValue_15")], [theirs, "transparent"])
         focusOn("compareUndo", Qt.Key_Return)
-        tryCompare(child("compareCount"), "text",
-                   "1 values differ; 1 print sets differ: 0 only in the current one, 0 only in the other.")
+        tryCompare(child("compareCount"), "text", differs)
         key(Qt.Key_Escape)
         closed("comparisonView")
         compare(shown("paramField_15"), "77.00 mm/s")
         materials.redo()
         compare(shown("paramField_15"), window.valueText(Number(theirs), 2, Qt.locale("en_US")) + " mm/s")
         openFrom("optionsButton", "optionsMenu")
-        compare(shown("undoItem"), "Undo take Contour Speed from PETG")
+        compare(shown("undoItem"), "Undo take Contour Speed from PLA")
         key(Qt.Key_Escape)
-        materials.undo()
-        materials.undo()
+        closed("optionsMenu")
+        for (var steps = 0; steps < 4; ++steps) // the take, the value, the name, the copy
+            materials.undo()
         window.width = 1280
         window.height = 800
     }

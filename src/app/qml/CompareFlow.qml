@@ -70,6 +70,8 @@ Item {
             refill()
             search.forceActiveFocus()
         }
+        // Again once open: a dialog that closed as this one opened gives the keyboard back behind it.
+        onOpened: search.forceActiveFocus()
         onClosed: if (!fromFile) note = ""
         // The file's materials that the search finds, as the drawer's search finds them.
         function refill() {

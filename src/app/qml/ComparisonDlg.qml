@@ -21,6 +21,8 @@ Dialog {
     standardButtons: Dialog.Close
     footer: DialogButtons {}
 
+    // The keyboard starts on the first control shown (one of a closed popup may still hold it).
+    onOpened: (takeAll.visible && takeAll.enabled ? takeAll : swap.visible ? swap : undoButton).forceActiveFocus()
     function show() {
         refresh()
         open()
@@ -95,6 +97,7 @@ Dialog {
         RowLayout {
             Layout.fillWidth: true
             Button {
+                id: takeAll
                 objectName: "takeAllButton"
                 text: qsTr("Take all differing values")
                 enabled: view.canTake && view.compared.values > 0
@@ -103,6 +106,7 @@ Dialog {
                 Keys.onReturnPressed: clicked()
             }
             Button {
+                id: swap
                 objectName: "swapButton"
                 text: qsTr("Swap")
                 visible: view.compared.available === true && !view.compared.fromFile
@@ -111,6 +115,7 @@ Dialog {
             }
             Item { Layout.fillWidth: true }
             Button {
+                id: undoButton
                 objectName: "compareUndo"
                 text: qsTr("Undo")
                 enabled: materials.canUndo

@@ -403,7 +403,7 @@ ApplicationWindow {
                     MenuItem {
                         objectName: "compareItem"
                         text: qsTr("Compare with…")
-                        enabled: materials.curMatName !== "" && materials.materialCount() > 1
+                        enabled: materials.curMatName !== ""
                         onTriggered: compareFlow.chooseFromLibrary()
                     }
                     MenuItem {
