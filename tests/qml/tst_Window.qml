@@ -501,7 +501,14 @@ MainWindowTest {
         var copy = materials.curMatID
         showParams(copy, 10102, 0.4, 0.2, 0)
         materials.setParameter(15, 77)
-        choose("optionsButton", "optionsMenu", "compareItem")
+        var menu = openFrom("optionsButton", "optionsMenu")
+        for (var i = 0; i < menu.count; ++i) {
+            if (menu.itemAt(i).subMenu && menu.itemAt(i).subMenu.objectName === "compareMenu")
+                press(menu.itemAt(i))
+        }
+        opened("compareMenu")
+        press("compareItem")
+        closed("optionsMenu")
         opened("compareChooser")
         type("kestrona")
         tryCompare(child("compareChoices"), "count", 1)

@@ -399,18 +399,22 @@ ApplicationWindow {
                         }
                     }
                     MenuSeparator {}
-                    // The current material beside a second one, of the library or of a file.
-                    MenuItem {
-                        objectName: "compareItem"
-                        text: qsTr("Compare with…")
+                    // The current material beside a second one, of the library or of a file; a
+                    // submenu, so that the menu still fits the smallest window.
+                    Menu {
+                        objectName: "compareMenu"
+                        title: qsTr("Compare")
                         enabled: materials.curMatName !== ""
-                        onTriggered: compareFlow.chooseFromLibrary()
-                    }
-                    MenuItem {
-                        objectName: "compareFileItem"
-                        text: qsTr("Compare with a material in a file…")
-                        enabled: materials.curMatName !== ""
-                        onTriggered: compareFlow.chooseFile()
+                        MenuItem {
+                            objectName: "compareItem"
+                            text: qsTr("Compare with…")
+                            onTriggered: compareFlow.chooseFromLibrary()
+                        }
+                        MenuItem {
+                            objectName: "compareFileItem"
+                            text: qsTr("Compare with a material in a file…")
+                            onTriggered: compareFlow.chooseFile()
+                        }
                     }
                     MenuSeparator {}
                     MenuItem { objectName: "importItem"; text: qsTr("Import"); onTriggered: importFlow.chooseFile() }
