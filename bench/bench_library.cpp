@@ -120,6 +120,7 @@ int main(int argc, char **argv)
         if (!writeWithVersion(vendorFile, vendor))
             return 2;
         const CPrintMaterial probe = vendor[size_t(n / 2 + 1)]; // unlocked: every tenth is locked
+        const int32_t secondID = vendor[size_t(n / 2 + 3)].m_nMatID;
         vendor.clear();
 
         // A first start: a data folder of its own, with no installed vendor library.
@@ -244,6 +245,11 @@ int main(int argc, char **argv)
         mats->selectPrinter(key.nPrinterType);
         row("vendor marks of the parameter page", bestOf(kRuns, [&] { mats->ComputeVendorMarks(); }));
         row("map of the material's print sets", bestOf(kRuns, [&] { mats->setMap(); }));
+        // The comparison view over the printer's sets: the comparison, then what the view reads.
+        if (!mats->compareWith(secondID))
+            return 1;
+        row("comparison with a second material", bestOf(kRuns, [&] { mats->Comparison(); }));
+        row("comparison as the view reads it", bestOf(kRuns, [&] { mats->comparison(); }));
         MaterialFilterModel changedOnly;
         changedOnly.setMats(mats.get());
         int shown = 0;

@@ -274,6 +274,131 @@ private slots:
         QCOMPARE(namesOf(m).mid(5), QStringList({longName.left(26) + "_Copy1", longName.left(26) + "_Copy2",
                                                  "Other_Copy1", "PLA Silk_Copy2"}));
     }
+
+    // The current material against a second one over the selection: counts of differing values
+    // and print sets, and what each take changes, one step each that undo gives back whole. A
+    // locked material takes nothing; a file's material is compared without changing the library.
+    // clang-format off
+    void compareAndTake_data()
+    {
+        QTest::addColumn<SetKeySpec>("selection");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QList<int>>("counts"); // values, sets, only mine, only theirs
+        QTest::addColumn<QList<int>>("after");  // the counts after the action; empty: no step
+        const SetKeySpec printer{10102, -1, -1, -1}, none{-1000, -1, -1, -1};
+        const QList<int> all{2, 3, 1, 1};
+        QTest::addRow("a printer: a basic value, a set's value, a set on each side")
+            << printer << "" << false << all << QList<int>{};
+        QTest::addRow("a quality whose set is alike: the basic value only")
+            << SetKeySpec{10102, 0.4f, 0.2f, 1} << "" << false << QList<int>{1, 0, 0, 0} << QList<int>{};
+        QTest::addRow("no printer: no print set") << none << "" << false << QList<int>{1, 0, 0, 0} << QList<int>{};
+        QTest::addRow("take a print value") << printer << "value 15" << false << all << QList<int>{1, 2, 1, 1};
+        QTest::addRow("take a basic value") << printer << "value 0" << false << all << QList<int>{1, 3, 1, 1};
+        QTest::addRow("take the set only theirs: added") << printer << "set theirs" << false << all
+                                                          << QList<int>{2, 2, 1, 0};
+        QTest::addRow("take a set both have: replaced") << printer << "set both" << false << all
+                                                         << QList<int>{1, 2, 1, 1};
+        QTest::addRow("a set only mine offers nothing") << printer << "set mine" << false << all << QList<int>{};
+        QTest::addRow("take every differing value") << printer << "all" << false << all << QList<int>{0, 2, 1, 1};
+        QTest::addRow("a value alike takes nothing") << printer << "value 10" << false << all << QList<int>{};
+        QTest::addRow("locked: take a value refused") << printer << "value 15" << true << all << QList<int>{};
+        QTest::addRow("locked: take everything refused") << printer << "all" << true << all << QList<int>{};
+        QTest::addRow("a file's material: compared without a change")
+            << printer << "file" << false << all << QList<int>{};
+        QTest::addRow("a file's material: a value taken") << printer << "file value 15" << false << all
+                                                          << QList<int>{1, 2, 1, 1};
+    }
+    // clang-format on
+    void compareAndTake()
+    {
+        QFETCH(SetKeySpec, selection);
+        QFETCH(QString, action);
+        QFETCH(bool, locked);
+        QFETCH(QList<int>, counts);
+        QFETCH(QList<int>, after);
+        CPrintMaterial theirs = sampleMaterial("Second", kThirdID);
+        theirs.m_nPrintTemp += 20;
+        theirs.m_lstSets.front().fSpeed[0] += 9.0f;
+        theirs.RemoveSets(10102, 0, "", 0.4f, 0.3f);
+        theirs.AddOrReplaceSet(makeMaterial("", "", 0, {{10102, 0.6f, 0.3f, 1}}).m_lstSets.front(), "");
+        const bool file = action.startsWith("file");
+        const CPrintMaterial mine = sampleMaterial("First", kSampleID, locked ? kDigest : "");
+        LibraryFixture fx;
+        fx.load(file ? std::vector<CPrintMaterial>{mine} : std::vector<CPrintMaterial>{mine, theirs},
+                kSampleID);
+        Materials &m = fx.mats();
+        const QString path = fx.dataDir() + "/theirs.cvx";
+        if (file) {
+            writeMaterialFile(path, {theirs});
+            const QVariantMap read = m.readCompareFile(QUrl::fromLocalFile(path).toString());
+            QCOMPARE(read.value("materials").toList().size(), 1);
+            QVERIFY(m.compareWithFileMaterial(0));
+        } else {
+            QVERIFY(!m.compareWith(kSampleID)); // not with itself
+            QVERIFY(m.compareWith(kThirdID));
+        }
+        choose(m, selection);
+        const int steps = m.HistorySteps();
+        const CPrintMaterial before = *m.currentMaterial();
+        const auto countsNow = [&m]() {
+            const QVariantMap c = m.comparison();
+            return QList<int>{c.value("values").toInt(), c.value("sets").toInt(), c.value("mineOnly").toInt(),
+                              c.value("theirsOnly").toInt()};
+        };
+        QCOMPARE(countsNow(), counts);
+        QCOMPARE(m.comparison().value("refusal").toString().isEmpty(), !locked);
+        const QVariantList sets = m.comparison().value("printSets").toList();
+        const auto setOf = [&sets](const QString &side) {
+            for (const QVariant &set : sets) {
+                if (set.toMap().value("side") == side &&
+                    (side != "both" || set.toMap().value("differing").toInt()))
+                    return set.toMap().value("index").toInt();
+            }
+            return -1;
+        };
+
+        const QString take = action.mid(file ? 5 : 0);
+        if (take.startsWith("value"))
+            m.takeValue(take.mid(6).toInt());
+        else if (take.startsWith("set"))
+            m.takeSet(setOf(take.mid(4)));
+        else if (take == "all")
+            m.takeAllValues();
+
+        QCOMPARE(m.HistorySteps(), steps + (after.isEmpty() ? 0 : 1));
+        QCOMPARE(countsNow(), after.isEmpty() ? counts : after);
+        QCOMPARE(m.materialCount(), file ? 1 : 2);
+        if (after.isEmpty()) {
+            QVERIFY(*m.currentMaterial() == before);
+            QVERIFY(!m.isModified());
+            return;
+        }
+        m.undo();
+        QVERIFY(*m.currentMaterial() == before);
+        QCOMPARE(countsNow(), counts);
+        m.redo();
+        QCOMPARE(countsNow(), after);
+    }
+
+    // Swapped, the second material is current with the selection, and the sides change places.
+    void compareSwapped()
+    {
+        CPrintMaterial theirs = sampleMaterial("Second", kThirdID);
+        theirs.RemoveSets(10102, 0, "", 0.4f, 0.3f);
+        LibraryFixture fx;
+        fx.load({sampleMaterial("First", kSampleID), theirs}, kSampleID);
+        Materials &m = fx.mats();
+        QVERIFY(m.compareWith(kThirdID));
+        choose(m, {10102, 0.4f, -1, -1});
+        QCOMPARE(m.comparison().value("mineOnly").toInt(), 1);
+        QVERIFY(m.swapComparison());
+        QCOMPARE(QList<int>({m.curMatID(), m.comparison().value("mineOnly").toInt(),
+                             m.comparison().value("theirsOnly").toInt()}),
+                 QList<int>({kThirdID, 0, 1}));
+        QCOMPARE(m.curNozzle(), QStringLiteral("Dia: 0.40 "));
+        QVERIFY(!m.compareWithFileMaterial(0)); // nothing read
+    }
 };
 
 QTEST_GUILESS_MAIN(TstMaterialsEditing)

@@ -4,6 +4,7 @@
 #include "base/TLanguage.h"
 #include "base/cfutility.h"
 #include "core/MaterialDiff.h"
+#include "core/MaterialFormat.h"
 #include "core/MaterialIdentity.h"
 #include "core/PrinterCatalogue.h"
 
@@ -13,6 +14,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -1554,4 +1556,225 @@ void Materials::discardRecovery()
 void Materials::endCleanly()
 {
     m_history->EndCleanly();
+}
+
+// ----------------------------------------------------------------------------------------------
+// Comparison with a second material
+
+namespace {
+QString spreadOf(double low, double high)
+{
+    return SameShownValue(low, high) ? number(low) : number(low) + QStringLiteral("–") + number(high);
+}
+
+QString setKeyText(const PrintSetData &set)
+{
+    return LangTr("%1, nozzle %2 mm, layer %3 mm, %4")
+        .arg(ShownPrinterName(set.nPrinterType))
+        .arg(double(set.fNozzleDia), 0, 'f', 2)
+        .arg(double(set.fLayerThick), 0, 'f', 2)
+        .arg(ShownQualityName(set.nQuality));
+}
+} // namespace
+
+const CPrintMaterial *Materials::ComparedMaterial() const
+{
+    if (m_compareKey != 0) {
+        for (size_t i = 0; i < m_library.Size(); ++i) {
+            if (m_library.At(i).key == m_compareKey)
+                return &m_library.At(i).mat;
+        }
+        return nullptr;
+    }
+    return m_compareFileIndex >= 0 && size_t(m_compareFileIndex) < m_compareFile.size()
+               ? &m_compareFile[size_t(m_compareFileIndex)]
+               : nullptr;
+}
+
+bool Materials::compareWith(int matID)
+{
+    const MaterialEntry *entry = m_library.Find(matID);
+    if (!entry || entry == CurrentEntry())
+        return false;
+    m_compareKey = entry->key;
+    m_compareFileIndex = -1;
+    CVLOG << "Compare " << curMatName() << " with " << entry->mat.m_szName;
+    return true;
+}
+
+QVariantMap Materials::readCompareFile(QString fileName)
+{
+    const QString path = LibraryFiles::LocalPath(fileName);
+    CVLOG << "Read " << path << " to compare with";
+    m_compareFile.clear();
+    QVariantList listed;
+    MaterialFileVisitor visit;
+    visit.onMaterial = [&](size_t, CPrintMaterial &record, const MaterialDecodeReport &) {
+        listed << QVariantMap{{QStringLiteral("name"), QString::fromUtf8(record.m_szName)},
+                              {QStringLiteral("manu"), QString::fromUtf8(record.m_szManu)},
+                              {QStringLiteral("matID"), record.m_nMatID}};
+        m_compareFile.push_back(std::move(record));
+    };
+    visit.onRefusedLine = [](const RefusedLine &, const std::string &) {};
+    const MaterialFileReadResult read = ReadMaterialFile(QStringToStdString(path), visit);
+    const bool missing = !read.opened && (read.error == ENOENT || read.error == ENOTDIR);
+    QString readError;
+    if (!read.opened && !missing)
+        readError = QString::fromStdString("cannot open it: " + ErrorText(read.error));
+    else if (read.error)
+        readError = QString::fromStdString(ErrorText(read.error));
+    if (!readError.isEmpty())
+        CVLOG << "Could not read " << path << " completely: " << readError;
+    return {{QStringLiteral("materials"), listed},
+            {QStringLiteral("missing"), missing},
+            {QStringLiteral("readError"), readError}};
+}
+
+bool Materials::compareWithFileMaterial(int index)
+{
+    if (index < 0 || size_t(index) >= m_compareFile.size())
+        return false;
+    m_compareKey = 0;
+    m_compareFileIndex = index;
+    CVLOG << "Compare " << curMatName() << " with " << m_compareFile[size_t(index)].m_szName << " of a file";
+    return true;
+}
+
+std::optional<MaterialComparison> Materials::Comparison() const
+{
+    const CPrintMaterial *mine = currentMaterial();
+    const CPrintMaterial *theirs = ComparedMaterial();
+    if (!mine || !theirs || mine == theirs)
+        return std::nullopt;
+    return MaterialComparison(*mine, *theirs, m_cascade.Current());
+}
+
+QVariantMap Materials::comparison() const
+{
+    const std::optional<MaterialComparison> compared = Comparison();
+    if (!compared)
+        return {{QStringLiteral("available"), false}};
+    QVariantList rows;
+    for (const MaterialComparison::Row &row : compared->Rows()) {
+        const ParamItem &item = m_items[row.id];
+        rows << QVariantMap{
+            {QStringLiteral("id"), row.id},
+            {QStringLiteral("name"), LangTrans::Instance()->Translate(item.paramDesc)},
+            {QStringLiteral("unit"), item.paramUnit},
+            {QStringLiteral("mine"), row.has ? spreadOf(row.mineLow, row.mineHigh) : QString()},
+            {QStringLiteral("theirs"), row.has ? spreadOf(row.theirsLow, row.theirsHigh) : QString()},
+            {QStringLiteral("differs"), row.differs}};
+    }
+    static const char *const sides[] = {"both", "mine", "theirs"};
+    QVariantList sets;
+    int index = 0;
+    for (const MaterialComparison::SetRow &set : compared->Sets()) {
+        sets << QVariantMap{{QStringLiteral("index"), index++},
+                            {QStringLiteral("text"), setKeyText(set.key)},
+                            {QStringLiteral("side"), QString::fromLatin1(sides[set.side])},
+                            {QStringLiteral("differing"), set.differing}};
+    }
+    const CPrintMaterial &theirs = *ComparedMaterial();
+    return {{QStringLiteral("available"), true},
+            {QStringLiteral("mine"), describe(*currentMaterial())},
+            {QStringLiteral("theirs"), describe(theirs)},
+            {QStringLiteral("fromFile"), m_compareKey == 0},
+            {QStringLiteral("refusal"),
+             m_cascade.Locked() ? LangTr("%1 is locked: give its password first (✍).").arg(curMatName())
+                                : QString()},
+            {QStringLiteral("values"), compared->DifferingValues()},
+            {QStringLiteral("sets"), compared->DifferingSets()},
+            {QStringLiteral("mineOnly"), compared->MineOnly()},
+            {QStringLiteral("theirsOnly"), compared->TheirsOnly()},
+            {QStringLiteral("rows"), rows},
+            {QStringLiteral("printSets"), sets}};
+}
+
+bool Materials::TakeFromCompared(
+    StepPage page,
+    const std::function<bool(CPrintMaterial &, const CPrintMaterial &, const Selection &)> &take,
+    const std::function<StepText(const QString &theirs)> &describe)
+{
+    const CPrintMaterial *compared = ComparedMaterial();
+    if (!compared || CurrentPosition() < 0 || CurrentEntry() == nullptr || &CurrentEntry()->mat == compared)
+        return false;
+    if (m_cascade.Locked()) {
+        CVLOG << "Material is locked, can't edit!";
+        return false;
+    }
+    // A copy: the change copies the entries it touches, which may move what the pointer points to.
+    const CPrintMaterial theirs = *compared;
+    const Selection selection = m_cascade.Current();
+    return Edit(
+        page,
+        [&](LibraryEditor &editor) {
+            return take(editor.Touch(size_t(CurrentPosition())).mat, theirs, selection);
+        },
+        // A set taken may be one the menus did not list yet.
+        [&]() { RestoreSelection(selection, true); }, [&]() { return describe(nameOf(theirs)); });
+}
+
+bool Materials::takeValue(int nID)
+{
+    if (nID < 0 || nID >= kParamCount)
+        return false;
+    return TakeFromCompared(
+        nID <= kLastBasicParam ? StepPage::Start : StepPage::Params,
+        [nID](CPrintMaterial &mine, const CPrintMaterial &theirs, const Selection &selection) {
+            return MaterialComparison::TakeValue(mine, theirs, selection, nID);
+        },
+        [&](const QString &theirs) {
+            return StepText{"take %1 from %2", {m_items[nID].paramDesc, theirs}, 1u};
+        });
+}
+
+bool Materials::takeSet(int index)
+{
+    const std::optional<MaterialComparison> compared = Comparison();
+    if (!compared || index < 0 || size_t(index) >= compared->Sets().size() ||
+        compared->Sets()[size_t(index)].side == MaterialComparison::SetRow::MineOnly)
+        return false;
+    const PrintSetData key = compared->Sets()[size_t(index)].key;
+    return TakeFromCompared(
+        StepPage::Params,
+        [&key](CPrintMaterial &mine, const CPrintMaterial &theirs, const Selection &) {
+            return MaterialComparison::TakeSet(mine, theirs, key);
+        },
+        [&](const QString &theirs) {
+            return StepText{"take the print set %1, nozzle %2 mm, layer %3 mm, %4 from %5",
+                            {QString::fromStdString(GetPrinterName(key.nPrinterType)),
+                             QString::number(double(key.fNozzleDia), 'f', 2),
+                             QString::number(double(key.fLayerThick), 'f', 2),
+                             QString::fromStdString(GetQualityName(key.nQuality)), theirs},
+                            (PrinterNameIsWords(key.nPrinterType) ? 1u : 0u) | 8u};
+        });
+}
+
+int Materials::takeAllValues()
+{
+    int taken = 0;
+    TakeFromCompared(
+        m_cascade.Printer() == Selection::kNoPrinter ? StepPage::Start : StepPage::Params,
+        [&taken](CPrintMaterial &mine, const CPrintMaterial &theirs, const Selection &selection) {
+            taken = MaterialComparison::TakeDifferingValues(mine, theirs, selection);
+            return taken > 0;
+        },
+        [&](const QString &theirs) {
+            return StepText{"take %1 differing values from %2", {QString::number(taken), theirs}};
+        });
+    return taken;
+}
+
+bool Materials::swapComparison()
+{
+    const MaterialEntry *current = CurrentEntry();
+    const CPrintMaterial *compared = ComparedMaterial();
+    if (m_compareKey == 0 || !current || !compared)
+        return false;
+    const quint64 formerKey = current->key;
+    Selection selection = m_cascade.Current();
+    selection.matID = compared->m_nMatID;
+    RestoreSelection(selection, false);
+    m_compareKey = formerKey;
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include "LibraryFiles.h"
 #include "LibraryHistory.h"
+#include "MaterialComparison.h"
 #include "MaterialLibrary.h"
 #include "SelectionCascade.h"
 #include "VendorReference.h"
@@ -316,6 +317,31 @@ public:
     const std::vector<float> &LayerThicks() const { return m_cascade.Layers(); }
     const std::vector<int> &Qualities() const { return m_cascade.Qualities(); }
 
+    // The comparison of the current material with a second one, over the current selection.
+    // The second is a material of the library (followed by its entry key through ID changes) or
+    // one of a file read for it, which the library never takes in.
+    // Starts comparing with the library's material with this ID; false for none, or the current one.
+    Q_INVOKABLE bool compareWith(int matID);
+    // Reads a material file (a path or a local-file URL) to compare with one of its materials:
+    // {materials: [{name, manu, matID}], missing, readError}. Nothing of the library changes.
+    Q_INVOKABLE QVariantMap readCompareFile(QString fileName);
+    // Starts comparing with a material of the file read last, by its index there.
+    Q_INVOKABLE bool compareWithFileMaterial(int index);
+    // The comparison now: {available, mine, theirs, fromFile, refusal (why nothing can be taken),
+    // values, sets, mineOnly, theirsOnly, rows: [{id, name, unit, mine, theirs, differs}],
+    // printSets: [{index, text, side ("both", "mine", "theirs"), differing}]}.
+    Q_INVOKABLE QVariantMap comparison() const;
+    // Takes from the second material into the current one, each one step: a row's value (into
+    // every selected set both have), a print set of the comparison's list, or every differing value.
+    Q_INVOKABLE bool takeValue(int nID);
+    Q_INVOKABLE bool takeSet(int index);
+    Q_INVOKABLE int takeAllValues();
+    // The second library material becomes the current one, with the selection, and the other way
+    // round; false when the second is a file's.
+    Q_INVOKABLE bool swapComparison();
+    // The comparison as the view shows it; empty without a second material.
+    std::optional<MaterialComparison> Comparison() const;
+
 private:
     using Level = SelectionCascade::Level;
 
@@ -375,4 +401,14 @@ private:
     QVariantMap m_lastCopy;
     // While the history makes a step that Edit has just recorded: Edit refreshes the views itself.
     bool m_recordingStep = false;
+
+    // The second material of the comparison, and a take from it into the current one as one step.
+    const CPrintMaterial *ComparedMaterial() const;
+    bool TakeFromCompared(
+        StepPage page,
+        const std::function<bool(CPrintMaterial &, const CPrintMaterial &, const Selection &)> &take,
+        const std::function<StepText(const QString &theirs)> &describe);
+    quint64 m_compareKey = 0; // the library's material, or 0
+    std::vector<CPrintMaterial> m_compareFile;
+    int m_compareFileIndex = -1; // the file's material, or -1
 };

@@ -523,6 +523,64 @@ MainWindowTest {
         }
     }
 
+    // ☰ → Compare with…: the other material found in the searchable list and taken with Return;
+    // the view fits the smallest window in both languages and counts what differs. A value taken
+    // with its button reaches the page; Undo in the view gives it back, and the view follows both.
+    function test_compareWithTake() {
+        window.width = 800
+        window.height = 560
+        // A copy of PLA as other tests left it, then one value of its set changed.
+        materials.selectMaterial(1001)
+        materials.addCopyMaterial(1001)
+        materials.setMatNameAndManu("PLA", "Wren", "")
+        var copy = materials.curMatID
+        showParams(copy, 10102, 0.4, 0.2, 0)
+        materials.setParameter(15, 77)
+        var menu = openFrom("optionsButton", "optionsMenu")
+        for (var i = 0; i < menu.count; ++i) {
+            if (menu.itemAt(i).subMenu && menu.itemAt(i).subMenu.objectName === "compareMenu")
+                press(menu.itemAt(i))
+        }
+        opened("compareMenu")
+        press("compareItem")
+        closed("optionsMenu")
+        opened("compareChooser")
+        type("kestrona")
+        tryCompare(child("compareChoices"), "count", 1)
+        key(Qt.Key_Return)
+        closed("compareChooser")
+        opened("comparisonView")
+        var differs = "1 values differ; 1 print sets differ: 0 only in the current one, 0 only in the other."
+        compare([shown("compareHeading"), shown("compareCount"), outsideTheWindow()],
+                ["Current: PLA / Wren (ID " + copy + ") — other: PLA / KestRona (ID 1001)", differs, []])
+        materials.curLanguage = 10
+        compare(untranslated(), [])
+        materials.curLanguage = 0
+        var row = materials.comparison().rows.findIndex(r => r.id === 15)
+        child("compareList").positionViewAtIndex(row, ListView.Center)
+        var theirs = shown("compareTheirs_" + row)
+        compare([shown("compareMine_" + row), child("compareName_" + row).font.bold], ["77", true])
+        press("takeValue_15")
+        tryCompare(child("compareCount"), "text",
+                   "0 values differ; 0 print sets differ: 0 only in the current one, 0 only in the other.")
+        compare([shown("compareMine_" + row), refusal("takeValue_15")], [theirs, "transparent"])
+        focusOn("compareUndo", Qt.Key_Return)
+        tryCompare(child("compareCount"), "text", differs)
+        key(Qt.Key_Escape)
+        closed("comparisonView")
+        compare(shown("paramField_15"), "77.00 mm/s")
+        materials.redo()
+        compare(shown("paramField_15"), window.valueText(Number(theirs), 2, Qt.locale("en_US")) + " mm/s")
+        openFrom("optionsButton", "optionsMenu")
+        compare(shown("undoItem"), "Undo take Contour Speed from PLA")
+        key(Qt.Key_Escape)
+        closed("optionsMenu")
+        for (var steps = 0; steps < 4; ++steps) // the take, the value, the name, the copy
+            materials.undo()
+        window.width = 1280
+        window.height = 800
+    }
+
     // Last, over the shipped vendor library, whose "PLA" takes the place of the fixture's: its
     // "PETG" from the drawer and a cell of the start page's map; a value changed from the vendor's
     // is marked, and its mark puts the vendor's value back.

@@ -108,7 +108,7 @@ Frame {
         anchors.topMargin: 4
         anchors.left: parent.left
         anchors.right: parent.right
-        anchors.bottom: parent.bottom
+        anchors.bottom: compareChosen.visible ? compareChosen.top : parent.bottom
         clip: true
         keyNavigationEnabled: true
         highlightMoveDuration: 0
@@ -192,5 +192,17 @@ Frame {
                 onClicked: list.removeRow(matID, name)
             }
         }
+    }
+    // Two materials chosen: the one of them that is current beside the other.
+    Button {
+        id: compareChosen
+        objectName: "compareChosen"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        visible: chosenKeys.length === 2
+        text: qsTr("Compare the 2 chosen")
+        onClicked: compareFlow.compareIDs(materials.materialIDsOf(chosenKeys))
+        Keys.onReturnPressed: clicked()
     }
 }

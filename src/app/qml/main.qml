@@ -129,6 +129,7 @@ ApplicationWindow {
     ImportFlow { id: importFlow }
     ExportFlow { id: exportFlow }
     VendorDialogs { id: vendorDialogs }
+    CompareFlow { id: compareFlow }
     function importFiles(files) { importFlow.importFiles(files) }
     // A local file's URL, or a path, as the path a user reads.
     function pathOf(url) { return decodeURIComponent(String(url).replace(/^file:\/\//, "")) }
@@ -396,6 +397,24 @@ ApplicationWindow {
                                 return
                             }
                             vendorDialogs.askBringBack(plan)
+                        }
+                    }
+                    MenuSeparator {}
+                    // The current material beside a second one, of the library or of a file; a
+                    // submenu, so that the menu still fits the smallest window.
+                    Menu {
+                        objectName: "compareMenu"
+                        title: qsTr("Compare")
+                        enabled: materials.curMatName !== ""
+                        MenuItem {
+                            objectName: "compareItem"
+                            text: qsTr("Compare with…")
+                            onTriggered: compareFlow.chooseFromLibrary()
+                        }
+                        MenuItem {
+                            objectName: "compareFileItem"
+                            text: qsTr("Compare with a material in a file…")
+                            onTriggered: compareFlow.chooseFile()
                         }
                     }
                     MenuSeparator {}
