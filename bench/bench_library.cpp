@@ -244,6 +244,8 @@ int main(int argc, char **argv)
         mats->selectPrinter(key.nPrinterType);
         row("vendor marks of the parameter page", bestOf(kRuns, [&] { mats->ComputeVendorMarks(); }));
         row("map of the material's print sets", bestOf(kRuns, [&] { mats->setMap(); }));
+        row("table of one value over the printer's print sets",
+            bestOf(kRuns, [&] { mats->parameterTable(15); }));
         MaterialFilterModel changedOnly;
         changedOnly.setMats(mats.get());
         int shown = 0;
