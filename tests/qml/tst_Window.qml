@@ -310,6 +310,7 @@ MainWindowTest {
             { tag: "speed", params: true, button: "paramField_15", popup: "speedDialog" },
             { tag: "width", params: true, button: "paramField_24", popup: "widthDialog" },
             { tag: "whole number", params: true, button: "paramField_21", popup: "intInputDialog" },
+            { tag: "table of a value", params: true, menu: "tableItem", popup: "paramTable" },
             { tag: "copy print sets", params: true, button: "copySetsButton", popup: "copyDialog" },
             { tag: "remove print sets", params: true, button: "removeSetsButton", popup: "removeSetDialog" },
             { tag: "removed: the message", params: true, button: "removeSetsButton", popup: "messageDialog",
@@ -486,6 +487,36 @@ MainWindowTest {
             materials.undo() // the import
             materials.undo() // the removal
         }
+    }
+
+    // A value whose print sets differ opens from the button beside its range as a table of the
+    // printer's sets; a cell edits its set alone, Ctrl+Z takes it back, and typing part of a row's
+    // name with Return shows that row.
+    function test_valueTable() {
+        materials.restoreSelection(1001, 10102, 0.4, 0.2, 1)
+        materials.setParameter(15, 45)
+        showParams(1001, 10102, -1, -1, -1)
+        compare(shown("paramRange_15"), "30 – 45 mm/s")
+        press("tableButton_15")
+        opened("paramTable")
+        var cells = () => ["0_0", "0_1", "1_0", "1_1"].map(c => shown("tableCell_" + c))
+        compare([shown("tableTitle")].concat(cells()), ["Contour Speed on Orvik Solo, in mm/s", "30.00", "45.00", "30.00", ""])
+        press("tableCell_1_0")
+        opened("speedDialog")
+        type("52")
+        key(Qt.Key_Return)
+        closed("speedDialog")
+        tryVerify(() => shown("tableCell_1_0") === "52.00")
+        compare(cells(), ["30.00", "45.00", "52.00", ""])
+        key(Qt.Key_Z, Qt.ControlModifier)
+        tryVerify(() => shown("tableCell_1_0") === "30.00")
+        retype("tableParamChoice", "infill sp")
+        key(Qt.Key_Return)
+        tryCompare(child("tableTitle"), "text", "Infill Speed on Orvik Solo, in mm/s")
+        compare(cells(), ["40.00", "40.00", "40.00", ""])
+        key(Qt.Key_Escape)
+        closed("paramTable")
+        materials.undo()
     }
 
     // Last, over the shipped vendor library, whose "PLA" takes the place of the fixture's: its

@@ -75,7 +75,7 @@ ApplicationWindow {
             Shortcut { enabled: active; sequences: ["Ctrl+Shift+Z", "Ctrl+Y"]; onActivated: materials.redo() }
         }
     }
-    Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return !drawer.opened }) }
+    Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return !drawer.opened && !paramTable.opened }) }
 
     // An undo or redo shows what it changed: its material and cascade are selected again by the
     // library; the page of the step is shown here.
@@ -397,6 +397,12 @@ ApplicationWindow {
                             vendorDialogs.askBringBack(plan)
                         }
                     }
+                    MenuItem {
+                        objectName: "tableItem"
+                        text: qsTr("Table of a value…")
+                        enabled: materials.curPrinter.charAt(0) !== "-"
+                        onTriggered: showTable(paramTable.paramID)
+                    }
                     MenuSeparator {}
                     MenuItem { objectName: "importItem"; text: qsTr("Import"); onTriggered: importFlow.chooseFile() }
                     MenuItem { objectName: "exportItem"; text: qsTr("Export"); onTriggered: exportFlow.start() }
@@ -610,4 +616,8 @@ ApplicationWindow {
     SpeedDlg { id: speedDialog; objectName: "speedDialog" }
     WidthDlg { id: widthDialog; objectName: "widthDialog" }
     AboutDlg { id: aboutDialog; objectName: "aboutDialog" }
+
+    // One value over the current printer's print sets, from a page's value or the ☰ menu.
+    ParamTable { id: paramTable; objectName: "paramTable" }
+    function showTable(paramID, origin) { paramTable.show(paramID, origin) }
 }
