@@ -144,7 +144,8 @@ Page {
                 ToolTip.visible: labelHover.hovered && Window.window !== null && (truncated || paramHelp !== "")
                 ToolTip.text: (truncated ? paramDesc + (paramHelp ? " — " : "") : "") + paramHelp
                 ToolTip.delay: 500
-                HoverHandler { id: labelHover }
+                // Not through the value table, which covers the page.
+                HoverHandler { id: labelHover; enabled: !paramTable.visible }
             }
             // Where the print sets differ: each set's value in a table.
             ToolButton {

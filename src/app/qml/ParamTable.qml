@@ -35,7 +35,8 @@ Popup {
         origin = from || window.activeFocusItem
         paramID = id
         reload()
-        open()
+        if (values.lines !== undefined)
+            open()
     }
     // The cell last given the keyboard: a reload makes the cells anew, and it gets it back.
     property var current: ({ line: 0, column: 0 })
@@ -43,6 +44,11 @@ Popup {
         var focused = window.activeFocusItem
         var hadCell = focused !== null && focused.objectName.indexOf("tableCell_") === 0
         values = materials.parameterTable(paramID)
+        // An undo that took the printer away leaves nothing to show.
+        if (values.lines === undefined) {
+            close()
+            return
+        }
         choice.currentIndex = parameters.findIndex(p => p.id === paramID)
         if (hadCell)
             focusCell()
