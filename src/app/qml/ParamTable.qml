@@ -23,7 +23,8 @@ Popup {
     property var values: ({})
     readonly property var lines: values.lines || []
     readonly property var qualities: values.qualities || []
-    readonly property var parameters: materials.tableParameters()
+    // Asked again in a new language.
+    readonly property var parameters: materials.curLanguage >= 0 ? materials.tableParameters() : []
     // What had the keyboard before it opened gets it back when it closes.
     property Item origin: null
 
