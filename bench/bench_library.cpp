@@ -250,6 +250,8 @@ int main(int argc, char **argv)
             return 1;
         row("comparison with a second material", bestOf(kRuns, [&] { mats->Comparison(); }));
         row("comparison as the view reads it", bestOf(kRuns, [&] { mats->comparison(); }));
+        row("table of one value over the printer's print sets",
+            bestOf(kRuns, [&] { mats->parameterTable(15); }));
         MaterialFilterModel changedOnly;
         changedOnly.setMats(mats.get());
         int shown = 0;

@@ -20,6 +20,26 @@ QStringList rowState(Materials &m)
         state << QStringLiteral("%1/%2").arg(row.paramVal, 0, 'f', 4).arg(row.paramFlag);
     return state;
 }
+
+// The value table as text: the qualities, then a line per nozzle and layer with each cell's
+// value, "↺" after a marked one, "·" for a set the material lacks.
+QStringList tableText(const QVariantMap &table)
+{
+    QStringList text{QString()};
+    for (const QVariant &quality : table["qualities"].toList())
+        text[0] += quality.toMap()["id"].toString();
+    for (const QVariant &line : table["lines"].toList()) {
+        text << QStringLiteral("%1/%2:")
+                    .arg(line.toMap()["nozzle"].toFloat())
+                    .arg(line.toMap()["layer"].toFloat());
+        for (const QVariant &cell : line.toMap()["cells"].toList()) {
+            const QVariantMap c = cell.toMap();
+            text.last() +=
+                c["exists"].toBool() ? " " + c["value"].toString() + (c["marked"].toBool() ? "↺" : "") : " ·";
+        }
+    }
+    return text;
+}
 } // namespace
 
 // Something done to the current material, with what it answers.
@@ -232,6 +252,65 @@ private slots:
         QCOMPARE(QByteArray(m.currentMaterial()->m_szName) + '/' + m.currentMaterial()->m_szManu,
                  QByteArray("Fir\xffst/Mak\xc3"));
         QCOMPARE(m.bMatLocked(), 0);
+    }
+
+    // The table of one value over the printer's sets (stored out of order, one changed from the
+    // vendor's): lines by nozzle and layer, qualities as columns, a missing set an empty cell, a
+    // value that differs from the vendor's set with its key marked. A cell's value goes into its
+    // set alone (not the other printer's set of that key) as one step; refused while locked, below
+    // the acceleration floor, or for a key the printer lacks.
+    // clang-format off
+    void valueTable_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QList<double>>("cell"); // nozzle, layer, quality, value; empty: nothing typed
+        QTest::addColumn<QStringList>("table");  // after it
+        const QStringList shown{"01", "0.4/0.2: 31 39↺", "0.4/0.3: 33 ·", "0.6/0.3: 34 ·"};
+        QTest::addRow("sorted, empty where no set, marked where changed") << false << 15 << QList<double>{} << shown;
+        QTest::addRow("typed into one cell: that set alone, marked") << false << 15 << QList<double>{0.4, 0.2, 0, 45.5}
+            << QStringList{"01", "0.4/0.2: 45.5↺ 39↺", "0.4/0.3: 33 ·", "0.6/0.3: 34 ·"};
+        QTest::addRow("the vendor's value typed back: unmarked") << false << 15 << QList<double>{0.4, 0.2, 1, 32}
+            << QStringList{"01", "0.4/0.2: 31 32", "0.4/0.3: 33 ·", "0.6/0.3: 34 ·"};
+        QTest::addRow("a key the printer lacks") << false << 15 << QList<double>{0.6, 0.3, 1, 50} << shown;
+        QTest::addRow("below the acceleration floor") << false << 18 << QList<double>{0.4, 0.2, 0, 999}
+            << QStringList{"01", "0.4/0.2: 1000 1000", "0.4/0.3: 1000 ·", "0.6/0.3: 1000 ·"};
+        QTest::addRow("locked") << true << 15 << QList<double>{0.4, 0.2, 0, 50} << shown;
+        QTest::addRow("a basic row has no table") << false << 0 << QList<double>{} << QStringList{""};
+    }
+    // clang-format on
+    void valueTable()
+    {
+        QFETCH(bool, locked);
+        QFETCH(int, id);
+        QFETCH(QList<double>, cell);
+        QFETCH(QStringList, table);
+        LibraryFixture fx;
+        CPrintMaterial mine = sampleMaterial("Sample", kSampleID, locked ? kDigest : "");
+        mine.m_lstSets.reverse();
+        for (PrintSetData &set : mine.m_lstSets)
+            set.fSpeed[0] = set.nQuality == 1 ? 39.0f : set.fSpeed[0];
+        writeMaterialFile(fx.mats().UserPath(), {mine});
+        fx.startWithVendor({sampleMaterial()});
+        Materials &m = fx.mats();
+        m.selectMaterial(kSampleID);
+        m.selectPrinter(10102);
+        const QStringList tableBefore = tableText(m.parameterTable(id));
+        const CPrintMaterial before = *m.currentMaterial();
+
+        const bool stored = !cell.isEmpty() && m.setValueInSet(id, cell[0], cell[1], int(cell[2]), cell[3]);
+
+        QCOMPARE(tableText(m.parameterTable(id)), table);
+        QCOMPARE(QList<bool>({stored, m.canUndo()}),
+                 QList<bool>({table != tableBefore, table != tableBefore}));
+        auto now = m.currentMaterial()->m_lstSets.begin();
+        int changed = 0;
+        for (const PrintSetData &set : before.m_lstSets)
+            changed += set != *now++;
+        QCOMPARE(changed, int(stored));
+        m.undo();
+        QVERIFY(*m.currentMaterial() == before);
+        QCOMPARE(tableText(m.parameterTable(id)), tableBefore);
     }
 
     void copies()

@@ -1,5 +1,6 @@
 #include "Materials.h"
 
+#include "ParameterTable.h"
 #include "base/Log.h"
 #include "base/TLanguage.h"
 #include "base/cfutility.h"
@@ -1580,11 +1581,8 @@ QString setKeyText(const PrintSetData &set)
 const CPrintMaterial *Materials::ComparedMaterial() const
 {
     if (m_compareKey != 0) {
-        for (size_t i = 0; i < m_library.Size(); ++i) {
-            if (m_library.At(i).key == m_compareKey)
-                return &m_library.At(i).mat;
-        }
-        return nullptr;
+        const MaterialEntry *entry = m_library.FindKey(m_compareKey);
+        return entry ? &entry->mat : nullptr;
     }
     return m_compareFileIndex >= 0 && size_t(m_compareFileIndex) < m_compareFile.size()
                ? &m_compareFile[size_t(m_compareFileIndex)]
@@ -1777,4 +1775,91 @@ bool Materials::swapComparison()
     RestoreSelection(selection, false);
     m_compareKey = formerKey;
     return true;
+}
+
+// ----------------------------------------------------------------------------------------------
+// The table of one value over the current printer's print sets
+
+QVariantMap Materials::parameterTable(int nID) const
+{
+    const MaterialEntry *entry = CurrentEntry();
+    if (!entry || nID < 0 || nID >= kParamCount || m_cascade.Printer() == Selection::kNoPrinter)
+        return {};
+    QVariantMap table = ParameterTable(entry->mat, ReferenceOf(*entry), m_cascade.Printer(), nID).ToVariant();
+    const ParamItem &row = ParamCatalogue()[nID];
+    table.insert({{QStringLiteral("paramType"), row.paramType},
+                  {QStringLiteral("paramDesc"), LangTrans::Instance()->Translate(row.paramDesc)},
+                  {QStringLiteral("paramUnit"), row.paramUnit},
+                  {QStringLiteral("minVal"), row.minVal},
+                  {QStringLiteral("maxVal"), row.maxVal},
+                  {QStringLiteral("safeVal"), row.safeVal},
+                  {QStringLiteral("editStep"), row.editStep},
+                  {QStringLiteral("tickStep"), row.tickStep},
+                  {QStringLiteral("labelStep"), row.labelStep},
+                  {QStringLiteral("printerName"), ShownPrinterName(m_cascade.Printer())},
+                  {QStringLiteral("locked"), m_cascade.Locked()}});
+    return table;
+}
+
+QVariantList Materials::tableParameters() const
+{
+    QVariantList rows;
+    for (int id = kLastBasicParam + 1; id < kParamCount; ++id) {
+        if (IsBoundParam(id))
+            rows << QVariantMap{
+                {QStringLiteral("id"), id},
+                {QStringLiteral("name"), LangTrans::Instance()->Translate(ParamCatalogue()[id].paramDesc)}};
+    }
+    return rows;
+}
+
+bool Materials::setValueInSet(int nID, double nozzle, double layer, int quality, double value)
+{
+    CVLOG << "Set print parameter ID: " << nID << " value: " << value << " in the print set " << nozzle
+          << " / " << layer << " / " << quality;
+    if (nID <= kLastBasicParam || nID >= kParamCount || !IsBoundParam(nID) || CurrentPosition() < 0 ||
+        m_cascade.Printer() == Selection::kNoPrinter) {
+        CVLOG << "Parameter ID " << nID << " is not a print parameter of a chosen printer, nothing changed";
+        return false;
+    }
+    if (m_cascade.Locked()) {
+        CVLOG << "Material is locked, can't edit!";
+        return false;
+    }
+    if (m_items[nID].paramType == ParamItem::Acceleration && value < double(kAccelerationFloor)) {
+        CVLOG << "Below the floor of " << kAccelerationFloor << " mm/s² that Save applies: nothing changed";
+        return false;
+    }
+    PrintSetData key;
+    key.nPrinterType = m_cascade.Printer();
+    key.fNozzleDia = float(nozzle);
+    key.fLayerThick = float(layer);
+    key.nQuality = quality;
+    double before = 0.0;
+    double after = 0.0;
+    return Edit(
+        StepPage::Params,
+        [&](LibraryEditor &editor) {
+            for (PrintSetData &set : editor.Touch(size_t(CurrentPosition())).mat.m_lstSets) {
+                if (SameSetKey(set, key)) {
+                    before = ShownPrintValue(set, nID);
+                    StorePrintValue(set, nID, value);
+                    after = ShownPrintValue(set, nID);
+                    return true;
+                }
+            }
+            CVLOG << "No print set with that key, nothing changed";
+            return false;
+        },
+        [this]() {
+            LoadPrintParams();
+            emit matChanged();
+        },
+        [&]() {
+            return StepText{"%1 %2 → %3 (⩢ %4 ≣ %5 ⚖ %6)",
+                            {m_items[nID].paramDesc, number(before), number(after),
+                             QString::number(nozzle, 'f', 2), QString::number(layer, 'f', 2),
+                             QString::fromStdString(GetQualityName(quality))},
+                            1u | 1u << 5};
+        });
 }

@@ -267,6 +267,17 @@ public:
     // one paragraph each; empty when nothing.
     Q_INVOKABLE QString startupNotes() const { return m_files->StartupNotes().join(QStringLiteral("\n\n")); }
 
+    // The table of one print row over the current printer's print sets (see ParameterTable:
+    // qualities, lines), with the row's name, unit and editing range as the pages' rows have them,
+    // the printer's name and whether the material is locked; no lines without a printer.
+    Q_INVOKABLE QVariantMap parameterTable(int nID) const;
+    // The print rows a table can show, in page order: [{id, name}], names in the current language.
+    Q_INVOKABLE QVariantList tableParameters() const;
+    // Stores the row's value in the current printer's print set with this key alone; one step.
+    // False when nothing changed: locked, no such set, not a print row, below the acceleration
+    // floor, or the value it had.
+    Q_INVOKABLE bool setValueInSet(int nID, double nozzle, double layer, int quality, double value);
+
     bool isModified() const { return m_history->IsModified(); }
     QString readOnlyReason() const { return m_files->ReadOnlyReason(); }
     // Set before the libraries load: Save is refused with the reason, and nothing of the folder's

@@ -173,6 +173,20 @@ TestCase {
         closed(menu)
         tryCompare(child("stackView"), "busy", false)
     }
+    // An item of ☰, or of one of its submenus ("compareMenu/tableItem").
+    function chooseOption(path) {
+        var names = path.split("/")
+        var menu = openFrom("optionsButton", "optionsMenu")
+        for (var i = 0; names.length > 1 && i < menu.count; ++i) {
+            if (menu.itemAt(i).subMenu && menu.itemAt(i).subMenu.objectName === names[0])
+                press(menu.itemAt(i))
+        }
+        if (names.length > 1)
+            opened(names[0])
+        press(names[names.length - 1])
+        closed(menu)
+        tryCompare(child("stackView"), "busy", false)
+    }
     // Closes the popups named that a failed test may have left open, as Escape does (a dialog is
     // rejected): they would take the presses meant for the window.
     function closeAll(names) {

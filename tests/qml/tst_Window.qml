@@ -14,7 +14,8 @@ MainWindowTest {
         materials.curLanguage = 0
         window.closeAnswered = false
         showWindow()
-        closeAll(["drawer", "toast", "importPreview", "messageDialog", "importDialog", "exportDialog", "overwriteDialog"]
+        closeAll(["drawer", "toast", "importPreview", "messageDialog", "importDialog", "exportDialog", "overwriteDialog",
+                  "parentChooser", "compareChooser", "compareFileDialog", "comparisonView", "paramTable"]
                  .concat(test_everyScreen_data().map(r => r.popup).filter(p => p)))
         if (window.width !== 1280 || window.height !== 800)
             window.width = 1280, window.height = 800
@@ -345,6 +346,7 @@ MainWindowTest {
             { tag: "speed", params: true, button: "paramField_15", popup: "speedDialog" },
             { tag: "width", params: true, button: "paramField_24", popup: "widthDialog" },
             { tag: "whole number", params: true, button: "paramField_21", popup: "intInputDialog" },
+            { tag: "table of a value", params: true, menu: "compareMenu/tableItem", popup: "paramTable" },
             { tag: "copy print sets", params: true, button: "copySetsButton", popup: "copyDialog" },
             { tag: "remove print sets", params: true, button: "removeSetsButton", popup: "removeSetDialog" },
             { tag: "removed: the message", params: true, button: "removeSetsButton", popup: "messageDialog",
@@ -384,7 +386,7 @@ MainWindowTest {
         if (data.keys)
             keySequence(data.keys)
         if (data.menu)
-            choose("optionsButton", "optionsMenu", data.menu)
+            chooseOption(data.menu)
         if (data.then !== undefined)
             answer(data.previous, data.then)
         if (data.popup)
@@ -536,14 +538,7 @@ MainWindowTest {
         var copy = materials.curMatID
         showParams(copy, 10102, 0.4, 0.2, 0)
         materials.setParameter(15, 77)
-        var menu = openFrom("optionsButton", "optionsMenu")
-        for (var i = 0; i < menu.count; ++i) {
-            if (menu.itemAt(i).subMenu && menu.itemAt(i).subMenu.objectName === "compareMenu")
-                press(menu.itemAt(i))
-        }
-        opened("compareMenu")
-        press("compareItem")
-        closed("optionsMenu")
+        chooseOption("compareMenu/compareItem")
         opened("compareChooser")
         type("kestrona")
         tryCompare(child("compareChoices"), "count", 1)
@@ -579,6 +574,36 @@ MainWindowTest {
             materials.undo()
         window.width = 1280
         window.height = 800
+    }
+
+    // A value whose print sets differ opens from the button beside its range as a table of the
+    // printer's sets; a cell edits its set alone, Ctrl+Z takes it back, and typing part of a row's
+    // name with Return shows that row.
+    function test_valueTable() {
+        materials.restoreSelection(1001, 10102, 0.4, 0.2, 1)
+        materials.setParameter(15, 45)
+        showParams(1001, 10102, -1, -1, -1)
+        compare(shown("paramRange_15"), "30 – 45 mm/s")
+        press("tableButton_15")
+        opened("paramTable")
+        var cells = () => ["0_0", "0_1", "1_0", "1_1"].map(c => shown("tableCell_" + c))
+        compare([shown("tableTitle")].concat(cells()), ["Contour Speed on Orvik Solo, in mm/s", "30.00", "45.00", "30.00", ""])
+        press("tableCell_1_0")
+        opened("speedDialog")
+        type("52")
+        key(Qt.Key_Return)
+        closed("speedDialog")
+        tryVerify(() => shown("tableCell_1_0") === "52.00")
+        compare(cells(), ["30.00", "45.00", "52.00", ""])
+        key(Qt.Key_Z, Qt.ControlModifier)
+        tryVerify(() => shown("tableCell_1_0") === "30.00")
+        retype("tableParamChoice", "infill sp")
+        key(Qt.Key_Return)
+        tryCompare(child("tableTitle"), "text", "Infill Speed on Orvik Solo, in mm/s")
+        compare(cells(), ["40.00", "40.00", "40.00", ""])
+        key(Qt.Key_Escape)
+        closed("paramTable")
+        materials.undo()
     }
 
     // Last, over the shipped vendor library, whose "PLA" takes the place of the fixture's: its

@@ -134,7 +134,7 @@ Page {
                 id: descLabel
                 anchors.left: parent.left
                 anchors.leftMargin: 12
-                anchors.right: vendorMark.left
+                anchors.right: tableButton.left
                 anchors.rightMargin: 4
                 anchors.verticalCenter: valueField.verticalCenter
                 text: paramDesc + ": "
@@ -144,7 +144,25 @@ Page {
                 ToolTip.visible: labelHover.hovered && Window.window !== null && (truncated || paramHelp !== "")
                 ToolTip.text: (truncated ? paramDesc + (paramHelp ? " — " : "") : "") + paramHelp
                 ToolTip.delay: 500
-                HoverHandler { id: labelHover }
+                // Not through the value table, which covers the page.
+                HoverHandler { id: labelHover; enabled: !paramTable.visible }
+            }
+            // Where the print sets differ: each set's value in a table.
+            ToolButton {
+                id: tableButton
+                objectName: "tableButton_" + paramID
+                anchors.right: vendorMark.left
+                anchors.verticalCenter: valueField.verticalCenter
+                visible: paramRange !== ""
+                width: visible ? implicitWidth : 0
+                implicitWidth: fontP * 2
+                text: "⊞"
+                font.pixelSize: fontP * 1.2
+                focusPolicy: Qt.TabFocus
+                ToolTip.visible: hovered
+                ToolTip.delay: 300
+                ToolTip.text: qsTr("Each print set's value in a table")
+                onClicked: showTable(paramID, valueField)
             }
             VendorMark {
                 id: vendorMark

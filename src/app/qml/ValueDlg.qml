@@ -98,7 +98,8 @@ Dialog {
         maxVal = row.maxVal
         editStep = row.editStep
         storedValue = row.paramVal
-        var spread = materials.valueSpread(row.paramID)
+        // A row of the value table is one print set's.
+        var spread = row.set ? { count: 1, min: storedValue, max: storedValue } : materials.valueSpread(row.paramID)
         setCount = spread.count
         spreadMin = spread.count > 0 ? spread.min : storedValue
         spreadMax = spread.count > 0 ? spread.max : storedValue
@@ -141,7 +142,9 @@ Dialog {
             console.log("Ok without a change: nothing stored")
             return
         }
-        if (absolute)
+        if (row.set)
+            materials.setValueInSet(row.paramID, row.set.nozzle, row.set.layer, row.set.quality, controlValue)
+        else if (absolute)
             materials.setParameter(row.paramID, controlValue)
         else
             materials.changeParameterBy(row.paramID, numberBox.value / numberBox.unitScale, changeMode === 2)

@@ -75,7 +75,7 @@ ApplicationWindow {
             Shortcut { enabled: active; sequences: ["Ctrl+Shift+Z", "Ctrl+Y"]; onActivated: materials.redo() }
         }
     }
-    Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return !drawer.opened }) }
+    Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return !drawer.opened && !paramTable.opened }) }
 
     // An undo or redo shows what it changed: its material and cascade are selected again by the
     // library; the page of the step is shown here.
@@ -400,11 +400,12 @@ ApplicationWindow {
                         }
                     }
                     MenuSeparator {}
-                    // The current material beside a second one, of the library or of a file; a
-                    // submenu, so that the menu still fits the smallest window.
+                    // Other views of the current material: beside a second one (of the library or
+                    // of a file), and one value over the printer's print sets; a submenu, so that
+                    // the menu still fits the smallest window.
                     Menu {
                         objectName: "compareMenu"
-                        title: qsTr("Compare")
+                        title: qsTr("Views")
                         enabled: materials.curMatName !== ""
                         MenuItem {
                             objectName: "compareItem"
@@ -415,6 +416,12 @@ ApplicationWindow {
                             objectName: "compareFileItem"
                             text: qsTr("Compare with a material in a file…")
                             onTriggered: compareFlow.chooseFile()
+                        }
+                        MenuItem {
+                            objectName: "tableItem"
+                            text: qsTr("Table of a value…")
+                            enabled: materials.curPrinter.charAt(0) !== "-"
+                            onTriggered: showTable(paramTable.paramID)
                         }
                     }
                     MenuSeparator {}
@@ -630,4 +637,8 @@ ApplicationWindow {
     SpeedDlg { id: speedDialog; objectName: "speedDialog" }
     WidthDlg { id: widthDialog; objectName: "widthDialog" }
     AboutDlg { id: aboutDialog; objectName: "aboutDialog" }
+
+    // One value over the current printer's print sets, from a page's value or the ☰ menu.
+    ParamTable { id: paramTable; objectName: "paramTable" }
+    function showTable(paramID, origin) { paramTable.show(paramID, origin) }
 }
