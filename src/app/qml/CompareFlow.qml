@@ -81,7 +81,15 @@ Item {
                 if ((m.name + " " + m.manu + " " + m.matID).toLowerCase().indexOf(text) >= 0)
                     fileRows.append({ name: m.name, manu: m.manu, matID: m.matID, index: i, bCur: false })
             })
-            list.currentIndex = 0
+            list.currentIndex = firstChoosable()
+        }
+        // The highlight starts on the first row found that is not the current material.
+        function firstChoosable() {
+            for (var i = 0; i < list.count; ++i) {
+                if (!rowAt(i).bCur)
+                    return i
+            }
+            return 0
         }
         function rowAt(i) {
             if (fromFile)
@@ -117,7 +125,7 @@ Item {
                 Layout.fillWidth: true
                 placeholderText: qsTr("Search name, manufacturer or ID")
                 selectByMouse: true
-                onTextChanged: if (chooser.fromFile) chooser.refill(); else list.currentIndex = 0
+                onTextChanged: if (chooser.fromFile) chooser.refill(); else Qt.callLater(function() { list.currentIndex = chooser.firstChoosable() })
                 Keys.onDownPressed: list.incrementCurrentIndex()
                 Keys.onUpPressed: list.decrementCurrentIndex()
                 Keys.onReturnPressed: chooser.pickCurrent()
