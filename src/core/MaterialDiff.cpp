@@ -171,6 +171,12 @@ bool SameValues(const CPrintMaterial &a, const CPrintMaterial &b)
         a, b, b.m_lstSets, false, [](const Found &) { return false; }, false);
 }
 
+bool SameValues(const CPrintMaterial &a, const FlatMaterial &b)
+{
+    return walkDifferences(
+        a, b.fields, b.sets, false, [](const Found &) { return false; }, false);
+}
+
 std::string FormatDifference(const ValueDifference &d, bool withSet)
 {
     std::string line = d.where.empty() || !withSet ? std::string() : "print set " + d.where + ": ";

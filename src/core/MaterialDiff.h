@@ -37,6 +37,7 @@ bool ShowAlike(const CPrintMaterial &a, const CPrintMaterial &b, bool compareID 
 bool ShowAlike(const CPrintMaterial &a, const FlatMaterial &b, bool compareID = true);
 // The same for the values alone (basic information and print sets), whatever the identities.
 bool SameValues(const CPrintMaterial &a, const CPrintMaterial &b);
+bool SameValues(const CPrintMaterial &a, const FlatMaterial &b);
 
 // "printer 10102 (Orvik Solo), nozzle 0.40, layer 0.20, quality 1 (Fine)".
 std::string DescribeSetKey(const PrintSetData &set);

@@ -1113,7 +1113,7 @@ int Materials::VendorState(int row) const
     const MaterialEntry *parent = m_library.FindKey(entry.parent);
     if (!parent) {
         const FlatMaterial *reference = ReferenceOf(entry);
-        return reference && !SameValues(entry.mat, reference->ToRecord()) ? ParentChanged : VendorNone;
+        return reference && !SameValues(entry.mat, *reference) ? ParentChanged : VendorNone;
     }
     auto &known = m_parentStandings[entry.key];
     if (std::get<0>(known) != entry.revision || std::get<1>(known) != parent->revision)
