@@ -224,6 +224,7 @@ Dialog {
                                             : [dialog.row.paramID]
                     checked = Qt.binding(function () { return dialog.ticked.length === dialog.groupRows.length })
                 }
+                Keys.onReturnPressed: { toggle(); clicked() }
             }
             Repeater {
                 model: dialog.groupRows
@@ -239,6 +240,7 @@ Dialog {
                         dialog.tick(modelData.id, checked)
                         checked = Qt.binding(function () { return dialog.ticked.indexOf(modelData.id) >= 0 })
                     }
+                    Keys.onReturnPressed: { toggle(); clicked() }
                 }
             }
         }
