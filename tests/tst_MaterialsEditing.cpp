@@ -313,6 +313,125 @@ private slots:
         QCOMPARE(tableText(m.parameterTable(id)), tableBefore);
     }
 
+    // A change of a group of rows, in the current material's selected sets or across the materials
+    // chosen: each value ends as a change of its row alone (changeParameterBy, or setParameter where
+    // the row's range holds the value) leaves it, and nothing else changes; the preview counts what
+    // OK changes, names the locked materials and those without a set selected; one step, which undo
+    // gives back byte for byte.
+    // clang-format off
+    void groupChange_data()
+    {
+        QTest::addColumn<QList<int>>("chosen"); // empty: the current material alone
+        QTest::addColumn<SetKeySpec>("selection");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<QList<int>>("counts"); // values, sets, materials
+        QTest::addColumn<QStringList>("skipped"); // locked, then without a set
+        const SetKeySpec printer{10102, -1, -1, -1};
+        const QList<int> speeds{15, 16, 17, 27}, chosen{kSampleID, kOtherID, kThirdID, 1004};
+        QTest::newRow("speeds +10 %: every speed row of every selected set")
+            << QList<int>{} << printer << speeds << 2 << 10.0 << QList<int>{16, 4, 1} << QStringList{};
+        QTest::addRow("temperatures +2.5: whole numbers round as alone, the shared platform field once")
+            << QList<int>{} << printer << QList<int>{9, 10, 12, 13, 14, 28, 29} << 1 << 2.5
+            << QList<int>{24, 4, 1} << QStringList{};
+        QTest::newRow("accelerations -50 %: held at the floor, one there already unchanged")
+            << QList<int>{} << printer << QList<int>{18, 19, 20} << 2 << -50.0 << QList<int>{8, 4, 1} << QStringList{};
+        QTest::addRow("a ticked subset: those rows alone")
+            << QList<int>{} << printer << QList<int>{16, 27} << 1 << 5.0 << QList<int>{8, 4, 1} << QStringList{};
+        QTest::addRow("set all speeds to 60: Raft Speed's range refuses it")
+            << QList<int>{} << printer << speeds << 0 << 60.0 << QList<int>{12, 4, 1} << QStringList{};
+        QTest::addRow("one quality selected: its set alone")
+            << QList<int>{} << SetKeySpec{10102, 0.4f, 0.2f, 1} << speeds << 1 << 1.0 << QList<int>{4, 1, 1}
+            << QStringList{};
+        QTest::addRow("a change of 0 is no step") << QList<int>{} << printer << speeds << 1 << 0.0
+                                                  << QList<int>{0, 0, 0} << QStringList{};
+        QTest::addRow("across materials: locked and setless ones skipped and named, one not chosen untouched")
+            << chosen << printer << speeds << 2 << 10.0 << QList<int>{32, 8, 2}
+            << QStringList{"Other (Maker)", "Empty (Maker)"};
+        QTest::addRow("across materials: sets outside the nozzle untouched")
+            << chosen << SetKeySpec{10102, 0.6f, -1, -1} << QList<int>{16} << 1 << -5.0 << QList<int>{2, 2, 2}
+            << QStringList{"Other (Maker)", "Empty (Maker)"};
+        QTest::addRow("across materials: a change of 0 is no step")
+            << chosen << printer << speeds << 2 << 0.0 << QList<int>{0, 0, 0}
+            << QStringList{"Other (Maker)", "Empty (Maker)"};
+    }
+    // clang-format on
+    void groupChange()
+    {
+        QFETCH(QList<int>, chosen);
+        QFETCH(SetKeySpec, selection);
+        QFETCH(QList<int>, rows);
+        QFETCH(int, mode);
+        QFETCH(double, amount);
+        QFETCH(QList<int>, counts);
+        QFETCH(QStringList, skipped);
+        LibraryFixture fx;
+        fx.load({sampleMaterial(), sampleMaterial("Other", kOtherID, kDigest),
+                 sampleMaterial("Third", kThirdID),
+                 makeMaterial("Empty", "Maker", 1004, {{10110, 0.4f, 0.2f, 0}}),
+                 sampleMaterial("Not chosen", 1005)},
+                kSampleID);
+        Materials &m = fx.mats();
+        const auto library = [&m]() {
+            std::vector<CPrintMaterial> all;
+            for (int i = 0; i < m.materialCount(); ++i)
+                all.push_back(*m.materialAt(i));
+            return all;
+        };
+        const std::vector<CPrintMaterial> before = library();
+        // Each row alone, in each material the change reaches; then back.
+        for (const int id : chosen.isEmpty() ? QList<int>{kSampleID} : QList<int>{kSampleID, kThirdID}) {
+            m.selectMaterial(id);
+            choose(m, selection);
+            for (const int row : rows) {
+                if (row == 29) // row 10's field
+                    continue;
+                if (mode != 0)
+                    m.changeParameterBy(row, amount, mode == 2);
+                else if (amount >= ParamCatalogue()[row].minVal && amount <= ParamCatalogue()[row].maxVal)
+                    m.setParameter(row, amount);
+            }
+        }
+        const std::vector<CPrintMaterial> alone = library();
+        while (m.canUndo())
+            m.undo();
+        QVERIFY(library() == before);
+        m.selectMaterial(kSampleID);
+        choose(m, selection);
+        QVariantList ids, matIDs;
+        for (const int id : rows)
+            ids << id;
+        for (const int id : chosen)
+            matIDs << id;
+        const QVariantList forecast = m.groupResults(ids, mode, amount);
+        const QVariantMap preview = m.bulkPreview(matIDs, ids, mode, amount);
+
+        const QVariantMap done = chosen.isEmpty() ? m.changeGroup(ids, mode, amount)
+                                                  : m.applyBulkChange(matIDs, ids, mode, amount);
+
+        QCOMPARE(QList<int>({done["values"].toInt(), done["sets"].toInt(),
+                             done.value("materials", counts[2]).toInt()}),
+                 counts);
+        if (!chosen.isEmpty()) {
+            QCOMPARE(done["locked"].toStringList() + done["noSets"].toStringList(), skipped);
+            QCOMPARE(done["locked"].toStringList() + done["noSets"].toStringList(), skipped);
+        }
+        QVERIFY(library() == alone);
+        QCOMPARE(m.HistorySteps(), counts[0] ? 1 : 0);
+        // The results shown before OK are what the pages show after it.
+        int changed = 0;
+        for (const QVariant &r : chosen.isEmpty() ? forecast : QVariantList()) {
+            const QVariantMap spread = m.valueSpread(r.toMap()["id"].toInt());
+            QCOMPARE(QList<double>({r.toMap()["min"].toDouble(), r.toMap()["max"].toDouble()}),
+                     QList<double>({spread["min"].toDouble(), spread["max"].toDouble()}));
+            changed += r.toMap()["changed"].toInt();
+        }
+        QCOMPARE(changed, chosen.isEmpty() ? counts[0] : 0);
+        m.undo();
+        QVERIFY(library() == before);
+    }
+
     void copies()
     {
         LibraryFixture fx;

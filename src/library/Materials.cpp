@@ -1863,3 +1863,187 @@ bool Materials::setValueInSet(int nID, double nozzle, double layer, int quality,
                             1u | 1u << 5};
         });
 }
+
+// ----------------------------------------------------------------------------------------------
+// Changes of a group of print rows, in the current material or in several
+
+namespace {
+// The rows' kind as a step names it, in English (translated when the step is read).
+QString groupName(const BulkChange &change)
+{
+    const int type = change.Rows().front().paramType;
+    if (change.Rows().size() == 1)
+        return change.Rows().front().paramDesc;
+    return QString::fromUtf8(type == ParamItem::Speed          ? "Speeds"
+                             : type == ParamItem::Acceleration ? "Accelerations"
+                             : type == ParamItem::Temperature  ? "Temperatures"
+                             : type == ParamItem::Width        ? "Widths"
+                                                               : "Values");
+}
+
+QString changeText(int mode, double amount)
+{
+    if (mode == int(BulkChange::Mode::Set))
+        return QStringLiteral("→ ") + number(amount);
+    return (amount < 0 ? QStringLiteral("−") : QStringLiteral("+")) + number(std::fabs(amount)) +
+           (mode == int(BulkChange::Mode::Percent) ? QStringLiteral(" %") : QString());
+}
+
+QVariantMap planMap(const BulkChange::Plan &plan)
+{
+    return {{QStringLiteral("materials"), plan.materials},
+            {QStringLiteral("sets"), plan.sets},
+            {QStringLiteral("values"), plan.values},
+            {QStringLiteral("locked"), plan.locked},
+            {QStringLiteral("noSets"), plan.noSets}};
+}
+} // namespace
+
+QVariantList Materials::groupRows(int nID) const
+{
+    static const std::set<int> kinds{ParamItem::Speed, ParamItem::Acceleration, ParamItem::Temperature,
+                                     ParamItem::Width};
+    QVariantList rows;
+    if (nID <= kLastBasicParam || nID >= kParamCount || !kinds.count(ParamCatalogue()[nID].paramType))
+        return rows;
+    for (int id = kLastBasicParam + 1; id < kParamCount; ++id) {
+        const ParamItem &row = ParamCatalogue()[id];
+        if (ShowsOwnField(id) && row.paramType == ParamCatalogue()[nID].paramType)
+            rows << QVariantMap{{QStringLiteral("id"), id},
+                                {QStringLiteral("name"), LangTrans::Instance()->Translate(row.paramDesc)}};
+    }
+    return rows;
+}
+
+std::optional<BulkChange> Materials::GroupChange(const QVariantList &ids, int mode, double amount) const
+{
+    if (mode < int(BulkChange::Mode::Set) || mode > int(BulkChange::Mode::Percent))
+        return std::nullopt;
+    std::vector<ParamItem> rows;
+    for (const QVariant &id : ids) {
+        if (id.toInt() >= 0 && id.toInt() < kParamCount)
+            rows.push_back(ParamCatalogue()[id.toInt()]);
+    }
+    BulkChange change(rows, BulkChange::Mode(mode), amount);
+    if (change.Rows().empty())
+        return std::nullopt;
+    return change;
+}
+
+QVariantList Materials::groupResults(QVariantList ids, int mode, double amount) const
+{
+    // A locked material takes no change, so none is foreseen.
+    const bool none = m_cascade.Locked();
+    const std::optional<BulkChange> change =
+        GroupChange(ids, none ? int(BulkChange::Mode::By) : mode, none ? 0.0 : amount);
+    QVariantList results;
+    if (!change)
+        return results;
+    for (const BulkChange::RowResult &r : change->Results(CurrentSets())) {
+        results << QVariantMap{
+            {QStringLiteral("id"), r.id},
+            {QStringLiteral("name"), LangTrans::Instance()->Translate(ParamCatalogue()[r.id].paramDesc)},
+            {QStringLiteral("min"), r.min},
+            {QStringLiteral("max"), r.max},
+            {QStringLiteral("changed"), r.changed},
+            {QStringLiteral("outOfRange"), r.outOfRange}};
+    }
+    return results;
+}
+
+QVariantMap Materials::changeGroup(QVariantList ids, int mode, double amount)
+{
+    CVLOG << "Change the print parameters " << ids.size() << " by " << amount << " mode " << mode;
+    BulkChange::Count count;
+    const std::optional<BulkChange> change = GroupChange(ids, mode, amount);
+    if (!change || change->IsEmpty() || CurrentPosition() < 0)
+        return {{QStringLiteral("values"), 0}, {QStringLiteral("sets"), 0}};
+    if (m_cascade.Locked()) {
+        CVLOG << "Material is locked, can't edit!";
+        return {{QStringLiteral("values"), 0}, {QStringLiteral("sets"), 0}};
+    }
+    Edit(
+        StepPage::Params,
+        [&](LibraryEditor &editor) {
+            count = change->Apply(editor.Touch(size_t(CurrentPosition())).mat, m_cascade.Current());
+            return count.values > 0;
+        },
+        [this]() {
+            LoadPrintParams();
+            emit matChanged();
+        },
+        [&]() {
+            return StepText{"%1 %2 (%3 values in %4 print sets)",
+                            {groupName(*change), changeText(mode, amount), QString::number(count.values),
+                             QString::number(count.sets)},
+                            1u};
+        });
+    return {{QStringLiteral("values"), count.values}, {QStringLiteral("sets"), count.sets}};
+}
+
+std::vector<std::pair<size_t, BulkChange::Target>> Materials::BulkTargets(const QVariantList &matIDs) const
+{
+    std::set<int> wanted;
+    for (const QVariant &id : matIDs)
+        wanted.insert(id.toInt());
+    std::vector<std::pair<size_t, BulkChange::Target>> targets;
+    for (size_t i = 0; i < m_library.Size(); ++i) {
+        const CPrintMaterial &mat = m_library.At(i).mat;
+        if (!wanted.count(mat.m_nMatID))
+            continue;
+        // The current material is open once its password was given; any other is locked by one.
+        const bool locked = long(i) == CurrentPosition() ? m_cascade.Locked() : mat.m_szPwMD5[0] != '\0';
+        targets.push_back({i, {&mat, locked}});
+    }
+    return targets;
+}
+
+QVariantMap Materials::bulkPreview(QVariantList matIDs, QVariantList ids, int mode, double amount) const
+{
+    const std::optional<BulkChange> change = GroupChange(ids, mode, amount);
+    std::vector<BulkChange::Target> targets;
+    for (const auto &target : BulkTargets(matIDs))
+        targets.push_back(target.second);
+    return planMap(change ? change->Planned(targets, m_cascade.Current()) : BulkChange::Plan());
+}
+
+QVariantMap Materials::applyBulkChange(QVariantList matIDs, QVariantList ids, int mode, double amount)
+{
+    CVLOG << "Change the print parameters " << ids.size() << " by " << amount << " mode " << mode << " in "
+          << matIDs.size() << " materials";
+    const std::optional<BulkChange> change = GroupChange(ids, mode, amount);
+    if (!change || change->IsEmpty())
+        return bulkPreview(matIDs, ids, mode, amount);
+    const Selection selection = m_cascade.Current();
+    const std::vector<std::pair<size_t, BulkChange::Target>> targets = BulkTargets(matIDs);
+    std::vector<BulkChange::Target> planned;
+    for (const auto &target : targets)
+        planned.push_back(target.second);
+    BulkChange::Plan plan = change->Planned(planned, selection);
+    plan.materials = plan.sets = plan.values = 0;
+    Edit(
+        StepPage::Params,
+        [&](LibraryEditor &editor) {
+            // Only the materials the change reaches are copied for the step.
+            for (const auto &target : targets) {
+                if (target.second.locked || change->Counted(*target.second.mat, selection).values == 0)
+                    continue;
+                const BulkChange::Count count = change->Apply(editor.Touch(target.first).mat, selection);
+                ++plan.materials;
+                plan.sets += count.sets;
+                plan.values += count.values;
+            }
+            return plan.values > 0;
+        },
+        [this]() {
+            LoadPrintParams();
+            emit matChanged();
+        },
+        [&]() {
+            return StepText{"%1 %2 in %3 materials (%4 values in %5 print sets)",
+                            {groupName(*change), changeText(mode, amount), QString::number(plan.materials),
+                             QString::number(plan.values), QString::number(plan.sets)},
+                            1u};
+        });
+    return planMap(plan);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BulkChange.h"
 #include "LibraryFiles.h"
 #include "LibraryHistory.h"
 #include "MaterialComparison.h"
@@ -422,4 +423,27 @@ private:
     quint64 m_compareKey = 0; // the library's material, or 0
     std::vector<CPrintMaterial> m_compareFile;
     int m_compareFileIndex = -1; // the file's material, or -1
+
+public:
+    // Changes of a group of print rows at once (mode: 0 set to the value, 1 by the amount, 2 by a
+    // percentage of each value; see BulkChange), over the current material's selected sets or over
+    // several materials' sets that the current printer, nozzle, layer and quality match.
+    // The print rows of the row's kind, in page order, that a group change can reach:
+    // [{id, name}], names in the current language; empty for a row of no such kind.
+    Q_INVOKABLE QVariantList groupRows(int nID) const;
+    // Each row's results over the current sets, as the change would leave them: [{id, name, min,
+    // max, changed (values), outOfRange (a value set that the row's range refuses)}].
+    Q_INVOKABLE QVariantList groupResults(QVariantList ids, int mode, double amount) const;
+    // Changes the rows in the current material's selected sets; one step: {values, sets} changed.
+    Q_INVOKABLE QVariantMap changeGroup(QVariantList ids, int mode, double amount);
+    // What the change would do to the materials with these IDs: {materials, sets, values, locked
+    // (names of those skipped for their password), noSets (names of those with no set selected)}.
+    Q_INVOKABLE QVariantMap bulkPreview(QVariantList matIDs, QVariantList ids, int mode, double amount) const;
+    // Makes that change, one step; the same map, as done.
+    Q_INVOKABLE QVariantMap applyBulkChange(QVariantList matIDs, QVariantList ids, int mode, double amount);
+
+private:
+    std::optional<BulkChange> GroupChange(const QVariantList &ids, int mode, double amount) const;
+    // The materials with these IDs as a change may reach them, in library order, with their positions.
+    std::vector<std::pair<size_t, BulkChange::Target>> BulkTargets(const QVariantList &matIDs) const;
 };

@@ -357,6 +357,8 @@ MainWindowTest {
             { tag: "export", keys: "Ctrl+E", popup: "exportChoice" },
             { tag: "export: the file chooser", keys: "Ctrl+E", previous: "exportChoice", then: Dialog.Ok,
               popup: "exportDialog" },
+            { tag: "a change to the chosen materials", params: true, chosen: true, button: "paramField_15",
+              previous: "speedDialog", typed: "50", then: "applyToChosen", popup: "bulkPreview" },
             { tag: "closing with changes", change: true, keys: "Ctrl+Q", popup: "unsavedDialog" },
             { tag: "about", menu: "aboutItem", popup: "aboutDialog", shows: ["versionField", "Version: " + Qt.application.version] }]
         var rows = []
@@ -375,6 +377,9 @@ MainWindowTest {
         tryCompare(child("stackView"), "depth", 1)
         tryCompare(child("stackView"), "busy", false)
         materials.selectMaterial(data.matID || 1001)
+        // 1001 alone, then 1002 with Ctrl: two chosen in the drawer.
+        if (data.chosen)
+            chooseInDrawer([1001, 1002])
         if (data.change)
             makeChange()
         if (data.params)
@@ -387,8 +392,13 @@ MainWindowTest {
             keySequence(data.keys)
         if (data.menu)
             chooseOption(data.menu)
-        if (data.then !== undefined)
+        if (data.typed) {
+            opened(data.previous)
+            type(data.typed)
+            press(data.then)
+        } else if (data.then !== undefined) {
             answer(data.previous, data.then)
+        }
         if (data.popup)
             opened(data.popup)
         tryCompare(child("stackView"), "busy", false)
@@ -407,6 +417,8 @@ MainWindowTest {
         }
         if (data.change || data.undo)
             materials.undo()
+        if (data.chosen)
+            chooseInDrawer([1001])
         window.width = 1280
         window.height = 800
     }
@@ -574,6 +586,48 @@ MainWindowTest {
             materials.undo()
         window.width = 1280
         window.height = 800
+    }
+
+    // The materials pressed in the drawer, the first alone and the others with Ctrl.
+    function chooseInDrawer(ids) {
+        openFrom("materialButton", "drawer")
+        retype("searchField", "")
+        press("materialField_" + ids[0])
+        closed("drawer")
+        if (ids.length === 1)
+            return
+        openFrom("materialButton", "drawer")
+        ids.slice(1).forEach(id => press("materialField_" + id, 5, 5, Qt.ControlModifier))
+        key(Qt.Key_Escape)
+        closed("drawer")
+    }
+
+    // A value dialog changes every row of its kind: all speeds ticked, +10 % typed; the results
+    // line names the first row and how many follow, the note and then the toast count the values
+    // and print sets, and Undo in the toast gives every value back.
+    function test_groupChange() {
+        showParams(1001, 10102, -1, -1, -1)
+        var speeds = [15, 16, 17, 27]
+        var before = speeds.map(id => shown("paramField_" + id))
+        press("paramField_15")
+        opened("speedDialog")
+        press("groupAll")
+        compare(speeds.map(id => child("groupRow_" + id).checked), [true, true, true, true])
+        press("groupRow_27")
+        press("modePercent")
+        type("10")
+        compare(shown("results"), "Results: Contour Speed 33mm/s, and 2 more") // 30 in every set
+        var sets = materials.curSetNumber
+        compare(shown("valueNote"), "OK changes " + 3 * sets + " values in " + sets + " print sets.")
+        key(Qt.Key_Return)
+        closed("speedDialog")
+        tryCompare(lookUp("toast"), "opacity", 1)
+        compare(shown("toastText"), "Changed " + 3 * sets + " values in " + sets + " print sets —")
+        compare(shown("paramField_27"), before[3])
+        verify(shown("paramField_16") !== before[1])
+        press("toastUndo")
+        tryVerify(() => shown("paramField_16") === before[1])
+        compare(speeds.map(id => shown("paramField_" + id)), before)
     }
 
     // A value whose print sets differ opens from the button beside its range as a table of the

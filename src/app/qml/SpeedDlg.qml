@@ -7,7 +7,8 @@ import QtQuick.Controls.Styles 1.4
 ValueDlg {
     id: dialog
     width: setCount > 1 ? 560 : 480
-    height: 500 + extraHeight
+    // Never taller than the window: the gauge gives way.
+    height: Math.min(window.height - 16, 500 + extraHeight)
     title: qsTr("Speed setting")
     numberBox: spinBox
     controlValue: slider.value

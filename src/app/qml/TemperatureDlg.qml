@@ -7,7 +7,7 @@ import QtQuick.Controls.Styles 1.4
 ValueDlg {
     id: dialog
     width: 560
-    height: 340 + extraHeight
+    height: Math.min(window.height - 16, 340 + extraHeight)
     title: qsTr("Temperature setting")
     numberBox: spinBox
     controlValue: slider.value

@@ -42,8 +42,46 @@ Dialog {
     readonly property real change: absolute || numberBox === null ? 0 : numberBox.typedValue / numberBox.unitScale
     readonly property var results: absolute ? ({ count: 0, min: 0, max: 0 })
                                             : materials.valueSpread(row.paramID, change, changeMode === 2)
-    // Room the choice of mode takes, for the dialogs' heights.
-    readonly property real extraHeight: modes.visible ? modes.implicitHeight + 6 : 0
+    // Room the choice of mode, of rows and the group's lines take, for the dialogs' heights.
+    readonly property real extraHeight: (modes.visible ? modes.implicitHeight + 6 : 0)
+                                        + (groupChoice.visible ? groupChoice.implicitHeight + 6 : 0)
+                                        + (applyToChosen.visible ? applyToChosen.implicitHeight + 6 : 0)
+                                        + (group ? 2 * fontP + 12 : 0)
+
+    // A change of several rows of the edited row's kind at once: the rows it may reach (none for a
+    // table's cell, which is one set's) and those ticked, the edited one first.
+    property var groupRows: []
+    property var ticked: []
+    readonly property bool group: ticked.length > 1
+    readonly property real groupAmount: absolute ? controlValue : change
+    readonly property var groupResults: group ? materials.groupResults(ticked, changeMode, groupAmount) : []
+    readonly property var groupCount: group ? materials.bulkPreview([materials.curMatID], ticked, changeMode, groupAmount)
+                                            : ({ values: 0, sets: 0 })
+    readonly property string allText: ({ 4: qsTr("All temperatures"), 5: qsTr("All speeds"), 6: qsTr("All accelerations"),
+                                         7: qsTr("All widths") })[row.paramType] || ""
+    function tick(id, on) {
+        var ids = ticked.filter(function (t) { return t !== id })
+        ticked = on ? ids.concat([id]) : ids
+    }
+    // The first row's results, and how many more rows follow; a row whose range refuses a value set
+    // is named in the note instead.
+    function groupResultsText() {
+        var shownRows = groupResults.filter(function (r) { return !r.outOfRange })
+        if (shownRows.length === 0)
+            return ""
+        var first = shownRows[0].name + " " + spanText(shownRows[0].min, shownRows[0].max)
+        return shownRows.length > 1 ? qsTr("Results: %1, and %2 more").arg(first).arg(shownRows.length - 1)
+                                    : qsTr("Results: %1").arg(first)
+    }
+    // The change as typed, to the materials chosen in the drawer: a preview asks first.
+    function applyToChosenMaterials() {
+        numberBox.commit()
+        var ids = group ? ticked : [row.paramID]
+        var amount = absolute ? controlValue : numberBox.value / numberBox.unitScale
+        var mode = changeMode
+        close()
+        bulkPreview.ask(materials.materialIDsOf(materialList.chosenKeys), ids, mode, amount)
+    }
 
     // Each dialog sets up its control for the row here, before the number box is loaded.
     signal loading()
@@ -92,6 +130,8 @@ Dialog {
         numberBox.wholeOnly = false
         numberBox.signed = false
         title = row.paramDesc
+        groupRows = row.set ? [] : materials.groupRows(row.paramID)
+        ticked = [row.paramID]
         unit = row.paramUnit
         safeVal = row.safeVal
         minVal = row.minVal
@@ -142,6 +182,12 @@ Dialog {
             console.log("Ok without a change: nothing stored")
             return
         }
+        if (group) {
+            var done = materials.changeGroup(ticked, changeMode, absolute ? controlValue : numberBox.value / numberBox.unitScale)
+            if (done.values > 0)
+                window.showUndoToast(qsTr("Changed %1 values in %2 print sets").arg(done.values).arg(done.sets))
+            return
+        }
         if (row.set)
             materials.setValueInSet(row.paramID, row.set.nozzle, row.set.layer, row.set.quality, controlValue)
         else if (absolute)
@@ -151,7 +197,8 @@ Dialog {
         console.log("Ok clicked, Set parameter, ID: " + row.paramID)
     }
     onRejected: console.log("Cancel clicked")
-    onClosed: window.returnFocusAfterEdit()
+    // The preview of a change to the chosen materials keeps the keyboard; it gives it back itself.
+    onClosed: if (!bulkPreview.visible) window.returnFocusAfterEdit()
 
     Connections {
         target: dialog.numberBox
@@ -160,10 +207,47 @@ Dialog {
 
     contentItem: ColumnLayout {
         spacing: 6
+        Flow {
+            id: groupChoice
+            objectName: "groupChoice"
+            Layout.fillWidth: true
+            visible: dialog.groupRows.length > 1
+            CheckBox {
+                objectName: "groupAll"
+                text: dialog.allText
+                padding: 2
+                focusPolicy: Qt.TabFocus
+                checked: dialog.ticked.length === dialog.groupRows.length
+                onClicked: {
+                    dialog.ticked = checked ? [dialog.row.paramID].concat(dialog.groupRows.map(function (r) { return r.id })
+                                                  .filter(function (id) { return id !== dialog.row.paramID }))
+                                            : [dialog.row.paramID]
+                    checked = Qt.binding(function () { return dialog.ticked.length === dialog.groupRows.length })
+                }
+                Keys.onReturnPressed: { toggle(); clicked() }
+            }
+            Repeater {
+                model: dialog.groupRows
+                CheckBox {
+                    objectName: "groupRow_" + modelData.id
+                    text: modelData.name
+                    padding: 2
+                    focusPolicy: Qt.TabFocus
+                    // The edited row is always changed.
+                    enabled: modelData.id !== dialog.row.paramID
+                    checked: dialog.ticked.indexOf(modelData.id) >= 0
+                    onClicked: {
+                        dialog.tick(modelData.id, checked)
+                        checked = Qt.binding(function () { return dialog.ticked.indexOf(modelData.id) >= 0 })
+                    }
+                    Keys.onReturnPressed: { toggle(); clicked() }
+                }
+            }
+        }
         Row {
             id: modes
             Layout.alignment: Qt.AlignHCenter
-            visible: dialog.setCount > 1
+            visible: dialog.setCount > 1 || dialog.group
             spacing: 4
             RadioButton {
                 objectName: "modeSet"
@@ -196,9 +280,10 @@ Dialog {
             objectName: "results"
             Layout.fillWidth: true
             horizontalAlignment: Text.AlignHCenter
-            visible: !dialog.absolute
+            visible: text !== ""
             font.bold: true
-            text: dialog.absolute ? "" : qsTr("Results: %1").arg(dialog.spanText(dialog.results.min, dialog.results.max))
+            text: dialog.group ? dialog.groupResultsText()
+                               : dialog.absolute ? "" : qsTr("Results: %1").arg(dialog.spanText(dialog.results.min, dialog.results.max))
         }
         Label {
             id: note
@@ -209,6 +294,13 @@ Dialog {
             color: outOfRange ? "#B71C1C" : "#455A64"
             visible: text.length > 0
             text: {
+                if (dialog.group) {
+                    var refused = dialog.groupResults.filter(function (r) { return r.outOfRange }).map(function (r) { return r.name })
+                    var counted = dialog.touched ? qsTr("OK changes %1 values in %2 print sets.").arg(dialog.groupCount.values).arg(dialog.groupCount.sets)
+                                                 : qsTr("Type a value or a change for the %1 ticked rows.").arg(dialog.ticked.length)
+                    return refused.length === 0 ? counted
+                                                : counted + " " + qsTr("Outside their range, these stay as they are: %1.").arg(refused.join(", "))
+                }
                 if (!dialog.absolute)
                     return qsTr("Each of the %1 print sets keeps its own value, changed by this.").arg(dialog.setCount)
                 if (dialog.touched)
@@ -226,6 +318,18 @@ Dialog {
                     return qsTr("The lowest value is %1: Save raises lower ones to it.").arg(dialog.unitText(dialog.shown(dialog.minVal)))
                 return ""
             }
+        }
+        Button {
+            id: applyToChosen
+            objectName: "applyToChosen"
+            Layout.alignment: Qt.AlignHCenter
+            flat: true
+            focusPolicy: Qt.TabFocus
+            visible: !dialog.row.set && dialog.row.paramID > 8 && materialList.chosenKeys.length > 1
+            enabled: dialog.touched
+            text: qsTr("Apply to the %1 materials chosen in the list…").arg(materialList.chosenKeys.length)
+            onClicked: dialog.applyToChosenMaterials()
+            Keys.onReturnPressed: clicked()
         }
     }
 }

@@ -8,7 +8,7 @@ import QtQuick.Controls.Styles 1.4
 ValueDlg {
     id: dialog
     width: 640
-    height: 420 + extraHeight
+    height: Math.min(window.height - 16, 420 + extraHeight)
     title: qsTr("Width setting")
     numberBox: spinBox
     controlValue: slider.value

@@ -638,6 +638,9 @@ ApplicationWindow {
     WidthDlg { id: widthDialog; objectName: "widthDialog" }
     AboutDlg { id: aboutDialog; objectName: "aboutDialog" }
 
+    // A value dialog's change over the materials chosen in the drawer, previewed.
+    BulkPreviewDlg { id: bulkPreview }
+
     // One value over the current printer's print sets, from a page's value or the ☰ menu.
     ParamTable { id: paramTable; objectName: "paramTable" }
     function showTable(paramID, origin) { paramTable.show(paramID, origin) }
