@@ -86,6 +86,7 @@ MaterialAdvice::MaterialAdvice(const CPrintMaterial &mat, double flowLimit)
         const auto find = [&](Rule rule, int row, QStringList args, double value, double suggested) {
             Finding finding;
             finding.rule = rule;
+            finding.material = mat.m_nMatID;
             finding.key = set;
             finding.row = row;
             finding.args = std::move(args);

@@ -30,7 +30,8 @@ public:
     struct Finding
     {
         Rule rule = WidthUnderNozzle;
-        PrintSetData key; // the set's key; its values as the record had them
+        int32_t material = 0; // its ID
+        PrintSetData key;     // the set's key; its values as the record had them
         int row = kLayerRow;
         QStringList args; // of the rule's reason, shown numbers and names as English
         double value = 0.0;
