@@ -252,6 +252,9 @@ int main(int argc, char **argv)
         row("comparison as the view reads it", bestOf(kRuns, [&] { mats->comparison(); }));
         row("table of one value over the printer's print sets",
             bestOf(kRuns, [&] { mats->parameterTable(15); }));
+        // The check of one material as its view reads it (the goal: under 5 ms), with a flow limit.
+        mats->setFlowLimit(8.0);
+        row("check of one material (with a flow limit)", bestOf(kRuns, [&] { mats->materialAdvice(); }));
         // Every speed row +10 % over the first 1,000 materials as chosen in the drawer, in the
         // printer's sets: the preview's planning, then the change; each run undone untimed.
         QVariantList chosen;

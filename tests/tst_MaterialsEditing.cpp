@@ -473,6 +473,73 @@ private slots:
                                                  "Other_Copy1", "PLA Silk_Copy2"}));
     }
 
+    // The flow of the selected sets from their stored values, and the material's flow limit: one
+    // step to set, undone and redone whole; kept beside the library by Save and in the recovery
+    // copy, for a vendor material that Save does not write too, and no material file changes.
+    void flowLimit_data()
+    {
+        QTest::addColumn<int>("matID");
+        QTest::addColumn<bool>("recovery");
+        QTest::addRow("the user's own, saved") << 7 << false;
+        QTest::addRow("a vendor material as the vendor has it, saved") << 501 << false;
+        QTest::addRow("a vendor material, from the recovery copy") << 501 << true;
+    }
+
+    void flowLimit()
+    {
+        QFETCH(int, matID);
+        QFETCH(bool, recovery);
+        LibraryFixture fx;
+        CPrintMaterial own = makeMaterial("PLA", "A", 7, {{10102, 0.4f, 0.2f, 0}, {10102, 0.4f, 0.3f, 0}});
+        own.m_lstSets.front().fSpeed[0] = 40.5f;
+        own.m_lstSets.front().fWidth[0] = 0.45f;
+        CPrintMaterial vendor = own;
+        vendor.m_nMatID = 501;
+        vendor.SetNameAndManu("V1", "Orvik");
+        QVERIFY(writeMaterialFile(fx.mats().UserPath(), {own}));
+        const auto start = [&]() {
+            fx.restart();
+            fx.startWithVendor({vendor});
+            fx.mats().selectMaterial(matID);
+            choose(fx.mats(), {10102, 0.4f, -1, -1});
+        };
+        start();
+        // 40.5 × 0.45 × 0.2 and 30 × 0.5 × 0.3 as the floats hold them.
+        QVariantMap contour = fx.mats().flowLines().value(0).toMap();
+        QCOMPARE(QList<double>({contour["low"].toDouble(), contour["high"].toDouble()}),
+                 QList<double>({3.645, 4.5}));
+        QVERIFY(!contour["over"].toBool());
+        Materials &m = fx.mats();
+        QVERIFY(m.setFlowLimit(4.4));
+        QVERIFY(!m.setFlowLimit(4.4) && !m.setFlowLimit(-1.0) && !m.setFlowLimit(qInf()));
+        QCOMPARE(m.HistorySteps(), 1);
+        QVERIFY(m.flowLines().value(0).toMap()["over"].toBool());
+        m.undo();
+        QCOMPARE(m.flowLimit(), 0.0);
+        m.redo();
+        QCOMPARE(m.flowLimit(), 4.4);
+        if (recovery) {
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(fx.dataDir() + "/recovery.cvx"), 5000);
+            m.Recovery().Flush();
+        } else {
+            QVERIFY(m.exportUserMaterials());
+        }
+        QCOMPARE(namesIn(m.UserPath()), QStringList{"PLA"});
+        start();
+        if (recovery) {
+            QCOMPARE(fx.mats().restoreRecovery(), QString());
+            fx.mats().selectMaterial(matID);
+        }
+        QCOMPARE(fx.mats().flowLimit(), 4.4);
+        // The check finds the speeds over it, support on the 0.2 layer first, and goes to their sets.
+        const QVariantMap first = fx.mats().materialAdvice().value(0).toMap();
+        QCOMPARE(QStringList({first["row"].toString(), first["suggested"].toString()}),
+                 QStringList({"17", "44"}));
+        QVERIFY(fx.mats().showPrintSet(10102, 0.4, 0.3, 0));
+        QCOMPARE(fx.mats().curSetNumber(), 1);
+        QCOMPARE(fx.mats().items()->at(15).paramVal, 30.0);
+    }
+
     // The current material against a second one over the selection: counts of differing values
     // and print sets, and what each take changes, one step each that undo gives back whole. A
     // locked material takes nothing; a file's material is compared without changing the library.

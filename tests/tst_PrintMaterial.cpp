@@ -1,3 +1,4 @@
+#include "core/MaterialAdvice.h"
 #include "core/MaterialIdentity.h"
 #include "core/ParamItem.h"
 #include "core/PrintMaterial.h"
@@ -42,6 +43,8 @@ template <typename T> QString show(const std::vector<T> &values)
 
 Q_DECLARE_METATYPE(PrintSetData)
 Q_DECLARE_METATYPE(Keys)
+using SetValues = QList<QList<double>>;
+Q_DECLARE_METATYPE(SetValues)
 
 class TstPrintMaterial : public QObject
 {
@@ -402,6 +405,67 @@ private slots:
         QCOMPARE(rows[8].paramFlag, 0);                   // basic rows are not touched
         for (int id = 9; id < rows.size(); ++id)
             QVERIFY(IsBoundParam(id) || rows[id].paramVal == -1e10);
+    }
+    // Each rule just inside its threshold (nothing found) and just outside it, on sets of printer
+    // 10102 with a 0.4 nozzle given as {quality, layer, row, value, row, value...}; the findings as
+    // "row:suggested". The defaults: widths 0.5, speeds 30/40/50 (flows 3/4/5 on a 0.2 layer),
+    // accelerations 1000 and up, Basic Temp 210 with no bias.
+    // clang-format off
+    void advice_data()
+    {
+        QTest::addColumn<SetValues>("sets");
+        QTest::addColumn<double>("flowLimit");
+        QTest::addColumn<QStringList>("found");
+        QTest::addRow("the defaults") << SetValues{{0, 0.2}} << 0.0 << QStringList{};
+        QTest::addRow("width 0.8 × nozzle") << SetValues{{0, 0.2, 24, 0.32}} << 0.0 << QStringList{};
+        QTest::addRow("width under 0.8 × nozzle") << SetValues{{0, 0.2, 24, 0.31}} << 0.0 << QStringList{"24:0.32"};
+        QTest::addRow("width 2 × nozzle") << SetValues{{0, 0.2, 25, 0.8}} << 0.0 << QStringList{};
+        QTest::addRow("width over 2 × nozzle") << SetValues{{0, 0.2, 26, 0.81}} << 0.0 << QStringList{"26:0.8"};
+        QTest::addRow("layer 0.8 × nozzle") << SetValues{{0, 0.32}} << 0.0 << QStringList{};
+        QTest::addRow("layer over 0.8 × nozzle: the printer's thickest within")
+            << SetValues{{0, 0.33}} << 0.0 << QStringList{"-1:0.3"};
+        QTest::addRow("bias up to the top of Basic Temp") << SetValues{{0, 0.2, 9, 390, 12, 10}} << 0.0 << QStringList{};
+        QTest::addRow("bias over the top") << SetValues{{0, 0.2, 9, 390, 12, 11}} << 0.0 << QStringList{"12:10"};
+        QTest::addRow("bias under the bottom") << SetValues{{0, 0.2, 9, 5, 14, -6}} << 0.0 << QStringList{"14:-5"};
+        QTest::addRow("acceleration at the floor") << SetValues{{0, 0.2, 19, 1000}} << 0.0 << QStringList{};
+        QTest::addRow("acceleration under the floor") << SetValues{{0, 0.2, 19, 999}} << 0.0 << QStringList{"19:1000"};
+        QTest::addRow("flows up to the limit") << SetValues{{0, 0.2}} << 5.0 << QStringList{};
+        QTest::addRow("support flow over the limit") << SetValues{{0, 0.2}} << 4.99 << QStringList{"17:49.9"};
+        QTest::addRow("no limit, any flow") << SetValues{{0, 0.2, 15, 200}} << 0.0 << QStringList{};
+        QTest::addRow("Normal as fast as Fine") << SetValues{{1, 0.2}, {0, 0.2}} << 0.0 << QStringList{};
+        QTest::addRow("Normal slower than Fine")
+            << SetValues{{1, 0.2}, {0, 0.2, 15, 29}} << 0.0 << QStringList{"15:30"};
+        QTest::addRow("Turbo slower than Normal, Fast missing: the nearest slower")
+            << SetValues{{1, 0.2, 16, 10}, {0, 0.2, 16, 45}, {3, 0.2, 16, 44}} << 0.0 << QStringList{"16:45"};
+        QTest::addRow("a Custom quality has no place in the order")
+            << SetValues{{0, 0.2}, {4, 0.2, 15, 5}} << 0.0 << QStringList{};
+        QTest::addRow("another layer is no neighbour by quality")
+            << SetValues{{1, 0.2}, {0, 0.25, 15, 29}} << 0.0 << QStringList{};
+        QTest::addRow("a thicker layer as wide") << SetValues{{0, 0.2}, {0, 0.25}} << 0.0 << QStringList{};
+        QTest::addRow("a thicker layer narrower")
+            << SetValues{{0, 0.2}, {0, 0.25, 25, 0.49}} << 0.0 << QStringList{"25:0.5"};
+        QTest::addRow("another quality is no neighbour by layer")
+            << SetValues{{0, 0.2}, {1, 0.25, 25, 0.49}} << 0.0 << QStringList{};
+    }
+    // clang-format on
+
+    void advice()
+    {
+        QFETCH(SetValues, sets);
+        QFETCH(double, flowLimit);
+        QFETCH(QStringList, found);
+        CPrintMaterial mat;
+        for (const QList<double> &values : sets) {
+            PrintSetData set{10102, 0.4f, float(values[1]), int(values[0])};
+            for (int i = 2; i + 1 < values.size(); i += 2)
+                StorePrintValue(set, int(values[i]), values[i + 1]);
+            mat.m_lstSets.push_back(set);
+        }
+        QStringList findings;
+        const MaterialAdvice advice(mat, flowLimit);
+        for (const MaterialAdvice::Finding &f : advice.Findings())
+            findings << QStringLiteral("%1:%2").arg(f.row).arg(f.suggested);
+        QCOMPARE(findings, found);
     }
 };
 

@@ -182,6 +182,21 @@ void TestCvx::commands_data()
          "line 3: empty line\nline 4: not hexadecimal\nline 5: material ID 101 duplicates line 2\n"
          "line 6: \"group\" is not an array\nline 7: not hexadecimal\nline 8: not JSON\n"
          "2 materials, 5" + summary + "1 duplicate IDs\n"});
+    // Advice is reported and leaves the status as the faults alone make it.
+    const QByteArray unlikely = hexLine(R"({"b1":105,"b2":"ABS","b3":"K","group":[{"p1":10112,"p2":0.4,"p3":0.2,)"
+                                        R"("p11":[0.3,0.5,0.5],"p15":[999,1500,2000]}]})");
+    const QByteArray advice =
+        "advice: 105 ABS / K: print set printer 10112 (Orvik pico2), nozzle 0.40, layer 0.20, quality 0 (Normal): ";
+    add("check --advice: each unlikely value with its reason and suggestion, status 0",
+        {{"check", "--advice", "-"}, unlikely + pla, 0,
+         advice + "Contour Acc: under 1000 mm/s², which Save raises it to; suggested 1000 mm/s²\n" + advice +
+             "Contour Width: the width 0.3 mm is under 0.8 × the nozzle's 0.4 mm; suggested 0.32 mm\n"
+             "2 materials, 0" + summary + "0 duplicate IDs\n"});
+    add("check without --advice reports no advice",
+        {{"check", "-"}, unlikely, 0, "1 materials, 0" + summary + "0 duplicate IDs\n"});
+    add("check --advice keeps status 1 for a line that is not a material",
+        {{"check", "-", "--advice"}, "zz\n" + pla, 1, "line 1: not hexadecimal\n1 materials, 1" + summary +
+             "0 duplicate IDs\n"});
     add("check of a folder as standard input is a read error",
         {{"check", "-"}, "", 2, "", "corvane-cvx: -: cannot read: Is a directory\n", kOld, "{dir}"});
     // Inputs that never end stop within seconds, in bounded memory, as the editor's import does.

@@ -6,6 +6,8 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 // Names are bytes, not always UTF-8: kept as hex so that they come back byte for byte.
 QJsonObject keyToJson(const MaterialKey &key)
@@ -50,6 +52,8 @@ QJsonObject EditorData::ToJsonObject() const
         if (!link.gone.empty())
             item.insert(QStringLiteral("parentGone"),
                         QString::fromLatin1(QByteArray::fromStdString(link.gone).toHex()));
+        if (link.flowLimit > 0.0)
+            item.insert(QStringLiteral("flowLimit"), link.flowLimit);
         materials.append(item);
     }
     return QJsonObject{{QStringLiteral("materials"), materials}};
@@ -82,6 +86,8 @@ EditorData EditorData::FromJsonObject(const QJsonObject &json)
             link.parentVendor = keyFromJson(item.value(QStringLiteral("parentVendor")).toObject());
         link.gone =
             QByteArray::fromHex(item.value(QStringLiteral("parentGone")).toString().toLatin1()).toStdString();
+        // A limit that is no positive number is none.
+        link.flowLimit = std::max(0.0, item.value(QStringLiteral("flowLimit")).toDouble());
         data.m_links[keyFromJson(item)] = link;
     }
     return data;

@@ -46,6 +46,7 @@ public:
         bool hasParentVendor = false;
         MaterialKey parentVendor;
         std::string gone;
+        double flowLimit = 0.0; // mm³/s; 0 for none
     };
 
     void SetLink(const CPrintMaterial &mat, const Link &link) { m_links[MaterialKey::Of(mat)] = link; }

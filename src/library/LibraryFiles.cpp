@@ -281,6 +281,8 @@ void LibraryFiles::LinkParents(const EditorData &data)
         keys.emplace(MaterialKey::Of(m_library.At(i).mat), m_library.At(i).key);
     for (size_t i = 0; i < m_library.Size(); ++i) {
         const EditorData::Link link = data.LinkOf(m_library.At(i).mat);
+        if (link.flowLimit > 0.0)
+            m_library.Modify(i).flowLimit = link.flowLimit;
         if (link.parents.empty() && !link.hasParentVendor && link.gone.empty())
             continue;
         MaterialEntry &entry = m_library.Modify(i);
@@ -700,7 +702,8 @@ EditorData LibraryFiles::CurrentEditorData() const
     EditorData data;
     for (size_t i = 0; i < m_library.Size(); ++i) {
         const MaterialEntry &entry = m_library.At(i);
-        if (!m_vendor.IsUsers(entry))
+        // A vendor material as the vendor has it is not written, but its flow limit is the user's.
+        if (!m_vendor.IsUsers(entry) && entry.flowLimit <= 0.0)
             continue;
         EditorData::Link link;
         link.known = true;
@@ -724,6 +727,7 @@ EditorData LibraryFiles::CurrentEditorData() const
             link.parentVendor = MaterialKey::Of(m_vendor.At(size_t(entry.parentVendor)).fields);
         }
         link.gone = entry.parentGone;
+        link.flowLimit = entry.flowLimit;
         data.SetLink(entry.mat, link);
     }
     return data;

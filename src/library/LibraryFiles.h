@@ -115,7 +115,7 @@ private:
     std::vector<CPrintMaterial> ReadRecords(const QString &path);
     std::vector<Placement> PlaceUserRecords(std::vector<CPrintMaterial> &records, const EditorData &data);
     EditorData CurrentEditorData() const;
-    // Gives the materials read their parents as the editor's data names them.
+    // Gives the materials read their parents and flow limits as the editor's data names them.
     void LinkParents(const EditorData &data);
     bool WriteRemovedVendor();
     void LeaveOutRemovedVendor(const std::vector<bool> &removed);

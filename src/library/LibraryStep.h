@@ -30,6 +30,9 @@ struct MaterialEntry
     quint64 parent = 0;
     int parentVendor = -1;
     std::string parentGone;
+    // The user's highest volumetric flow for the material, mm³/s (0: none): kept beside the
+    // library as the links are, since the material file has no place for it.
+    double flowLimit = 0.0;
     // Stays with the material through ID changes, undo and redo (the drawer's chosen rows).
     quint64 key = 0;
     // New whenever the content may have changed (MaterialLibrary); what is known of an entry is
@@ -40,7 +43,7 @@ struct MaterialEntry
 inline bool SameLink(const MaterialEntry &a, const MaterialEntry &b)
 {
     return a.vendorRef == b.vendorRef && a.parent == b.parent && a.parentVendor == b.parentVendor &&
-           a.parentGone == b.parentGone;
+           a.parentGone == b.parentGone && a.flowLimit == b.flowLimit;
 }
 
 // The selection: material, printer, nozzle, layer and quality (the "none" values as the library

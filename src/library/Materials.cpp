@@ -4,6 +4,7 @@
 #include "base/Log.h"
 #include "base/TLanguage.h"
 #include "base/cfutility.h"
+#include "core/MaterialAdvice.h"
 #include "core/MaterialDiff.h"
 #include "core/MaterialFormat.h"
 #include "core/MaterialIdentity.h"
@@ -2046,4 +2047,100 @@ QVariantMap Materials::applyBulkChange(QVariantList matIDs, QVariantList ids, in
                             1u};
         });
     return planMap(plan);
+}
+
+// ----------------------------------------------------------------------------------------------
+// The volumetric flow, the material's flow limit and the check of its values
+
+double Materials::flowLimit() const
+{
+    const MaterialEntry *entry = CurrentEntry();
+    return entry ? entry->flowLimit : 0.0;
+}
+
+bool Materials::setFlowLimit(double limit)
+{
+    const MaterialEntry *entry = CurrentEntry();
+    if (!entry || !std::isfinite(limit) || limit < 0.0) {
+        CVLOG << "No flow limit " << limit << " for the current material, nothing changed";
+        return false;
+    }
+    const size_t position = size_t(CurrentPosition());
+    const QString before = number(entry->flowLimit);
+    return Edit(
+        StepPage::Params,
+        [&](LibraryEditor &editor) {
+            editor.TouchLink(position).flowLimit = limit;
+            return true;
+        },
+        [this]() { emit matChanged(); },
+        [&]() {
+            return limit > 0.0 ? StepText{"flow limit of %1: %2 mm³/s", {curMatName(), number(limit)}}
+                               : StepText{"flow limit of %1 removed (was %2 mm³/s)", {curMatName(), before}};
+        });
+}
+
+QVariantList Materials::flowLines() const
+{
+    const std::vector<const PrintSetData *> sets = CurrentSets();
+    const double limit = flowLimit();
+    QVariantList lines;
+    for (int part = 0; part < 3 && !sets.empty(); ++part) {
+        double low = MaterialAdvice::Flow(*sets.front(), part);
+        double high = low;
+        for (const PrintSetData *set : sets) {
+            low = std::min(low, MaterialAdvice::Flow(*set, part));
+            high = std::max(high, MaterialAdvice::Flow(*set, part));
+        }
+        lines << QVariantMap{
+            {QStringLiteral("part"), part},
+            {QStringLiteral("low"), RoundShownValue(low)},
+            {QStringLiteral("high"), RoundShownValue(high)},
+            {QStringLiteral("over"), limit > 0.0 && high > limit && !SameShownValue(high, limit)}};
+    }
+    return lines;
+}
+
+QVariantList Materials::materialAdvice() const
+{
+    const MaterialEntry *entry = CurrentEntry();
+    QVariantList list;
+    if (!entry)
+        return list;
+    const MaterialAdvice advice(entry->mat, entry->flowLimit);
+    for (const MaterialAdvice::Finding &f : advice.Findings()) {
+        // Names among the arguments (a quality) are translated; numbers stay.
+        QStringList args;
+        for (const QString &arg : f.args) {
+            bool isNumber = false;
+            arg.toDouble(&isNumber);
+            args << (isNumber ? arg : LangTrans::Instance()->Translate(arg));
+        }
+        list << QVariantMap{
+            {QStringLiteral("text"),
+             QStringLiteral("%1 ⩢ %2 ≣ %3 ⚖ %4")
+                 .arg(ShownPrinterName(f.key.nPrinterType), QString::number(double(f.key.fNozzleDia), 'f', 2),
+                      QString::number(double(f.key.fLayerThick), 'f', 2), ShownQualityName(f.key.nQuality))},
+            {QStringLiteral("printer"), f.key.nPrinterType},
+            {QStringLiteral("nozzle"), double(f.key.fNozzleDia)},
+            {QStringLiteral("layer"), double(f.key.fLayerThick)},
+            {QStringLiteral("quality"), f.key.nQuality},
+            {QStringLiteral("row"), f.row},
+            {QStringLiteral("name"), LangTrans::Instance()->Translate(MaterialAdvice::ValueName(f))},
+            {QStringLiteral("reason"), FillPlaceholders(LangTr(MaterialAdvice::ReasonFormat(f.rule)), args)},
+            {QStringLiteral("value"), number(f.value)},
+            {QStringLiteral("suggested"), number(f.suggested)},
+            {QStringLiteral("unit"), f.row >= 0 ? ParamCatalogue()[f.row].paramUnit : QStringLiteral("mm")}};
+    }
+    return list;
+}
+
+bool Materials::showPrintSet(int printer, double nozzle, double layer, int quality)
+{
+    if (CurrentPosition() < 0)
+        return false;
+    RestoreSelection({curMatID(), printer, float(nozzle), float(layer), quality}, !m_cascade.Locked());
+    const Selection now = m_cascade.Current();
+    return now.printer == printer && IsSameNozzle(now.nozzle, float(nozzle)) &&
+           IsSameLayer(now.layer, float(layer)) && now.quality == quality;
 }

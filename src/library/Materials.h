@@ -354,6 +354,22 @@ public:
     // The comparison as the view shows it; empty without a second material.
     std::optional<MaterialComparison> Comparison() const;
 
+    // The volumetric flow, the material's flow limit and the check of its values (MaterialAdvice).
+    // The user's highest volumetric flow for the current material, mm³/s; 0 for none.
+    Q_INVOKABLE double flowLimit() const;
+    // Sets it (over 0) or clears it (0); one step, which a password does not guard, as the material
+    // file does not change. False when nothing changed, or for a value that is no limit.
+    Q_INVOKABLE bool setFlowLimit(double limit);
+    // The flow of contour, infill and support over the selected sets, as the page shows it:
+    // [{part, low, high, over (a set exceeds the limit)}]; empty without a set.
+    Q_INVOKABLE QVariantList flowLines() const;
+    // The current material's unlikely values: [{text (the set's key in words), printer, nozzle,
+    // layer, quality, row, name, reason, value, suggested, unit}], in the current language.
+    Q_INVOKABLE QVariantList materialAdvice() const;
+    // Selects the current material's print set with this key through the cascade; false when the
+    // cascade does not reach it (the set is gone).
+    Q_INVOKABLE bool showPrintSet(int printer, double nozzle, double layer, int quality);
+
 private:
     using Level = SelectionCascade::Level;
 

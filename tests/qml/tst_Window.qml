@@ -347,6 +347,8 @@ MainWindowTest {
             { tag: "width", params: true, button: "paramField_24", popup: "widthDialog" },
             { tag: "whole number", params: true, button: "paramField_21", popup: "intInputDialog" },
             { tag: "table of a value", params: true, menu: "compareMenu/tableItem", popup: "paramTable" },
+            { tag: "check of a material", params: true, menu: "compareMenu/adviceItem", popup: "adviceView" },
+            { tag: "flow limit", params: true, button: "flowLimitButton", popup: "flowLimitDialog" },
             { tag: "copy print sets", params: true, button: "copySetsButton", popup: "copyDialog" },
             { tag: "remove print sets", params: true, button: "removeSetsButton", popup: "removeSetDialog" },
             { tag: "removed: the message", params: true, button: "removeSetsButton", popup: "messageDialog",
@@ -657,6 +659,30 @@ MainWindowTest {
         compare(cells(), ["40.00", "40.00", "40.00", ""])
         key(Qt.Key_Escape)
         closed("paramTable")
+        materials.undo()
+    }
+
+    // ☰ → Views → Check this material… lists an unlikely value with its reason; the keyboard moves
+    // to it, and Return selects its print set and shows the value on the parameter page.
+    function test_checkThisMaterial() {
+        materials.restoreSelection(1001, 10102, 0.4, 0.2, 1)
+        materials.setParameter(24, 0.2)
+        chooseOption("compareMenu/adviceItem")
+        opened("adviceView")
+        var index = materials.materialAdvice().findIndex(f => f.row === 24 && f.quality === 1 && f.layer < 0.25)
+        verify(index >= 0)
+        for (var i = 0; i < index; ++i)
+            key(Qt.Key_Down)
+        var finding = child("advice_" + index)
+        verify(hasKeys(finding))
+        compare(shown(finding), "Contour Width: 0.2 mm — Orvik Solo ⩢ 0.40 ≣ 0.20 ⚖ Fine")
+        key(Qt.Key_Return)
+        closed("adviceView")
+        tryCompare(child("stackView"), "depth", 2)
+        tryCompare(child("stackView"), "busy", false)
+        compare(shown("paramField_24"), "0.20 mm")
+        verify(hasKeys(child("paramField_24")))
+        verify(shown("selectionSummary").indexOf("1 print sets") === 0)
         materials.undo()
     }
 

@@ -4,9 +4,11 @@
 #include "OutputBuffer.h"
 #include "ReadableJson.h"
 #include "base/cfutility.h"
+#include "core/MaterialAdvice.h"
 #include "core/MaterialDiff.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
+#include "core/ParamItem.h"
 
 #include <QFileInfo>
 
@@ -291,7 +293,14 @@ int Encode(const std::string &input, const std::string &output)
     return toFile ? (refused ? Reported : Clean) : Finish(refused ? Reported : Clean);
 }
 
-int Check(const std::string &file)
+namespace {
+std::string label(const CPrintMaterial &m)
+{
+    return std::to_string(m.m_nMatID) + " " + printable(m.m_szName) + " / " + printable(m.m_szManu);
+}
+} // namespace
+
+int Check(const std::string &file, bool advice)
 {
     int materials = 0;
     int refusedLines = 0;
@@ -312,6 +321,17 @@ int Check(const std::string &file)
                 std::cout << "line " << number << ": material ID " << mat.m_nMatID << " duplicates line "
                           << known.first->second << '\n';
                 ++duplicates;
+            }
+            if (!advice)
+                return;
+            const MaterialAdvice found(mat);
+            for (const MaterialAdvice::Finding &f : found.Findings()) {
+                const std::string unit = f.row >= 0 ? ParamCatalogue()[f.row].paramUnit.toStdString() : "mm";
+                std::cout << "advice: " << label(mat) << ": print set " << DescribeSetKey(f.key) << ": "
+                          << MaterialAdvice::ValueName(f).toStdString() << ": "
+                          << MaterialAdvice::Reason(f).toStdString() << "; suggested "
+                          << QString::number(RoundShownValue(f.suggested), 'g', 10).toStdString() << ' '
+                          << unit << '\n';
             }
         },
         [&](size_t number, const std::string &reason) {
@@ -428,11 +448,6 @@ bool materialsById(const std::string &file, std::map<int32_t, CPrintMaterial> &o
             errors.droppedSets(number, report);
         },
         [&](size_t number, const std::string &reason) { errors.refusedLine(number, reason); });
-}
-
-std::string label(const CPrintMaterial &m)
-{
-    return std::to_string(m.m_nMatID) + " " + printable(m.m_szName) + " / " + printable(m.m_szManu);
 }
 } // namespace
 

@@ -19,7 +19,8 @@ int List(const std::string &file);
 int Decode(const std::string &file, bool compact, bool readable = false);
 // OUTPUT is replaced only when INPUT was read whole, parsed, and gave at least one material.
 int Encode(const std::string &input, const std::string &output);
-int Check(const std::string &file);
+// With advice, each value MaterialAdvice finds as an "advice:" line; it leaves the status as it is.
+int Check(const std::string &file, bool advice = false);
 // Materials only in A, only in B, and changed (matched by material ID): 0 equal, 1 different or
 // a line of either file that is not a material (reported on standard error).
 // With values, each changed material lists its differing values by the names the editor shows.

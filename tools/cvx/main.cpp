@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <new>
 #include <string>
@@ -40,9 +41,12 @@ const char kHelp[] =
     "                            that is not JSON by the line and column where it stops being\n"
     "                            so; OUTPUT is replaced only when INPUT was read and parsed\n"
     "                            whole and at least one material was accepted\n"
-    "  check FILE                reports every line that is not a material and why (once a\n"
+    "  check FILE [--advice]     reports every line that is not a material and why (once a\n"
     "                            line, with a count where it holds several values), every print\n"
-    "                            set that is refused, and duplicate material IDs\n"
+    "                            set that is refused, and duplicate material IDs; with --advice,\n"
+    "                            also each value unlikely to print well as a line starting with\n"
+    "                            \"advice:\": material, print set, value, reason and a suggested\n"
+    "                            value (advice does not change the exit status)\n"
     "  diff A B [--values]       materials only in A, only in B, and changed (matched by ID):\n"
     "                            changed basic fields and, per print-set key, sets added,\n"
     "                            removed and fields changed with old and new values;\n"
@@ -116,17 +120,26 @@ int run(const std::vector<std::string> &args)
         return cvx::Finish(cvx::Clean);
     }
     static const std::map<std::string, std::vector<std::string>> options = {
-        {"list", {}},       {"check", {}},          {"decode", {"--compact", "--readable"}},
-        {"encode", {"-o"}}, {"diff", {"--values"}}, {"compare", {}}};
+        {"list", {}},       {"check", {"--advice"}}, {"decode", {"--compact", "--readable"}},
+        {"encode", {"-o"}}, {"diff", {"--values"}},  {"compare", {}}};
     const auto known = options.find(command);
     if (known == options.end())
         return usage("unknown command '" + command + "'");
     if (const std::string *option = unknownOption(args, known->second))
         return usage(command + ": unknown option '" + *option + "'");
-    if (command == "list" || command == "check") {
+    if (command == "list") {
         if (args.size() != 2)
             return usage(command + " takes one FILE");
-        return command == "list" ? cvx::List(args[1]) : cvx::Check(args[1]);
+        return cvx::List(args[1]);
+    }
+    if (command == "check") {
+        const bool advice = std::count(args.begin(), args.end(), "--advice") > 0;
+        std::vector<std::string> files;
+        std::copy_if(args.begin() + 1, args.end(), std::back_inserter(files),
+                     [](const std::string &arg) { return arg != "--advice"; });
+        if (files.size() != 1)
+            return usage(command + " takes one FILE");
+        return cvx::Check(files[0], advice);
     }
     if (command == "decode") {
         bool compact = false;

@@ -104,6 +104,59 @@ Page {
                 text: qsTr("%1 print sets: %2").arg(materials.curSetNumber).arg(selectionPath())
             }
 
+            // The volumetric flow of the selected sets for contour, infill and support, and the
+            // material's flow limit: a line over it in a warning colour.
+            Flow {
+                id: flowRow
+                objectName: "flowRow"
+                x: 40
+                width: parent.width - 50
+                spacing: 16
+                bottomPadding: 6
+                property var lines: []
+                property real limit: 0
+                function reload() {
+                    lines = materials.flowLines()
+                    limit = materials.flowLimit()
+                }
+                Component.onCompleted: reload()
+                Connections {
+                    target: materials
+                    function onMatChanged() { flowRow.reload() }
+                    function onQualityChanged() { flowRow.reload() }
+                    function onLayerThickChanged() { flowRow.reload() }
+                    function onNozzleChanged() { flowRow.reload() }
+                    function onPrinterChanged() { flowRow.reload() }
+                }
+                Repeater {
+                    model: flowRow.lines
+                    Label {
+                        objectName: "flowLine_" + modelData.part
+                        readonly property string range: modelData.low === modelData.high ? String(modelData.low)
+                                                        : modelData.low + " – " + modelData.high
+                        text: [qsTr("Contour flow"), qsTr("Infill flow"), qsTr("Support flow")][modelData.part]
+                              + ": " + range + " mm³/s"
+                        color: modelData.over ? "#E65100" : "#37474F"
+                        font.bold: modelData.over
+                        ToolTip.visible: flowHover.hovered
+                        ToolTip.delay: 300
+                        ToolTip.text: qsTr("Speed × line width × layer thickness, from the stored values of the selected print sets.")
+                                      + (modelData.over ? "\n" + qsTr("Over the material's flow limit of %1 mm³/s.").arg(flowRow.limit) : "")
+                        HoverHandler { id: flowHover; enabled: !paramTable.visible }
+                    }
+                }
+                Button {
+                    objectName: "flowLimitButton"
+                    flat: true
+                    font.capitalization: Font.MixedCase
+                    text: flowRow.limit > 0 ? qsTr("Limit: %1 mm³/s").arg(flowRow.limit) : qsTr("Flow limit…")
+                    ToolTip.visible: hovered
+                    ToolTip.delay: 500
+                    ToolTip.text: qsTr("The highest volumetric flow of this material")
+                    onClicked: flowLimitDialog.open()
+                }
+            }
+
             Flow {
                 width: parent.width
                 Repeater {

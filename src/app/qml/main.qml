@@ -423,6 +423,11 @@ ApplicationWindow {
                             enabled: materials.curPrinter.charAt(0) !== "-"
                             onTriggered: showTable(paramTable.paramID)
                         }
+                        MenuItem {
+                            objectName: "adviceItem"
+                            text: qsTr("Check this material…")
+                            onTriggered: adviceView.show()
+                        }
                     }
                     MenuSeparator {}
                     MenuItem { objectName: "importItem"; text: qsTr("Import"); onTriggered: importFlow.chooseFile() }
@@ -644,4 +649,8 @@ ApplicationWindow {
     // One value over the current printer's print sets, from a page's value or the ☰ menu.
     ParamTable { id: paramTable; objectName: "paramTable" }
     function showTable(paramID, origin) { paramTable.show(paramID, origin) }
+
+    // The check of the current material's values, and its flow limit.
+    AdviceDlg { id: adviceView }
+    FlowLimitDlg { id: flowLimitDialog }
 }
