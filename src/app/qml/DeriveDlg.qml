@@ -121,7 +121,10 @@ Dialog {
             objectName: "deriveSummary"
             Layout.fillWidth: true
             wrapMode: Text.WordWrap
-            text: derive.plan.refusal !== "" ? derive.plan.refusal
+            text: derive.targets.length === 0
+                  ? (layer ? qsTr("The catalogue offers no other layer thickness for this nozzle.")
+                           : qsTr("The catalogue offers no other nozzle for this printer."))
+                  : derive.plan.refusal !== "" ? derive.plan.refusal
                   : qsTr("%1 print sets to make, %2 of them exist already; %3 cannot be made.")
                     .arg(derive.plan.count).arg(derive.plan.existing).arg(derive.plan.refused.length)
         }
