@@ -13,6 +13,7 @@
 #include "base/cfutility.h"
 #include "core/MaterialFileWriter.h"
 #include "core/MaterialFormat.h"
+#include "core/PrinterCatalogue.h"
 #include "library/Materials.h"
 #include "models/MaterialFilterModel.h"
 #include "models/MaterialModel.h"
@@ -335,6 +336,49 @@ int main(int argc, char **argv)
         mats.reset();
         QFile::remove(vendorFile);
         QDir(dir.filePath(QStringLiteral("data%1").arg(n))).removeRecursively();
+    }
+
+    // Print sets for another nozzle, from a material of 200 print sets (42 of them the source
+    // nozzle's): the preview's plan, and making them, every existing one replaced, then undone.
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("derive"))));
+        std::unique_ptr<Materials> mats = freshLibrary();
+        std::vector<CPrintMaterial> one(1);
+        CPrintMaterial &mat = one.front();
+        mat.SetNameAndManu("Derived", "Bench");
+        mat.m_nMatID = 4242;
+        for (const double nozzle : {0.4, 0.2, 0.3, 0.5, 0.6, 0.8, 1.0}) {
+            for (const double layer : GetLayerThickList(10102, nozzle)) {
+                for (int quality = 0; quality < 7 && mat.m_lstSets.size() < 200; ++quality) {
+                    PrintSetData set;
+                    set.nPrinterType = 10102;
+                    set.fNozzleDia = float(nozzle);
+                    set.fLayerThick = float(layer);
+                    set.nQuality = quality;
+                    mat.AddOrReplaceSet(set, "");
+                }
+            }
+        }
+        const size_t sets = mat.m_lstSets.size();
+        if (!writeWithVersion(mats->UserPath(), one))
+            return 2;
+        mats->importUserMaterials();
+        mats->selectMaterial(4242);
+        mats->selectPrinter(10102);
+        mats->selectNozzle(0.4f);
+        QVariantList replaceAll;
+        for (int i = 0; i < 42; ++i)
+            replaceAll << true;
+        if (mats->deriveSets(false, 0.5, true, replaceAll).value(QStringLiteral("made")).toInt() == 0)
+            return 1;
+        mats->undo();
+        std::fprintf(g_table, "\nprint sets for another nozzle: a material of %zu print sets\n", sets);
+        row("preview: 0.40 to 0.50 mm, keeping the flow",
+            bestOf(kRuns, [&] { mats->derivePlan(false, 0.5, true); }));
+        row("make them, replacing the existing ones (one step)", bestOf(kRuns, [&] {
+                mats->deriveSets(false, 0.5, true, replaceAll);
+                mats->undo();
+            }));
     }
     LangTrans::DestroyInstance();
     return 0;

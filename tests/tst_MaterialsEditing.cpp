@@ -1,6 +1,7 @@
 #include "LibraryFixture.h"
 #include "core/MaterialDiff.h"
 #include "core/MaterialIdentity.h"
+#include "library/SetDerivation.h"
 #include "models/PrintSetModel.h"
 
 #include <QtTest>
@@ -644,6 +645,153 @@ private slots:
         QCOMPARE(countsNow(), counts);
         m.redo();
         QCOMPARE(countsNow(), after);
+    }
+
+    // Print sets made for another nozzle or layer from the selected ones: each maps to the target's
+    // nearest layer (a tie to the thinner; of two sources for one key, the nearer layer's), the
+    // widths scale with the nozzles, clamped to their range, and the speeds stay or keep the flow;
+    // everything else is the source's. Existing sets are kept or replaced as chosen, in one step
+    // that undo gives back whole; a locked material offers nothing.
+    // clang-format off
+    void deriveSets_data()
+    {
+        QTest::addColumn<QList<SetKeySpec>>("sets"); // of a material with default values; empty: the sample
+        QTest::addColumn<SetKeySpec>("from");        // a layer chosen: to another layer, else nozzle
+        QTest::addColumn<double>("target");
+        QTest::addColumn<bool>("keepFlow");
+        QTest::addColumn<QList<bool>>("replace");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QStringList>("plan");  // "+" made, "=" exists, "✗" not made, "!" refusal
+        QTest::addColumn<QStringList>("after"); // the target's sets: contour width and speed
+        const SetKeySpec nozzle04{10102, 0.4f, -1, -1}, layer02{10102, 0.4f, 0.2f, -1};
+        const QStringList sampleTo06{"+ 0.40 / 0.20 / Fine → 0.60 / 0.30 / Fine",
+                                     "= 0.40 / 0.30 / Normal → 0.60 / 0.30 / Normal",
+                                     "✗ 0.40 / 0.20 / Normal → 0.60 / 0.30 / Normal: made from 0.40 / 0.30 / Normal, whose layer is nearer"};
+        QTest::addRow("0.4 → 0.6: the nearer layer takes a key, the existing set kept, speeds as they were")
+            << QList<SetKeySpec>{} << nozzle04 << 0.6 << false << QList<bool>{} << false << sampleTo06
+            << QStringList{"0.6/0.3/0: 0.5 34", "0.6/0.3/1: 0.75 32"};
+        QTest::addRow("0.4 → 0.6 keeping the flow, the existing set replaced: one layer, speed ÷ 1.5")
+            << QList<SetKeySpec>{} << nozzle04 << 0.6 << true << QList<bool>{false, true} << false << sampleTo06
+            << QStringList{"0.6/0.3/0: 0.75 22", "0.6/0.3/1: 0.75 14.222"};
+        QTest::addRow("layer 0.2 → 0.3 keeping the flow: widths stay, speed × 2/3")
+            << QList<SetKeySpec>{} << layer02 << 0.3 << true << QList<bool>{} << false
+            << QStringList{"= 0.40 / 0.20 / Normal → 0.40 / 0.30 / Normal", "+ 0.40 / 0.20 / Fine → 0.40 / 0.30 / Fine"}
+            << QStringList{"0.4/0.3/0: 0.5 33", "0.4/0.3/1: 0.5 21.333"};
+        QTest::addRow("0.45 ties between 0.4 and 0.5: the thinner, which the nearer 0.4 takes")
+            << QList<SetKeySpec>{{10102, 0.8f, 0.4f, 1}, {10102, 0.8f, 0.45f, 1}, {10102, 0.8f, 0.6f, 1}}
+            << SetKeySpec{10102, 0.8f, -1, -1} << 1.0 << false << QList<bool>{} << false
+            << QStringList{"+ 0.80 / 0.40 / Fine → 1.00 / 0.40 / Fine", "+ 0.80 / 0.60 / Fine → 1.00 / 0.60 / Fine",
+                           "✗ 0.80 / 0.45 / Fine → 1.00 / 0.40 / Fine: made from 0.80 / 0.40 / Fine, whose layer is nearer"}
+            << QStringList{"1/0.4/1: 0.625 30", "1/0.6/1: 0.625 30"};
+        QTest::addRow("0.2 → 1.0: the width held at 2 mm, the speed from the width held")
+            << QList<SetKeySpec>{{10102, 0.2f, 0.1f, 0}} << SetKeySpec{10102, 0.2f, -1, -1} << 1.0 << true
+            << QList<bool>{} << false << QStringList{"+ 0.20 / 0.10 / Normal → 1.00 / 0.40 / Normal"}
+            << QStringList{"1/0.4/0: 2 1.875"};
+        QTest::addRow("a layer the catalogue does not offer") << QList<SetKeySpec>{} << layer02 << 0.33 << true
+            << QList<bool>{} << false
+            << QStringList{"✗ 0.40 / 0.20 / Normal → 0.40 / 0.33 / Normal: the catalogue does not offer this key for Orvik Solo",
+                           "✗ 0.40 / 0.20 / Fine → 0.40 / 0.33 / Fine: the catalogue does not offer this key for Orvik Solo"}
+            << QStringList{};
+        QTest::addRow("the current nozzle is no target") << QList<SetKeySpec>{} << nozzle04 << 0.4 << false
+            << QList<bool>{true} << false << QStringList{"! Choose another size than the current one."}
+            << QStringList{"0.4/0.2/0: 0.5 31", "0.4/0.2/1: 0.5 32", "0.4/0.3/0: 0.5 33"};
+        QTest::addRow("locked") << QList<SetKeySpec>{} << nozzle04 << 0.6 << false << QList<bool>{true} << true
+            << QStringList{"! Sample is locked: give its password first (✍)."} << QStringList{"0.6/0.3/0: 0.5 34"};
+    }
+    // clang-format on
+    void deriveSets()
+    {
+        QFETCH(QList<SetKeySpec>, sets);
+        QFETCH(SetKeySpec, from);
+        QFETCH(double, target);
+        QFETCH(bool, keepFlow);
+        QFETCH(QList<bool>, replace);
+        QFETCH(bool, locked);
+        QFETCH(QStringList, plan);
+        QFETCH(QStringList, after);
+        CPrintMaterial mat = sampleMaterial("Sample", kSampleID, locked ? kDigest : "");
+        if (!sets.isEmpty())
+            mat.m_lstSets.clear();
+        for (const SetKeySpec &key : sets)
+            mat.AddOrReplaceSet(makeMaterial("", "", 0, {key}).m_lstSets.front(), mat.m_szPwMD5);
+        LibraryFixture fx;
+        fx.load({mat}, kSampleID);
+        Materials &m = fx.mats();
+        choose(m, from);
+        const bool layer = from.layer > 0;
+
+        const QVariantMap planned = m.derivePlan(layer, target, keepFlow);
+        QStringList shown;
+        if (!planned["refusal"].toString().isEmpty())
+            shown << "! " + planned["refusal"].toString();
+        for (const QVariant &row : planned["rows"].toList())
+            shown << (row.toMap()["exists"].toBool() ? "= " : "+ ") + row.toMap()["text"].toString();
+        for (const QVariant &row : planned["refused"].toList())
+            shown << "✗ " + row.toMap()["text"].toString() + ": " + row.toMap()["why"].toString();
+        QCOMPARE(shown, plan);
+        // Everything but the key, the widths and the speeds is the source's, bit for bit; the speeds
+        // too unless the flow is kept.
+        const SetDerivation derivation(*m.currentMaterial(), from.type, from.nozzle, from.layer,
+                                       layer ? SetDerivation::Kind::Layer : SetDerivation::Kind::Nozzle,
+                                       target, keepFlow);
+        for (const SetDerivation::Planned &p : derivation.Sets()) {
+            PrintSetData expected = p.source;
+            expected.fNozzleDia = p.made.fNozzleDia;
+            expected.fLayerThick = p.made.fLayerThick;
+            std::copy(std::begin(p.made.fWidth), std::end(p.made.fWidth), expected.fWidth);
+            if (keepFlow)
+                std::copy(std::begin(p.made.fSpeed), std::end(p.made.fSpeed), expected.fSpeed);
+            QVERIFY(expected == p.made);
+        }
+        const CPrintMaterial before = *m.currentMaterial();
+        const int steps = m.HistorySteps();
+        QVariantList choices;
+        for (const bool choice : replace)
+            choices << choice;
+
+        const QVariantMap result = m.deriveSets(layer, target, keepFlow, choices);
+
+        QStringList targetSets;
+        for (const PrintSetData &set : m.currentMaterial()->m_lstSets) {
+            if (set.nPrinterType == from.type && (layer ? IsSameNozzle(set.fNozzleDia, from.nozzle) &&
+                                                              IsSameLayer(set.fLayerThick, float(target))
+                                                        : IsSameNozzle(set.fNozzleDia, float(target))))
+                targetSets << QStringLiteral("%1/%2/%3: %4 %5")
+                                  .arg(double(set.fNozzleDia))
+                                  .arg(double(set.fLayerThick))
+                                  .arg(set.nQuality)
+                                  .arg(RoundShownValue(set.fWidth[0]))
+                                  .arg(RoundShownValue(set.fSpeed[0]));
+        }
+        targetSets.sort();
+        QCOMPARE(targetSets, after);
+        const int existing = plan.filter(QRegularExpression("^= ")).size();
+        const int replaced = int(replace.count(true));
+        const int made = plan.filter(QRegularExpression("^\\+ ")).size() + (existing ? replaced : 0);
+        QCOMPARE(QList<int>({result["made"].toInt(), result["kept"].toInt(), m.HistorySteps()}),
+                 QList<int>({made, existing - (existing ? replaced : 0), steps + (made > 0 ? 1 : 0)}));
+        m.undo();
+        QVERIFY(*m.currentMaterial() == before);
+    }
+
+    // The nearest layer of a nozzle's list; a tie goes to the thinner.
+    void nearestLayer_data()
+    {
+        QTest::addColumn<QList<double>>("layers");
+        QTest::addColumn<double>("layer");
+        QTest::addColumn<double>("nearest");
+        QTest::addRow("the nearest, not the next thicker")
+            << QList<double>{0.1, 0.15, 0.2, 0.25} << 0.22 << 0.2;
+        QTest::addRow("a tie goes to the thinner") << QList<double>{0.4, 0.5, 0.6} << 0.45 << 0.4;
+        QTest::addRow("none in the list") << QList<double>{} << 0.2 << -1.0;
+    }
+    void nearestLayer()
+    {
+        QFETCH(QList<double>, layers);
+        QFETCH(double, layer);
+        QFETCH(double, nearest);
+        QCOMPARE(SetDerivation::NearestLayer(std::vector<double>(layers.begin(), layers.end()), layer),
+                 nearest);
     }
 
     // Swapped, the second material is current with the selection, and the sides change places.

@@ -1,6 +1,7 @@
 #include "Materials.h"
 
 #include "ParameterTable.h"
+#include "SetDerivation.h"
 #include "base/Log.h"
 #include "base/TLanguage.h"
 #include "base/cfutility.h"
@@ -2143,4 +2144,143 @@ bool Materials::showPrintSet(int printer, double nozzle, double layer, int quali
     const Selection now = m_cascade.Current();
     return now.printer == printer && IsSameNozzle(now.nozzle, float(nozzle)) &&
            IsSameLayer(now.layer, float(layer)) && now.quality == quality;
+}
+
+// ----------------------------------------------------------------------------------------------
+// Print sets for another nozzle or layer thickness
+
+namespace {
+// "0.40 / 0.20 / Fine"
+QString deriveKeyText(const PrintSetData &set)
+{
+    return QStringLiteral("%1 / %2 / %3")
+        .arg(double(set.fNozzleDia), 0, 'f', 2)
+        .arg(double(set.fLayerThick), 0, 'f', 2)
+        .arg(ShownQualityName(set.nQuality));
+}
+
+// "30, 40, 50": the contour's, infill's and support's values of a row triple.
+QString lineValues(const PrintSetData &set, int firstRow)
+{
+    return QStringList{number(ShownPrintValue(set, firstRow)), number(ShownPrintValue(set, firstRow + 1)),
+                       number(ShownPrintValue(set, firstRow + 2))}
+        .join(QStringLiteral(", "));
+}
+} // namespace
+
+QVariantList Materials::deriveTargets(bool layer) const
+{
+    const Selection s = m_cascade.Current();
+    if (!CurrentEntry() || s.printer == Selection::kNoPrinter || s.nozzle <= 0 || (layer && s.layer <= 0))
+        return {};
+    QVariantList targets;
+    for (const double target : SetDerivation::Targets(
+             s.printer, s.nozzle, s.layer, layer ? SetDerivation::Kind::Layer : SetDerivation::Kind::Nozzle))
+        targets << QVariantMap{{QStringLiteral("value"), target},
+                               {QStringLiteral("text"), QString::number(target, 'f', 2)}};
+    return targets;
+}
+
+QVariantMap Materials::derivePlan(bool layer, double target, bool keepFlow) const
+{
+    const Selection s = m_cascade.Current();
+    const MaterialEntry *entry = CurrentEntry();
+    const bool current = layer ? IsSameLayer(float(target), s.layer) : IsSameNozzle(float(target), s.nozzle);
+    QString refusal;
+    if (!entry || s.printer == Selection::kNoPrinter || s.nozzle <= 0 || (layer && s.layer <= 0))
+        refusal =
+            layer ? LangTr("Choose a layer thickness first (≣).") : LangTr("Choose a nozzle first (⩢).");
+    else if (m_cascade.Locked())
+        refusal = LangTr("%1 is locked: give its password first (✍).").arg(curMatName());
+    else if (current || !(target > 0.0))
+        refusal = LangTr("Choose another size than the current one.");
+    if (!refusal.isEmpty())
+        return {{QStringLiteral("refusal"), refusal},
+                {QStringLiteral("count"), 0},
+                {QStringLiteral("existing"), 0},
+                {QStringLiteral("rows"), QVariantList()},
+                {QStringLiteral("refused"), QVariantList()}};
+    const SetDerivation derivation(entry->mat, s.printer, s.nozzle, s.layer,
+                                   layer ? SetDerivation::Kind::Layer : SetDerivation::Kind::Nozzle, target,
+                                   keepFlow);
+    QVariantList rows;
+    for (const SetDerivation::Planned &planned : derivation.Sets()) {
+        const QString speeds =
+            lineValues(planned.source, 15) + QStringLiteral(" → ") + lineValues(planned.made, 15);
+        rows << QVariantMap{{QStringLiteral("text"), deriveKeyText(planned.source) + QStringLiteral(" → ") +
+                                                         deriveKeyText(planned.made)},
+                            {QStringLiteral("details"),
+                             layer ? LangTr("speeds %1 mm/s").arg(speeds)
+                                   : LangTr("widths %1 mm; speeds %2 mm/s")
+                                         .arg(lineValues(planned.source, 24) + QStringLiteral(" → ") +
+                                                  lineValues(planned.made, 24),
+                                              speeds)},
+                            {QStringLiteral("exists"), planned.exists}};
+    }
+    QVariantList refused;
+    for (const SetDerivation::Refused &r : derivation.Refusals()) {
+        QString why;
+        switch (r.why) {
+        case SetDerivation::Refusal::NoLayer:
+            why = LangTr("the catalogue has no layer for nozzle %1 mm").arg(target, 0, 'f', 2);
+            break;
+        case SetDerivation::Refusal::KeyRefused:
+            why = LangTr("the catalogue does not offer this key for %1").arg(ShownPrinterName(s.printer));
+            break;
+        case SetDerivation::Refusal::SecondSource:
+            for (const SetDerivation::Planned &winner : derivation.Sets()) {
+                if (SameSetKey(winner.made, r.target))
+                    why = LangTr("made from %1, whose layer is nearer").arg(deriveKeyText(winner.source));
+            }
+            break;
+        }
+        refused << QVariantMap{
+            {QStringLiteral("text"),
+             r.why == SetDerivation::Refusal::NoLayer
+                 ? deriveKeyText(r.source)
+                 : deriveKeyText(r.source) + QStringLiteral(" → ") + deriveKeyText(r.target)},
+            {QStringLiteral("why"), why}};
+    }
+    return {{QStringLiteral("refusal"), QString()},
+            {QStringLiteral("count"), rows.size()},
+            {QStringLiteral("existing"), derivation.Existing()},
+            {QStringLiteral("rows"), rows},
+            {QStringLiteral("refused"), refused}};
+}
+
+QVariantMap Materials::deriveSets(bool layer, double target, bool keepFlow, QVariantList replace)
+{
+    int made = 0;
+    int kept = 0;
+    const QString refusal = derivePlan(layer, target, keepFlow).value(QStringLiteral("refusal")).toString();
+    if (!refusal.isEmpty()) {
+        CVLOG << "No print sets derived: " << refusal;
+        return {{QStringLiteral("made"), 0}, {QStringLiteral("kept"), 0}};
+    }
+    std::vector<bool> replacing;
+    for (const QVariant &choice : replace)
+        replacing.push_back(choice.toBool());
+    const Selection selection = m_cascade.Current();
+    Edit(
+        StepPage::Params,
+        [&](LibraryEditor &editor) {
+            CPrintMaterial &mat = editor.Touch(size_t(CurrentPosition())).mat;
+            const SetDerivation derivation(mat, selection.printer, selection.nozzle, selection.layer,
+                                           layer ? SetDerivation::Kind::Layer : SetDerivation::Kind::Nozzle,
+                                           target, keepFlow);
+            for (size_t i = 0; i < derivation.Sets().size(); ++i)
+                kept += derivation.Sets()[i].exists && !(i < replacing.size() && replacing[i]) ? 1 : 0;
+            made = derivation.Apply(mat, replacing);
+            return made > 0;
+        },
+        // The new sets' nozzle or layer joins its menu.
+        [&]() { RestoreSelection(selection, true); },
+        [&]() {
+            return StepText{layer ? "make %1 print sets for layer %2 mm"
+                                  : "make %1 print sets for nozzle %2 mm",
+                            {QString::number(made), QString::number(target, 'f', 2)}};
+        });
+    CVLOG << "Derive print sets for " << (layer ? "layer " : "nozzle ") << target << ": " << made << " made, "
+          << kept << " kept";
+    return {{QStringLiteral("made"), made}, {QStringLiteral("kept"), kept}};
 }

@@ -370,6 +370,19 @@ public:
     // cascade does not reach it (the set is gone).
     Q_INVOKABLE bool showPrintSet(int printer, double nozzle, double layer, int quality);
 
+    // Print sets made for another nozzle of the current printer from the current nozzle's sets, or
+    // for another layer of the current nozzle from the current layer's (see SetDerivation).
+    // The targets the catalogue offers, the current one left out: [{value, text}]; none until the
+    // nozzle (or the layer) is chosen.
+    Q_INVOKABLE QVariantList deriveTargets(bool layer) const;
+    // The plan: {refusal (why nothing can be made), count, existing, rows: [{text ("0.40 / 0.20 /
+    // Fine → 0.60 / 0.30 / Fine"), details (widths and speeds before and after), exists}], refused:
+    // [{text, why}]}.
+    Q_INVOKABLE QVariantMap derivePlan(bool layer, double target, bool keepFlow) const;
+    // Makes the plan's sets, one step; an existing one is replaced where replace[i] (aligned with
+    // the plan's rows) is true, else kept. {made, kept}.
+    Q_INVOKABLE QVariantMap deriveSets(bool layer, double target, bool keepFlow, QVariantList replace);
+
 private:
     using Level = SelectionCascade::Level;
 

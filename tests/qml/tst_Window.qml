@@ -349,6 +349,8 @@ MainWindowTest {
             { tag: "table of a value", params: true, menu: "compareMenu/tableItem", popup: "paramTable" },
             { tag: "check of a material", params: true, menu: "compareMenu/adviceItem", popup: "adviceView" },
             { tag: "flow limit", params: true, button: "flowLimitButton", popup: "flowLimitDialog" },
+            { tag: "print sets for another nozzle", params: true, menu: "compareMenu/deriveNozzleOption",
+              popup: "deriveDialog" },
             { tag: "copy print sets", params: true, button: "copySetsButton", popup: "copyDialog" },
             { tag: "remove print sets", params: true, button: "removeSetsButton", popup: "removeSetDialog" },
             { tag: "removed: the message", params: true, button: "removeSetsButton", popup: "messageDialog",
@@ -684,6 +686,39 @@ MainWindowTest {
         verify(hasKeys(child("paramField_24")))
         verify(shown("selectionSummary").indexOf("1 print sets") === 0)
         materials.undo()
+    }
+
+    // The nozzle menu's last item makes the nozzle's print sets for another nozzle: the preview
+    // counts them and shows their speeds kept, or scaled to keep the flow; OK makes them, the note
+    // counts them, the new nozzle joins the menu, and Undo in the note takes them back.
+    function test_deriveForAnotherNozzle() {
+        showParams(1001, 10102, 0.4, -1, -1)
+        choose("nozzleButton", "nozzleMenu", "deriveNozzleItem")
+        opened("deriveDialog")
+        var target = child("deriveTarget")
+        pick(target, target.model.indexOf("0.50"))
+        compare([shown(target), shown("deriveSummary"), shown("deriveRow_0"), shown("deriveRow_1")],
+                ["0.50", "2 print sets to make, 0 of them exist already; 0 cannot be made.",
+                 "0.40 / 0.20 / Normal → 0.50 / 0.20 / Normal", "0.40 / 0.20 / Fine → 0.50 / 0.20 / Fine"])
+        var speeds = () => shown("deriveDetails_0").split("speeds ")[1].replace(" mm/s", "").split(" → ")
+        var kept = speeds()
+        compare(kept[1], kept[0])
+        press("deriveFlow")
+        // Widths × 1.25 on one layer: speeds × 0.8.
+        var scaled = kept[0].split(", ").map(v => Math.round(v * 800) / 1000).join(", ")
+        tryVerify(() => speeds()[1] === scaled, 3000, speeds()[1] + " ≠ " + scaled)
+        answer("deriveDialog", Dialog.Ok)
+        tryCompare(lookUp("toast"), "opacity", 1)
+        compare(shown("toastText"), "Made 2 print sets for nozzle 0.50 —")
+        openFrom("nozzleButton", "nozzleMenu")
+        compare([shown("nozzleItem_0"), shown("nozzleItem_1"), shown("nozzleItem_2")], ["0.40mm", "0.50mm", "0.60mm"])
+        key(Qt.Key_Escape)
+        closed("nozzleMenu")
+        press("toastUndo")
+        openFrom("nozzleButton", "nozzleMenu")
+        compare([shown("nozzleItem_1"), lookUp("nozzleItem_2")], ["0.60mm", null])
+        key(Qt.Key_Escape)
+        closed("nozzleMenu")
     }
 
     // Last, over the shipped vendor library, whose "PLA" takes the place of the fixture's: its

@@ -281,6 +281,15 @@ ApplicationWindow {
                         onObjectAdded: nozzleMenu.insertItem(index, object)
                         onObjectRemoved: nozzleMenu.removeItem(object)
                     }
+                    // After the nozzles, which the library's list puts before it.
+                    MenuSeparator {}
+                    MenuItem {
+                        objectName: "deriveNozzleItem"
+                        text: qsTr("Make print sets for another nozzle…")
+                        font.capitalization: Font.MixedCase
+                        enabled: materials.curNozzle.charAt(0) !== "-"
+                        onTriggered: deriveDialog.start(false)
+                    }
                 }
             }
             BarButton {
@@ -303,6 +312,14 @@ ApplicationWindow {
                         }
                         onObjectAdded: layerMenu.insertItem(index, object)
                         onObjectRemoved: layerMenu.removeItem(object)
+                    }
+                    MenuSeparator {}
+                    MenuItem {
+                        objectName: "deriveLayerItem"
+                        text: qsTr("Make print sets for another layer thickness…")
+                        font.capitalization: Font.MixedCase
+                        enabled: materials.curLayerThick.charAt(0) !== "-"
+                        onTriggered: deriveDialog.start(true)
                     }
                 }
             }
@@ -401,8 +418,9 @@ ApplicationWindow {
                     }
                     MenuSeparator {}
                     // Other views of the current material: beside a second one (of the library or
-                    // of a file), and one value over the printer's print sets; a submenu, so that
-                    // the menu still fits the smallest window.
+                    // of a file), one value over the printer's print sets, and its print sets made
+                    // for another nozzle or layer; a submenu, so that the menu still fits the
+                    // smallest window.
                     Menu {
                         objectName: "compareMenu"
                         title: qsTr("Views")
@@ -427,6 +445,21 @@ ApplicationWindow {
                             objectName: "adviceItem"
                             text: qsTr("Check this material…")
                             onTriggered: adviceView.show()
+                        }
+                        // The current print sets made for another nozzle or layer: here, as ☰ itself
+                        // is full at the smallest window.
+                        MenuSeparator {}
+                        MenuItem {
+                            objectName: "deriveNozzleOption"
+                            text: qsTr("Make print sets for another nozzle…")
+                            enabled: materials.curNozzle.charAt(0) !== "-"
+                            onTriggered: deriveDialog.start(false)
+                        }
+                        MenuItem {
+                            objectName: "deriveLayerOption"
+                            text: qsTr("Make print sets for another layer thickness…")
+                            enabled: materials.curLayerThick.charAt(0) !== "-"
+                            onTriggered: deriveDialog.start(true)
                         }
                     }
                     MenuSeparator {}
@@ -653,4 +686,7 @@ ApplicationWindow {
     // The check of the current material's values, and its flow limit.
     AdviceDlg { id: adviceView }
     FlowLimitDlg { id: flowLimitDialog }
+
+    // The current print sets made for another nozzle or layer thickness, after a preview.
+    DeriveDlg { id: deriveDialog; objectName: "deriveDialog" }
 }
