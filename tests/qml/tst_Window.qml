@@ -697,8 +697,8 @@ MainWindowTest {
         opened("deriveDialog")
         var target = child("deriveTarget")
         pick(target, target.model.indexOf("0.50"))
-        compare([shown(target), shown("deriveSummary"), shown("deriveRow_0"), shown("deriveRow_1")],
-                ["0.50", "2 print sets to make, 0 of them exist already; 0 cannot be made.",
+        compare([shown("deriveFrom"), shown(target), shown("deriveSummary"), shown("deriveRow_0"), shown("deriveRow_1")],
+                ["From nozzle 0.40 mm to", "0.50", "2 print sets to make, 0 of them exist already; 0 cannot be made.",
                  "0.40 / 0.20 / Normal → 0.50 / 0.20 / Normal", "0.40 / 0.20 / Fine → 0.50 / 0.20 / Fine"])
         var speeds = () => shown("deriveDetails_0").split("speeds ")[1].replace(" mm/s", "").split(" → ")
         var kept = speeds()

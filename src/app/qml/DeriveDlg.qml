@@ -9,7 +9,7 @@ import QtQuick.Layouts 1.12
 Dialog {
     id: derive
     // Another layer thickness, else another nozzle.
-    property bool layer: false
+    property bool layerMode: false
     property string fromText
     property var targets: []
     property var plan: ({ refusal: "", count: 0, existing: 0, rows: [], refused: [] })
@@ -22,15 +22,15 @@ Dialog {
     modal: true
     // The keyboard comes with the dialog: Tab moves through its controls, not the page behind.
     focus: true
-    title: layer ? qsTr("Print sets for another layer thickness") : qsTr("Print sets for another nozzle")
+    title: layerMode ? qsTr("Print sets for another layer thickness") : qsTr("Print sets for another nozzle")
     standardButtons: Dialog.Ok | Dialog.Cancel
     footer: DialogButtons {}
 
     function start(forLayer) {
-        layer = forLayer
+        layerMode = forLayer
         var selection = materials.currentSelection()
-        fromText = Number(layer ? selection.layer : selection.nozzle).toFixed(2)
-        targets = materials.deriveTargets(layer)
+        fromText = Number(layerMode ? selection.layer : selection.nozzle).toFixed(2)
+        targets = materials.deriveTargets(layerMode)
         replacing = {}
         flowBox.checked = false
         targetBox.currentIndex = 0
@@ -41,7 +41,7 @@ Dialog {
     function targetValue() { return targets.length > 0 ? targets[Math.max(0, targetBox.currentIndex)].value : 0 }
     // The plan for the target and the flow chosen now; the choices of the sets stay with them.
     function refresh() {
-        plan = materials.derivePlan(layer, targetValue(), flowBox.checked)
+        plan = materials.derivePlan(layerMode, targetValue(), flowBox.checked)
         rows.clear()
         plan.rows.forEach(r => rows.append({ "text": r.text, "details": r.details, "exists": r.exists, "why": "" }))
         plan.refused.forEach(r => rows.append({ "text": r.text, "details": "", "exists": false, "why": r.why }))
@@ -52,9 +52,9 @@ Dialog {
 
     onAccepted: {
         var target = targets[targetBox.currentIndex].text
-        var result = materials.deriveSets(layer, targetValue(), flowBox.checked,
+        var result = materials.deriveSets(layerMode, targetValue(), flowBox.checked,
                                           plan.rows.map(r => derive.replacing[r.text] === true))
-        var text = (layer ? qsTr("Made %1 print sets for layer %2") : qsTr("Made %1 print sets for nozzle %2"))
+        var text = (layerMode ? qsTr("Made %1 print sets for layer %2") : qsTr("Made %1 print sets for nozzle %2"))
                    .arg(result.made).arg(target)
         if (result.kept > 0)
             text += qsTr("; %1 kept as they were").arg(result.kept)
@@ -99,7 +99,8 @@ Dialog {
         RowLayout {
             Layout.fillWidth: true
             Label {
-                text: (layer ? qsTr("From layer %1 mm to") : qsTr("From nozzle %1 mm to")).arg(derive.fromText)
+                objectName: "deriveFrom"
+                text: (layerMode ? qsTr("From layer %1 mm to") : qsTr("From nozzle %1 mm to")).arg(derive.fromText)
             }
             ComboBox {
                 id: targetBox
@@ -122,7 +123,7 @@ Dialog {
             Layout.fillWidth: true
             wrapMode: Text.WordWrap
             text: derive.targets.length === 0
-                  ? (layer ? qsTr("The catalogue offers no other layer thickness for this nozzle.")
+                  ? (layerMode ? qsTr("The catalogue offers no other layer thickness for this nozzle.")
                            : qsTr("The catalogue offers no other nozzle for this printer."))
                   : derive.plan.refusal !== "" ? derive.plan.refusal
                   : qsTr("%1 print sets to make, %2 of them exist already; %3 cannot be made.")
