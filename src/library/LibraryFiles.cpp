@@ -393,9 +393,11 @@ public:
         KeepIDApart(at, place);
         m_written.resize(m_library.Size(), false);
         m_written[at] = true;
-        LogLine("importMaterials") << "Add Mat: " << m_library.At(at).mat.m_szName << " / "
-                                   << m_library.At(at).mat.m_szManu;
+        ++m_merged;
     }
+    // How many records were merged; one log line says so, where a line per material told a user
+    // nothing more and cost a large library's start a line each.
+    size_t Merged() const { return m_merged; }
     // The user's own materials that share a name or an ID with a vendor material.
     const QStringList &Clashes() const { return m_clashes; }
 
@@ -512,6 +514,7 @@ private:
     PositionIndex<std::string> m_byName;
     PositionIndex<int32_t> m_byID;
     std::vector<bool> m_written;
+    size_t m_merged = 0;
     QStringList m_clashes;
 };
 } // namespace
@@ -525,6 +528,8 @@ void LibraryFiles::Merge(std::vector<CPrintMaterial> records, const QString &pat
         if (place.kind != Placement::Skip)
             merger.Merge(std::move(records[r]), place, bVendor);
     }
+    if (merger.Merged() > 0)
+        LogLine("importMaterials") << "Add Mat: " << merger.Merged() << " materials from " << path;
     const bool userLibrary = IsUserLibrary(path);
     if (userLibrary) {
         m_userReadError = m_lastImport.readError;
