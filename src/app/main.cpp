@@ -3,6 +3,7 @@
 #include "InstanceGuard.h"
 #include "base/LangTranslator.h"
 #include "base/Log.h"
+#include "base/StartupProbe.h"
 #include "base/TLanguage.h"
 #include "library/Materials.h"
 #include "models/QmlTypes.h"
@@ -12,6 +13,7 @@
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QQuickWindow>
 
 #include <cstdio>
 
@@ -128,6 +130,7 @@ int main(int argc, char *argv[])
 
     int exitCode = -1;
     {
+        StartupProbe probe;
         Materials materials;
         QString readOnlyReason;
         const QString instanceNote = ReadOnlyNote(role, guard, dataDir, &readOnlyReason);
@@ -137,6 +140,7 @@ int main(int argc, char *argv[])
         materials.importVendorMaterials();
         materials.importUserMaterials();
         materials.setCurLanguage(startLanguage);
+        probe.loaded();
 
         QQmlApplicationEngine engine;
         engine.rootContext()->setContextProperty(QStringLiteral("materials"), &materials);
@@ -148,8 +152,13 @@ int main(int argc, char *argv[])
                                                      role == InstanceGuard::ForeignLock);
         FollowLanguage(materials, engine);
         engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
-        if (!engine.rootObjects().isEmpty())
+        if (!engine.rootObjects().isEmpty()) {
+            auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().first());
+            if (window && probe.IsOn())
+                QObject::connect(window, &QQuickWindow::frameSwapped, &probe, &StartupProbe::frameSwapped,
+                                 Qt::DirectConnection);
             exitCode = app.exec();
+        }
     }
     LangTrans::DestroyInstance();
     return exitCode;
