@@ -282,16 +282,6 @@ const Binding *bindingOf(int id)
     return id >= 0 && id < kParamCount ? &kBindings[id] : nullptr;
 }
 
-// The float as the shortest decimal that reads back as it, in double precision.
-double shortestDecimal(float value)
-{
-    char buffer[32];
-    const auto printed = std::to_chars(buffer, buffer + sizeof(buffer), value);
-    double decimal = double(value);
-    std::from_chars(buffer, printed.ptr, decimal);
-    return decimal;
-}
-
 // The new value, held at a limit only where the move from the old one crossed it.
 double limitMove(double from, double to, double min, double max)
 {
@@ -322,7 +312,7 @@ bool changeBy(Conv conv, void *field, double amount, bool percent, double min, d
     float &stored = *static_cast<float *>(field);
     // Percentage fields hold a fraction, shown a hundredfold.
     const double scale = conv == Conv::Float ? 1.0 : 100.0;
-    const double old = shortestDecimal(stored) * scale;
+    const double old = ShortestDecimal(stored) * scale;
     const double next = limitMove(old, percent ? old * factor : old + amount, min, max);
     const float result = float(next / scale);
     if (next == old || std::memcmp(&result, &stored, sizeof(float)) == 0)
@@ -462,4 +452,13 @@ void LoadPrintRows(QVector<ParamItem> &rows, const std::vector<const PrintSetDat
             }
         }
     }
+}
+
+double ShortestDecimal(float value)
+{
+    char buffer[32];
+    const auto printed = std::to_chars(buffer, buffer + sizeof(buffer), value);
+    double decimal = double(value);
+    std::from_chars(buffer, printed.ptr, decimal);
+    return decimal;
 }

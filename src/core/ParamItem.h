@@ -104,3 +104,7 @@ void CopyPrintValue(PrintSetData &to, const PrintSetData &from, int id);
 void LoadBasicRows(QVector<ParamItem> &rows, const CPrintMaterial *mat, bool locked);
 // Fills rows 9..end from the sets: the first set's value, bit 0 cleared where sets disagree.
 void LoadPrintRows(QVector<ParamItem> &rows, const std::vector<const PrintSetData *> &sets, bool locked);
+
+// The float as the shortest decimal that reads back as it (0.4f is 0.4), in double precision: the
+// stored value the rows' arithmetic starts from.
+double ShortestDecimal(float value);

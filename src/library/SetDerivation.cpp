@@ -4,7 +4,6 @@
 #include "core/PrinterCatalogue.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace {
@@ -16,17 +15,6 @@ constexpr double kTieTolerance = 1e-4;
 // The print rows of the contour, infill and support, each speed with its own width.
 constexpr int kSpeedRow = 15;
 constexpr int kWidthRow = 24;
-
-// The float as the shortest decimal that reads back as it (0.4f is 0.4), as the rows' arithmetic
-// takes stored values.
-double decimalOf(float value)
-{
-    char buffer[32];
-    const auto printed = std::to_chars(buffer, buffer + sizeof(buffer), value);
-    double decimal = double(value);
-    std::from_chars(buffer, printed.ptr, decimal);
-    return decimal;
-}
 
 // Scales the stored field of the row, clamped to its range; a factor of 1 changes nothing.
 void scaleField(PrintSetData &set, int id, double factor)
@@ -40,12 +28,12 @@ void scaleField(PrintSetData &set, int id, double factor)
 void scale(PrintSetData &set, double widthFactor, double fromLayer, double toLayer, bool keepFlow)
 {
     for (int line = 0; line < 3; ++line) {
-        const double widthBefore = decimalOf(set.fWidth[line]);
+        const double widthBefore = ShortestDecimal(set.fWidth[line]);
         scaleField(set, kWidthRow + line, widthFactor);
         // From the width as stored, clamped or not, so that the flow stays what it was.
         if (keepFlow)
             scaleField(set, kSpeedRow + line,
-                       (widthBefore * fromLayer) / (decimalOf(set.fWidth[line]) * toLayer));
+                       (widthBefore * fromLayer) / (ShortestDecimal(set.fWidth[line]) * toLayer));
     }
 }
 } // namespace
@@ -57,11 +45,11 @@ SetDerivation::SetDerivation(const CPrintMaterial &mat, int32_t printer, float n
         mat.ListSets(printer, -1, nozzle, kind == Kind::Layer ? layer : -1.0f);
     std::stable_sort(sources.begin(), sources.end(),
                      [](const PrintSetData *a, const PrintSetData *b) { return LessPrintSet(*a, *b); });
-    const double fromNozzle = decimalOf(nozzle);
+    const double fromNozzle = ShortestDecimal(nozzle);
     const double toNozzle = kind == Kind::Nozzle ? target : fromNozzle;
     const std::vector<double> layers = GetLayerThickList(printer, toNozzle);
     for (const PrintSetData *source : sources) {
-        const double fromLayer = decimalOf(source->fLayerThick);
+        const double fromLayer = ShortestDecimal(source->fLayerThick);
         const double toLayer = kind == Kind::Layer ? target : NearestLayer(layers, fromLayer);
         if (toLayer < 0.0) {
             m_refused.push_back({*source, *source, Refusal::NoLayer});
@@ -80,7 +68,7 @@ SetDerivation::SetDerivation(const CPrintMaterial &mat, int32_t printer, float n
                                         [&](const Planned &p) { return SameSetKey(p.made, planned.made); });
         if (taken != m_sets.end()) {
             const double distance = std::fabs(fromLayer - toLayer);
-            if (distance >= std::fabs(decimalOf(taken->source.fLayerThick) - toLayer) - kTieTolerance) {
+            if (distance >= std::fabs(ShortestDecimal(taken->source.fLayerThick) - toLayer) - kTieTolerance) {
                 m_refused.push_back({*source, planned.made, Refusal::SecondSource});
                 continue;
             }
@@ -115,7 +103,7 @@ int SetDerivation::Apply(CPrintMaterial &mat, const std::vector<bool> &replace) 
 std::vector<double> SetDerivation::Targets(int32_t printer, float nozzle, float layer, Kind kind)
 {
     std::vector<double> targets =
-        kind == Kind::Nozzle ? GetNozzleList(printer) : GetLayerThickList(printer, decimalOf(nozzle));
+        kind == Kind::Nozzle ? GetNozzleList(printer) : GetLayerThickList(printer, ShortestDecimal(nozzle));
     targets.erase(std::remove_if(targets.begin(), targets.end(),
                                  [&](double t) {
                                      return kind == Kind::Nozzle ? IsSameNozzle(float(t), nozzle)
