@@ -243,7 +243,8 @@ private slots:
         QCOMPARE(namesIn(fx.mats().UserPath()), saved);
         v1.m_nPrintTemp = 205;
         fx.restart();
-        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)}, version);
+        // As the editor starts: read on another thread, taken in a material at a time.
+        fx.startWithVendor({v1, makeMaterial("V2", "Orvik", 502)}, version, LibraryFixture::Load::InPieces);
         Materials &m = fx.mats();
         QCOMPARE(readAll(m.VendorPath()) == readAll(fx.shippedDir() + "/DB/vendor.cvx"),
                  version == "1.0.1\n");
@@ -258,6 +259,83 @@ private slots:
         QCOMPARE(namesOf(m), names + QStringList{"V1"});
         m.undo();
         QCOMPARE(namesOf(m), names);
+    }
+
+    // While the library loads in the background, what needs all of it waits: Save, exports and
+    // changes are refused and write nothing; the list only grows and the progress only rises; the
+    // last session's material shows as soon as it is read, and nothing before it. Quitting during
+    // the load writes nothing and keeps the recovery copy for the next start.
+    void whileTheLibraryLoads_data()
+    {
+        QTest::addColumn<int>("quitAt"); // the number of materials listed; -1: the load ends
+        QTest::addColumn<int>("last");   // the last session's material
+        QTest::addRow("to the end, the last session's material last in the file") << -1 << 739;
+        QTest::addRow("to the end, the last session's material gone") << -1 << 999;
+        QTest::addRow("quit with some of the user's materials in") << 10 << 739;
+        QTest::addRow("quit at once") << 0 << 739;
+    }
+    void whileTheLibraryLoads()
+    {
+        QFETCH(int, quitAt);
+        QFETCH(int, last);
+        LibraryFixture fx;
+        std::vector<CPrintMaterial> user;
+        for (int i = 0; i < 40; ++i)
+            user.push_back(makeMaterial(qPrintable(QStringLiteral("M%1").arg(i)), "Maker", 700 + i,
+                                        {{10102, 0.4f, 0.2f, 0}}));
+        writeMaterialFile(fx.mats().UserPath(), user);
+        const QString recovery = fx.dataDir() + "/recovery.cvx";
+        QVERIFY(writeAll(recovery, rawLine(pla())));
+        QVERIFY(writeAll(fx.dataDir() + "/editor-data.json", "{}"));
+        const QByteArray before = readAll(fx.mats().UserPath());
+        fx.restart();
+        Materials &m = fx.mats();
+        QSignalSpy restored(&m, &Materials::selectionRestored);
+        QSignalSpy refused(&m, &Materials::historyRefused);
+        fx.startWithVendor({makeMaterial("V1", "Orvik", 501), makeMaterial("V2", "Orvik", 502)}, "1.0.0\n",
+                           LibraryFixture::Load::Started);
+        QVERIFY(m.loading());
+        m.restoreSelection(last, 10102, 0.4, 0.2, 0);
+        const auto listed = [&m](int id) {
+            for (int row = 0; row < m.materialCount(); ++row)
+                if (m.materialAt(row)->m_nMatID == id)
+                    return true;
+            return false;
+        };
+        int count = 0;
+        double progress = 0.0;
+        while (m.loading() && m.materialCount() < quitAt + (quitAt < 0 ? 1000 : 0)) {
+            QVERIFY(m.materialCount() >= count && m.loadProgress() >= progress && m.loadProgress() <= 1.0);
+            count = m.materialCount();
+            progress = m.loadProgress();
+            // Nothing of the last session's selection before its material, then all of it.
+            QCOMPARE(m.curMatID() == last, listed(last));
+            QCOMPARE(restored.count(), m.curMatID() == last ? 1 : 0);
+            QCOMPARE(m.curPrinter().startsWith('-'), m.curMatID() != last);
+            QVERIFY(!m.exportUserMaterials());
+            QVERIFY(!m.exportMaterials(fx.dataDir() + "/out.cvx", false));
+            m.setParameter(0, 230);
+            m.addCopyMaterial(501);
+            QVERIFY(!m.canUndo() && !m.isModified());
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(!refused.isEmpty() || count == 0);
+        if (quitAt >= 0) {
+            // One round of events may take in every piece read by then: only at once is certain.
+            QVERIFY(m.loading() || quitAt > 0);
+            m.endCleanly();
+            fx.restart(); // the reading stops with the library it fills
+        } else {
+            QCOMPARE(m.materialCount(), 42);
+            QCOMPARE(m.loadProgress(), 1.0);
+            QCOMPARE(m.curMatID(), last == 999 ? 501 : last); // a material gone: the first
+            QCOMPARE(restored.count(), last == 999 ? 0 : 1);
+            QCOMPARE(m.startupNotes(), QString());
+        }
+        QCOMPARE(readAll(fx.mats().UserPath()), before);
+        QCOMPARE(readAll(fx.dataDir() + "/editor-data.json"), QByteArray("{}"));
+        QCOMPARE(readAll(recovery), rawLine(pla()));
+        QVERIFY(!QFile::exists(fx.dataDir() + "/out.cvx"));
     }
 
     // An import matches by name and manufacturer, else by ID. Made directly, it merges: a material

@@ -137,10 +137,13 @@ int main(int argc, char *argv[])
         if (!readOnlyReason.isEmpty())
             materials.setReadOnly(readOnlyReason);
         materials.checkVendorMaterials();
-        materials.importVendorMaterials();
-        materials.importUserMaterials();
+        // Read while the window is made; it fills as the materials come in.
+        QObject::connect(&materials, &Materials::loadingChanged, &probe, [&probe](bool loading) {
+            if (!loading)
+                probe.loaded();
+        });
+        materials.startLoading();
         materials.setCurLanguage(startLanguage);
-        probe.loaded();
 
         QQmlApplicationEngine engine;
         engine.rootContext()->setContextProperty(QStringLiteral("materials"), &materials);

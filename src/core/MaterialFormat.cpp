@@ -738,7 +738,15 @@ MaterialFileReadResult readMaterialLines(LineReader &reader, const MaterialFileV
     MaterialFileReadResult result;
     result.opened = reader.IsOpen();
     std::string line;
-    while (reader.Next(line)) {
+    size_t bytesRead = 0;
+    while (true) {
+        if (visit.goOn && !visit.goOn(bytesRead)) {
+            result.stopped = true;
+            break;
+        }
+        if (!reader.Next(line))
+            break;
+        bytesRead += reader.Length() + 1; // with its line end, near enough for a progress
         RefusedLine refused;
         refused.number = ++result.lines;
         if (reader.Oversized()) {

@@ -107,6 +107,8 @@ struct MaterialFileVisitor
         onMaterial;
     // Each line with something that is not a material, once per line, with the line as read.
     std::function<void(const RefusedLine &refused, const std::string &line)> onRefusedLine;
+    // Asked before each line with the bytes read so far, when set: false ends the reading there.
+    std::function<bool(size_t bytesRead)> goOn;
 };
 
 struct MaterialFileReadResult
@@ -116,7 +118,8 @@ struct MaterialFileReadResult
     // its end (a ReadError of LineReader: no writer, too large, a line that does not end); ErrorText
     // names either. 0 when the file was read to its end.
     int error = 0;
-    size_t lines = 0; // lines read, a version text included
+    size_t lines = 0;     // lines read, a version text included
+    bool stopped = false; // ended early, as goOn asked
 };
 
 // Reads a material file as the editor and the tool read it: a line ends at a line feed, a carriage

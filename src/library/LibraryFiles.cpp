@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -178,8 +179,19 @@ void LibraryFiles::InstallVendorLibrary()
 void LibraryFiles::LoadVendorLibrary()
 {
     const QString path = VendorPath();
+    std::optional<ReadPiece> whole;
+    ReadPieces(path, -1, false, nullptr, [&](ReadPiece &&piece) { whole = std::move(piece); });
+    TakeVendorLibrary(std::move(*whole));
+}
+
+void LibraryFiles::TakeVendorLibrary(ReadPiece piece)
+{
+    const QString path = VendorPath();
     LogLine("importMaterials") << "Load materials from file: " << path << "   bVendor: 0";
-    std::vector<CPrintMaterial> records = ReadRecords(path);
+    m_lastImport = ImportReport();
+    m_unreadLines.clear();
+    TakeReadNotes(piece, path);
+    std::vector<CPrintMaterial> records = std::move(piece.records);
     // What is read is also the reference that the user's changes are measured by; each material
     // read stands for its own vendor material.
     std::vector<FlatMaterial> reference;
@@ -212,24 +224,7 @@ void LibraryFiles::LeaveOutRemovedVendor(const std::vector<bool> &removed)
 
 void LibraryFiles::LoadUserLibrary()
 {
-    const QString path = UserPath();
-    LogLine("importMaterials") << "Load materials from file: " << path << "   bVendor: 0";
-    std::vector<CPrintMaterial> records = ReadRecords(path);
-    m_savedUserKeys.clear();
-    for (const CPrintMaterial &record : records)
-        m_savedUserKeys.insert(MaterialKey::Of(record));
-    const EditorData data = EditorData::Read(EditorDataPath());
-    const std::vector<Placement> placements = PlaceUserRecords(records, data);
-    Merge(std::move(records), path, false, nullptr, &placements);
-    LinkParents(data);
-    NoteRenamedAtStart(path);
-    if (!m_userReadError.isEmpty()) {
-        m_startupNotes << LangTr(
-                              "%1 could not be read completely (%2). What could be read is shown; Save asks "
-                              "before replacing the file and keeps it as it is now beside it.")
-                              .arg(path, m_userReadError);
-        CVLOG << m_startupNotes.last();
-    }
+    ReadPieces(UserPath(), -1, true, nullptr, [&](ReadPiece &&piece) { TakeUserPiece(std::move(piece)); });
 }
 
 void LibraryFiles::Import(const QString &path, bool bVendor, LibraryEditor *editor)
@@ -306,38 +301,82 @@ void LibraryFiles::LinkParents(const EditorData &data)
 
 std::vector<CPrintMaterial> LibraryFiles::ReadRecords(const QString &path)
 {
-    const std::string localPath = QStringToStdString(path);
+    m_lastImport = ImportReport();
+    m_unreadLines.clear();
+    std::vector<CPrintMaterial> records;
+    ReadPieces(path, -1, IsUserLibrary(path), nullptr, [&](ReadPiece &&piece) {
+        TakeReadNotes(piece, path);
+        records = std::move(piece.records);
+    });
+    return records;
+}
+
+void LibraryFiles::ReadPieces(const QString &path, int everyMs, bool makeMissing,
+                              const std::atomic<bool> *stop,
+                              const std::function<void(ReadPiece &&piece)> &take)
+{
     // Only the data folder's own user library is made when it is missing (at the first start); an
     // import of a file that does not exist makes nothing and says so.
-    const bool userLibrary = IsUserLibrary(path);
-    if (userLibrary && !QFileInfo::exists(path)) {
+    if (makeMissing && !QFileInfo::exists(path)) {
         QFile probe(path);
         if (!probe.open(QIODevice::ReadWrite))
             qDebug() << "Could not open file for ReadWrite " << path;
     }
 
     // Lines are decoded as they are read, so a large file is never held whole. What is skipped is
-    // logged with its line number: the user never sees it otherwise.
-    m_lastImport = ImportReport();
-    std::vector<CPrintMaterial> records;
+    // logged with its line number, when the piece is taken in: the user never sees it otherwise.
+    ReadPiece piece;
+    const qint64 total = QFileInfo(path).size();
+    piece.bytesTotal = total;
+    QElapsedTimer clock;
+    clock.start();
     MaterialFileVisitor visit;
-    std::vector<size_t> unreadLines; // lines with something that is not a material, or lost sets
     visit.onMaterial = [&](size_t number, CPrintMaterial &record, const MaterialDecodeReport &report) {
         if (!report.droppedSets.empty())
-            unreadLines.push_back(number);
+            piece.unreadLines.push_back(number);
         for (const MaterialDecodeReport::DroppedSet &dropped : report.droppedSets)
-            LogLine("importMaterials")
-                << "Skipped on line " << number << ": " << MaterialDecodeReport::DescribeDroppedSet(dropped);
-        m_lastImport.refusedSets += int(report.droppedSets.size());
-        records.push_back(std::move(record));
+            piece.logLines.push_back("Skipped on line " + std::to_string(number) + ": " +
+                                     MaterialDecodeReport::DescribeDroppedSet(dropped));
+        piece.refusedSets += int(report.droppedSets.size());
+        piece.records.push_back(std::move(record));
     };
     visit.onRefusedLine = [&](const RefusedLine &refused, const std::string &) {
-        ++m_lastImport.skipped;
-        unreadLines.push_back(refused.number);
-        LogLine("importMaterials") << "Skipped line " << refused.number << ": "
-                                   << refused.Describe(refused.reason);
+        ++piece.skipped;
+        piece.unreadLines.push_back(refused.number);
+        piece.logLines.push_back("Skipped line " + std::to_string(refused.number) + ": " +
+                                 refused.Describe(refused.reason));
     };
-    const MaterialFileReadResult read = ReadMaterialFile(localPath, visit);
+    visit.goOn = [&](size_t bytesRead) {
+        if (stop && stop->load())
+            return false;
+        piece.bytesRead = qint64(bytesRead);
+        if (everyMs >= 0 && !piece.records.empty() && clock.elapsed() >= everyMs) {
+            take(std::move(piece));
+            piece = ReadPiece();
+            piece.bytesTotal = total;
+            piece.bytesRead = qint64(bytesRead);
+            clock.restart();
+        }
+        return true;
+    };
+    piece.read = ReadMaterialFile(QStringToStdString(path), visit);
+    if (piece.read.stopped)
+        return;
+    piece.bytesRead = total;
+    piece.last = true;
+    take(std::move(piece));
+}
+
+void LibraryFiles::TakeReadNotes(const ReadPiece &piece, const QString &path)
+{
+    for (const std::string &line : piece.logLines)
+        LogLine("importMaterials") << line;
+    m_lastImport.skipped += piece.skipped;
+    m_lastImport.refusedSets += piece.refusedSets;
+    m_unreadLines.insert(m_unreadLines.end(), piece.unreadLines.begin(), piece.unreadLines.end());
+    if (!piece.last)
+        return;
+    const MaterialFileReadResult &read = piece.read;
     LogLine(nullptr) << "ReadFileToString() nRet: " << (read.opened ? 1 : 0)
                      << " vecList size: " << read.lines;
     // What was read is kept either way; a file that was there but not read to its end is reported,
@@ -352,25 +391,24 @@ std::vector<CPrintMaterial> LibraryFiles::ReadRecords(const QString &path)
                                  (read.lines ? QStringLiteral(" after line %1").arg(read.lines) : QString());
     }
     // In the user library, what a save would drop is not read completely either: a save must ask.
-    if (userLibrary && m_lastImport.readError.isEmpty() && !unreadLines.empty()) {
+    if (IsUserLibrary(path) && m_lastImport.readError.isEmpty() && !m_unreadLines.empty()) {
         QStringList numbers;
-        for (size_t i = 0; i < unreadLines.size() && i < kLinesNamed; ++i)
-            numbers << QString::number(unreadLines[i]);
-        if (unreadLines.size() > kLinesNamed)
+        for (size_t i = 0; i < m_unreadLines.size() && i < kLinesNamed; ++i)
+            numbers << QString::number(m_unreadLines[i]);
+        if (m_unreadLines.size() > kLinesNamed)
             numbers << QStringLiteral("…");
         m_lastImport.readError =
             LangTr("lines that are not whole materials: %1").arg(numbers.join(QStringLiteral(", ")));
     }
+    m_unreadLines.clear();
     if (!m_lastImport.readError.isEmpty())
         LogLine("importMaterials") << "Could not read " << path << " completely: " << m_lastImport.readError;
-    return records;
 }
 
-namespace {
 // One merge of records into the library: where each goes, under which name and ID, and what the
 // report and the notes say of it. A material this merge has already written is not replaced by a
 // later one: two in one file with one name and manufacturer (or one ID) are both kept.
-class Merger
+class LibraryFiles::Merger
 {
 public:
     Merger(MaterialLibrary &library, LibraryEditor *editor, LibraryFiles::ImportReport &report)
@@ -517,17 +555,71 @@ private:
     size_t m_merged = 0;
     QStringList m_clashes;
 };
-} // namespace
+
+// The user library's load, piece by piece: where each material goes depends on the vendor library,
+// loaded before, and on the editor's data, read with the first piece.
+struct LibraryFiles::UserLoad
+{
+    explicit UserLoad(MaterialLibrary &library, ImportReport &report, const QString &dataPath)
+        : data(EditorData::Read(dataPath)), merger(library, nullptr, report)
+    {
+    }
+    EditorData data;
+    Merger merger;
+};
+
+LibraryFiles::~LibraryFiles() = default;
+
+void LibraryFiles::TakeUserPiece(ReadPiece piece)
+{
+    const QString path = UserPath();
+    if (!m_userLoad) {
+        LogLine("importMaterials") << "Load materials from file: " << path << "   bVendor: 0";
+        m_lastImport = ImportReport();
+        m_unreadLines.clear();
+        m_savedUserKeys.clear();
+        m_userLoad = std::make_unique<UserLoad>(m_library, m_lastImport, EditorDataPath());
+    }
+    TakeReadNotes(piece, path);
+    for (const CPrintMaterial &record : piece.records)
+        m_savedUserKeys.insert(MaterialKey::Of(record));
+    const std::vector<Placement> placements = PlaceUserRecords(piece.records, m_userLoad->data);
+    MergeSome(m_userLoad->merger, std::move(piece.records), false, &placements);
+    if (!piece.last)
+        return;
+    const std::unique_ptr<UserLoad> load = std::move(m_userLoad);
+    FinishMerge(load->merger, path, nullptr);
+    LinkParents(load->data);
+    NoteRenamedAtStart(path);
+    if (!m_userReadError.isEmpty()) {
+        m_startupNotes << LangTr(
+                              "%1 could not be read completely (%2). What could be read is shown; Save asks "
+                              "before replacing the file and keeps it as it is now beside it.")
+                              .arg(path, m_userReadError);
+        CVLOG << m_startupNotes.last();
+    }
+}
 
 void LibraryFiles::Merge(std::vector<CPrintMaterial> records, const QString &path, bool bVendor,
                          LibraryEditor *editor, const std::vector<Placement> *placements)
 {
     Merger merger(m_library, editor, m_lastImport);
+    MergeSome(merger, std::move(records), bVendor, placements);
+    FinishMerge(merger, path, editor);
+}
+
+void LibraryFiles::MergeSome(Merger &merger, std::vector<CPrintMaterial> records, bool bVendor,
+                             const std::vector<Placement> *placements)
+{
     for (size_t r = 0; r < records.size(); ++r) {
         const Placement place = placements && r < placements->size() ? (*placements)[r] : Placement();
         if (place.kind != Placement::Skip)
             merger.Merge(std::move(records[r]), place, bVendor);
     }
+}
+
+void LibraryFiles::FinishMerge(const Merger &merger, const QString &path, LibraryEditor *editor)
+{
     if (merger.Merged() > 0)
         LogLine("importMaterials") << "Add Mat: " << merger.Merged() << " materials from " << path;
     const bool userLibrary = IsUserLibrary(path);
@@ -668,6 +760,12 @@ bool LibraryFiles::Write(const QString &path, bool bNoVendor, bool usersOnly, co
 {
     m_exportError.clear();
     LogLine("exportMaterials") << "Export materials to file: " << path;
+    // Half a library written would lose the other half in a save, and leave it out of an export.
+    if (m_loading) {
+        m_exportError = LangTr("the library is still loading");
+        LogLine("exportMaterials") << "Not written: " << m_exportError;
+        return false;
+    }
     MaterialFileWriter writer(path);
     bool ok = writer.Open();
     m_lastWritten = 0;
@@ -764,6 +862,11 @@ void LibraryFiles::RememberSavedUserLibrary()
 bool LibraryFiles::SaveUserLibrary()
 {
     m_saveNote.clear();
+    if (m_loading) {
+        m_exportError = LangTr("the library is still loading");
+        CVLOG << "Not saved: " << m_exportError;
+        return false;
+    }
     if (!m_readOnly.isEmpty()) {
         m_exportError = m_readOnly;
         CVLOG << "Not saved: " << m_readOnly;

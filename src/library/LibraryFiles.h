@@ -4,12 +4,15 @@
 #include "MaterialLibrary.h"
 #include "RecoveryFile.h"
 #include "VendorReference.h"
+#include "core/MaterialFormat.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <vector>
@@ -47,7 +50,22 @@ public:
         int vendorRef = -1;
     };
 
+    // What one stretch of a material file gave, read on any thread and taken in on the library's.
+    struct ReadPiece
+    {
+        std::vector<CPrintMaterial> records;
+        std::vector<std::string> logLines; // written when taken in, so that no two lines mix
+        std::vector<size_t> unreadLines;   // lines with something that is not a material, or lost sets
+        int skipped = 0;
+        int refusedSets = 0;
+        qint64 bytesRead = 0; // of the file, to the end of this piece
+        qint64 bytesTotal = 0;
+        bool last = false;
+        MaterialFileReadResult read; // of the whole file, on the last piece
+    };
+
     LibraryFiles(MaterialLibrary &library, VendorReference &vendor, const QString &dataPath);
+    ~LibraryFiles();
 
     QString UserPath() const { return m_dataPath + QStringLiteral("/user.cvx"); }
     QString VendorPath() const { return m_dataPath + QStringLiteral("/vendor.cvx"); }
@@ -66,6 +84,17 @@ public:
     void LoadVendorLibrary();
     // The user library on top, each material where the editor's data says it belongs.
     void LoadUserLibrary();
+    // The same two loads with the file read elsewhere (see ReadPieces): the vendor library in one
+    // piece, then the user library piece by piece, its last piece finishing it.
+    void TakeVendorLibrary(ReadPiece piece);
+    void TakeUserPiece(ReadPiece piece);
+    // While the start-up's loads are not complete, Save and every export are refused.
+    void SetLoading(bool loading) { m_loading = loading; }
+    // Reads a material file, handing what it read to take every everyMs milliseconds (in one piece
+    // for a negative interval), the last piece marked; makeMissing makes an empty file where there
+    // is none. A set stop ends the reading, without a last piece. Touches no object: any thread.
+    static void ReadPieces(const QString &path, int everyMs, bool makeMissing, const std::atomic<bool> *stop,
+                           const std::function<void(ReadPiece &&piece)> &take);
     // A file merged into the library, all of it matched by name and manufacturer, else by ID; a
     // change of the editor given, or a load without one.
     void Import(const QString &path, bool bVendor, LibraryEditor *editor);
@@ -112,7 +141,14 @@ public:
     }
 
 private:
+    class Merger;
+    struct UserLoad;
+
     std::vector<CPrintMaterial> ReadRecords(const QString &path);
+    void TakeReadNotes(const ReadPiece &piece, const QString &path);
+    void MergeSome(Merger &merger, std::vector<CPrintMaterial> records, bool bVendor,
+                   const std::vector<Placement> *placements);
+    void FinishMerge(const Merger &merger, const QString &path, LibraryEditor *editor);
     std::vector<Placement> PlaceUserRecords(std::vector<CPrintMaterial> &records, const EditorData &data);
     EditorData CurrentEditorData() const;
     // Gives the materials read their parents and flow limits as the editor's data names them.
@@ -144,4 +180,9 @@ private:
     QStringList m_startupNotes;
     // The user library's materials as last loaded or saved.
     std::set<MaterialKey> m_savedUserKeys;
+    // Lines not read whole in the file being read, until its last piece.
+    std::vector<size_t> m_unreadLines;
+    // The user library's load while its pieces come in.
+    std::unique_ptr<UserLoad> m_userLoad;
+    bool m_loading = false;
 };

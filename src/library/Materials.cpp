@@ -86,6 +86,10 @@ bool Materials::Edit(StepPage page, const std::function<bool(LibraryEditor &)> &
                      const std::function<void()> &refresh, const std::function<StepText()> &describe,
                      const Selection *before)
 {
+    if (m_loading) {
+        emit historyRefused(LangTr("The library is still loading: changes can be made once it is complete."));
+        return false;
+    }
     const Selection selection = before ? *before : m_cascade.Current();
     LibraryEditor editor(m_library);
     if (!change(editor)) {
@@ -354,6 +358,7 @@ void Materials::ReselectCurrent()
 
 void Materials::selectMaterial(int nID)
 {
+    m_pendingSelection.reset(); // what the user chose wins over the last session's
     SetCurMaterial(nID);
     m_cascade.ListChoices(Level::Printer, currentMaterial());
     selectPrinter(Selection::kNoPrinter);
@@ -463,8 +468,11 @@ QVariantMap Materials::currentSelection() const
 
 void Materials::restoreSelection(int matID, int printer, double nozzle, double layer, int quality)
 {
-    if (m_library.PositionOf(matID) < 0)
+    if (m_library.PositionOf(matID) < 0) {
+        if (m_loading) // shown once it is read
+            m_pendingSelection = Selection{matID, printer, float(nozzle), float(layer), quality};
         return; // a material that is gone leaves the selection as it is
+    }
     RestoreSelection({matID, printer, float(nozzle), float(layer), quality}, false);
 }
 
@@ -1381,10 +1389,75 @@ void Materials::importUserMaterials()
     AfterFilesChanged(before);
 }
 
+void Materials::startLoading(int pieceMs)
+{
+    if (m_loader || m_loading)
+        return;
+    m_loading = true;
+    m_files->SetLoading(true);
+    m_loader = std::make_unique<LibraryLoader>(
+        m_files->VendorPath(), m_files->UserPath(), pieceMs,
+        [this](LibraryFiles::ReadPiece &piece) { TakeLoadedPiece(piece, true); },
+        [this](LibraryFiles::ReadPiece &piece) { TakeLoadedPiece(piece, false); });
+    emit loadingChanged(true);
+    m_loader->Start();
+}
+
+double Materials::loadProgress() const
+{
+    if (!m_loading)
+        return 1.0;
+    return m_loadBytes > 0 ? std::min(1.0, double(m_loadedBytes) / double(m_loadBytes)) : 0.0;
+}
+
+void Materials::TakeLoadedPiece(LibraryFiles::ReadPiece &piece, bool vendor)
+{
+    const MaterialEntry *current = CurrentEntry();
+    const quint64 currentKey = current ? current->key : 0;
+    const quint64 currentRevision = current ? current->revision : 0;
+    const QString readErrorBefore = m_files->UserReadError();
+    const bool last = !vendor && piece.last;
+    if (vendor) {
+        m_files->TakeVendorLibrary(std::move(piece));
+    } else {
+        m_loadedBytes = piece.bytesRead;
+        m_loadBytes = piece.bytesTotal;
+        m_files->TakeUserPiece(std::move(piece));
+    }
+    if (last) {
+        IsHaveSameID();
+        m_loading = false;
+        m_files->SetLoading(false); // the loader's thread has ended; it goes with this object
+    }
+    const MaterialEntry *after = currentKey ? m_library.FindKey(currentKey) : nullptr;
+    if (m_pendingSelection && m_library.PositionOf(m_pendingSelection->matID) >= 0) {
+        const Selection selection = *m_pendingSelection;
+        m_pendingSelection.reset();
+        RestoreSelection(selection, false);
+        emit selectionRestored();
+    } else if (after && (after->revision != currentRevision || after->mat.m_nMatID != curMatID())) {
+        // The user's version of a vendor material, or its ID given way: shown as it is now.
+        Selection selection = m_cascade.Current();
+        selection.matID = after->mat.m_nMatID;
+        RestoreSelection(selection, !m_cascade.Locked());
+    } else if (!after && (!m_pendingSelection || last)) {
+        // Nothing to wait for: the first material, as a start without a last session shows.
+        ReselectCurrent();
+    }
+    emit materialsArrived();
+    emit loadProgressChanged();
+    if (m_files->UserReadError() != readErrorBefore)
+        emit userLibraryReadErrorChanged(m_files->UserReadError());
+    if (last)
+        emit loadingChanged(false);
+}
+
 void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
 {
     const QString path = LibraryFiles::LocalPath(fileName);
     const QString before = m_files->UserReadError();
+    if (!asStep && m_loading)
+        return; // a load is not a step: it would mix with the one in progress
     if (!asStep) {
         m_files->Import(path, bVendor, nullptr);
         AfterFilesChanged(before);
@@ -1445,7 +1518,7 @@ bool Materials::exportUserMaterials()
 
 bool Materials::exportMaterials(QString fileName, bool bNoVendor)
 {
-    if (m_library.IsEmpty())
+    if (m_library.IsEmpty() && !m_loading) // an empty library while loading is not empty
         return true;
     return m_files->Write(LibraryFiles::LocalPath(fileName), bNoVendor, false);
 }

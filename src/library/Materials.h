@@ -3,6 +3,7 @@
 #include "BulkChange.h"
 #include "LibraryFiles.h"
 #include "LibraryHistory.h"
+#include "LibraryLoader.h"
 #include "MaterialComparison.h"
 #include "MaterialLibrary.h"
 #include "SelectionCascade.h"
@@ -81,6 +82,11 @@ class Materials : public QObject
     Q_PROPERTY(QString referenceName READ referenceName NOTIFY matChanged)
     // Whether the current material may be linked to another (it has no vendor counterpart).
     Q_PROPERTY(bool parentLinkable READ parentLinkable NOTIFY matChanged)
+    // While the start-up's loads are not complete (startLoading): changes, Save, exports and
+    // imports wait. How far the reading is (0 to 1) and how many materials the list has so far.
+    Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
+    Q_PROPERTY(double loadProgress READ loadProgress NOTIFY loadProgressChanged)
+    Q_PROPERTY(int loadedCount READ materialCount NOTIFY loadProgressChanged)
 
 public:
     explicit Materials(QObject *parent = nullptr);
@@ -118,6 +124,15 @@ public:
     void OutputCurrentSelects();
     bool IsHaveSameID();
 
+    // Loads the vendor library and then the user library as importVendorMaterials and
+    // importUserMaterials do, read on another thread and taken in piece by piece, so that the
+    // window shows at once and the list fills, a piece every pieceMs milliseconds of reading (short
+    // enough that the list visibly grows, long enough that taking pieces in costs the window's
+    // thread little); loadingChanged(false) once all is there.
+    void startLoading(int pieceMs = 100);
+    bool loading() const { return m_loading; }
+    double loadProgress() const;
+
 signals:
     void preItemAppended();
     void postItemAppended();
@@ -151,6 +166,12 @@ signals:
     // The recovery copy could not be written (once until one is written again): a crash now
     // would lose the unsaved changes.
     void recoveryWriteFailed(QString reason);
+    void loadingChanged(bool loading);
+    void loadProgressChanged();
+    // Materials were added to the list by a load in progress.
+    void materialsArrived();
+    // The selection restoreSelection asked for while its material was still loading is made now.
+    void selectionRestored();
 
 public slots:
     void appendItem();
@@ -426,6 +447,9 @@ private:
     // Changes the current material's link; one step.
     bool SetParent(quint64 parent, const StepText &text);
     void NotifyModified();
+    // A piece of the start-up's loads taken in; the last session's material selected once it is
+    // there, the current one shown again when the piece changed it.
+    void TakeLoadedPiece(LibraryFiles::ReadPiece &piece, bool vendor);
 
     QVector<ParamItem> m_items;
     int m_nLanguage = 0;
@@ -475,4 +499,11 @@ private:
     std::optional<BulkChange> GroupChange(const QVariantList &ids, int mode, double amount) const;
     // The materials with these IDs as a change may reach them, in library order, with their positions.
     std::vector<std::pair<size_t, BulkChange::Target>> BulkTargets(const QVariantList &matIDs) const;
+
+    bool m_loading = false;
+    qint64 m_loadedBytes = 0;
+    qint64 m_loadBytes = 0;
+    std::optional<Selection> m_pendingSelection;
+    // Last, so that it stops reading before anything it hands pieces to goes.
+    std::unique_ptr<LibraryLoader> m_loader;
 };

@@ -8,10 +8,14 @@ MaterialModel::MaterialModel(QObject *parent) : QAbstractListModel(parent) {}
 void MaterialModel::setMats(Materials *mats)
 {
     beginResetModel();
-    RebindMats(this, m_mats, mats, &Materials::matChanged, [this]() {
+    const auto reset = [this]() {
         beginResetModel();
         endResetModel();
-    });
+    };
+    RebindMats(this, m_mats, mats, &Materials::matChanged, reset);
+    // A load in progress adds materials without changing the current one.
+    if (mats)
+        connect(mats, &Materials::materialsArrived, this, reset);
     endResetModel();
 }
 

@@ -8,7 +8,7 @@ import QtTest 1.2
 TestCase {
     width: 1280
     height: 800
-    when: windowShown && loader.status === Loader.Ready
+    when: windowShown && loader.status === Loader.Ready && loader.item.sceneReady
 
     readonly property alias window: loader.item
     Loader { id: loader; source: "qrc:/main.qml" }

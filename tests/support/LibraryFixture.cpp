@@ -6,6 +6,7 @@
 #include "core/MaterialFormat.h"
 
 #include <QDir>
+#include <QTest>
 
 #include <cstring>
 
@@ -33,10 +34,16 @@ void LibraryFixture::restart()
     m_mats = std::make_unique<Materials>();
 }
 
-void LibraryFixture::startWithVendor(std::vector<CPrintMaterial> vendor, const QByteArray &version)
+void LibraryFixture::startWithVendor(std::vector<CPrintMaterial> vendor, const QByteArray &version, Load load)
 {
     writeMaterialFile(shippedDir() + QStringLiteral("/DB/vendor.cvx"), std::move(vendor), version);
     m_mats->checkVendorMaterials();
+    if (load != Load::AtOnce) {
+        m_mats->startLoading(0);
+        if (load == Load::InPieces)
+            QTRY_VERIFY_WITH_TIMEOUT(!m_mats->loading(), 30000);
+        return;
+    }
     m_mats->importVendorMaterials();
     m_mats->importUserMaterials();
 }

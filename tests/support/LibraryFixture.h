@@ -41,8 +41,11 @@ public:
     // Makes a new library object over the same folders (as a restart does).
     void restart();
     // Ships the materials as the vendor library (with the version line) and runs the start-up's
-    // loads: install, vendor import, user import.
-    void startWithVendor(std::vector<CPrintMaterial> vendor, const QByteArray &version = "1.0.0\n");
+    // loads: install, vendor import, user import; at once, or as the editor starts, read on another
+    // thread and taken in a material at a time, waited for or only started.
+    enum class Load { AtOnce, InPieces, Started };
+    void startWithVendor(std::vector<CPrintMaterial> vendor, const QByteArray &version = "1.0.0\n",
+                         Load load = Load::AtOnce);
     // Starts with the materials as the user library (no step, nothing unsaved) and selects the
     // ID; with an unknown one the first is current, locked by the fallback.
     void load(std::vector<CPrintMaterial> user, int select = -1);

@@ -66,6 +66,8 @@ Frame {
         anchors.right: changedOnly.left
         placeholderText: qsTr("Search name, manufacturer or ID")
         selectByMouse: true
+        // A search of part of the library would miss what is still to come.
+        enabled: !materials.loading
         // Once the filter has the new text.
         onTextChanged: Qt.callLater(highlightCurrent)
         Keys.onDownPressed: materialList.incrementCurrentIndex()
@@ -95,6 +97,7 @@ Frame {
         anchors.right: parent.right
         anchors.verticalCenter: searchField.verticalCenter
         checkable: true
+        enabled: !materials.loading
         text: "●◆"
         font.pixelSize: fontP * 0.9
         ToolTip.visible: hovered
@@ -108,7 +111,7 @@ Frame {
         anchors.topMargin: 4
         anchors.left: parent.left
         anchors.right: parent.right
-        anchors.bottom: compareChosen.visible ? compareChosen.top : parent.bottom
+        anchors.bottom: loadingNote.visible ? loadingNote.top : compareChosen.visible ? compareChosen.top : parent.bottom
         clip: true
         keyNavigationEnabled: true
         highlightMoveDuration: 0
@@ -201,8 +204,23 @@ Frame {
         anchors.right: parent.right
         anchors.bottom: parent.bottom
         visible: chosenKeys.length === 2
+        enabled: !materials.loading
         text: qsTr("Compare the 2 chosen")
         onClicked: compareFlow.compareIDs(materials.materialIDsOf(chosenKeys))
         Keys.onReturnPressed: clicked()
+    }
+
+    // The list grows while the library loads: how far it is.
+    Label {
+        id: loadingNote
+        objectName: "loadingNote"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        padding: fontP / 2
+        visible: materials.loading
+        wrapMode: Text.Wrap
+        text: qsTr("Loading the library: %1 materials so far (%2 %)").arg(materials.loadedCount)
+                  .arg(Math.floor(materials.loadProgress * 100))
     }
 }

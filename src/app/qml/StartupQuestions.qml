@@ -7,7 +7,10 @@ import QtQuick.Controls 2.5
 Item {
     id: startup
 
+    // Once the library is loaded and the window complete.
+    property bool asked: false
     function ask() {
+        asked = true
         var notes = materials.startupNotes()
         if (notes.length > 0) {
             messageDialog.title = qsTr("Library loaded")
@@ -23,13 +26,17 @@ Item {
             readOnlyDialog.open()
         if (typeof startupFiles !== "undefined" && startupFiles.length > 0)
             importWhenReady(startupFiles)
+        // Handed over before then.
+        if (!recoveryDialog.visible)
+            recoveryAnswered()
     }
 
-    // Files to import wait while the restore question is open: a restore replaces the library,
-    // and with it anything imported before the answer.
+    // Files to import wait until the start is complete (the library loaded, the window made), and
+    // while the restore question is open: a restore replaces the library, and with it anything
+    // imported before the answer.
     property var filesAwaitingAnswer: []
     function importWhenReady(files) {
-        if (recoveryDialog.visible)
+        if (!asked || recoveryDialog.visible)
             filesAwaitingAnswer = filesAwaitingAnswer.concat(files)
         else
             importFiles(files)

@@ -27,9 +27,11 @@ ApplicationWindow {
             saveFlow.askBeforeClosing()
             return
         }
-        // Saved, discarded or nothing unsaved: the recovery copy has served.
+        // Saved, discarded or nothing unsaved: the recovery copy has served. Quitting before the
+        // library is loaded keeps the last session's place as it was.
         materials.endCleanly()
-        rememberSession()
+        if (!materials.loading)
+            rememberSession()
     }
 
     // Where the user left off, kept in the configuration folder: the next start goes back there.
@@ -67,15 +69,16 @@ ApplicationWindow {
         id: windowKeys
         Item {
             property bool active: true
-            Shortcut { enabled: active; sequence: StandardKey.Save; onActivated: saveLibrary() }
-            Shortcut { enabled: active; sequence: "Ctrl+O"; onActivated: importFlow.chooseFile() }
-            Shortcut { enabled: active; sequence: "Ctrl+E"; onActivated: exportFlow.start() }
+            // What needs the whole library waits until it is loaded.
+            Shortcut { enabled: active && !materials.loading; sequence: StandardKey.Save; onActivated: saveLibrary() }
+            Shortcut { enabled: active && !materials.loading; sequence: "Ctrl+O"; onActivated: importFlow.chooseFile() }
+            Shortcut { enabled: active && !materials.loading; sequence: "Ctrl+E"; onActivated: exportFlow.start() }
             Shortcut { enabled: active; sequence: "Ctrl+Q"; onActivated: window.close() }
             Shortcut { enabled: active; sequences: [StandardKey.Undo]; onActivated: materials.undo() }
             Shortcut { enabled: active; sequences: ["Ctrl+Shift+Z", "Ctrl+Y"]; onActivated: materials.redo() }
         }
     }
-    Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return !drawer.opened && !paramTable.opened }) }
+    Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return sceneReady && !drawer.opened && !paramTable.opened }) }
 
     // An undo or redo shows what it changed: its material and cascade are selected again by the
     // library; the page of the step is shown here.
@@ -83,6 +86,14 @@ ApplicationWindow {
         target: materials
         function onHistoryApplied(page) {
             tryShowPage(page)
+        }
+        // The last session's material came in with a piece of a load in progress.
+        function onSelectionRestored() {
+            tryShowPage(lastSession.page)
+        }
+        function onLoadingChanged(loading) {
+            if (!loading && sceneReady)
+                startup.ask()
         }
         function onHistoryRefused(reason) {
             messageDialog.title = qsTr("Warning")
@@ -117,19 +128,13 @@ ApplicationWindow {
         }
     }
 
-    // The last session's place, then the questions of a start.
+    // The last session's place (shown once its material is read), then the questions of a start,
+    // which wait for the whole library: a restore replaces it, its notes are of all of it.
     Component.onCompleted: {
         restoreSession()
-        startup.ask()
     }
 
     // The application's flows, each in its own file; the window keeps what the scene shares.
-    StartupQuestions { id: startup; objectName: "startup" }
-    SaveFlow { id: saveFlow }
-    ImportFlow { id: importFlow }
-    ExportFlow { id: exportFlow }
-    VendorDialogs { id: vendorDialogs }
-    CompareFlow { id: compareFlow }
     function importFiles(files) { importFlow.importFiles(files) }
     // A local file's URL, or a path, as the path a user reads.
     function pathOf(url) { return decodeURIComponent(String(url).replace(/^file:\/\//, "")) }
@@ -223,7 +228,7 @@ ApplicationWindow {
             BarButton {
                 id: materialButton
                 objectName: "materialButton"
-                text: "❁ " + materials.curMaterial
+                text: "❁ " + (materials.curMaterial === "" && materials.loading ? qsTr("Loading…") : materials.curMaterial)
                 font.pixelSize: fontP * 1.6
                 // Names as stored: the bar's capitalisation is for its own words.
                 font.capitalization: Font.MixedCase
@@ -287,7 +292,7 @@ ApplicationWindow {
                         objectName: "deriveNozzleItem"
                         text: qsTr("Make print sets for another nozzle…")
                         font.capitalization: Font.MixedCase
-                        enabled: materials.curNozzle.charAt(0) !== "-"
+                        enabled: sceneReady && materials.curNozzle.charAt(0) !== "-"
                         onTriggered: deriveDialog.start(false)
                     }
                 }
@@ -355,6 +360,7 @@ ApplicationWindow {
                 Layout.fillWidth: false
                 objectName: "optionsButton"
                 text: "☰"
+                enabled: sceneReady
                 onClicked: optionsMenu.open()
                 Menu {
                     id: optionsMenu
@@ -428,11 +434,13 @@ ApplicationWindow {
                         MenuItem {
                             objectName: "compareItem"
                             text: qsTr("Compare with…")
+                            enabled: !materials.loading
                             onTriggered: compareFlow.chooseFromLibrary()
                         }
                         MenuItem {
                             objectName: "compareFileItem"
                             text: qsTr("Compare with a material in a file…")
+                            enabled: !materials.loading
                             onTriggered: compareFlow.chooseFile()
                         }
                         MenuItem {
@@ -463,12 +471,12 @@ ApplicationWindow {
                         }
                     }
                     MenuSeparator {}
-                    MenuItem { objectName: "importItem"; text: qsTr("Import"); onTriggered: importFlow.chooseFile() }
-                    MenuItem { objectName: "exportItem"; text: qsTr("Export"); onTriggered: exportFlow.start() }
+                    MenuItem { objectName: "importItem"; text: qsTr("Import"); enabled: !materials.loading; onTriggered: importFlow.chooseFile() }
+                    MenuItem { objectName: "exportItem"; text: qsTr("Export"); enabled: !materials.loading; onTriggered: exportFlow.start() }
                     MenuItem {
                         objectName: "saveItem"
                         text: materials.readOnlyReason === "" ? qsTr("Save") : qsTr("Save") + " — " + qsTr("off: %1").arg(materials.readOnlyReason)
-                        enabled: materials.readOnlyReason === ""
+                        enabled: materials.readOnlyReason === "" && !materials.loading
                         onTriggered: saveLibrary()
                     }
                     // Where a user looks for it, besides About.
@@ -490,6 +498,15 @@ ApplicationWindow {
                 }
             }
         }
+        // How far the library's load is, along the bar's foot, while it goes on.
+        ProgressBar {
+            objectName: "loadProgress"
+            visible: materials.loading
+            value: materials.loadProgress
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+        }
     }
 
     Drawer {
@@ -503,7 +520,7 @@ ApplicationWindow {
             id: materialList
             anchors.fill: parent
         }
-        Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return drawer.opened }) }
+        Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return sceneReady && drawer.opened }) }
     }
 
     Component {
@@ -666,27 +683,89 @@ ApplicationWindow {
         onAboutToShow: promptView.contentY = 0
     }
 
-    // The password of the current material, asked where the user tries to change it.
-    UnlockDlg { id: unlockDialog; objectName: "unlockDialog" }
+    // The flows and the dialogs, made after the window's first frame, while the user looks at it:
+    // a start waits for none of them. Until they are there, nothing that opens one is offered
+    // (sceneReady), and the questions of a start wait for them.
+    readonly property bool sceneReady: later.status === Loader.Ready
+    // Called while the first frame is made: what is queued now runs once it is out.
+    onAfterAnimating: if (!later.active) Qt.callLater(makeTheRest)
+    function makeTheRest() { later.active = true }
+    Loader {
+        id: later
+        anchors.fill: parent
+        asynchronous: true
+        active: false
+        onLoaded: {
+            if (!materials.loading)
+                startup.ask()
+        }
+        sourceComponent: Item {
+            property alias saveFlow: saveFlow
+            property alias importFlow: importFlow
+            property alias exportFlow: exportFlow
+            property alias vendorDialogs: vendorDialogs
+            property alias compareFlow: compareFlow
+            property alias unlockDialog: unlockDialog
+            property alias intInputDialog: intInputDialog
+            property alias doubleInputDialog: doubleInputDialog
+            property alias temperatureDialog: temperatureDialog
+            property alias speedDialog: speedDialog
+            property alias widthDialog: widthDialog
+            property alias aboutDialog: aboutDialog
+            property alias bulkPreview: bulkPreview
+            property alias paramTable: paramTable
+            property alias adviceView: adviceView
+            property alias flowLimitDialog: flowLimitDialog
+            property alias deriveDialog: deriveDialog
 
-    IntInputDlg { id: intInputDialog; objectName: "intInputDialog" }
-    DoubleInputDlg { id: doubleInputDialog; objectName: "doubleInputDialog" }
-    TemperatureDlg { id: temperatureDialog; objectName: "temperatureDialog" }
-    SpeedDlg { id: speedDialog; objectName: "speedDialog" }
-    WidthDlg { id: widthDialog; objectName: "widthDialog" }
-    AboutDlg { id: aboutDialog; objectName: "aboutDialog" }
+            SaveFlow { id: saveFlow }
+            ImportFlow { id: importFlow }
+            ExportFlow { id: exportFlow }
+            VendorDialogs { id: vendorDialogs }
+            CompareFlow { id: compareFlow }
 
-    // A value dialog's change over the materials chosen in the drawer, previewed.
-    BulkPreviewDlg { id: bulkPreview }
+            // The password of the current material, asked where the user tries to change it.
+            UnlockDlg { id: unlockDialog; objectName: "unlockDialog" }
 
-    // One value over the current printer's print sets, from a page's value or the ☰ menu.
-    ParamTable { id: paramTable; objectName: "paramTable" }
-    function showTable(paramID, origin) { paramTable.show(paramID, origin) }
+            IntInputDlg { id: intInputDialog; objectName: "intInputDialog" }
+            DoubleInputDlg { id: doubleInputDialog; objectName: "doubleInputDialog" }
+            TemperatureDlg { id: temperatureDialog; objectName: "temperatureDialog" }
+            SpeedDlg { id: speedDialog; objectName: "speedDialog" }
+            WidthDlg { id: widthDialog; objectName: "widthDialog" }
+            AboutDlg { id: aboutDialog; objectName: "aboutDialog" }
 
-    // The check of the current material's values, and its flow limit.
-    AdviceDlg { id: adviceView }
-    FlowLimitDlg { id: flowLimitDialog }
+            // A value dialog's change over the materials chosen in the drawer, previewed.
+            BulkPreviewDlg { id: bulkPreview }
 
-    // The current print sets made for another nozzle or layer thickness, after a preview.
-    DeriveDlg { id: deriveDialog; objectName: "deriveDialog" }
+            // One value over the current printer's print sets, from a page's value or the ☰ menu.
+            ParamTable { id: paramTable; objectName: "paramTable" }
+
+            // The check of the current material's values, and its flow limit.
+            AdviceDlg { id: adviceView }
+            FlowLimitDlg { id: flowLimitDialog }
+
+            // The current print sets made for another nozzle or layer thickness, after a preview.
+            DeriveDlg { id: deriveDialog; objectName: "deriveDialog" }
+        }
+    }
+    // Made at once: files handed over by a later editor wait in it until the start is complete.
+    StartupQuestions { id: startup; objectName: "startup" }
+    property var saveFlow: later.item ? later.item.saveFlow : null
+    property var importFlow: later.item ? later.item.importFlow : null
+    property var exportFlow: later.item ? later.item.exportFlow : null
+    property var vendorDialogs: later.item ? later.item.vendorDialogs : null
+    property var compareFlow: later.item ? later.item.compareFlow : null
+    property var unlockDialog: later.item ? later.item.unlockDialog : null
+    property var intInputDialog: later.item ? later.item.intInputDialog : null
+    property var doubleInputDialog: later.item ? later.item.doubleInputDialog : null
+    property var temperatureDialog: later.item ? later.item.temperatureDialog : null
+    property var speedDialog: later.item ? later.item.speedDialog : null
+    property var widthDialog: later.item ? later.item.widthDialog : null
+    property var aboutDialog: later.item ? later.item.aboutDialog : null
+    property var bulkPreview: later.item ? later.item.bulkPreview : null
+    property var paramTable: later.item ? later.item.paramTable : null
+    property var adviceView: later.item ? later.item.adviceView : null
+    property var flowLimitDialog: later.item ? later.item.flowLimitDialog : null
+    property var deriveDialog: later.item ? later.item.deriveDialog : null
+    function showTable(paramID, origin) { if (paramTable) paramTable.show(paramID, origin) }
 }
