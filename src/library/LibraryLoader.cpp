@@ -19,10 +19,12 @@ LibraryLoader::~LibraryLoader()
 void LibraryLoader::Start()
 {
     m_thread = std::thread([this] {
-        LibraryFiles::ReadPieces(m_vendorPath, -1, false, &m_stop,
-                                 [this](LibraryFiles::ReadPiece &&piece) { Hand(std::move(piece), &m_takeVendor); });
-        LibraryFiles::ReadPieces(m_userPath, m_pieceMs, true, &m_stop,
-                                 [this](LibraryFiles::ReadPiece &&piece) { Hand(std::move(piece), &m_takeUser); });
+        LibraryFiles::ReadPieces(m_vendorPath, -1, false, &m_stop, [this](LibraryFiles::ReadPiece &&piece) {
+            Hand(std::move(piece), &m_takeVendor);
+        });
+        LibraryFiles::ReadPieces(
+            m_userPath, m_pieceMs, true, &m_stop,
+            [this](LibraryFiles::ReadPiece &&piece) { Hand(std::move(piece), &m_takeUser); });
     });
 }
 

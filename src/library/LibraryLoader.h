@@ -20,8 +20,8 @@ public:
 
     // takeVendor gets the vendor library, takeUser a piece of the user library every pieceMs
     // milliseconds of reading; both run on this object's thread, in the order of reading.
-    LibraryLoader(const QString &vendorPath, const QString &userPath, int pieceMs, Take takeVendor, Take takeUser,
-                  QObject *parent = nullptr);
+    LibraryLoader(const QString &vendorPath, const QString &userPath, int pieceMs, Take takeVendor,
+                  Take takeUser, QObject *parent = nullptr);
     ~LibraryLoader() override;
 
     void Start();
