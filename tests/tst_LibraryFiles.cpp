@@ -283,6 +283,9 @@ private slots:
         for (int i = 0; i < 40; ++i)
             user.push_back(makeMaterial(qPrintable(QStringLiteral("M%1").arg(i)), "Maker", 700 + i,
                                         {{10102, 0.4f, 0.2f, 0}}));
+        // Kept apart as in one go: a name twice (the later one renamed), an ID the vendor's has.
+        user[20] = makeMaterial("M3", "Maker", 720, {{10102, 0.4f, 0.2f, 0}});
+        user[30] = makeMaterial("M30", "Maker", 501, {{10102, 0.4f, 0.2f, 0}});
         writeMaterialFile(fx.mats().UserPath(), user);
         const QString recovery = fx.dataDir() + "/recovery.cvx";
         QVERIFY(writeAll(recovery, rawLine(pla())));
@@ -326,11 +329,24 @@ private slots:
             m.endCleanly();
             fx.restart(); // the reading stops with the library it fills
         } else {
-            QCOMPARE(m.materialCount(), 42);
+            QCOMPARE(m.materialCount(), 41); // the one with V1's ID took its place, as any library matches
             QCOMPARE(m.loadProgress(), 1.0);
-            QCOMPARE(m.curMatID(), last == 999 ? 501 : last); // a material gone: the first
+            QCOMPARE(m.curMatID(), last == 999 ? m.materialAt(0)->m_nMatID : last); // gone: the first
             QCOMPARE(restored.count(), last == 999 ? 0 : 1);
-            QCOMPARE(m.startupNotes(), QString());
+            // The same library as read in one go.
+            const auto identities = [](Materials &mats) {
+                QStringList all;
+                for (int row = 0; row < mats.materialCount(); ++row)
+                    all << QStringLiteral("%1/%2/%3")
+                               .arg(mats.materialAt(row)->m_szName, mats.materialAt(row)->m_szManu)
+                               .arg(mats.materialAt(row)->m_nMatID);
+                return all << mats.startupNotes();
+            };
+            const QStringList inPieces = identities(m);
+            QVERIFY(inPieces.contains("M3_Copy1/Maker/720"));
+            fx.restart();
+            fx.startWithVendor({makeMaterial("V1", "Orvik", 501), makeMaterial("V2", "Orvik", 502)});
+            QCOMPARE(inPieces, identities(fx.mats()));
         }
         QCOMPARE(readAll(fx.mats().UserPath()), before);
         QCOMPARE(readAll(fx.dataDir() + "/editor-data.json"), QByteArray("{}"));

@@ -22,6 +22,7 @@ MaterialEntry &MaterialLibrary::Modify(size_t position)
 {
     MaterialEntry &entry = *m_entries[position];
     entry.revision = g_nextRevision++;
+    m_lastFound = {}; // its ID may change
     return entry;
 }
 
@@ -38,11 +39,15 @@ const MaterialEntry *MaterialLibrary::FindKey(quint64 key) const
 
 long MaterialLibrary::PositionOf(int32_t id) const
 {
-    for (size_t i = 0; i < m_entries.size(); ++i) {
+    if (m_lastFound.valid && m_lastFound.id == id)
+        return m_lastFound.position;
+    long position = -1;
+    for (size_t i = 0; i < m_entries.size() && position < 0; ++i) {
         if (m_entries[i]->mat.m_nMatID == id)
-            return long(i);
+            position = long(i);
     }
-    return -1;
+    m_lastFound = {true, id, position};
+    return position;
 }
 
 const MaterialEntry *MaterialLibrary::Find(int32_t id) const
@@ -122,6 +127,7 @@ void MaterialLibrary::Append(std::unique_ptr<MaterialEntry> entry)
     if (!m_byKey.empty())
         m_byKey.emplace(entry->key, entry.get());
     m_entries.push_back(std::move(entry));
+    m_lastFound = {};
 }
 
 void MaterialLibrary::Insert(size_t position, std::unique_ptr<MaterialEntry> entry)
@@ -129,6 +135,7 @@ void MaterialLibrary::Insert(size_t position, std::unique_ptr<MaterialEntry> ent
     if (!m_byKey.empty())
         m_byKey.emplace(entry->key, entry.get());
     m_entries.insert(m_entries.begin() + long(position), std::move(entry));
+    m_lastFound = {};
 }
 
 std::unique_ptr<MaterialEntry> MaterialLibrary::Take(size_t position)
@@ -136,6 +143,7 @@ std::unique_ptr<MaterialEntry> MaterialLibrary::Take(size_t position)
     std::unique_ptr<MaterialEntry> entry = std::move(m_entries[position]);
     m_entries.erase(m_entries.begin() + long(position));
     m_byKey.erase(entry->key);
+    m_lastFound = {};
     return entry;
 }
 

@@ -44,6 +44,7 @@ public:
     {
         m_entries.clear();
         m_byKey.clear();
+        m_lastFound = {};
     }
     // Keeps the entries for which keep() is true; returns how many went.
     template <typename Keep> size_t Filter(Keep keep)
@@ -57,6 +58,7 @@ public:
         }
         m_entries.swap(kept);
         m_byKey.clear();
+        m_lastFound = {};
         return before - m_entries.size();
     }
     void Swap(MaterialLibrary &other)
@@ -64,12 +66,22 @@ public:
         m_entries.swap(other.m_entries);
         m_byKey.clear();
         other.m_byKey.clear();
+        m_lastFound = other.m_lastFound = {};
     }
 
 private:
     std::vector<std::unique_ptr<MaterialEntry>> m_entries;
     // Built when first asked for after the entries were added, removed or moved.
     mutable std::unordered_map<quint64, const MaterialEntry *> m_byKey;
+    // The last ID looked up and its position, until the next change of any entry: the views ask for
+    // the current material many times a frame, and a scan of a large library each time showed.
+    struct Found
+    {
+        bool valid = false;
+        int32_t id = 0;
+        long position = -1;
+    };
+    mutable Found m_lastFound;
     quint64 m_nextKey = 1;
 };
 

@@ -49,7 +49,9 @@ QVariant PrintSetModel::RowData(int row, int role) const
         return QVariant();
     const ParamItem &item = m_mats->items()->at(row);
     const auto shown = [](double v) {
-        return QString::number(RoundShownValue(v), 'f', 3).remove(QRegularExpression("\\.?0+$"));
+        // Made once: compiling it for every row read cost the page more than its values.
+        static const QRegularExpression trailingZeros(QStringLiteral("\\.?0+$"));
+        return QString::number(RoundShownValue(v), 'f', 3).remove(trailingZeros);
     };
     if (role == ParamRangeRole) {
         if (item.paramFlag & ParamItem::CommonValue)

@@ -8,7 +8,14 @@ import QtTest 1.2
 TestCase {
     width: 1280
     height: 800
-    when: windowShown && loader.status === Loader.Ready && loader.item.sceneReady
+    when: windowShown && loader.status === Loader.Ready && sceneReady
+    // The window's flows and dialogs are made after its first frame; the tests start a moment after
+    // they are there, not inside the change that says so.
+    property bool sceneReady: false
+    Connections {
+        target: loader.item
+        function onSceneReadyChanged() { Qt.callLater(function() { sceneReady = loader.item.sceneReady }) }
+    }
 
     readonly property alias window: loader.item
     Loader { id: loader; source: "qrc:/main.qml" }

@@ -5,6 +5,18 @@ import QtQuick.Layouts 1.12
 import PrintSet 1.0
 
 Page {
+    id: page
+    // The page's dialogs, each made when it is first opened: the window's first frame waits for
+    // none of them, and a chooser's list of the whole library costs nothing until it is wanted.
+    property var parentChooser: null
+    property var namInputDialog: null
+    property var setIDDialog: null
+    function openMade(name, component) {
+        if (!page[name])
+            page[name] = component.createObject(page)
+        page[name].open()
+    }
+
     GridView {
         id: basicGrid
         readonly property real margin: 5
@@ -42,7 +54,7 @@ Page {
                     font.pixelSize: fontP * 2.0
                     ToolTip.visible: hovered
                     ToolTip.text: qsTr("Name, manufacturer and password")
-                    onClicked: namInputDialog.open()
+                    onClicked: openMade("namInputDialog", nameDialogMaker)
                 }
                 // The lock, where the user looks for it.
                 Label {
@@ -84,7 +96,7 @@ Page {
                     flat: true
                     enabled: !materials.bMatLocked
                     text: qsTr("Choose parent…")
-                    onClicked: parentChooser.open()
+                    onClicked: openMade("parentChooser", parentChooserMaker)
                 }
                 Item { Layout.fillWidth: true }
             }
@@ -112,7 +124,7 @@ Page {
                     text: qsTr("ID: ") + materials.curMatID + " ✎"
                     font.capitalization: Font.MixedCase
                     font.pixelSize: fontP * 1.1
-                    onClicked: setIDDialog.open()
+                    onClicked: openMade("setIDDialog", idDialogMaker)
                 }
             }
             PrintSetMap {
@@ -170,20 +182,28 @@ Page {
         }
     }
 
-    MaterialChooser {
-        id: parentChooser
-        objectName: "parentChooser"
-        title: qsTr("Choose parent")
-        prompt: qsTr("%1 is measured by the material you choose: ↺ marks its values that differ, and puts that material's value back.").arg(materials.curMatName)
-        onChosen: {
-            var refusal = materials.chooseParent(matID)
-            if (refusal !== "") {
-                messageDialog.title = qsTr("Choose parent")
-                messageDialog.prompt = refusal
-                messageDialog.open()
+    Component {
+        id: parentChooserMaker
+        MaterialChooser {
+            objectName: "parentChooser"
+            title: qsTr("Choose parent")
+            prompt: qsTr("%1 is measured by the material you choose: ↺ marks its values that differ, and puts that material's value back.").arg(materials.curMatName)
+            onChosen: {
+                var refusal = materials.chooseParent(matID)
+                if (refusal !== "") {
+                    messageDialog.title = qsTr("Choose parent")
+                    messageDialog.prompt = refusal
+                    messageDialog.open()
+                }
             }
         }
     }
-    MatNameInputDlg { id: namInputDialog; objectName: "namInputDialog" }
-    MatID { id: setIDDialog; objectName: "setIDDialog" }
+    Component {
+        id: nameDialogMaker
+        MatNameInputDlg { objectName: "namInputDialog" }
+    }
+    Component {
+        id: idDialogMaker
+        MatID { objectName: "setIDDialog" }
+    }
 }

@@ -325,9 +325,9 @@ Dialog {
             Layout.alignment: Qt.AlignHCenter
             flat: true
             focusPolicy: Qt.TabFocus
-            visible: !dialog.row.set && dialog.row.paramID > 8 && materialList.chosenKeys.length > 1
+            visible: !dialog.row.set && dialog.row.paramID > 8 && materialList && materialList.chosenKeys.length > 1
             enabled: dialog.touched
-            text: qsTr("Apply to the %1 materials chosen in the list…").arg(materialList.chosenKeys.length)
+            text: qsTr("Apply to the %1 materials chosen in the list…").arg(materialList ? materialList.chosenKeys.length : 0)
             onClicked: dialog.applyToChosenMaterials()
             Keys.onReturnPressed: clicked()
         }

@@ -134,7 +134,8 @@ ApplicationWindow {
         restoreSession()
     }
 
-    // The application's flows, each in its own file; the window keeps what the scene shares.
+    // The application's flows, each in its own file (made with the dialogs, below); the window
+    // keeps what the scene shares.
     function importFiles(files) { importFlow.importFiles(files) }
     // A local file's URL, or a path, as the path a user reads.
     function pathOf(url) { return decodeURIComponent(String(url).replace(/^file:\/\//, "")) }
@@ -228,6 +229,7 @@ ApplicationWindow {
             BarButton {
                 id: materialButton
                 objectName: "materialButton"
+                enabled: sceneReady
                 text: "❁ " + (materials.curMaterial === "" && materials.loading ? qsTr("Loading…") : materials.curMaterial)
                 font.pixelSize: fontP * 1.6
                 // Names as stored: the bar's capitalisation is for its own words.
@@ -515,10 +517,16 @@ ApplicationWindow {
         width: 360
         height: window.height
         edge: Qt.LeftEdge
+        interactive: sceneReady
         onOpened: materialList.focusSearch()
-        MaterialList {
-            id: materialList
+        // Made after the first frame, with the flows and dialogs: a list of many rows costs the
+        // first frame more than the rest of the page.
+        Loader {
+            id: drawerList
             anchors.fill: parent
+            asynchronous: true
+            active: later.active
+            source: "MaterialList.qml"
         }
         Loader { sourceComponent: windowKeys; onLoaded: item.active = Qt.binding(function() { return sceneReady && drawer.opened }) }
     }
@@ -686,7 +694,8 @@ ApplicationWindow {
     // The flows and the dialogs, made after the window's first frame, while the user looks at it:
     // a start waits for none of them. Until they are there, nothing that opens one is offered
     // (sceneReady), and the questions of a start wait for them.
-    readonly property bool sceneReady: later.status === Loader.Ready
+    readonly property bool sceneReady: later.status === Loader.Ready && drawerList.status === Loader.Ready
+    property var materialList: drawerList.item
     // Called while the first frame is made: what is queued now runs once it is out.
     onAfterAnimating: if (!later.active) Qt.callLater(makeTheRest)
     function makeTheRest() { later.active = true }
@@ -699,57 +708,8 @@ ApplicationWindow {
             if (!materials.loading)
                 startup.ask()
         }
-        sourceComponent: Item {
-            property alias saveFlow: saveFlow
-            property alias importFlow: importFlow
-            property alias exportFlow: exportFlow
-            property alias vendorDialogs: vendorDialogs
-            property alias compareFlow: compareFlow
-            property alias unlockDialog: unlockDialog
-            property alias intInputDialog: intInputDialog
-            property alias doubleInputDialog: doubleInputDialog
-            property alias temperatureDialog: temperatureDialog
-            property alias speedDialog: speedDialog
-            property alias widthDialog: widthDialog
-            property alias aboutDialog: aboutDialog
-            property alias bulkPreview: bulkPreview
-            property alias paramTable: paramTable
-            property alias adviceView: adviceView
-            property alias flowLimitDialog: flowLimitDialog
-            property alias deriveDialog: deriveDialog
-
-            SaveFlow { id: saveFlow }
-            ImportFlow { id: importFlow }
-            ExportFlow { id: exportFlow }
-            VendorDialogs { id: vendorDialogs }
-            CompareFlow { id: compareFlow }
-
-            // The password of the current material, asked where the user tries to change it.
-            UnlockDlg { id: unlockDialog; objectName: "unlockDialog" }
-
-            IntInputDlg { id: intInputDialog; objectName: "intInputDialog" }
-            DoubleInputDlg { id: doubleInputDialog; objectName: "doubleInputDialog" }
-            TemperatureDlg { id: temperatureDialog; objectName: "temperatureDialog" }
-            SpeedDlg { id: speedDialog; objectName: "speedDialog" }
-            WidthDlg { id: widthDialog; objectName: "widthDialog" }
-            AboutDlg { id: aboutDialog; objectName: "aboutDialog" }
-
-            // A value dialog's change over the materials chosen in the drawer, previewed.
-            BulkPreviewDlg { id: bulkPreview }
-
-            // One value over the current printer's print sets, from a page's value or the ☰ menu.
-            ParamTable { id: paramTable; objectName: "paramTable" }
-
-            // The check of the current material's values, and its flow limit.
-            AdviceDlg { id: adviceView }
-            FlowLimitDlg { id: flowLimitDialog }
-
-            // The current print sets made for another nozzle or layer thickness, after a preview.
-            DeriveDlg { id: deriveDialog; objectName: "deriveDialog" }
-        }
+        source: "Later.qml"
     }
-    // Made at once: files handed over by a later editor wait in it until the start is complete.
-    StartupQuestions { id: startup; objectName: "startup" }
     property var saveFlow: later.item ? later.item.saveFlow : null
     property var importFlow: later.item ? later.item.importFlow : null
     property var exportFlow: later.item ? later.item.exportFlow : null
@@ -768,4 +728,7 @@ ApplicationWindow {
     property var flowLimitDialog: later.item ? later.item.flowLimitDialog : null
     property var deriveDialog: later.item ? later.item.deriveDialog : null
     function showTable(paramID, origin) { if (paramTable) paramTable.show(paramID, origin) }
+
+    // Made at once: files handed over by a later editor wait in it until the start is complete.
+    StartupQuestions { id: startup; objectName: "startup" }
 }
