@@ -16,20 +16,20 @@ Item {
         id: resetDialog
         objectName: "resetDialog"
         preferredWidth: fontP * 34
-        title: (resetItem.preview.parent || "") === "" ? qsTr("Reset to the vendor's") : qsTr("Reset to the parent's values")
+        title: (resetPreview.parent || "") === "" ? qsTr("Reset to the vendor's") : qsTr("Reset to the parent's values")
         standardButtons: Dialog.Ok | Dialog.Cancel
         Label {
             objectName: "resetText"
             width: parent.width
             wrapMode: Text.WordWrap
-            text: ((resetItem.preview.parent || "") === ""
+            text: ((resetPreview.parent || "") === ""
                    ? qsTr("Make %1 the vendor's material again? %2 values and %3 print sets will change; you can undo it.")
-                         .arg(resetItem.name).arg(resetItem.preview.values).arg(resetItem.preview.sets)
+                         .arg(resetName).arg(resetPreview.values).arg(resetPreview.sets)
                    : qsTr("Give %1 the values of %2 again? %3 values and %4 print sets will change; its name and ID stay, and you can undo it.")
-                         .arg(resetItem.name).arg(resetItem.preview.parent).arg(resetItem.preview.values).arg(resetItem.preview.sets))
-                + ((resetItem.preview.nameTakenBy || "") === "" ? ""
+                         .arg(resetName).arg(resetPreview.parent).arg(resetPreview.values).arg(resetPreview.sets))
+                + ((resetPreview.nameTakenBy || "") === "" ? ""
                    : "\n\n" + qsTr("%1 has the vendor's name now: it is renamed to %2, so that two materials never share one name.")
-                         .arg(resetItem.preview.nameTakenBy).arg(resetItem.preview.renamedTo))
+                         .arg(resetPreview.nameTakenBy).arg(resetPreview.renamedTo))
         }
         onAccepted: materials.resetMaterialToVendor()
     }

@@ -128,6 +128,17 @@ ApplicationWindow {
         }
     }
 
+    // A menu of the tool bar, made when it is first opened: the first frame waits for none of them.
+    function menuOf(button, maker) {
+        if (!button.menu)
+            button.menu = maker.createObject(button)
+        return button.menu
+    }
+    // What resetting the current material would do, asked when the ☰ menu opens (it looks through
+    // the whole library); its item and the question after it read it.
+    property var resetPreview: ({})
+    property string resetName
+
     // The last session's place (shown once its material is read), then the questions of a start,
     // which wait for the whole library: a restore replaces it, its notes are of all of it.
     Component.onCompleted: {
@@ -241,115 +252,131 @@ ApplicationWindow {
             ToolSeparator {}
             BarButton {
                 id: printerButton
+                property var menu: null
                 objectName: "printerButton"
                 text: "⏍ " + materials.curPrinter
                 font.pixelSize: fontP * 1.4
-                onClicked: printerMenu.open()
+                onClicked: menuOf(printerButton, printerMenuMaker).open()
                 // A printer text that begins with "-" means none is chosen: leave the parameters.
                 onTextChanged: {
                     if (materials.curPrinter.charAt(0) === "-" && stackView.depth === 2)
                         stackView.pop()
                 }
-                Menu {
-                    id: printerMenu
-                    objectName: "printerMenu"
-                    title: "Printer Menu"
-                    y: parent.height
-                    Instantiator {
-                        model: PrinterTypeModel { mats: materials }
-                        delegate: MenuItem {
-                            objectName: "printerItem_" + typeID
-                            text: name
-                            onTriggered: choosePrinter(typeID)
+                Component {
+                    id: printerMenuMaker
+                    Menu {
+                        id: printerMenu
+                        objectName: "printerMenu"
+                        title: "Printer Menu"
+                        y: parent.height
+                        Instantiator {
+                            model: PrinterTypeModel { mats: materials }
+                            delegate: MenuItem {
+                                objectName: "printerItem_" + typeID
+                                text: name
+                                onTriggered: choosePrinter(typeID)
+                            }
+                            onObjectAdded: printerMenu.insertItem(index, object)
+                            onObjectRemoved: printerMenu.removeItem(object)
                         }
-                        onObjectAdded: printerMenu.insertItem(index, object)
-                        onObjectRemoved: printerMenu.removeItem(object)
                     }
                 }
             }
             BarButton {
                 id: nozzleButton
+                property var menu: null
                 objectName: "nozzleButton"
                 text: "⩢ " + materials.curNozzle
                 font.pixelSize: fontP * 1.3
-                onClicked: if (materials.curNozzle !== "----") nozzleMenu.open()
-                Menu {
-                    id: nozzleMenu
-                    objectName: "nozzleMenu"
-                    title: "Nozzle menu"
-                    y: parent.height
-                    Instantiator {
-                        model: NozzleDiaModel { mats: materials }
-                        delegate: MenuItem {
-                            objectName: "nozzleItem_" + index
-                            text: strDia
-                            onTriggered: materials.selectNozzle(dDia)
+                onClicked: if (materials.curNozzle !== "----") menuOf(nozzleButton, nozzleMenuMaker).open()
+                Component {
+                    id: nozzleMenuMaker
+                    Menu {
+                        id: nozzleMenu
+                        objectName: "nozzleMenu"
+                        title: "Nozzle menu"
+                        y: parent.height
+                        Instantiator {
+                            model: NozzleDiaModel { mats: materials }
+                            delegate: MenuItem {
+                                objectName: "nozzleItem_" + index
+                                text: strDia
+                                onTriggered: materials.selectNozzle(dDia)
+                            }
+                            onObjectAdded: nozzleMenu.insertItem(index, object)
+                            onObjectRemoved: nozzleMenu.removeItem(object)
                         }
-                        onObjectAdded: nozzleMenu.insertItem(index, object)
-                        onObjectRemoved: nozzleMenu.removeItem(object)
-                    }
-                    // After the nozzles, which the library's list puts before it.
-                    MenuSeparator {}
-                    MenuItem {
-                        objectName: "deriveNozzleItem"
-                        text: qsTr("Make print sets for another nozzle…")
-                        font.capitalization: Font.MixedCase
-                        enabled: sceneReady && materials.curNozzle.charAt(0) !== "-"
-                        onTriggered: deriveDialog.start(false)
+                        // After the nozzles, which the library's list puts before it.
+                        MenuSeparator {}
+                        MenuItem {
+                            objectName: "deriveNozzleItem"
+                            text: qsTr("Make print sets for another nozzle…")
+                            font.capitalization: Font.MixedCase
+                            enabled: sceneReady && materials.curNozzle.charAt(0) !== "-"
+                            onTriggered: deriveDialog.start(false)
+                        }
                     }
                 }
             }
             BarButton {
                 id: layerButton
+                property var menu: null
                 objectName: "layerButton"
                 text: " ≣ " + materials.curLayerThick
                 font.pixelSize: fontP * 1.3
-                onClicked: if (materials.curLayerThick !== "----") layerMenu.open()
-                Menu {
-                    id: layerMenu
-                    objectName: "layerMenu"
-                    title: "Layer menu"
-                    y: parent.height
-                    Instantiator {
-                        model: LayerThickModel { mats: materials }
-                        delegate: MenuItem {
-                            objectName: "layerItem_" + index
-                            text: strThick
-                            onTriggered: materials.selectLayerThick(dThick)
+                onClicked: if (materials.curLayerThick !== "----") menuOf(layerButton, layerMenuMaker).open()
+                Component {
+                    id: layerMenuMaker
+                    Menu {
+                        id: layerMenu
+                        objectName: "layerMenu"
+                        title: "Layer menu"
+                        y: parent.height
+                        Instantiator {
+                            model: LayerThickModel { mats: materials }
+                            delegate: MenuItem {
+                                objectName: "layerItem_" + index
+                                text: strThick
+                                onTriggered: materials.selectLayerThick(dThick)
+                            }
+                            onObjectAdded: layerMenu.insertItem(index, object)
+                            onObjectRemoved: layerMenu.removeItem(object)
                         }
-                        onObjectAdded: layerMenu.insertItem(index, object)
-                        onObjectRemoved: layerMenu.removeItem(object)
-                    }
-                    MenuSeparator {}
-                    MenuItem {
-                        objectName: "deriveLayerItem"
-                        text: qsTr("Make print sets for another layer thickness…")
-                        font.capitalization: Font.MixedCase
-                        enabled: materials.curLayerThick.charAt(0) !== "-"
-                        onTriggered: deriveDialog.start(true)
+                        MenuSeparator {}
+                        MenuItem {
+                            objectName: "deriveLayerItem"
+                            text: qsTr("Make print sets for another layer thickness…")
+                            font.capitalization: Font.MixedCase
+                            enabled: materials.curLayerThick.charAt(0) !== "-"
+                            onTriggered: deriveDialog.start(true)
+                        }
                     }
                 }
             }
             BarButton {
                 id: qualityButton
+                property var menu: null
                 objectName: "qualityButton"
                 text: "⚖ " + materials.curQuality
                 font.pixelSize: fontP * 1.3
-                onClicked: if (materials.curQuality !== "----") qualityMenu.open()
-                Menu {
-                    id: qualityMenu
-                    objectName: "qualityMenu"
-                    title: "Quality menu"
-                    y: parent.height
-                    Instantiator {
-                        model: QualityModel { mats: materials }
-                        delegate: MenuItem {
-                            objectName: "qualityItem_" + qualityID
-                            text: name
-                            onTriggered: materials.selectQuality(qualityID)
+                onClicked: if (materials.curQuality !== "----") menuOf(qualityButton, qualityMenuMaker).open()
+                Component {
+                    id: qualityMenuMaker
+                    Menu {
+                        id: qualityMenu
+                        objectName: "qualityMenu"
+                        title: "Quality menu"
+                        y: parent.height
+                        Instantiator {
+                            model: QualityModel { mats: materials }
+                            delegate: MenuItem {
+                                objectName: "qualityItem_" + qualityID
+                                text: name
+                                onTriggered: materials.selectQuality(qualityID)
+                            }
+                            onObjectAdded: qualityMenu.insertItem(index, object)
+                            onObjectRemoved: qualityMenu.removeItem(object)
                         }
-                        onObjectAdded: qualityMenu.insertItem(index, object)
-                        onObjectRemoved: qualityMenu.removeItem(object)
                     }
                 }
             }
@@ -359,144 +386,148 @@ ApplicationWindow {
 
             BarButton {
                 id: optionsButton
+                property var menu: null
                 Layout.fillWidth: false
                 objectName: "optionsButton"
                 text: "☰"
                 enabled: sceneReady
-                onClicked: optionsMenu.open()
-                Menu {
-                    id: optionsMenu
-                    objectName: "optionsMenu"
-                    y: parent.height
-                    font.pixelSize: fontP
-                    // Wide enough for the steps' names, which keep their letter case.
-                    width: Math.max(implicitWidth, fontP * 30)
-                    font.capitalization: Font.MixedCase
-                    MenuItem {
-                        objectName: "undoItem"
-                        text: materials.undoText
-                        enabled: materials.canUndo
-                        onTriggered: materials.undo()
-                    }
-                    MenuItem {
-                        objectName: "redoItem"
-                        text: materials.redoText
-                        enabled: materials.canRedo
-                        onTriggered: materials.redo()
-                    }
-                    MenuSeparator {}
-                    // Asked when the menu opens: both look through the whole library.
-                    onAboutToShow: {
-                        resetItem.preview = materials.vendorResetPreview()
-                        resetItem.name = materials.curMatName
-                        bringBackItem.count = materials.removedVendorCount()
-                    }
-                    MenuItem {
-                        id: resetItem
-                        objectName: "resetItem"
-                        property var preview: ({})
-                        property string name
-                        text: (preview.parent || "") === "" ? qsTr("Reset %1 to the vendor's…").arg(name)
-                                                            : qsTr("Reset %1 to the values of %2…").arg(name).arg(preview.parent)
-                        enabled: preview.available === true || (preview.refusal || "") !== ""
-                        onTriggered: {
-                            if (preview.available === true) {
-                                vendorDialogs.reset()
-                                return
-                            }
-                            messageDialog.title = qsTr("Reset to the vendor's")
-                            messageDialog.prompt = preview.refusal
-                            messageDialog.open()
-                        }
-                    }
-                    MenuItem {
-                        id: bringBackItem
-                        objectName: "bringBackItem"
-                        property int count: 0
-                        text: qsTr("Bring back removed vendor materials (%1)").arg(count)
-                        enabled: count > 0
-                        onTriggered: {
-                            var plan = materials.bringBackPreview()
-                            if (plan.renames.length === 0 && plan.blocked.length === 0) {
-                                vendorDialogs.bringBack()
-                                return
-                            }
-                            vendorDialogs.askBringBack(plan)
-                        }
-                    }
-                    MenuSeparator {}
-                    // Other views of the current material: beside a second one (of the library or
-                    // of a file), one value over the printer's print sets, and its print sets made
-                    // for another nozzle or layer; a submenu, so that the menu still fits the
-                    // smallest window.
+                onClicked: menuOf(optionsButton, optionsMenuMaker).open()
+                Component {
+                    id: optionsMenuMaker
                     Menu {
-                        objectName: "compareMenu"
-                        title: qsTr("Views")
-                        enabled: materials.curMatName !== ""
+                        id: optionsMenu
+                        objectName: "optionsMenu"
+                        y: parent.height
+                        font.pixelSize: fontP
+                        // Wide enough for the steps' names, which keep their letter case.
+                        width: Math.max(implicitWidth, fontP * 30)
+                        font.capitalization: Font.MixedCase
                         MenuItem {
-                            objectName: "compareItem"
-                            text: qsTr("Compare with…")
-                            enabled: !materials.loading
-                            onTriggered: compareFlow.chooseFromLibrary()
+                            objectName: "undoItem"
+                            text: materials.undoText
+                            enabled: materials.canUndo
+                            onTriggered: materials.undo()
                         }
                         MenuItem {
-                            objectName: "compareFileItem"
-                            text: qsTr("Compare with a material in a file…")
-                            enabled: !materials.loading
-                            onTriggered: compareFlow.chooseFile()
+                            objectName: "redoItem"
+                            text: materials.redoText
+                            enabled: materials.canRedo
+                            onTriggered: materials.redo()
                         }
-                        MenuItem {
-                            objectName: "tableItem"
-                            text: qsTr("Table of a value…")
-                            enabled: materials.curPrinter.charAt(0) !== "-"
-                            onTriggered: showTable(paramTable.paramID)
-                        }
-                        MenuItem {
-                            objectName: "adviceItem"
-                            text: qsTr("Check this material…")
-                            onTriggered: adviceView.show()
-                        }
-                        // The current print sets made for another nozzle or layer: here, as ☰ itself
-                        // is full at the smallest window.
                         MenuSeparator {}
-                        MenuItem {
-                            objectName: "deriveNozzleOption"
-                            text: qsTr("Make print sets for another nozzle…")
-                            enabled: materials.curNozzle.charAt(0) !== "-"
-                            onTriggered: deriveDialog.start(false)
+                        // Asked when the menu opens: both look through the whole library.
+                        onAboutToShow: {
+                            resetPreview = materials.vendorResetPreview()
+                            resetName = materials.curMatName
+                            bringBackItem.count = materials.removedVendorCount()
                         }
                         MenuItem {
-                            objectName: "deriveLayerOption"
-                            text: qsTr("Make print sets for another layer thickness…")
-                            enabled: materials.curLayerThick.charAt(0) !== "-"
-                            onTriggered: deriveDialog.start(true)
+                            id: resetItem
+                            objectName: "resetItem"
+                            readonly property var preview: resetPreview
+                            readonly property string name: resetName
+                            text: (preview.parent || "") === "" ? qsTr("Reset %1 to the vendor's…").arg(name)
+                                                                : qsTr("Reset %1 to the values of %2…").arg(name).arg(preview.parent)
+                            enabled: preview.available === true || (preview.refusal || "") !== ""
+                            onTriggered: {
+                                if (preview.available === true) {
+                                    vendorDialogs.reset()
+                                    return
+                                }
+                                messageDialog.title = qsTr("Reset to the vendor's")
+                                messageDialog.prompt = preview.refusal
+                                messageDialog.open()
+                            }
                         }
+                        MenuItem {
+                            id: bringBackItem
+                            objectName: "bringBackItem"
+                            property int count: 0
+                            text: qsTr("Bring back removed vendor materials (%1)").arg(count)
+                            enabled: count > 0
+                            onTriggered: {
+                                var plan = materials.bringBackPreview()
+                                if (plan.renames.length === 0 && plan.blocked.length === 0) {
+                                    vendorDialogs.bringBack()
+                                    return
+                                }
+                                vendorDialogs.askBringBack(plan)
+                            }
+                        }
+                        MenuSeparator {}
+                        // Other views of the current material: beside a second one (of the library or
+                        // of a file), one value over the printer's print sets, and its print sets made
+                        // for another nozzle or layer; a submenu, so that the menu still fits the
+                        // smallest window.
+                        Menu {
+                            objectName: "compareMenu"
+                            title: qsTr("Views")
+                            enabled: materials.curMatName !== ""
+                            MenuItem {
+                                objectName: "compareItem"
+                                text: qsTr("Compare with…")
+                                enabled: !materials.loading
+                                onTriggered: compareFlow.chooseFromLibrary()
+                            }
+                            MenuItem {
+                                objectName: "compareFileItem"
+                                text: qsTr("Compare with a material in a file…")
+                                enabled: !materials.loading
+                                onTriggered: compareFlow.chooseFile()
+                            }
+                            MenuItem {
+                                objectName: "tableItem"
+                                text: qsTr("Table of a value…")
+                                enabled: materials.curPrinter.charAt(0) !== "-"
+                                onTriggered: showTable(paramTable.paramID)
+                            }
+                            MenuItem {
+                                objectName: "adviceItem"
+                                text: qsTr("Check this material…")
+                                onTriggered: adviceView.show()
+                            }
+                            // The current print sets made for another nozzle or layer: here, as ☰ itself
+                            // is full at the smallest window.
+                            MenuSeparator {}
+                            MenuItem {
+                                objectName: "deriveNozzleOption"
+                                text: qsTr("Make print sets for another nozzle…")
+                                enabled: materials.curNozzle.charAt(0) !== "-"
+                                onTriggered: deriveDialog.start(false)
+                            }
+                            MenuItem {
+                                objectName: "deriveLayerOption"
+                                text: qsTr("Make print sets for another layer thickness…")
+                                enabled: materials.curLayerThick.charAt(0) !== "-"
+                                onTriggered: deriveDialog.start(true)
+                            }
+                        }
+                        MenuSeparator {}
+                        MenuItem { objectName: "importItem"; text: qsTr("Import"); enabled: !materials.loading; onTriggered: importFlow.chooseFile() }
+                        MenuItem { objectName: "exportItem"; text: qsTr("Export"); enabled: !materials.loading; onTriggered: exportFlow.start() }
+                        MenuItem {
+                            objectName: "saveItem"
+                            text: materials.readOnlyReason === "" ? qsTr("Save") : qsTr("Save") + " — " + qsTr("off: %1").arg(materials.readOnlyReason)
+                            enabled: materials.readOnlyReason === "" && !materials.loading
+                            onTriggered: saveLibrary()
+                        }
+                        // Where a user looks for it, besides About.
+                        Menu {
+                            objectName: "languageMenu"
+                            title: qsTr("Language")
+                            MenuItem {
+                                objectName: "englishItem"
+                                text: (materials.curLanguage !== 10 && materials.curLanguage !== 11 ? "✔ " : "    ") + "English"
+                                onTriggered: materials.curLanguage = 0
+                            }
+                            MenuItem {
+                                objectName: "chineseItem"
+                                text: (materials.curLanguage === 10 || materials.curLanguage === 11 ? "✔ " : "    ") + "中文"
+                                onTriggered: materials.curLanguage = 10
+                            }
+                        }
+                        MenuItem { objectName: "aboutItem"; text: qsTr("About"); onTriggered: { aboutDialog.open() } }
                     }
-                    MenuSeparator {}
-                    MenuItem { objectName: "importItem"; text: qsTr("Import"); enabled: !materials.loading; onTriggered: importFlow.chooseFile() }
-                    MenuItem { objectName: "exportItem"; text: qsTr("Export"); enabled: !materials.loading; onTriggered: exportFlow.start() }
-                    MenuItem {
-                        objectName: "saveItem"
-                        text: materials.readOnlyReason === "" ? qsTr("Save") : qsTr("Save") + " — " + qsTr("off: %1").arg(materials.readOnlyReason)
-                        enabled: materials.readOnlyReason === "" && !materials.loading
-                        onTriggered: saveLibrary()
-                    }
-                    // Where a user looks for it, besides About.
-                    Menu {
-                        objectName: "languageMenu"
-                        title: qsTr("Language")
-                        MenuItem {
-                            objectName: "englishItem"
-                            text: (materials.curLanguage !== 10 && materials.curLanguage !== 11 ? "✔ " : "    ") + "English"
-                            onTriggered: materials.curLanguage = 0
-                        }
-                        MenuItem {
-                            objectName: "chineseItem"
-                            text: (materials.curLanguage === 10 || materials.curLanguage === 11 ? "✔ " : "    ") + "中文"
-                            onTriggered: materials.curLanguage = 10
-                        }
-                    }
-                    MenuItem { objectName: "aboutItem"; text: qsTr("About"); onTriggered: { aboutDialog.open() } }
                 }
             }
         }
