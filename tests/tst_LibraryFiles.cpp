@@ -317,6 +317,7 @@ private slots:
             QCOMPARE(m.curPrinter().startsWith('-'), m.curMatID() != last);
             QVERIFY(!m.exportUserMaterials());
             QVERIFY(!m.exportMaterials(fx.dataDir() + "/out.cvx", false));
+            QVERIFY(m.previewImport(m.UserPath()).isEmpty());
             m.setParameter(0, 230);
             m.addCopyMaterial(501);
             QVERIFY(!m.canUndo() && !m.isModified());

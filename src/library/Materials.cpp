@@ -1477,6 +1477,11 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
 
 QVariantList Materials::previewImport(QString fileName)
 {
+    // Its reading would start the report over that the load in progress is counting.
+    if (m_loading) {
+        CVLOG << "Not previewed: the library is still loading";
+        return {};
+    }
     return m_files->Preview(LibraryFiles::LocalPath(fileName),
                             [this](quint64 key) { return m_history->IsDirty(key); });
 }

@@ -266,7 +266,7 @@ public:
     // The materials of a file as an import would take them, before anything changes: for each,
     // {name, manu, matID, state: "new", "same" (as the library has it) or "different", and for a
     // different one the library's material ("mine") and the differing values by name}. The file
-    // stays read until applyImport or the next preview.
+    // stays read until applyImport or the next preview. Empty while the library loads.
     Q_INVOKABLE QVariantList previewImport(QString fileName);
     // Imports the previewed file as chosen, one entry per material in the preview's order: "add",
     // "skip", "take" (theirs replaces mine), "keep" (mine stays) or "both" (theirs beside mine
