@@ -91,9 +91,8 @@ ApplicationWindow {
         function onSelectionRestored() {
             tryShowPage(lastSession.page)
         }
-        function onLoadingChanged(loading) {
-            if (!loading && sceneReady)
-                startup.ask()
+        function onLoadingChanged() {
+            Qt.callLater(askWhenComplete)
         }
         function onHistoryRefused(reason) {
             messageDialog.title = qsTr("Warning")
@@ -727,6 +726,12 @@ ApplicationWindow {
     // (sceneReady), and the questions of a start wait for them.
     readonly property bool sceneReady: later.status === Loader.Ready && drawerList.status === Loader.Ready
     property var materialList: drawerList.item
+    // The questions of a start, once, when both the library and the window are complete.
+    onSceneReadyChanged: Qt.callLater(askWhenComplete)
+    function askWhenComplete() {
+        if (sceneReady && !materials.loading && !startup.asked)
+            startup.ask()
+    }
     // Called while the first frame is made: what is queued now runs once it is out.
     onAfterAnimating: if (!later.active) Qt.callLater(makeTheRest)
     function makeTheRest() { later.active = true }
@@ -735,10 +740,6 @@ ApplicationWindow {
         anchors.fill: parent
         asynchronous: true
         active: false
-        onLoaded: {
-            if (!materials.loading)
-                startup.ask()
-        }
         source: "Later.qml"
     }
     property var saveFlow: later.item ? later.item.saveFlow : null
