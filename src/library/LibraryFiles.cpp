@@ -188,8 +188,7 @@ void LibraryFiles::TakeVendorLibrary(ReadPiece piece)
 {
     const QString path = VendorPath();
     LogLine("importMaterials") << "Load materials from file: " << path << "   bVendor: 0";
-    m_lastImport = ImportReport();
-    m_unreadLines.clear();
+    StartReport();
     TakeReadNotes(piece, path);
     std::vector<CPrintMaterial> records = std::move(piece.records);
     // What is read is also the reference that the user's changes are measured by; each material
@@ -301,8 +300,7 @@ void LibraryFiles::LinkParents(const EditorData &data)
 
 std::vector<CPrintMaterial> LibraryFiles::ReadRecords(const QString &path)
 {
-    m_lastImport = ImportReport();
-    m_unreadLines.clear();
+    StartReport();
     std::vector<CPrintMaterial> records;
     ReadPieces(path, -1, IsUserLibrary(path), nullptr, [&](ReadPiece &&piece) {
         TakeReadNotes(piece, path);
@@ -365,6 +363,12 @@ void LibraryFiles::ReadPieces(const QString &path, int everyMs, bool makeMissing
     piece.bytesRead = total;
     piece.last = true;
     take(std::move(piece));
+}
+
+void LibraryFiles::StartReport()
+{
+    m_lastImport = ImportReport();
+    m_unreadLines.clear();
 }
 
 void LibraryFiles::TakeReadNotes(const ReadPiece &piece, const QString &path)
@@ -575,8 +579,7 @@ void LibraryFiles::TakeUserPiece(ReadPiece piece)
     const QString path = UserPath();
     if (!m_userLoad) {
         LogLine("importMaterials") << "Load materials from file: " << path << "   bVendor: 0";
-        m_lastImport = ImportReport();
-        m_unreadLines.clear();
+        StartReport();
         m_savedUserKeys.clear();
         m_userLoad = std::make_unique<UserLoad>(m_library, m_lastImport, EditorDataPath());
     }

@@ -145,6 +145,8 @@ private:
     struct UserLoad;
 
     std::vector<CPrintMaterial> ReadRecords(const QString &path);
+    // A reading's report begins anew; TakeReadNotes adds each piece's to it.
+    void StartReport();
     void TakeReadNotes(const ReadPiece &piece, const QString &path);
     void MergeSome(Merger &merger, std::vector<CPrintMaterial> records, bool bVendor,
                    const std::vector<Placement> *placements);
