@@ -7,7 +7,6 @@
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
-#include <QQuickWindow>
 
 int main(int argc, char *argv[])
 {
@@ -20,9 +19,6 @@ int main(int argc, char *argv[])
     engine.load(QUrl(QStringLiteral("qrc:/bare_window.qml")));
     if (engine.rootObjects().isEmpty())
         return 1;
-    auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().first());
-    if (window && probe.IsOn())
-        QObject::connect(window, &QQuickWindow::frameSwapped, &probe, &StartupProbe::frameSwapped,
-                         Qt::DirectConnection);
+    probe.Watch(engine.rootObjects().first());
     return app.exec();
 }

@@ -13,7 +13,6 @@
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
-#include <QQuickWindow>
 
 #include <cstdio>
 
@@ -156,10 +155,8 @@ int main(int argc, char *argv[])
         FollowLanguage(materials, engine);
         engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
         if (!engine.rootObjects().isEmpty()) {
-            auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().first());
-            if (window && probe.IsOn())
-                QObject::connect(window, &QQuickWindow::frameSwapped, &probe, &StartupProbe::frameSwapped,
-                                 Qt::DirectConnection);
+            // The start page's values and map follow the first frame.
+            probe.Watch(engine.rootObjects().first(), SIGNAL(firstFrameOutChanged()));
             exitCode = app.exec();
         }
     }

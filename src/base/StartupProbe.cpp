@@ -32,14 +32,36 @@ StartupProbe::StartupProbe(QObject *parent)
 {
 }
 
+void StartupProbe::Watch(QObject *window, const char *pageSignal)
+{
+    if (!m_bOn)
+        return;
+    connect(window, SIGNAL(afterSynchronizing()), this, SLOT(frameSynced()), Qt::DirectConnection);
+    connect(window, SIGNAL(frameSwapped()), this, SLOT(frameSwapped()), Qt::DirectConnection);
+    if (pageSignal)
+        connect(window, pageSignal, this, SLOT(pageComplete()));
+    else
+        pageComplete();
+}
+
 void StartupProbe::frameSwapped()
 {
-    if (!m_bOn || m_bFrameSeen.exchange(true))
+    if (!m_bOn)
         return;
     // Stamped here, printed on this object's thread, which owns the rest of the state.
     const qint64 ms = QDateTime::currentMSecsSinceEpoch();
-    QMetaObject::invokeMethod(
-        this, [this, ms] { Shown(ms); }, Qt::QueuedConnection);
+    if (!m_bFrameSeen.exchange(true))
+        QMetaObject::invokeMethod(
+            this, [this, ms] { Shown(ms); }, Qt::QueuedConnection);
+    if (m_bPageSynced && !m_bCompleteSeen.exchange(true))
+        QMetaObject::invokeMethod(
+            this, [this, ms] { Complete(ms); }, Qt::QueuedConnection);
+}
+
+void StartupProbe::frameSynced()
+{
+    if (m_bPageDone)
+        m_bPageSynced = true;
 }
 
 void StartupProbe::loaded()
@@ -47,14 +69,24 @@ void StartupProbe::loaded()
     if (!m_bOn || m_bLoaded)
         return;
     m_bLoaded = true;
-    if (m_bShown)
+    if (m_bComplete)
         Finish();
+}
+
+void StartupProbe::pageComplete()
+{
+    m_bPageDone = true;
 }
 
 void StartupProbe::Shown(qint64 ms)
 {
     PrintLine("shown", QByteArray::number(ms));
-    m_bShown = true;
+}
+
+void StartupProbe::Complete(qint64 ms)
+{
+    PrintLine("complete", QByteArray::number(ms));
+    m_bComplete = true;
     if (m_bLoaded)
         Finish();
 }

@@ -17,6 +17,11 @@ Page {
         page[name].open()
     }
 
+    BasicInfoModel {
+        id: infoModel
+        mats: materials
+    }
+
     GridView {
         id: basicGrid
         readonly property real margin: 5
@@ -25,7 +30,8 @@ Page {
         clip: true
         cellWidth: (width - 2 * margin) / 3 - 5
         cellHeight: fontP * 4
-        model: BasicInfoModel { mats: materials }
+        // The values come with the window's second frame (see firstFrameOut).
+        model: firstFrameOut ? infoModel : null
 
         // A long name gives way to the symbol that edits it.
         header: ColumnLayout {
@@ -127,8 +133,10 @@ Page {
                     onClicked: openMade("setIDDialog", idDialogMaker)
                 }
             }
-            PrintSetMap {
+            Loader {
                 x: 20
+                active: firstFrameOut
+                sourceComponent: PrintSetMap {}
             }
         }
 

@@ -734,7 +734,13 @@ ApplicationWindow {
     }
     // Called while the first frame is made: what is queued now runs once it is out.
     onAfterAnimating: if (!later.active) Qt.callLater(makeTheRest)
-    function makeTheRest() { later.active = true }
+    // The first frame shows the tool bar and the top of the start page; the page's values and its
+    // map come in the next one, the flows and dialogs over the frames after it.
+    property bool firstFrameOut: false
+    function makeTheRest() {
+        firstFrameOut = true
+        later.active = true
+    }
     Loader {
         id: later
         anchors.fill: parent
