@@ -17,6 +17,10 @@
 
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 // What a QML test cannot do by itself: read a material file back.
 class TestFiles : public QObject
 {
@@ -57,6 +61,58 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A user library that another program writes while the editor loads it: a FIFO in its place, fed
+// line by line, so that a test sees the window while the load goes on.
+class SlowLibrary : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~SlowLibrary() override { end(); }
+    void setFixture(LibraryFixture *fixture) { m_fixture = fixture; }
+
+    // Puts the FIFO in place of the user library, and starts the editor's load over it.
+    Q_INVOKABLE bool start()
+    {
+        const QByteArray path = QFile::encodeName(m_fixture->dataDir() + QStringLiteral("/user.cvx"));
+        QDir().mkpath(m_fixture->dataDir());
+        QFile::remove(QFile::decodeName(path));
+        // Open for reading too, so that opening waits for no reader.
+        if (::mkfifo(path.constData(), 0600) != 0 || (m_fd = ::open(path.constData(), O_RDWR)) < 0)
+            return false;
+        m_fixture->mats().startLoading(0);
+        return true;
+    }
+    // Writes count lines of a material file from line first (from 1), then enough empty lines to
+    // pass them through the reader's buffer.
+    Q_INVOKABLE bool feed(const QString &file, int first, int count)
+    {
+        const QList<QByteArray> lines = readAll(file).split('\n');
+        QByteArray text;
+        for (int i = first - 1; i < first - 1 + count && i < lines.size(); ++i)
+            text += lines[i] + '\n';
+        text += QByteArray(64 * 1024, '\n');
+        for (int done = 0; done < text.size();) {
+            const ssize_t wrote = ::write(m_fd, text.constData() + done, size_t(text.size() - done));
+            if (wrote <= 0)
+                return false;
+            done += wrote;
+        }
+        return true;
+    }
+    // The writer is done: the load reads to the end.
+    Q_INVOKABLE void end()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    LibraryFixture *m_fixture = nullptr;
+    int m_fd = -1;
+};
+
 class Setup : public QObject
 {
     Q_OBJECT
@@ -77,8 +133,10 @@ public slots:
         RegisterQmlTypes();
         // Each test file gets an engine of its own and a new library; the old fixture goes first,
         // since its cleanup restores the environment it found.
+        m_slowLibrary.end(); // a load blocked on it would keep the old library from going
         m_fixture.reset();
         m_fixture = std::make_unique<LibraryFixture>();
+        m_slowLibrary.setFixture(m_fixture.get());
         // A small library that the tests import when they need materials: one locked with the
         // password "secret".
         CPrintMaterial pla =
@@ -97,14 +155,20 @@ public slots:
         FollowLanguage(m_fixture->mats(), *engine);
         engine->rootContext()->setContextProperty(QStringLiteral("testFiles"), &m_files);
         engine->rootContext()->setContextProperty(QStringLiteral("fixtureLibrary"), library);
+        engine->rootContext()->setContextProperty(QStringLiteral("slowLibrary"), &m_slowLibrary);
     }
 
-    void cleanupTestCase() { m_fixture.reset(); }
+    void cleanupTestCase()
+    {
+        m_slowLibrary.end();
+        m_fixture.reset();
+    }
 
 private:
     QTemporaryDir m_home;
     std::unique_ptr<LibraryFixture> m_fixture;
     TestFiles m_files;
+    SlowLibrary m_slowLibrary;
     LangTranslator m_translator;
 };
 

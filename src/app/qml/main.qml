@@ -240,7 +240,7 @@ ApplicationWindow {
                 id: materialButton
                 objectName: "materialButton"
                 enabled: sceneReady
-                text: "❁ " + (materials.curMaterial === "" && materials.loading ? qsTr("Loading…") : materials.curMaterial)
+                text: "❁ " + (materials.curMatName === "" && materials.loading ? qsTr("Loading…") : materials.curMaterial)
                 font.pixelSize: fontP * 1.6
                 // Names as stored: the bar's capitalisation is for its own words.
                 font.capitalization: Font.MixedCase
