@@ -90,6 +90,7 @@ public:
     void TakeUserPiece(ReadPiece piece);
     // While the start-up's loads are not complete, Save and every export are refused.
     void SetLoading(bool loading) { m_loading = loading; }
+    bool Loading() const { return m_loading; }
     // Reads a material file, handing what it read to take every everyMs milliseconds (in one piece
     // for a negative interval), the last piece marked; makeMissing makes an empty file where there
     // is none. A set stop ends the reading, without a last piece. Touches no object: any thread.

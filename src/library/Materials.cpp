@@ -86,7 +86,7 @@ bool Materials::Edit(StepPage page, const std::function<bool(LibraryEditor &)> &
                      const std::function<void()> &refresh, const std::function<StepText()> &describe,
                      const Selection *before)
 {
-    if (m_loading) {
+    if (m_files->Loading()) {
         emit historyRefused(LangTr("The library is still loading: changes can be made once it is complete."));
         return false;
     }
@@ -469,7 +469,7 @@ QVariantMap Materials::currentSelection() const
 void Materials::restoreSelection(int matID, int printer, double nozzle, double layer, int quality)
 {
     if (m_library.PositionOf(matID) < 0) {
-        if (m_loading) // shown once it is read
+        if (m_files->Loading()) // shown once it is read
             m_pendingSelection = Selection{matID, printer, float(nozzle), float(layer), quality};
         return; // a material that is gone leaves the selection as it is
     }
@@ -1391,9 +1391,8 @@ void Materials::importUserMaterials()
 
 void Materials::startLoading(int pieceMs)
 {
-    if (m_loader || m_loading)
+    if (m_loader || m_files->Loading())
         return;
-    m_loading = true;
     m_files->SetLoading(true);
     m_loader = std::make_unique<LibraryLoader>(
         m_files->VendorPath(), m_files->UserPath(), pieceMs,
@@ -1405,7 +1404,7 @@ void Materials::startLoading(int pieceMs)
 
 double Materials::loadProgress() const
 {
-    if (!m_loading)
+    if (!m_files->Loading())
         return 1.0;
     return m_loadBytes > 0 ? std::min(1.0, double(m_loadedBytes) / double(m_loadBytes)) : 0.0;
 }
@@ -1426,7 +1425,6 @@ void Materials::TakeLoadedPiece(LibraryFiles::ReadPiece &piece, bool vendor)
     }
     if (last) {
         IsHaveSameID();
-        m_loading = false;
         m_files->SetLoading(false); // the loader's thread has ended; it goes with this object
     }
     const MaterialEntry *after = currentKey ? m_library.FindKey(currentKey) : nullptr;
@@ -1456,7 +1454,7 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
 {
     const QString path = LibraryFiles::LocalPath(fileName);
     const QString before = m_files->UserReadError();
-    if (!asStep && m_loading)
+    if (!asStep && m_files->Loading())
         return; // a load is not a step: it would mix with the one in progress
     if (!asStep) {
         m_files->Import(path, bVendor, nullptr);
@@ -1478,7 +1476,7 @@ void Materials::importMaterials(QString fileName, bool bVendor, bool asStep)
 QVariantList Materials::previewImport(QString fileName)
 {
     // Its reading would start the report over that the load in progress is counting.
-    if (m_loading) {
+    if (m_files->Loading()) {
         CVLOG << "Not previewed: the library is still loading";
         return {};
     }
@@ -1523,7 +1521,7 @@ bool Materials::exportUserMaterials()
 
 bool Materials::exportMaterials(QString fileName, bool bNoVendor)
 {
-    if (m_library.IsEmpty() && !m_loading) // an empty library while loading is not empty
+    if (m_library.IsEmpty() && !m_files->Loading()) // an empty library while loading is not empty
         return true;
     return m_files->Write(LibraryFiles::LocalPath(fileName), bNoVendor, false);
 }

@@ -130,7 +130,7 @@ public:
     // enough that the list visibly grows, long enough that taking pieces in costs the window's
     // thread little); loadingChanged(false) once all is there.
     void startLoading(int pieceMs = 100);
-    bool loading() const { return m_loading; }
+    bool loading() const { return m_files->Loading(); }
     double loadProgress() const;
 
 signals:
@@ -500,7 +500,6 @@ private:
     // The materials with these IDs as a change may reach them, in library order, with their positions.
     std::vector<std::pair<size_t, BulkChange::Target>> BulkTargets(const QVariantList &matIDs) const;
 
-    bool m_loading = false;
     qint64 m_loadedBytes = 0;
     qint64 m_loadBytes = 0;
     std::optional<Selection> m_pendingSelection;
