@@ -268,9 +268,10 @@ private slots:
     void whileTheLibraryLoads_data()
     {
         QTest::addColumn<int>("quitAt"); // the number of materials listed; -1: the load ends
-        QTest::addColumn<int>("last");   // the last session's material
+        QTest::addColumn<int>("last");   // the last session's material; -1: none
         QTest::addRow("to the end, the last session's material last in the file") << -1 << 739;
         QTest::addRow("to the end, the last session's material gone") << -1 << 999;
+        QTest::addRow("to the end, without a last session") << -1 << -1;
         QTest::addRow("quit with some of the user's materials in") << 10 << 739;
         QTest::addRow("quit at once") << 0 << 739;
     }
@@ -298,7 +299,8 @@ private slots:
         fx.startWithVendor({makeMaterial("V1", "Orvik", 501), makeMaterial("V2", "Orvik", 502)}, "1.0.0\n",
                            LibraryFixture::Load::Started);
         QVERIFY(m.loading());
-        m.restoreSelection(last, 10102, 0.4, 0.2, 0);
+        if (last >= 0)
+            m.restoreSelection(last, 10102, 0.4, 0.2, 0);
         const auto listed = [&m](int id) {
             for (int row = 0; row < m.materialCount(); ++row)
                 if (m.materialAt(row)->m_nMatID == id)
@@ -312,9 +314,10 @@ private slots:
             count = m.materialCount();
             progress = m.loadProgress();
             // Nothing of the last session's selection before its material, then all of it.
-            QCOMPARE(m.curMatID() == last, listed(last));
-            QCOMPARE(restored.count(), m.curMatID() == last ? 1 : 0);
-            QCOMPARE(m.curPrinter().startsWith('-'), m.curMatID() != last);
+            const bool shown = last >= 0 && m.curMatID() == last;
+            QCOMPARE(shown, last >= 0 && listed(last));
+            QCOMPARE(restored.count(), shown ? 1 : 0);
+            QCOMPARE(m.curPrinter().startsWith('-'), !shown);
             QVERIFY(!m.exportUserMaterials());
             QVERIFY(!m.exportMaterials(fx.dataDir() + "/out.cvx", false));
             QVERIFY(m.previewImport(m.UserPath()).isEmpty());
@@ -332,16 +335,18 @@ private slots:
         } else {
             QCOMPARE(m.materialCount(), 41); // the one with V1's ID took its place, as any library matches
             QCOMPARE(m.loadProgress(), 1.0);
-            QCOMPARE(m.curMatID(), last == 999 ? m.materialAt(0)->m_nMatID : last); // gone: the first
-            QCOMPARE(restored.count(), last == 999 ? 0 : 1);
-            // The same library as read in one go.
+            const bool gone = last == 999 || last < 0;
+            QCOMPARE(m.curMatID(), gone ? m.materialAt(0)->m_nMatID : last); // the first
+            QCOMPARE(restored.count(), gone ? 0 : 1);
+            // The same library as read in one go, its first material shown as unlocked (it has no
+            // password) as there.
             const auto identities = [](Materials &mats) {
                 QStringList all;
                 for (int row = 0; row < mats.materialCount(); ++row)
                     all << QStringLiteral("%1/%2/%3")
                                .arg(mats.materialAt(row)->m_szName, mats.materialAt(row)->m_szManu)
                                .arg(mats.materialAt(row)->m_nMatID);
-                return all << mats.startupNotes();
+                return all << mats.startupNotes() << QStringLiteral("locked: %1").arg(mats.bMatLocked());
             };
             const QStringList inPieces = identities(m);
             QVERIFY(inPieces.contains("M3_Copy1/Maker/720"));

@@ -359,6 +359,7 @@ void Materials::ReselectCurrent()
 void Materials::selectMaterial(int nID)
 {
     m_pendingSelection.reset(); // what the user chose wins over the last session's
+    m_reselectAtEnd = false;
     SetCurMaterial(nID);
     m_cascade.ListChoices(Level::Printer, currentMaterial());
     selectPrinter(Selection::kNoPrinter);
@@ -1427,6 +1428,8 @@ void Materials::TakeLoadedPiece(LibraryFiles::ReadPiece &piece, bool vendor)
         IsHaveSameID();
         m_files->SetLoading(false); // the loader's thread has ended; it goes with this object
     }
+    // The load's own selections below are not the user's choice (see selectMaterial).
+    const bool reselectAtEnd = m_reselectAtEnd || (vendor && !m_library.IsEmpty());
     const MaterialEntry *after = currentKey ? m_library.FindKey(currentKey) : nullptr;
     if (m_pendingSelection && m_library.PositionOf(m_pendingSelection->matID) >= 0) {
         const Selection selection = *m_pendingSelection;
@@ -1442,6 +1445,13 @@ void Materials::TakeLoadedPiece(LibraryFiles::ReadPiece &piece, bool vendor)
         // Nothing to wait for: the first material, as a start without a last session shows.
         ReselectCurrent();
     }
+    m_reselectAtEnd = reselectAtEnd && !last;
+    // A load in one go selects the vendor library's first material locked, and the user library's
+    // load then selects it again by its ID, which gives it its own lock state: so here, at the
+    // end, the selection kept.
+    const MaterialEntry *shown = last && reselectAtEnd && m_cascade.Locked() ? CurrentEntry() : nullptr;
+    if (shown && shown->mat.m_szPwMD5[0] == '\0')
+        RestoreSelection(m_cascade.Current(), false);
     emit materialsArrived();
     emit loadProgressChanged();
     if (m_files->UserReadError() != readErrorBefore)

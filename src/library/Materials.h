@@ -503,6 +503,8 @@ private:
     qint64 m_loadedBytes = 0;
     qint64 m_loadBytes = 0;
     std::optional<Selection> m_pendingSelection;
+    // While loading: whether the end of the load gives the material shown its own lock state.
+    bool m_reselectAtEnd = false;
     // Last, so that it stops reading before anything it hands pieces to goes.
     std::unique_ptr<LibraryLoader> m_loader;
 };
