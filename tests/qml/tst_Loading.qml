@@ -40,7 +40,7 @@ MainWindowTest {
         compare(shown("basicField_4"), before)
         openFrom("optionsButton", "optionsMenu")
         compare(["saveItem", "importItem", "exportItem"].map(i => refusal(i)), ["disabled", "disabled", "disabled"])
-        closeAll(["optionsMenu"])
+        key(Qt.Key_Escape)
         closed("optionsMenu")
 
         // The rest comes in: everything is offered.
@@ -51,10 +51,10 @@ MainWindowTest {
         tryCompare(child("materialList"), "count", 2)
         compare([refusal("loadingNote", undefined, undefined, true), refusal("searchField"), refusal("changedOnly")],
                 ["not visible", "", ""])
-        closeAll(["drawer"])
+        key(Qt.Key_Escape)
         closed("drawer")
         openFrom("optionsButton", "optionsMenu")
         compare(["saveItem", "importItem", "exportItem"].map(i => refusal(i)), ["", "", ""])
-        closeAll(["optionsMenu"])
+        key(Qt.Key_Escape)
     }
 }
