@@ -46,8 +46,6 @@ void StartupProbe::Watch(QObject *window, const char *pageSignal)
 
 void StartupProbe::frameSwapped()
 {
-    if (!m_bOn)
-        return;
     // Stamped here, printed on this object's thread, which owns the rest of the state.
     const qint64 ms = QDateTime::currentMSecsSinceEpoch();
     if (!m_bFrameSeen.exchange(true))

@@ -1449,8 +1449,7 @@ void Materials::TakeLoadedPiece(LibraryFiles::ReadPiece &piece, bool vendor)
     // A load in one go selects the vendor library's first material locked, and the user library's
     // load then selects it again by its ID, which gives it its own lock state: so here, at the
     // end, the selection kept.
-    const MaterialEntry *shown = last && reselectAtEnd && m_cascade.Locked() ? CurrentEntry() : nullptr;
-    if (shown && shown->mat.m_szPwMD5[0] == '\0')
+    if (last && reselectAtEnd && m_cascade.Locked() && currentMaterial() && !hasPassword())
         RestoreSelection(m_cascade.Current(), false);
     emit materialsArrived();
     emit loadProgressChanged();
