@@ -103,6 +103,7 @@ private slots:
     // Each model follows exactly one signal of the library.
     void eachModelResetsOnItsOwnSignal()
     {
+        m_fx->loadSample(); // rows to change
         MaterialModel materialModel;
         PrinterTypeModel printers;
         NozzleDiaModel nozzles;
@@ -115,8 +116,9 @@ private slots:
         for (int i = 0; i < models.size(); ++i) {
             models[i]->setProperty("mats", QVariant::fromValue(&mats()));
             models[i]->setProperty("mats", QVariant::fromValue(&mats())); // set again: still one connection
-            connect(models[i], &QAbstractItemModel::modelReset,
-                    [&resets, i] { resets += QString::number(i); });
+            const auto note = [&resets, i] { resets += QString::number(i); };
+            connect(models[i], &QAbstractItemModel::modelReset, note);
+            connect(models[i], &QAbstractItemModel::dataChanged, note);
         }
         for (void (Materials::*signal)() :
              {&Materials::matChanged, &Materials::printerChanged, &Materials::nozzleChanged,
@@ -125,6 +127,81 @@ private slots:
             resets += '|';
         }
         QCOMPARE(resets, QStringLiteral("05|1|2|3|4|"));
+    }
+
+    // Rows that stay where they were change in place and rows added at the end are inserted, so
+    // that the views keep the rows they built; anything else resets. The search follows either way.
+    void materialRowsChangeInPlace_data()
+    {
+        QTest::addColumn<LibraryChange>("change");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("found"); // by the search "pla"
+        const QStringList all{"V", "W", "PLA", "ABS"};
+        QTest::addRow("another material chosen") << LibraryChange([](Materials &m) { m.selectMaterial(12); })
+                                                 << "changed 0-3|" << all << QStringList{"PLA"};
+        QTest::addRow("renamed out of the search")
+            << LibraryChange([](Materials &m) { m.setMatNameAndManu("PETG", "KestRona", ""); })
+            << "changed 0-3|" << QStringList{"V", "W", "PETG", "ABS"} << QStringList{};
+        QTest::addRow("renamed into the search") << LibraryChange([](Materials &m) {
+            m.selectMaterial(12);
+            m.setMatNameAndManu("PLA 2", "Tallow", "");
+        }) << "changed 0-3|" << QStringList{"V", "W", "PLA", "PLA 2"}
+                                                 << QStringList{"PLA", "PLA 2"};
+        QTest::addRow("a copy added at the end")
+            << LibraryChange([](Materials &m) { m.addCopyMaterial(11); })
+            << "inserted 4-4|changed 0-3|changed 0-4|" << QStringList{"V", "W", "PLA", "ABS", "PLA_Copy1"}
+            << QStringList{"PLA", "PLA_Copy1"};
+        QTest::addRow("one removed") << LibraryChange([](Materials &m) { m.removeMaterial(11); })
+                                     << "reset|changed 0-2|" << QStringList{"V", "W", "ABS"} << QStringList{};
+        QTest::addRow("a removal undone: a row back in the middle") << LibraryChange([](Materials &m) {
+            m.removeMaterial(11);
+            m.undo();
+        }) << "reset|changed 0-2|reset|changed 0-3|" << all << QStringList{"PLA"};
+    }
+    void materialRowsChangeInPlace()
+    {
+        QFETCH(LibraryChange, change);
+        QFETCH(QString, told);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, found);
+        // What the views are told, an entry repeated at once counted once: the library may say
+        // more than once that its material changed.
+        QString log;
+        const auto note = [&log](const QString &entry) {
+            if (!log.endsWith('|' + entry + '|') && log != entry + '|')
+                log += entry + '|';
+        };
+        MaterialModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        MaterialFilterModel filter;
+        filter.setFilterText(QStringLiteral("pla"));
+        model.setMats(&mats());
+        filter.setMats(&mats());
+        connect(&model, &QAbstractItemModel::modelReset, [&] { note("reset"); });
+        connect(&model, &QAbstractItemModel::rowsInserted, [&](const QModelIndex &, int first, int last) {
+            note(QStringLiteral("inserted %1-%2").arg(first).arg(last));
+        });
+        connect(&model, &QAbstractItemModel::dataChanged,
+                [&](const QModelIndex &from, const QModelIndex &to) {
+                    note(QStringLiteral("changed %1-%2").arg(from.row()).arg(to.row()));
+                });
+        // The load on its thread: each material that comes in is a row inserted.
+        writeMaterialFile(mats().UserPath(),
+                          {makeMaterial("PLA", "KestRona", 11), makeMaterial("ABS", "Tallow", 12)});
+        m_fx->startWithVendor({makeMaterial("V", "Orvik", 500), makeMaterial("W", "Orvik", 501)}, "1.0.0\n",
+                              LibraryFixture::Load::InPieces);
+        QVERIFY2(!log.contains("reset"), qPrintable(log));
+        QCOMPARE(log.count("inserted"), 3); // the vendor library whole, then the user's one by one
+        QCOMPARE(column(model, MaterialModel::NameRole), (QStringList{"V", "W", "PLA", "ABS"}));
+        mats().selectMaterial(11);
+        log.clear();
+        change(mats());
+        QCOMPARE(log, told);
+        QCOMPARE(column(model, MaterialModel::NameRole), names);
+        QCOMPARE(column(filter, MaterialModel::NameRole), found);
+        QCOMPARE(column(model, MaterialModel::BCurRole).indexOf("true"),
+                 namesOf(mats()).indexOf(mats().curMatName()));
     }
 
     // clang-format off

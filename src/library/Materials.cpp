@@ -1448,9 +1448,10 @@ void Materials::TakeLoadedPiece(LibraryFiles::ReadPiece &piece, bool vendor)
     m_reselectAtEnd = reselectAtEnd && !last;
     // A load in one go selects the vendor library's first material locked, and the user library's
     // load then selects it again by its ID, which gives it its own lock state: so here, at the
-    // end, the selection kept.
+    // end, the selection kept. Without a password that is an unlock, which leaves the menus as
+    // they are.
     if (last && reselectAtEnd && m_cascade.Locked() && currentMaterial() && !hasPassword())
-        RestoreSelection(m_cascade.Current(), false);
+        unlockMaterial(QString());
     emit materialsArrived();
     emit loadProgressChanged();
     if (m_files->UserReadError() != readErrorBefore)

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QVector>
 
 class Materials;
 
 // The materials of the library, in library order. Each data() call builds only its own row.
-// Resets on the library's matChanged.
+// Follows the library's matChanged and materialsArrived: rows that are still the same materials in
+// the same places change in place and rows added at the end are inserted, since a reset makes every
+// view build its rows again; any other change resets.
 class MaterialModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -33,5 +36,10 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
 private:
+    QVector<quint64> LibraryKeys() const;
+    void Refresh();
+
     Materials *m_mats = nullptr;
+    // The entry keys of the rows as the views were last told of them.
+    QVector<quint64> m_keys;
 };
