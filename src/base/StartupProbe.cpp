@@ -67,6 +67,7 @@ void StartupProbe::loaded()
     if (!m_bOn || m_bLoaded)
         return;
     m_bLoaded = true;
+    PrintLine("loaded", QByteArray::number(QDateTime::currentMSecsSinceEpoch()));
     if (m_bComplete)
         Finish();
 }

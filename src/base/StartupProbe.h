@@ -6,8 +6,9 @@
 
 // Start-up figures for scripts/measure-startup, silent unless CORVANE_STARTUP_PROBE is set. Then it
 // prints "startup-probe shown MS" on the window's first frame, "startup-probe complete MS" on the
-// first frame that holds the whole first page, "startup-probe ready MS" once that frame is out and
-// the libraries are loaded, "startup-probe peak-kb KB" (the process's peak resident memory), and
+// first frame that holds the whole first page, "startup-probe loaded MS" once the libraries are
+// loaded, "startup-probe ready MS" once that frame is out and the libraries are loaded,
+// "startup-probe peak-kb KB" (the process's peak resident memory), and
 // quits the application with 0. MS are milliseconds since the epoch.
 class StartupProbe : public QObject
 {
