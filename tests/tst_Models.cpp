@@ -129,6 +129,7 @@ private slots:
         QCOMPARE(resets, QStringLiteral("05|1|2|3|4|"));
     }
 
+    // clang-format off
     // Rows that stay where they were change in place and rows added at the end are inserted, so
     // that the views keep the rows they built; anything else resets. The search follows either way.
     void materialRowsChangeInPlace_data()
@@ -138,27 +139,27 @@ private slots:
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QStringList>("found"); // by the search "pla"
         const QStringList all{"V", "W", "PLA", "ABS"};
-        QTest::addRow("another material chosen") << LibraryChange([](Materials &m) { m.selectMaterial(12); })
-                                                 << "changed 0-3|" << all << QStringList{"PLA"};
+        QTest::addRow("another material chosen")
+            << LibraryChange([](Materials &m) { m.selectMaterial(12); })
+            << "changed 0-3|" << all << QStringList{"PLA"};
         QTest::addRow("renamed out of the search")
             << LibraryChange([](Materials &m) { m.setMatNameAndManu("PETG", "KestRona", ""); })
             << "changed 0-3|" << QStringList{"V", "W", "PETG", "ABS"} << QStringList{};
-        QTest::addRow("renamed into the search") << LibraryChange([](Materials &m) {
-            m.selectMaterial(12);
-            m.setMatNameAndManu("PLA 2", "Tallow", "");
-        }) << "changed 0-3|" << QStringList{"V", "W", "PLA", "PLA 2"}
-                                                 << QStringList{"PLA", "PLA 2"};
+        QTest::addRow("renamed into the search")
+            << LibraryChange([](Materials &m) { m.selectMaterial(12); m.setMatNameAndManu("PLA 2", "Tallow", ""); })
+            << "changed 0-3|" << QStringList{"V", "W", "PLA", "PLA 2"} << QStringList{"PLA", "PLA 2"};
         QTest::addRow("a copy added at the end")
             << LibraryChange([](Materials &m) { m.addCopyMaterial(11); })
             << "inserted 4-4|changed 0-3|changed 0-4|" << QStringList{"V", "W", "PLA", "ABS", "PLA_Copy1"}
             << QStringList{"PLA", "PLA_Copy1"};
-        QTest::addRow("one removed") << LibraryChange([](Materials &m) { m.removeMaterial(11); })
-                                     << "reset|changed 0-2|" << QStringList{"V", "W", "ABS"} << QStringList{};
-        QTest::addRow("a removal undone: a row back in the middle") << LibraryChange([](Materials &m) {
-            m.removeMaterial(11);
-            m.undo();
-        }) << "reset|changed 0-2|reset|changed 0-3|" << all << QStringList{"PLA"};
+        QTest::addRow("one removed")
+            << LibraryChange([](Materials &m) { m.removeMaterial(11); })
+            << "reset|changed 0-2|" << QStringList{"V", "W", "ABS"} << QStringList{};
+        QTest::addRow("a removal undone: a row back in the middle")
+            << LibraryChange([](Materials &m) { m.removeMaterial(11); m.undo(); })
+            << "reset|changed 0-2|reset|changed 0-3|" << all << QStringList{"PLA"};
     }
+    // clang-format on
     void materialRowsChangeInPlace()
     {
         QFETCH(LibraryChange, change);
